@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Rowbit needs, only those missing.
+#   install-deps.sh build   what building the program needs
+#   install-deps.sh run     + what showing it needs (fonts, a virtual display for headless checks)
+#   install-deps.sh test    + the peers that judge the workbook engine, and the style checker
+set -euo pipefail
+what=${1:-build}
+
+packages=(cmake ninja-build g++ pkg-config
+          qt6-base-dev qt6-svg-dev libqt6svg6-dev
+          libzip-dev libpugixml-dev libgsf-1-dev libsimpleini-dev nlohmann-json3-dev zlib1g-dev
+          fonts-nanum)
+case "$what" in
+    run)  packages+=(xvfb xauth) ;;
+    test) packages+=(libgtest-dev clang-format python3-xlrd python3-openpyxl python3-xlwt) ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

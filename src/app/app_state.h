@@ -1,0 +1,55 @@
+#pragma once
+// The process-wide single values every window works on, with the row list and the column
+// setup. One instance lives for the whole run (owned by main, passed by reference).
+
+#include "app/records.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace rowbit {
+
+class Book;
+class Sheet;
+
+// ACTION codes between the browse window and the record form or the setup dialog.
+enum Action : int {
+    kActionDone = 0,
+    kActionInsert = 1,
+    kActionChange = 2,
+    kActionDelete = 3,
+    kActionReload = 5,
+};
+
+struct AppState {
+    AppState();
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    RowList q1;     // Q1
+    ColumnSetup g1; // G1
+
+    std::unique_ptr<Book> book; // BOOK
+    std::string filename;       // FILENAME: full path of the open workbook (127 bytes at most)
+    int changed = 0;            // CHANGED
+    int action = 0;             // ACTION
+    std::string gfont;          // GFONT: list and form font face
+    int gsize = 0;              // GSIZE: font size in points
+    int gcharset = 0;           // GCHARSET
+    std::string gdate;          // GDATE: date picture, "@D1" .. "@D9."
+    std::string startpath;      // STARTPATH: the working folder
+    std::string sourceDir;      // MEM:SOURCEDIR
+    int globalResponse = 0;     // GLOBALRESPONSE: 1 print, 2 cancelled
+
+    // SHEET and LASTSHEET: fetched again from BOOK by each use; nullptr without a workbook.
+    Sheet* sheet() const;
+    Sheet* lastSheet() const;
+
+    // The path of the new, unnamed workbook in the start folder.
+    std::string unnamedPath() const;
+    bool isUnnamed() const { return filename == unnamedPath(); }
+};
+
+} // namespace rowbit

@@ -1,0 +1,98 @@
+#pragma once
+// The shared in-memory records: the row list (Q1) and the column setup (G1).
+//
+// Texts are UTF-8 without padding; the widths the program promises (100 bytes a field, 500 the
+// memo, 16 a title) are CP949 byte counts, kept by whoever fills a field (cp949::cut).
+// Arrays are zero-based: element i - 1 belongs to shown column i.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rowbit {
+
+inline constexpr int kMaxColumns = 10;
+inline constexpr std::size_t kFieldBytes = 100;
+inline constexpr std::size_t kMemoBytes = 500;
+inline constexpr std::size_t kTitleBytes = 16;
+inline constexpr std::size_t kFormulaBytes = 30;
+
+// One record of the row list.
+struct Record {
+    std::array<std::string, kMaxColumns> col; // COL0..COL9: display text of shown columns 1..10
+    std::string memo;                         // MEMO
+    std::int32_t row = 0;                     // ROW: zero-based sheet row it was read from
+    double num = 0;                           // NUM: numeric sort key
+
+    void clear() { *this = Record{}; }
+};
+
+// Identity of a record in a RowList: stays with the record through sorting and deleting of
+// others, never reused within one list.
+using RecordId = std::uint64_t;
+
+// Q1: an ordered list of records with 1-based positions and one current-record buffer.
+class RowList {
+public:
+    Record buffer; // the current-record buffer
+
+    void clear();                 // empties the list (the buffer stays)
+    std::size_t count() const;    // RECORDS(Q1)
+    std::size_t position() const; // position of the current record, 0 when none
+    // Appends the buffer as a new record; it becomes the current record. Returns its position.
+    std::size_t add();
+    // Loads the record at `pos` (1-based) into the buffer and makes it current.
+    bool get(std::size_t pos);
+    // Writes the buffer back over the current record.
+    bool put();
+    // Deletes the current record; the record after it (or before it, at the end) becomes current.
+    bool remove();
+
+    const Record& at(std::size_t pos) const; // 1-based, no buffer involved
+    Record& at(std::size_t pos);
+    RecordId id(std::size_t pos) const;
+    // Position of the record with this identity, nullopt when it was deleted.
+    std::optional<std::size_t> find(RecordId id) const;
+
+    // Stable sort by `less`; the current record stays current (by identity).
+    void sort(const std::function<bool(const Record&, const Record&)>& less);
+
+    void reserve(std::size_t n);
+
+private:
+    std::vector<Record> records_;
+    std::vector<RecordId> ids_;
+    RecordId nextId_ = 1;
+    std::size_t current_ = 0;
+    mutable std::vector<std::size_t> index_; // id -> position cache, rebuilt on demand
+    mutable bool indexValid_ = false;
+};
+
+// G1: which sheet columns are shown and how.
+struct ColumnSetup {
+    int ccount = 0;                             // CCOUNT: shown columns in use (0..10)
+    std::array<int, kMaxColumns> cno{};         // CNO: sheet column letter index, A = 1; 0 = unused
+    std::array<std::string, kMaxColumns> cname; // CNAME: titles (16 bytes)
+    std::array<std::string, kMaxColumns> justify; // JUSTIFY: "L", "R", "C"
+    std::array<std::string, kMaxColumns> type;    // TYPE: "S", "N", "D"
+    std::array<int, kMaxColumns> size{};          // SIZE: entry width in characters
+    std::array<std::string, kMaxColumns> formula; // FORMULA (30 bytes)
+    std::array<int, kMaxColumns> listWidth{};     // LISTWIDTH: on-screen width, dialog units
+    std::array<int, kMaxColumns> format{};        // FORMAT: workbook format handle
+    std::array<int, 2 * kMaxColumns> btn{};       // BTN: 1 = lookup list exists
+    int mno = 0;                                  // MNO: memo column letter index; 0 = none
+    std::string mname;                            // MNAME (16 bytes)
+    int mwsize = 0;                               // MWSIZE: memo width in characters
+    int mhsize = 0;                               // MHSIZE: memo height in lines
+    int startline = 0;                            // STARTLINE: first data row, one-based
+
+    void clear() { *this = ColumnSetup{}; }
+    // Number of shown columns actually in use: entries up to the first CNO of 0, at most CCOUNT.
+    int usedColumns() const;
+};
+
+} // namespace rowbit

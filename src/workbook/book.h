@@ -1,0 +1,109 @@
+#pragma once
+// The workbook engine's one interface. The rest of the program sees a workbook only through
+// Book and Sheet; the binary (.xls, BIFF8) and XML (.xlsx, .xlsm) codecs sit behind it.
+//
+// Rows and columns are zero-based. Texts are UTF-8. A sheet returned by Book stays valid for
+// the Book's lifetime (sheets are never removed).
+
+#include "app/result.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace rowbit {
+
+enum class BookFormat { Xls, Xlsx };
+
+// Cell kinds; 1 and 2 are the codes callers compare with, the rest are their own codes.
+enum class CellType : int {
+    Empty = 0,   // no cell
+    Number = 1,  // a number, or a formula whose cached result is a number
+    Text = 2,    // a text, or a formula whose cached result is a text
+    Boolean = 3, // TRUE / FALSE (also as a formula result)
+    Error = 4,   // #DIV/0!, #N/A, ... (also as a formula result)
+    Blank = 5,   // a cell that carries only a format
+};
+
+// One placement of a whole row: the row `source` (as it was before the call) goes to `target`.
+struct RowMove {
+    int target = 0;
+    int source = 0;
+};
+
+class Sheet {
+public:
+    virtual ~Sheet() = default;
+
+    virtual std::string name() const = 0;
+    virtual void setName(std::string_view name) = 0;
+
+    // Index of the row (column) after the last used one; 0 for an empty sheet.
+    virtual int lastRow() const = 0;
+    virtual int lastCol() const = 0;
+
+    virtual CellType cellType(int row, int col) const = 0;
+    // True when a number cell carries a date or time number format.
+    virtual bool isDate(int row, int col) const = 0;
+    virtual bool isFormula(int row, int col) const = 0;
+    // The number of a number cell (the raw serial for a date); 0 for any other cell.
+    virtual double readNum(int row, int col) const = 0;
+    // The text of a text cell; empty for any other cell.
+    virtual std::string readStr(int row, int col) const = 0;
+    virtual bool readBool(int row, int col) const = 0;
+    // The name of an error cell ("#DIV/0!", "#N/A", ...); empty for any other cell.
+    virtual std::string readError(int row, int col) const = 0;
+    // The cell's format handle: an index into the workbook's cell formats (0 = default).
+    virtual int cellFormat(int row, int col) const = 0;
+
+    // The column's width as a spreadsheet program shows it to the user, in characters.
+    virtual double colWidth(int col) const = 0;
+
+    // Writes replace the cell (and any formula in it). False when the position lies outside
+    // the format's grid (65,536 x 256 for .xls, 1,048,576 x 16,384 for .xlsx).
+    virtual bool writeStr(int row, int col, std::string_view text, int format = 0) = 0;
+    virtual bool writeNum(int row, int col, double value, int format = 0) = 0;
+    // Empties every cell of the inclusive range (the cells go away, formats too).
+    virtual void clear(int firstRow, int lastRow, int firstCol, int lastCol) = 0;
+
+    // Places whole rows at once: every cell and row attribute of each source row moves to its
+    // target (a permutation: rows may swap). Formulas move with their relative row references
+    // adjusted as a spreadsheet program does when it sorts; shared formulas of moved rows
+    // become plain ones. Rows that were a source and are nobody's target are emptied; all
+    // other rows stay as they are. Fails (changing nothing) when a target or source repeats
+    // or lies outside the grid.
+    virtual Result<void> moveRows(std::span<const RowMove> moves) = 0;
+};
+
+class Book {
+public:
+    virtual ~Book() = default;
+
+    virtual BookFormat format() const = 0;
+    virtual int sheetCount() const = 0;
+    virtual Sheet* sheet(int index) = 0; // nullptr when out of range
+    virtual const Sheet* sheet(int index) const = 0;
+    virtual Sheet* addSheet(std::string_view name) = 0; // appended as the last sheet
+
+    // True for workbooks that count dates from 1 January 1904.
+    virtual bool date1904() const = 0;
+    // The default font of a new workbook ("돋움", 11).
+    virtual void setDefaultFont(std::string_view face, int size) = 0;
+
+    // A format handle that shows numbers as dates and otherwise looks like `like` (font,
+    // alignment, borders); `like` itself when it already is a date format.
+    virtual int dateFormat(int like = 0) = 0;
+    virtual bool isDateFormat(int format) const = 0;
+
+    // Writes the workbook to `path` atomically: a temporary file beside it, flushed and
+    // renamed over the target. On failure the target is untouched.
+    virtual Result<void> save(const std::string& path) = 0;
+};
+
+// Reads a workbook, choosing the codec by the file's content (compound file or zip).
+Result<std::unique_ptr<Book>> loadBook(const std::string& path);
+// A new, empty workbook (no sheets).
+std::unique_ptr<Book> createBook(BookFormat format);
+
+} // namespace rowbit

@@ -1,0 +1,42 @@
+#include "workbook/book.h"
+#include "workbook/xls/xls_book.h"
+#include "workbook/xlsx/xlsx_book.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace rowbit {
+
+Result<std::unique_ptr<Book>> loadBook(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        const int err = errno;
+        return makeError(err == ENOENT ? ErrorCode::NotFound : ErrorCode::Io,
+                         std::string("cannot open the file: ") + std::strerror(err), path);
+    }
+    std::array<unsigned char, 8> magic{};
+    in.read(reinterpret_cast<char*>(magic.data()), magic.size());
+    const auto got = static_cast<std::size_t>(in.gcount());
+
+    static constexpr std::array<unsigned char, 8> compoundFile{0xD0, 0xCF, 0x11, 0xE0,
+                                                               0xA1, 0xB1, 0x1A, 0xE1};
+    if (got == magic.size() && magic == compoundFile)
+        return xls::loadXlsBook(path);
+    if (got >= 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4)
+        return xlsx::loadXlsxBook(path);
+    if (got >= 2 && magic[1] == 0 && (magic[0] == 0x09 || magic[0] == 0x02))
+        return makeError(ErrorCode::Unsupported,
+                         "a workbook in an old binary format (before BIFF8) is not supported",
+                         path);
+    if (got == 0)
+        return makeError(ErrorCode::Damaged, "the file is empty", path);
+    return makeError(ErrorCode::Unsupported, "the file is not a workbook (.xls or .xlsx)", path);
+}
+
+std::unique_ptr<Book> createBook(BookFormat format) {
+    return format == BookFormat::Xls ? xls::createXlsBook() : xlsx::createXlsxBook();
+}
+
+} // namespace rowbit

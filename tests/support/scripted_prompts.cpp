@@ -1,0 +1,61 @@
+#include "support/scripted_prompts.h"
+
+namespace rowbit::testing {
+
+namespace {
+template <class T>
+T take(std::deque<T>& queue, T fallback) {
+    if (queue.empty())
+        return fallback;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+}
+} // namespace
+
+int ScriptedPrompts::message(const MessageSpec& spec) {
+    messages.push_back(spec);
+    asked.push_back({"message", spec.text, spec.caption + "|" + spec.buttons});
+    return take(messageAnswers, 1);
+}
+
+int ScriptedPrompts::popupMenu(const std::string& items) {
+    asked.push_back({"menu", items, {}});
+    return take(menuAnswers, 0);
+}
+
+std::optional<std::string> ScriptedPrompts::openFile(const FileDialogSpec& spec) {
+    dialogs.push_back(spec);
+    asked.push_back({"open", spec.title, spec.filter});
+    return take(openAnswers, std::optional<std::string>{});
+}
+
+std::optional<std::string> ScriptedPrompts::saveFile(const FileDialogSpec& spec) {
+    dialogs.push_back(spec);
+    asked.push_back({"save", spec.title, spec.filter});
+    return take(saveAnswers, std::optional<std::string>{});
+}
+
+bool ScriptedPrompts::startProcess(const std::string& program,
+                                   const std::vector<std::string>& args) {
+    processes.emplace_back(program, args);
+    std::string joined;
+    for (const auto& a : args)
+        joined += (joined.empty() ? "" : "\n") + a;
+    asked.push_back({"process", program, joined});
+    return processResult;
+}
+
+bool ScriptedPrompts::openUrl(const std::string& url) {
+    asked.push_back({"url", url, {}});
+    return urlResult;
+}
+
+std::vector<std::string> ScriptedPrompts::messageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : messages)
+        texts.push_back(m.text);
+    return texts;
+}
+
+} // namespace rowbit::testing
