@@ -1,0 +1,122 @@
+#pragma once
+// A window's placement kept between runs in one INI section (the browse window uses the
+// section "Window" of the preferences file). saveWindow / restoreWindow are the two
+// procedures; the window itself is reached through WindowState, so a Qt adapter (or a test)
+// reads the window into a WindowState, and applies the RestorePlan it gets back.
+//
+// Entries, all written on every save:
+//   Maximize  "Yes" / "No"
+//   Minimize  "Yes" / "No"   (written, never acted upon)
+//   XPos, YPos, Width, Height   decimal integers, or an empty value
+
+#include "winsupport/geometry.h"
+
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rowbit::winsupport {
+
+// Stands for "no value" in memory; written as an empty entry.
+inline constexpr std::int32_t kNoValue = std::numeric_limits<std::int32_t>::min();
+
+// Key/value access to an INI file. read() gives nullopt for an absent entry and "" for an
+// entry that is present but empty.
+class IniStore {
+public:
+    virtual ~IniStore() = default;
+    virtual std::optional<std::string> read(std::string_view section,
+                                            std::string_view key) const = 0;
+    virtual void write(std::string_view section, std::string_view key, std::string_view value) = 0;
+};
+
+// An INI file held in memory; for tests and for callers that load and save elsewhere.
+class MemoryIni : public IniStore {
+public:
+    std::optional<std::string> read(std::string_view section, std::string_view key) const override;
+    void write(std::string_view section, std::string_view key, std::string_view value) override;
+    bool hasSection(std::string_view section) const;
+
+    std::map<std::string, std::map<std::string, std::string>> sections;
+};
+
+// An INI file on disk (SimpleIni). load() of a missing file gives an empty store; save()
+// writes the whole file back, keeping the sections other code wrote.
+class IniFile : public IniStore {
+public:
+    explicit IniFile(std::string path);
+    ~IniFile() override;
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
+
+    bool load();
+    bool save();
+    std::optional<std::string> read(std::string_view section, std::string_view key) const override;
+    void write(std::string_view section, std::string_view key, std::string_view value) override;
+
+private:
+    struct Impl;
+    std::string path_;
+    std::unique_ptr<Impl> impl_;
+};
+
+// What the caller reads off its window before saving, and off its window before restoring.
+struct WindowState {
+    Rect frame;             // the window's position and size properties
+    bool maximized = false; // shown maximized
+    bool minimized = false; // iconized
+    bool resizable = true;  // the user can change its size (only then is a size stored/applied)
+};
+
+// The values of one section, with kNoValue where no number is stored.
+struct StoredPlacement {
+    bool maximize = false;
+    bool minimize = false;
+    std::int32_t x = kNoValue;
+    std::int32_t y = kNoValue;
+    std::int32_t width = kNoValue;
+    std::int32_t height = kNoValue;
+};
+
+// INISaveWindow: what is stored for this window state (positions only for a normal window,
+// sizes only when it is resizable as well).
+StoredPlacement capturePlacement(const WindowState& window);
+void writePlacement(IniStore& ini, std::string_view section, const StoredPlacement& placement);
+void saveWindow(IniStore& ini, std::string_view section, const WindowState& window);
+
+// The section as stored; nullopt when "Maximize" is neither exactly "Yes" nor exactly "No"
+// (absent, empty, "yes", ...), which means: leave the window as designed. Absent numbers read
+// as kNoValue, present but empty ones (or unreadable ones) as 0.
+std::optional<StoredPlacement> readPlacement(const IniStore& ini, std::string_view section);
+
+// What restoring does to the window, in this order: un-maximize when asked; set the frame;
+// maximize when asked; clear the minimized state.
+struct RestorePlan {
+    bool unmaximize = false; // the window is maximized now and is to be shown normal
+    Rect frame;              // the frame to set (the designed frame where nothing usable is stored)
+    bool maximize = false;   // maximize after setting the frame
+    bool clearMinimized = true;
+};
+
+// INIRestoreWindow as arithmetic. `current` is the window as it opened (its designed frame).
+// `screens` are the usable areas of the attached screens; when given, a frame that would show
+// less than a grip of its top edge on any screen is moved back onto the first screen (and cut to
+// its size) so a window saved on a screen that is gone does not open out of reach. A stored
+// width or height of zero or less (an empty entry) keeps the designed size; a stored position
+// that is absent keeps the designed position.
+std::optional<RestorePlan> planRestore(const IniStore& ini, std::string_view section,
+                                       const WindowState& current,
+                                       const std::vector<Rect>& screens = {});
+RestorePlan planRestore(const StoredPlacement& stored, const WindowState& current,
+                        const std::vector<Rect>& screens = {});
+
+// Moves `frame` onto the first screen when too little of it (its top edge) is visible on any of
+// `screens`; shrinks it to the screen when larger. Unchanged when `screens` is empty.
+Rect keepOnScreen(Rect frame, const std::vector<Rect>& screens);
+
+} // namespace rowbit::winsupport
