@@ -1,0 +1,79 @@
+#pragma once
+// The preferences file "Rowbit.INI" in the start folder: display settings, recent files and
+// the folder the open dialog starts in. Read whether it is UTF-8 or legacy CP949, written as
+// UTF-8. Every read and write goes to the file in the start folder, whatever folder a file
+// dialog made current since.
+
+#include "app/app_state.h"
+#include "app/result.h"
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace rowbit {
+
+inline constexpr const char* kPreferencesFile = "Rowbit.INI";
+
+// An INI file held in memory (sections and keys compared without regard to case, as the
+// platform's INI functions do). Other sections and keys than the ones changed survive a write.
+class IniFile {
+public:
+    IniFile();
+    ~IniFile();
+    IniFile(IniFile&&) noexcept;
+    IniFile& operator=(IniFile&&) noexcept;
+
+    // A missing file gives an empty IniFile; a file that is neither UTF-8 nor CP949 an error.
+    static Result<IniFile> load(const std::filesystem::path& path);
+
+    std::string get(std::string_view section, std::string_view key,
+                    std::string_view fallback = {}) const;
+    long getInt(std::string_view section, std::string_view key, long fallback) const;
+    void set(std::string_view section, std::string_view key, std::string_view value);
+    bool has(std::string_view section, std::string_view key) const;
+
+    // Written as UTF-8 through a temporary file renamed over the target.
+    Result<void> save(const std::filesystem::path& path) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The date picture (GDATE) of a "DateFormat" text; "@D9" for anything outside the table.
+std::string datePictureFor(std::string_view dateFormat);
+
+class Preferences {
+public:
+    // `startFolder`: the folder current when the program started.
+    explicit Preferences(std::filesystem::path startFolder);
+
+    const std::filesystem::path& startFolder() const { return startFolder_; }
+    std::filesystem::path path() const { return startFolder_ / kPreferencesFile; }
+
+    // GFONT, GSIZE, GCHARSET and GDATE from "Fonts" and "Date", defaults when missing.
+    void readDisplay(AppState& state) const;
+    // File1..File10 of "RecentFiles".
+    std::array<std::string, 10> readRecentFiles() const;
+    // "PATH" of "Rowbit": the folder the open dialog starts in (default: the current folder).
+    std::string readOpenFolder() const;
+    // At close: "PATH" = `currentFolder`, File1..File10 = `recent` (empty ones as empty values).
+    Result<void> writeAtClose(const std::string& currentFolder,
+                              const std::array<std::string, 10>& recent) const;
+
+    // The whole file, for the window placement section.
+    IniFile read() const;
+    Result<void> write(const IniFile& ini) const;
+
+private:
+    std::filesystem::path startFolder_;
+};
+
+// RecentFiles: moves `filename` to the top of the list without a duplicate; a new one pushes
+// the oldest out. Paths compare exactly, trailing blanks ignored.
+void recentFiles(std::array<std::string, 10>& recent, const std::string& filename);
+
+} // namespace rowbit

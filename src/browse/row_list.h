@@ -1,0 +1,49 @@
+#pragma once
+// The row list: filling Q1 from the data sheet (FillQue), the list's column format
+// (FormatWindow), the search result lines (FillQue2) and the record behind the selected line
+// (GetRecord).
+
+#include "app/app_state.h"
+#include "app/prompts.h"
+#include "browse/browse_state.h"
+#include "workbook/book.h"
+
+#include <cstddef>
+#include <string>
+
+namespace rowbit {
+
+inline constexpr const char* kOverflowMessage = "Below Cells are too big to fetch ||";
+
+// The display text of a cell: dates in `gdate`, numbers grouped with their own decimals and
+// blank for 0, texts as they are, anything else empty. `date1904` reads serials of a workbook
+// counting from 1904.
+std::string cellText(const Sheet& sheet, int row, int col, const std::string& gdate,
+                     bool date1904 = false);
+// The display text of a number as the list shows it (1,234.5; "" for 0).
+std::string numberText(double value);
+
+// FillQue: empties Q1 and fills it from the data sheet of BOOK from STARTLINE down; rows
+// empty in every shown column are skipped. Remembers what it produced per record (browse.filled)
+// and tells the user of overlong text cells. Closes nothing of the search state: the caller
+// does that first when results are shown.
+void fillQue(AppState& state, BrowseState& browse, Prompts& prompts);
+
+// FormatWindow: the list format string of the row list.
+std::string formatWindow(const AppState& state, const BrowseState& browse);
+
+// FillQue2: appends a result line for the record at `pos` (1-based) of Q1.
+void fillQue2(const AppState& state, BrowseState& browse, std::size_t pos);
+// Rewrites result line `line` (1-based) from its record (after a change).
+void refreshResultLine(const AppState& state, BrowseState& browse, std::size_t line);
+// Removes result line `line` (1-based) (after its record was deleted).
+void removeResultLine(BrowseState& browse, std::size_t line);
+
+// GetRecord: loads into Q1's buffer the record of the selected line (1-based, 0 = none) of the
+// list shown and makes it current. False when there is no such record.
+bool getRecord(AppState& state, const BrowseState& browse, std::size_t selectedLine);
+// The Q1 position of the record behind a line of the list shown; 0 when there is none.
+std::size_t recordPosition(const AppState& state, const BrowseState& browse,
+                           std::size_t selectedLine);
+
+} // namespace rowbit

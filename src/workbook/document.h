@@ -1,0 +1,86 @@
+#pragma once
+// The way of a workbook: choosing the file (checkFile), loading its setup (loadFile), and
+// saving the setup and the records back (saveFile). Every question and message goes through
+// Prompts; the preview window is a seam the caller fills.
+
+#include "app/app_state.h"
+#include "app/prompts.h"
+#include "app/result.h"
+#include "browse/browse_state.h"
+#include "setup/preview.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace rowbit {
+
+class Preferences;
+
+// Texts the user sees.
+inline constexpr const char* kOpenTitle = "File Open";
+inline constexpr const char* kOpenFilter = "Excel File|*.XLS";
+inline constexpr const char* kSaveTitle = "New File";
+inline constexpr const char* kSaveFilter = "엑셀파일(*.xls)|*.xls";
+inline constexpr const char* kUnnamedFile = "Noname.xls";
+inline constexpr const char* kDefaultFontFace = "돋움";
+inline constexpr int kDefaultFontSize = 11;
+
+// The preview seam: shows the preview rows with `preselected` (1-based line, 0 = none)
+// selected and returns the chosen title row (1..10), or nullopt when the user cancelled.
+using PreviewExcel =
+    std::function<std::optional<int>(const std::vector<PreviewRow>& rows, int preselected)>;
+
+enum class LoadOutcome {
+    NewWorkbook, // no such file: a new workbook with the default setup
+    Unreadable,  // the file exists but cannot be read: the user was told, a new unnamed workbook
+    Preview,     // no settings sheet: the setup came from the preview (CHANGED = 1)
+    Settings,    // the setup came from the settings sheet
+};
+
+// The default setup of a workbook that could not be loaded: columns A to G as text.
+void defaultSetting(ColumnSetup& g1);
+
+// Opens FILENAME (the unnamed workbook when empty) into BOOK and fills G1. An existing file
+// that cannot be read is never taken for a new one: the user is told why and gets the new
+// unnamed workbook instead, so a later save asks for a name.
+LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
+                     const PreviewExcel& preview);
+
+// Chooses the workbook (command-line tail `commandLine`, the open dialog for "/O" or for the
+// unnamed workbook), loads it and fills the list. `prefs` gives the dialog's start folder and
+// takes the recent file. The caller sets the caption and builds the list format afterwards.
+LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
+                      const PreviewExcel& preview, const Preferences& prefs,
+                      const std::string& commandLine);
+
+enum class SaveStatus {
+    Saved,     // written; CHANGED is 0
+    Cancelled, // the user cancelled the file-name dialog; nothing written
+    Failed,    // not written: the user was told why, CHANGED stays 1, the file is untouched
+};
+
+struct SaveOutcome {
+    SaveStatus status = SaveStatus::Saved;
+    std::optional<Error> error; // set when Failed
+};
+
+// The Save command: asks for a name for the unnamed workbook, writes the settings sheet and
+// the records into BOOK and saves it to FILENAME atomically. Records keep their rows (whole
+// rows move with them), untouched fields keep their cells. On success the recent files get
+// FILENAME (browse.recent).
+SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts);
+
+// Writing the records into the data sheet of BOOK (in memory), as saveFile does after the
+// settings. Fails only when rows do not fit the sheet.
+Result<void> saveSheet1(AppState& state, BrowseState& browse);
+
+// The file name a typed save-as name becomes: ".xls" appended unless the name's ending after
+// its first full stop begins with "xls" (any case).
+std::string saveAsName(const std::string& chosen);
+
+// The Korean message texts for a file that could not be opened or saved.
+std::string openFailedMessage(const std::string& path, const Error& error);
+std::string saveFailedMessage(const std::string& path, const Error& error);
+
+} // namespace rowbit
