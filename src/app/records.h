@@ -50,6 +50,7 @@ public:
     // Writes the buffer back over the current record.
     bool put();
     // Deletes the current record; the record after it (or before it, at the end) becomes current.
+    // The buffer keeps what it held.
     bool remove();
 
     const Record& at(std::size_t pos) const; // 1-based, no buffer involved
@@ -58,7 +59,8 @@ public:
     // Position of the record with this identity, nullopt when it was deleted.
     std::optional<std::size_t> find(RecordId id) const;
 
-    // Stable sort by `less`; the current record stays current (by identity).
+    // Stable sort by `less`; the current record stays current (by identity). Sorts a
+    // permutation and moves each record once.
     void sort(const std::function<bool(const Record&, const Record&)>& less);
 
     void reserve(std::size_t n);
@@ -68,8 +70,10 @@ private:
     std::vector<RecordId> ids_;
     RecordId nextId_ = 1;
     std::size_t current_ = 0;
-    mutable std::vector<std::size_t> index_; // id -> position cache, rebuilt on demand
+    RecordId idBase_ = 1;                    // smallest id the list can still hold (set by clear)
+    mutable std::vector<std::size_t> index_; // id - idBase_ -> position (0: gone), on demand
     mutable bool indexValid_ = false;
+    void rebuildIndex() const;
 };
 
 // G1: which sheet columns are shown and how.

@@ -1,0 +1,161 @@
+#include "app/records.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <numeric>
+
+namespace rowbit {
+namespace {
+
+// A position outside the list is a programming error of the caller, in every build type.
+void checkPosition(std::size_t pos, std::size_t count, int line) {
+    if (pos < 1 || pos > count) {
+        std::fprintf(stderr, "%s:%d: RowList position %zu outside 1..%zu\n", __FILE__, line, pos,
+                     count);
+        std::abort();
+    }
+}
+
+} // namespace
+
+void RowList::clear() {
+    records_.clear();
+    ids_.clear();
+    current_ = 0;
+    idBase_ = nextId_;
+    index_.clear();
+    indexValid_ = true;
+}
+
+std::size_t RowList::count() const {
+    return records_.size();
+}
+
+std::size_t RowList::position() const {
+    return current_;
+}
+
+std::size_t RowList::add() {
+    records_.push_back(buffer);
+    const RecordId newId = nextId_++;
+    ids_.push_back(newId);
+    current_ = records_.size();
+    if (indexValid_) {
+        // Ids grow with every add, so the new one is always the last slot.
+        index_.resize(static_cast<std::size_t>(nextId_ - idBase_), 0);
+        index_[static_cast<std::size_t>(newId - idBase_)] = current_;
+    }
+    return current_;
+}
+
+bool RowList::get(std::size_t pos) {
+    if (pos < 1 || pos > records_.size()) {
+        return false;
+    }
+    buffer = records_[pos - 1];
+    current_ = pos;
+    return true;
+}
+
+bool RowList::put() {
+    if (current_ < 1 || current_ > records_.size()) {
+        return false;
+    }
+    records_[current_ - 1] = buffer;
+    return true;
+}
+
+bool RowList::remove() {
+    if (current_ < 1 || current_ > records_.size()) {
+        return false;
+    }
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(current_ - 1));
+    ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(current_ - 1));
+    if (current_ > records_.size()) {
+        current_ = records_.size(); // was the last: the one before it, or none
+    }
+    indexValid_ = false;
+    return true;
+}
+
+const Record& RowList::at(std::size_t pos) const {
+    checkPosition(pos, records_.size(), __LINE__);
+    return records_[pos - 1];
+}
+
+Record& RowList::at(std::size_t pos) {
+    checkPosition(pos, records_.size(), __LINE__);
+    return records_[pos - 1];
+}
+
+RecordId RowList::id(std::size_t pos) const {
+    checkPosition(pos, records_.size(), __LINE__);
+    return ids_[pos - 1];
+}
+
+void RowList::rebuildIndex() const {
+    index_.assign(static_cast<std::size_t>(nextId_ - idBase_), 0);
+    for (std::size_t i = 0; i < ids_.size(); ++i) {
+        index_[static_cast<std::size_t>(ids_[i] - idBase_)] = i + 1;
+    }
+    indexValid_ = true;
+}
+
+std::optional<std::size_t> RowList::find(RecordId recordId) const {
+    if (recordId < idBase_ || recordId >= nextId_) {
+        return std::nullopt;
+    }
+    if (!indexValid_) {
+        rebuildIndex();
+    }
+    std::size_t pos = index_[static_cast<std::size_t>(recordId - idBase_)];
+    if (pos == 0) {
+        return std::nullopt;
+    }
+    return pos;
+}
+
+void RowList::sort(const std::function<bool(const Record&, const Record&)>& less) {
+    const std::size_t n = records_.size();
+    if (n < 2) {
+        return;
+    }
+    std::vector<std::uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return less(records_[a], records_[b]);
+    });
+    const RecordId currentId = current_ > 0 ? ids_[current_ - 1] : 0;
+
+    std::vector<Record> sorted;
+    sorted.reserve(n);
+    std::vector<RecordId> sortedIds;
+    sortedIds.reserve(n);
+    for (std::uint32_t from : order) {
+        sorted.push_back(std::move(records_[from]));
+        sortedIds.push_back(ids_[from]);
+    }
+    records_ = std::move(sorted);
+    ids_ = std::move(sortedIds);
+    rebuildIndex();
+    if (currentId != 0) {
+        current_ = index_[static_cast<std::size_t>(currentId - idBase_)];
+    }
+}
+
+void RowList::reserve(std::size_t n) {
+    records_.reserve(n);
+    ids_.reserve(n);
+}
+
+int ColumnSetup::usedColumns() const {
+    const int limit = std::clamp(ccount, 0, kMaxColumns);
+    int used = 0;
+    while (used < limit && cno[static_cast<std::size_t>(used)] != 0) {
+        ++used;
+    }
+    return used;
+}
+
+} // namespace rowbit
