@@ -1,0 +1,204 @@
+#include "browse/row_list.h"
+
+#include "app/cp949_text.h"
+#include "app/picture.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace rowbit {
+
+namespace {
+
+// The date serials a date picture can show (years 1900 to 9999).
+constexpr double kLastSerial = 2958465;
+
+const picture::NumericPicture& listPicture(int places) {
+    // "N-18B" and "@n-18.<places>B", parsed once.
+    static const auto pictures = [] {
+        std::array<picture::NumericPicture, 16> all{};
+        for (int d = 0; d < 16; ++d) {
+            const std::string text = d == 0 ? "N-18B" : "@n-18." + std::to_string(d) + "B";
+            all[d] = *picture::parseNumericPicture(text);
+        }
+        return all;
+    }();
+    return pictures[std::clamp(places, 0, 15)];
+}
+
+int shownColumns(const ColumnSetup& g1) {
+    int n = 0;
+    while (n < kMaxColumns && g1.cno[n] != 0)
+        ++n;
+    return n;
+}
+
+std::string datePicture(const AppState& state) {
+    return state.gdate.empty() ? std::string("@D9-") : state.gdate;
+}
+
+bool allBlank(const Record& record) {
+    for (const std::string& text : record.col) {
+        if (!cp949::trim(text).empty())
+            return false;
+    }
+    return true;
+}
+
+ResultLine resultLine(const RowList& q1, std::size_t pos) {
+    ResultLine line;
+    const Record& record = q1.at(pos);
+    line.col = record.col;
+    line.memo = cp949::cut(record.memo, kResultMemoBytes);
+    line.pointer = q1.id(pos);
+    return line;
+}
+
+} // namespace
+
+std::string numberText(double value) {
+    const std::string plain = picture::plainDecimal(value);
+    const auto point = plain.find('.');
+    const int places = point == std::string::npos ? 0 : static_cast<int>(plain.size() - point - 1);
+    std::string text = picture::formatNumber(value, listPicture(places));
+    return std::string(cp949::trim(text));
+}
+
+std::string cellText(const Sheet& sheet, int row, int col, const std::string& gdate,
+                     bool date1904) {
+    switch (sheet.cellType(row, col)) {
+    case CellType::Number: {
+        const double value = sheet.readNum(row, col);
+        if (sheet.isDate(row, col)) {
+            const double serial = date1904 ? picture::serialFrom1904(value) : value;
+            // A date format on a number no calendar holds shows the number instead.
+            if (serial >= 0 && serial <= kLastSerial)
+                return picture::formatDate(serial, gdate.empty() ? "@D9-" : gdate);
+        }
+        return numberText(value);
+    }
+    case CellType::Text:
+        return sheet.readStr(row, col);
+    default:
+        return {};
+    }
+}
+
+void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
+    state.q1.clear();
+    browse.overflow.clear();
+    browse.filled.clear();
+    browse.sqcnt = 0;
+
+    Sheet* sheet = state.sheet();
+    if (!sheet)
+        return;
+    ColumnSetup& g1 = state.g1;
+    if (g1.startline < 1)
+        g1.startline = 1;
+    const int used = shownColumns(g1);
+    browse.filled.cno = g1.cno;
+    browse.filled.mno = g1.mno;
+    const std::string gdate = datePicture(state);
+    const bool date1904 = state.book->date1904();
+
+    const int first = g1.startline - 1;
+    const int end = sheet->lastRow();
+    Record& buffer = state.q1.buffer;
+    for (int row = first; row < end; ++row) {
+        buffer.clear();
+        for (int n = 0; n < used; ++n) {
+            const int col = g1.cno[n] - 1;
+            if (row == g1.startline)
+                g1.format[n] = sheet->cellFormat(row, col);
+            std::string text = cellText(*sheet, row, col, gdate, date1904);
+            if (cp949::byteLength(cp949::trimRight(text)) > kFieldBytes &&
+                sheet->cellType(row, col) == CellType::Text) {
+                const std::string entry = std::string(cp949::trimRight(browse.overflow)) + " " +
+                                          static_cast<char>(64 + g1.cno[n]) +
+                                          std::to_string(row + 1);
+                browse.overflow = cp949::cut(entry, 100);
+            }
+            buffer.col[n] = cp949::cut(text, kFieldBytes);
+        }
+        if (allBlank(buffer))
+            continue;
+        if (g1.mno != 0)
+            buffer.memo = cp949::cut(sheet->readStr(row, g1.mno - 1), kMemoBytes);
+        buffer.row = row;
+        const std::size_t pos = state.q1.add();
+        browse.filled.add(state.q1.id(pos), row, buffer, used, g1.mno != 0);
+    }
+    buffer.clear();
+    browse.sqcnt = static_cast<int>(state.q1.count());
+
+    if (!browse.overflow.empty())
+        prompts.tell(kOverflowMessage + std::string(cp949::trimRight(browse.overflow)));
+}
+
+std::string formatWindow(const AppState& state, const BrowseState& browse) {
+    const ColumnSetup& g1 = state.g1;
+    const Sheet* sheet = browse.load ? state.sheet() : nullptr;
+    auto widthOf = [&](int cno, int fallback) {
+        if (!sheet || cno < 1)
+            return fallback;
+        const double chars = sheet->colWidth(cno - 1);
+        if (!std::isfinite(chars) || chars < 0)
+            return 0;
+        return static_cast<int>(std::trunc(std::trunc(chars) * 5));
+    };
+    std::string format;
+    for (int n = 0; n < std::min(g1.ccount, kMaxColumns); ++n) {
+        format += std::to_string(widthOf(g1.cno[n], 70));
+        format += g1.justify[n].empty() ? std::string("L") : g1.justify[n].substr(0, 1);
+        format += "(2)|_M~";
+        format += cp949::trimRight(g1.cname[n]);
+        format += "~C(0)@s128@";
+    }
+    if (g1.mno != 0) {
+        format += std::to_string(widthOf(g1.mno, 100));
+        format += "L(2)|_M~";
+        format += cp949::trimRight(g1.mname);
+        format += "~L(0)@s128@#11#";
+    }
+    return cp949::cut(format, 512);
+}
+
+void fillQue2(const AppState& state, BrowseState& browse, std::size_t pos) {
+    if (pos < 1 || pos > state.q1.count())
+        return;
+    browse.q2.push_back(resultLine(state.q1, pos));
+}
+
+void refreshResultLine(const AppState& state, BrowseState& browse, std::size_t line) {
+    if (line < 1 || line > browse.q2.size())
+        return;
+    const auto pos = state.q1.find(browse.q2[line - 1].pointer);
+    if (pos)
+        browse.q2[line - 1] = resultLine(state.q1, *pos);
+}
+
+void removeResultLine(BrowseState& browse, std::size_t line) {
+    if (line < 1 || line > browse.q2.size())
+        return;
+    browse.q2.erase(browse.q2.begin() + static_cast<std::ptrdiff_t>(line - 1));
+}
+
+std::size_t recordPosition(const AppState& state, const BrowseState& browse,
+                           std::size_t selectedLine) {
+    if (selectedLine < 1)
+        return 0;
+    if (browse.whatQue != 2)
+        return selectedLine <= state.q1.count() ? selectedLine : 0;
+    if (selectedLine > browse.q2.size())
+        return 0;
+    return state.q1.find(browse.q2[selectedLine - 1].pointer).value_or(0);
+}
+
+bool getRecord(AppState& state, const BrowseState& browse, std::size_t selectedLine) {
+    const std::size_t pos = recordPosition(state, browse, selectedLine);
+    return pos != 0 && state.q1.get(pos);
+}
+
+} // namespace rowbit

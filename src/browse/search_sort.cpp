@@ -1,0 +1,103 @@
+#include "browse/search_sort.h"
+
+#include "app/cp949_text.h"
+#include "app/picture.h"
+#include "browse/row_list.h"
+
+namespace rowbit {
+
+namespace {
+constexpr std::size_t kSearchBytes = 30; // LOC:SEARCH
+} // namespace
+
+std::string searchNumberForm(std::string_view text) {
+    if (!picture::isNumeric(text))
+        return {};
+    std::string pict = "@N-25B";
+    const auto point = text.find('.');
+    if (point != std::string_view::npos) {
+        // The places typed after the period: "1234.50" keeps two.
+        const std::size_t length = cp949::trimRight(text).size();
+        pict = "@n-25." + std::to_string(length - (point + 1));
+    }
+    return std::string(cp949::trim(picture::formatNumber(picture::readNumber(text), pict)));
+}
+
+std::vector<std::size_t> findRecords(const RowList& q1, std::string_view text,
+                                     std::string_view number) {
+    const std::string_view pattern = cp949::trimRight(text);
+    const std::string_view numberPattern = cp949::trimRight(number);
+    auto hits = [](const std::string& field, std::string_view p) {
+        return !p.empty() && field.find(p) != std::string::npos;
+    };
+    std::vector<std::size_t> found;
+    const std::size_t count = q1.count();
+    for (std::size_t pos = 1; pos <= count; ++pos) {
+        const Record& record = q1.at(pos);
+        for (const std::string& field : record.col) {
+            if (field.empty())
+                continue;
+            if (hits(field, pattern) || hits(field, numberPattern)) {
+                found.push_back(pos);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+SearchStatus runSearch(const AppState& state, BrowseState& browse, Prompts& prompts,
+                       std::string_view text) {
+    browse.search = cp949::cut(text, kSearchBytes);
+    if (cp949::trim(browse.search).empty())
+        return SearchStatus::Nothing;
+    browse.nsearch = searchNumberForm(browse.search);
+
+    browse.q2.clear();
+    for (std::size_t pos : findRecords(state.q1, browse.search, browse.nsearch))
+        fillQue2(state, browse, pos);
+
+    if (!browse.q2.empty()) {
+        browse.whatQue = 2;
+        // "N6" as the count's picture, widened so a count above 99,999 is never shown as
+        // a run of "#".
+        const double count = static_cast<double>(browse.q2.size());
+        std::string shown = picture::formatNumber(count, "N6");
+        if (shown.find('#') != std::string::npos)
+            shown = picture::formatNumber(count, "N15");
+        browse.search = std::string(cp949::trim(shown)) + kFoundSuffix;
+        return SearchStatus::Found;
+    }
+    prompts.tell(std::string(cp949::trimRight(browse.search)) + kNotFoundSuffix);
+    browse.search.clear();
+    return SearchStatus::NotFound;
+}
+
+std::size_t closeResults(const AppState& state, BrowseState& browse, std::size_t selectedLine) {
+    const std::size_t pos =
+        browse.whatQue == 2 ? recordPosition(state, browse, selectedLine) : std::size_t{0};
+    browse.q2.clear();
+    browse.whatQue = 1;
+    browse.search.clear();
+    return pos;
+}
+
+void sortList(AppState& state, int column) {
+    if (column < 1 || column > std::min(state.g1.ccount, kMaxColumns))
+        return; // the memo column, or none: the order stays
+    const auto c = static_cast<std::size_t>(column - 1);
+    RowList& q1 = state.q1;
+    if (state.g1.type[c] == "N") {
+        for (std::size_t pos = 1; pos <= q1.count(); ++pos) {
+            Record& record = q1.at(pos);
+            record.num = picture::readNumber(record.col[c]);
+        }
+        q1.sort([](const Record& a, const Record& b) { return a.num < b.num; });
+    } else {
+        q1.sort([c](const Record& a, const Record& b) {
+            return cp949::compareTrimmed(a.col[c], b.col[c]) < 0;
+        });
+    }
+}
+
+} // namespace rowbit

@@ -1,0 +1,80 @@
+#include "report/totals.h"
+
+#include "app/cp949_text.h"
+#include "app/picture.h"
+
+namespace rowbit {
+
+std::optional<Totals> sumUp(const ColumnSetup& g1, const RowList& q1) {
+    Totals totals;
+    for (int i = 0; i < kMaxColumns && g1.cno[i] != 0; ++i) {
+        if (g1.type[i] == "N")
+            totals.slots.push_back(i);
+    }
+    if (totals.slots.empty())
+        return std::nullopt;
+
+    const std::size_t columns = totals.slots.size();
+    std::vector<double> sum(columns, 0), count(columns, 0), nonZero(columns, 0);
+    for (std::size_t pos = 1; pos <= q1.count(); ++pos) {
+        const Record& record = q1.at(pos);
+        for (std::size_t k = 0; k < columns; ++k) {
+            const double value = picture::readNumber(record.col[totals.slots[k]]);
+            sum[k] += value;
+            count[k] += 1;
+            if (value != 0)
+                nonZero[k] += 1;
+        }
+    }
+    auto ratio = [](double a, double b) -> std::optional<double> {
+        if (b == 0)
+            return std::nullopt;
+        return a / b;
+    };
+    static const char* const kSubjects[6] = {"합 계", "건 수",       "평 균",
+                                             "",      "건수(0제외)", "평균(0제외)"};
+    for (int line = 0; line < 6; ++line) {
+        totals.lines[line].subj = kSubjects[line];
+        totals.lines[line].value.resize(columns);
+    }
+    for (std::size_t k = 0; k < columns; ++k) {
+        totals.lines[0].value[k] = sum[k];
+        totals.lines[1].value[k] = count[k];
+        totals.lines[2].value[k] = ratio(sum[k], count[k]);
+        totals.lines[3].value[k] = 0.0;
+        totals.lines[4].value[k] = nonZero[k];
+        totals.lines[5].value[k] = ratio(sum[k], nonZero[k]);
+    }
+    return totals;
+}
+
+std::string totalsText(const std::optional<double>& value) {
+    if (!value)
+        return {};
+    return std::string(cp949::trim(picture::formatNumber(*value, "@N-25B")));
+}
+
+std::string totalsFormat(const ColumnSetup& g1) {
+    std::string format = "50C(2)|_M~ ~C(0)@s30@";
+    for (int i = 0; i < std::min(g1.ccount, kMaxColumns); ++i) {
+        if (g1.type[i] != "N")
+            continue;
+        format += "50";
+        format += g1.justify[i].empty() ? std::string("R") : g1.justify[i].substr(0, 1);
+        format += "(2)|_M~";
+        format += cp949::trimRight(g1.cname[i]);
+        format += "~C(0)@N-25B@";
+    }
+    return format;
+}
+
+int totalsWindowWidth(const ColumnSetup& g1) {
+    int c = 0;
+    for (int i = 0; i < std::min(g1.ccount, kMaxColumns); ++i) {
+        if (g1.type[i] == "N")
+            ++c;
+    }
+    return (c + 1) * 50 + 40;
+}
+
+} // namespace rowbit

@@ -1,0 +1,81 @@
+#include "setup/preview.h"
+
+#include "app/cp949_text.h"
+#include "app/picture.h"
+#include "browse/row_list.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace rowbit {
+
+std::vector<PreviewRow> previewRows(const Book& book, const std::string& gdate) {
+    std::vector<PreviewRow> rows;
+    const Sheet* sheet = book.sheetCount() > 0 ? book.sheet(0) : nullptr;
+    if (!sheet)
+        return rows;
+    for (int r = 0; r < kPreviewRows; ++r) {
+        PreviewRow line;
+        line.row = r + 1;
+        for (int c = 0; c < kMaxColumns; ++c)
+            line.col[c] = cp949::cut(cellText(*sheet, r, c, gdate, book.date1904()), kFieldBytes);
+        rows.push_back(std::move(line));
+    }
+    return rows;
+}
+
+int preselectedRow(const std::vector<PreviewRow>& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        for (const std::string& text : rows[i].col) {
+            if (!cp949::trim(text).empty())
+                return static_cast<int>(i + 1);
+        }
+    }
+    return 0;
+}
+
+void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& g1) {
+    if (titleRow < 1)
+        return;
+    g1.startline = titleRow + 1;
+    int n = 0;
+    for (int c = 0; c < kMaxColumns; ++c) {
+        std::string title;
+        switch (sheet.cellType(titleRow - 1, c)) {
+        case CellType::Text:
+            title = sheet.readStr(titleRow - 1, c);
+            break;
+        case CellType::Number:
+            title = picture::plainDecimal(sheet.readNum(titleRow - 1, c));
+            break;
+        default:
+            break;
+        }
+        if (cp949::trim(title).empty())
+            continue;
+        g1.cno[n] = c + 1;
+        g1.cname[n] = cp949::cut(title, kTitleBytes);
+        if (sheet.cellType(titleRow, c) == CellType::Number) {
+            if (sheet.isDate(titleRow, c)) {
+                g1.type[n] = "D";
+                g1.justify[n] = "C";
+                g1.size[n] = 12;
+            } else {
+                g1.type[n] = "N";
+                g1.justify[n] = "R";
+                g1.size[n] = 20;
+            }
+        } else {
+            g1.type[n] = "S";
+            g1.justify[n] = "L";
+            const double width = std::floor(sheet.colWidth(c));
+            g1.size[n] = static_cast<std::int16_t>(
+                std::clamp(2 * width, 0.0, double(std::numeric_limits<std::int16_t>::max())));
+        }
+        ++n;
+    }
+    g1.ccount = n;
+}
+
+} // namespace rowbit

@@ -1,0 +1,321 @@
+#include "workbook/document.h"
+
+#include "app/cp949_text.h"
+#include "app/picture.h"
+#include "browse/preferences.h"
+#include "browse/row_list.h"
+#include "workbook/settings_sheet.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace rowbit {
+
+namespace {
+
+int shownColumns(const ColumnSetup& g1) {
+    int n = 0;
+    while (n < kMaxColumns && g1.cno[n] != 0)
+        ++n;
+    return n;
+}
+
+std::string reasonOf(const Error& error) {
+    switch (error.code) {
+    case ErrorCode::Unsupported:
+        return "지원하지 않는 파일 형식입니다.";
+    case ErrorCode::Encrypted:
+        return "암호가 걸린 파일입니다.";
+    case ErrorCode::Damaged:
+        return "파일이 손상되었습니다.";
+    case ErrorCode::Limit:
+        return "파일이 너무 크거나 시트에 자리가 없습니다.";
+    case ErrorCode::NotFound:
+    case ErrorCode::Io:
+    case ErrorCode::Invalid:
+        break;
+    }
+    return "파일을 읽거나 쓸 수 없습니다. 권한이나 다른 프로그램의 사용 여부를 확인하세요.";
+}
+
+bool endsWithXlsx(const std::string& path) {
+    const std::string name = cp949::upper(cp949::trimRight(path));
+    return name.size() >= 5 && name.compare(name.size() - 5, 5, ".XLSX") == 0;
+}
+
+// A new workbook with the sheets every new workbook gets.
+std::unique_ptr<Book> newWorkbook(BookFormat format) {
+    auto book = createBook(format);
+    book->addSheet("Sheet1");
+    book->addSheet(kSettingsSheetName);
+    book->setDefaultFont(kDefaultFontFace, kDefaultFontSize);
+    return book;
+}
+
+void makeCurrent(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (!folder.empty() && std::filesystem::is_directory(folder, ec))
+        std::filesystem::current_path(folder, ec);
+}
+
+} // namespace
+
+std::string openFailedMessage(const std::string& path, const Error& error) {
+    return "파일을 열 수 없습니다: " + path + "|" + reasonOf(error) + "|(" + error.describe() +
+           ")||새 파일로 시작합니다. 저장할 때 파일 이름을 정하세요.";
+}
+
+std::string saveFailedMessage(const std::string& path, const Error& error) {
+    return "파일을 저장하지 못했습니다: " + path + "|" + reasonOf(error) + "|(" + error.describe() +
+           ")||변경내용은 저장되지 않은 채 그대로 남아 있습니다.";
+}
+
+void defaultSetting(ColumnSetup& g1) {
+    g1.ccount = 7;
+    g1.startline = 1;
+    for (int k = 0; k < 7; ++k) {
+        g1.cno[k] = k + 1;
+        g1.cname[k] = std::string(1, static_cast<char>('A' + k));
+    }
+    for (int k = 0; k < kMaxColumns; ++k) {
+        g1.type[k] = "S";
+        g1.size[k] = 30;
+        g1.justify[k] = "L";
+    }
+}
+
+LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
+                     const PreviewExcel& preview) {
+    state.g1.clear();
+    if (state.filename.empty())
+        state.filename = state.unnamedPath();
+
+    auto loaded = loadBook(std::string(cp949::trimRight(state.filename)));
+    if (!loaded) {
+        browse.load = false;
+        if (loaded.error().code == ErrorCode::NotFound) {
+            // A file that is not there yet: the new workbook, named as asked.
+            state.book =
+                newWorkbook(endsWithXlsx(state.filename) ? BookFormat::Xlsx : BookFormat::Xls);
+            defaultSetting(state.g1);
+            return LoadOutcome::NewWorkbook;
+        }
+        // A file that is there but cannot be read is never taken for a new one: saving over
+        // it would destroy it. The user hears why and works in the unnamed workbook.
+        prompts.tell(openFailedMessage(state.filename, loaded.error()));
+        state.filename = state.unnamedPath();
+        state.book = newWorkbook(BookFormat::Xls);
+        defaultSetting(state.g1);
+        return LoadOutcome::Unreadable;
+    }
+    state.book = std::move(loaded).value();
+    browse.load = true;
+
+    if (const Sheet* settings = settingsSheet(*state.book)) {
+        readSettings(*settings, state.g1);
+        return LoadOutcome::Settings;
+    }
+    const std::vector<PreviewRow> rows =
+        previewRows(*state.book, state.gdate.empty() ? "@D9-" : state.gdate);
+    const std::optional<int> title = preview ? preview(rows, preselectedRow(rows)) : std::nullopt;
+    if (title && *title >= 1 && *title <= kPreviewRows && state.sheet())
+        makeSetup(*state.sheet(), *title, state.g1);
+    state.changed = 1;
+    return LoadOutcome::Preview;
+}
+
+LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
+                      const PreviewExcel& preview, const Preferences& prefs,
+                      const std::string& commandLine) {
+    browse.commandStr = commandLine;
+    std::error_code ec;
+    state.startpath = std::filesystem::current_path(ec).string();
+
+    const std::string tail(cp949::trim(commandLine));
+    if (cp949::upper(tail) == "/O" || state.isUnnamed()) {
+        const std::string folder = prefs.readOpenFolder();
+        makeCurrent(folder);
+        const auto chosen =
+            prompts.openFile(FileDialogSpec{kOpenTitle, kOpenFilter, state.filename, folder});
+        if (chosen && !chosen->empty()) {
+            state.filename = *chosen;
+            makeCurrent(std::filesystem::path(*chosen).parent_path());
+            recentFiles(browse.recent, state.filename);
+        }
+    } else if (!tail.empty()) {
+        state.filename = tail;
+        recentFiles(browse.recent, state.filename);
+    }
+    const LoadOutcome outcome = loadFile(state, browse, prompts, preview);
+    fillQue(state, browse, prompts);
+    return outcome;
+}
+
+std::string saveAsName(const std::string& chosen) {
+    const std::string name(cp949::trimRight(chosen));
+    const std::filesystem::path path(name);
+    const std::string file = path.filename().string();
+    const auto stop = file.find('.');
+    if (stop != std::string::npos && cp949::upper(file.substr(stop + 1, 3)) == "XLS")
+        return name;
+    return name + ".xls";
+}
+
+namespace {
+
+// Writes an edited or inserted field by its column's type.
+bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
+                const std::string& text, const std::string& gdate, int& dateFormat) {
+    const int col = g1.cno[k] - 1;
+    const int format = g1.format[k];
+    const std::string value(cp949::trimRight(text));
+    if (g1.type[k] == "N")
+        return sheet.writeNum(row, col, picture::readNumber(value), format);
+    if (g1.type[k] == "D") {
+        if (const auto serial = picture::readDate(value, gdate)) {
+            // A date stays a date: a serial with a date format, the column's own when it is one.
+            if (dateFormat < 0)
+                dateFormat = book.isDateFormat(format) ? format : book.dateFormat(format);
+            const double stored = book.date1904() ? picture::serialTo1904(*serial) : *serial;
+            return sheet.writeNum(row, col, stored, dateFormat);
+        }
+    }
+    return sheet.writeStr(row, col, value, format);
+}
+
+} // namespace
+
+Result<void> saveSheet1(AppState& state, BrowseState& browse) {
+    ColumnSetup& g1 = state.g1;
+    Book* book = state.book.get();
+    Sheet* sheet = state.sheet();
+    if (!book || !sheet)
+        return makeError(ErrorCode::Invalid, "the workbook has no data sheet");
+    if (g1.startline < 1)
+        g1.startline = 1;
+
+    RowList& q1 = state.q1;
+    const std::size_t count = q1.count();
+    browse.eqcnt = static_cast<int>(count);
+    const int used = shownColumns(g1);
+    const std::string gdate = state.gdate.empty() ? std::string("@D9-") : state.gdate;
+    FilledRecords& filled = browse.filled;
+
+    // The records' places: the rows they were read from, in sheet order. Records beyond
+    // them go into new rows after the last used row.
+    const std::vector<std::int32_t> places = filled.places();
+    int nextNew = std::max(sheet->lastRow(), g1.startline - 1);
+    std::vector<int> target(count);
+    std::vector<std::optional<std::size_t>> source(count);
+    std::vector<RowMove> moves;
+    std::vector<char> isSource;
+    for (std::size_t p = 0; p < count; ++p) {
+        target[p] = p < places.size() ? places[p] : nextNew++;
+        source[p] = filled.find(q1.id(p + 1));
+        if (source[p]) {
+            const int from = filled.row(*source[p]);
+            if (from != target[p])
+                moves.push_back(RowMove{target[p], from});
+        }
+    }
+
+    const int lastCol = std::max(sheet->lastCol(), 1);
+    auto emptyRow = [&](int row) { sheet->clear(row, row, 0, lastCol - 1); };
+    if (!moves.empty()) {
+        // A place whose record was deleted may receive another record: empty it first so
+        // nothing of the deleted record stays behind, whatever else the move keeps.
+        std::vector<int> sources;
+        for (const RowMove& m : moves)
+            sources.push_back(m.source);
+        std::sort(sources.begin(), sources.end());
+        for (const RowMove& m : moves) {
+            if (!std::binary_search(sources.begin(), sources.end(), m.target))
+                emptyRow(m.target);
+        }
+        if (auto moved = sheet->moveRows(moves); !moved)
+            return moved.error();
+    }
+    for (std::size_t p = 0; p < count; ++p) {
+        if (!source[p] && p < places.size())
+            emptyRow(target[p]); // an inserted record in the place of a deleted one
+    }
+    for (std::size_t p = count; p < places.size(); ++p)
+        emptyRow(places[p]); // places left over after deletes
+
+    std::array<int, kMaxColumns> dateFormats;
+    dateFormats.fill(-1);
+    for (std::size_t p = 0; p < count; ++p) {
+        const Record& record = q1.at(p + 1);
+        const auto& from = source[p];
+        for (int k = 0; k < used; ++k) {
+            const std::string& text = record.col[k];
+            if (from && filled.cno[k] == g1.cno[k] && filled.unchanged(*from, k, text))
+                continue;
+            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, dateFormats[k]))
+                return makeError(ErrorCode::Limit,
+                                 "no room in the data sheet for record " + std::to_string(p + 1),
+                                 "row " + std::to_string(target[p] + 1));
+        }
+        if (g1.mno != 0) {
+            if (from && filled.mno == g1.mno && filled.unchanged(*from, kMaxColumns, record.memo))
+                continue;
+            if (!sheet->writeStr(target[p], g1.mno - 1, cp949::trimRight(record.memo)))
+                return makeError(ErrorCode::Limit,
+                                 "no room in the data sheet for record " + std::to_string(p + 1),
+                                 "row " + std::to_string(target[p] + 1));
+        }
+    }
+
+    // The sheet now holds every record in its new place with its present texts.
+    std::vector<std::pair<RecordId, std::size_t>> byId;
+    byId.reserve(count);
+    for (std::size_t p = 0; p < count; ++p)
+        byId.emplace_back(q1.id(p + 1), p);
+    std::sort(byId.begin(), byId.end());
+    filled.clear();
+    filled.cno = g1.cno;
+    filled.mno = g1.mno;
+    for (const auto& [id, p] : byId) {
+        Record& record = q1.at(p + 1);
+        record.row = target[p];
+        filled.add(id, target[p], record, used, g1.mno != 0);
+    }
+    browse.sqcnt = static_cast<int>(count);
+    return {};
+}
+
+SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
+    if (state.isUnnamed()) {
+        const auto chosen = prompts.saveFile(FileDialogSpec{kSaveTitle, kSaveFilter, {}, {}});
+        if (!chosen || cp949::trim(*chosen).empty())
+            return {SaveStatus::Cancelled, std::nullopt};
+        state.filename = saveAsName(*chosen);
+        makeCurrent(std::filesystem::path(state.filename).parent_path());
+        // The ending decides the format, so a name ending in .xlsx is an XML workbook.
+        state.book = newWorkbook(endsWithXlsx(state.filename) ? BookFormat::Xlsx : BookFormat::Xls);
+        // Nothing of the list stands in the new workbook yet: every record is new there.
+        browse.filled.clear();
+    }
+    if (!state.book)
+        state.book = newWorkbook(BookFormat::Xls);
+
+    auto fail = [&](const Error& error) {
+        state.changed = 1;
+        prompts.tell(saveFailedMessage(state.filename, error));
+        return SaveOutcome{SaveStatus::Failed, error};
+    };
+    if (!writeSettings(*state.book, state.g1))
+        return fail(makeError(ErrorCode::Invalid, "cannot add the settings sheet"));
+    if (auto rows = saveSheet1(state, browse); !rows)
+        return fail(rows.error());
+    if (auto saved = state.book->save(std::string(cp949::trimRight(state.filename))); !saved)
+        return fail(saved.error());
+
+    state.changed = 0;
+    browse.load = true;
+    recentFiles(browse.recent, state.filename);
+    return {SaveStatus::Saved, std::nullopt};
+}
+
+} // namespace rowbit
