@@ -4,6 +4,7 @@
 // the last fill produced, by which saving tells edited fields from untouched ones.
 
 #include "app/records.h"
+#include "app/result.h"
 
 #include <array>
 #include <cstddef>
@@ -68,8 +69,9 @@ struct BrowseState {
     std::string search;         // LOC:SEARCH: the search field's text
     std::string nsearch;        // NSEARCH: the number form of a numeric search text
 
-    bool load = true;     // LOAD: the last fill read a workbook that came from a file
-    std::string overflow; // OVERFLOW: overlong text cells of the last fill
+    bool load = true;               // LOAD: the last fill read a workbook that came from a file
+    std::optional<Error> loadError; // why the last load found no workbook (missing, unreadable)
+    std::string overflow;           // OVERFLOW: overlong text cells of the last fill
 
     FilledRecords filled; // what the last fill (or save) left in the sheet
 };

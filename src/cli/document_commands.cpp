@@ -1,34 +1,300 @@
 // list, setup, totals, search, sort, resave: the document layer from a shell.
+#include "app/app_state.h"
+#include "app/cp949_text.h"
+#include "browse/browse_state.h"
+#include "browse/preferences.h"
+#include "browse/row_list.h"
+#include "browse/search_sort.h"
 #include "cli/commands.h"
+#include "report/totals.h"
+#include "workbook/document.h"
 
+#include <nlohmann/json.hpp>
+
+#include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <system_error>
 
 namespace rowbit::cli {
 
 namespace {
-int notYet(const char* name) {
-    std::fprintf(stderr, "rowbit-cli: %s is not available yet\n", name);
-    return 2;
+
+constexpr int kUsage = 64;
+constexpr int kLoadFailed = 2;
+constexpr int kSaveFailed = 3;
+
+// What the program would show in a box goes to stderr, one line per "|" line. No dialog is
+// ever answered: a file name comes from the command line.
+class StderrPrompts : public Prompts {
+public:
+    int message(const MessageSpec& spec) override {
+        std::string text = spec.text;
+        for (char& c : text) {
+            if (c == '|')
+                c = '\n';
+        }
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return 1;
+    }
+    int popupMenu(const std::string&) override { return 0; }
+    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
+    bool startProcess(const std::string&, const std::vector<std::string>&) override {
+        return false;
+    }
+    bool openUrl(const std::string&) override { return false; }
+};
+
+class QuietPrompts : public StderrPrompts {
+public:
+    int message(const MessageSpec&) override { return 1; }
+};
+
+int usageError(const char* text) {
+    std::fprintf(stderr, "rowbit-cli: %s\n", text);
+    return kUsage;
 }
+
+// The n-th argument that is neither an option nor an option's value.
+const std::string* positional(const Args& args, std::size_t n) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) == 0 && args[i].size() > 2) {
+            ++i; // skip the option's value
+            continue;
+        }
+        if (seen++ == n)
+            return &args[i];
+    }
+    return nullptr;
+}
+
+std::optional<int> wholeNumber(const std::string& text) {
+    int value = 0;
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || p != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+struct Document {
+    AppState state;
+    BrowseState browse;
+    StderrPrompts prompts;
+};
+
+// Loads FILE as the program opens a workbook: the setup, then the list. The title row of the
+// preview comes from --title-row (0 = cancelled), else the preselected row.
+std::optional<int> open(Document& doc, const Args& args) {
+    const std::string* file = positional(args, 0);
+    if (!file)
+        return usageError("no file given");
+    std::optional<int> titleRow;
+    if (const std::string* n = option(args, "--title-row")) {
+        titleRow = wholeNumber(*n);
+        if (!titleRow || *titleRow < 0 || *titleRow > 10)
+            return usageError("--title-row needs a number from 0 to 10");
+    }
+
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    doc.state.startpath = here.string();
+    const std::filesystem::path ini = here / kPreferencesFile;
+    if (std::filesystem::exists(ini, ec))
+        Preferences(here).readDisplay(doc.state);
+    else
+        doc.state.gdate = datePictureFor("yy-mm-dd");
+    if (const std::string* fmt = option(args, "--date-format"))
+        doc.state.gdate = datePictureFor(*fmt);
+
+    doc.state.filename = *file;
+    // A missing file would be a new workbook in the program; here it is an error.
+    if (!std::filesystem::exists(*file, ec)) {
+        std::fprintf(stderr, "rowbit-cli: cannot open the file: it does not exist (%s)\n",
+                     file->c_str());
+        return kLoadFailed;
+    }
+    const PreviewExcel preview = [&](const std::vector<PreviewRow>&,
+                                     int preselected) -> std::optional<int> {
+        const int row = titleRow ? *titleRow : preselected;
+        if (row == 0)
+            return std::nullopt;
+        return row;
+    };
+    // The load's own message would take several lines; the one line below says it.
+    QuietPrompts quiet;
+    const LoadOutcome outcome = loadFile(doc.state, doc.browse, quiet, preview);
+    if (outcome == LoadOutcome::Unreadable || outcome == LoadOutcome::NewWorkbook) {
+        // The program told the user in a box; the tool says it in one line instead.
+        const std::string why = doc.browse.loadError ? doc.browse.loadError->describe()
+                                                     : std::string("cannot open the file");
+        std::fprintf(stderr, "rowbit-cli: %s\n", why.c_str());
+        return kLoadFailed;
+    }
+    fillQue(doc.state, doc.browse, doc.prompts);
+    return std::nullopt;
+}
+
+void printLine(std::string& out, const std::vector<std::string>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            out += '\t';
+        out += escapeField(std::string(cp949::trimRight(fields[i])));
+    }
+    out += '\n';
+}
+
+void printHeader(std::string& out, const ColumnSetup& g1) {
+    std::vector<std::string> titles;
+    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k)
+        titles.push_back(g1.cname[k]);
+    if (g1.mno != 0)
+        titles.push_back(g1.mname);
+    printLine(out, titles);
+}
+
+void printRecord(std::string& out, const ColumnSetup& g1, const Record& record) {
+    std::vector<std::string> fields;
+    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k)
+        fields.push_back(record.col[k]);
+    if (g1.mno != 0)
+        fields.push_back(record.memo);
+    printLine(out, fields);
+}
+
+std::string letter(int cno) {
+    return cno >= 1 && cno <= 26 ? std::string(1, static_cast<char>('A' + cno - 1)) : "";
+}
+
+// Saves as the Save command does, to `out`.
+int saveTo(Document& doc, const std::string& out) {
+    const bool wantsXml = cp949::upper(out).ends_with(".XLSX");
+    if (wantsXml != (doc.state.book->format() == BookFormat::Xlsx)) {
+        std::fprintf(stderr, "rowbit-cli: %s must end in %s, as the workbook's format is\n",
+                     out.c_str(), wantsXml ? ".xls" : ".xlsx");
+        return kUsage;
+    }
+    doc.state.filename = out;
+    const SaveOutcome saved = saveFile(doc.state, doc.browse, doc.prompts);
+    return saved.status == SaveStatus::Saved ? 0 : kSaveFailed;
+}
+
 } // namespace
 
-int list(const Args&) {
-    return notYet("list");
+int list(const Args& args) {
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    std::string out;
+    printHeader(out, doc.state.g1);
+    for (std::size_t pos = 1; pos <= doc.state.q1.count(); ++pos)
+        printRecord(out, doc.state.g1, doc.state.q1.at(pos));
+    std::cout << out;
+    return 0;
 }
-int setup(const Args&) {
-    return notYet("setup");
+
+int setup(const Args& args) {
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    const ColumnSetup& g1 = doc.state.g1;
+    nlohmann::ordered_json json;
+    json["ccount"] = g1.ccount;
+    json["startline"] = g1.startline;
+    json["columns"] = nlohmann::ordered_json::array();
+    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k) {
+        nlohmann::ordered_json column;
+        column["cno"] = letter(g1.cno[k]);
+        column["name"] = g1.cname[k];
+        column["type"] = g1.type[k];
+        column["justify"] = g1.justify[k];
+        column["size"] = g1.size[k];
+        column["formula"] = g1.formula[k];
+        column["lookup"] = g1.btn[k] != 0;
+        json["columns"].push_back(column);
+    }
+    if (g1.mno != 0) {
+        nlohmann::ordered_json memo;
+        memo["cno"] = std::string(1, static_cast<char>(g1.mno + 64));
+        memo["name"] = g1.mname;
+        memo["width"] = g1.mwsize;
+        memo["height"] = g1.mhsize;
+        json["memo"] = memo;
+    } else {
+        json["memo"] = nullptr;
+    }
+    std::cout << json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+              << '\n';
+    return 0;
 }
-int totals(const Args&) {
-    return notYet("totals");
+
+int totals(const Args& args) {
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    const auto result = sumUp(doc.state.g1, doc.state.q1);
+    if (!result) {
+        doc.prompts.tell(kNoNumberColumns);
+        return 1;
+    }
+    std::string out;
+    for (const TotalsLine& line : result->lines) {
+        out += cp949::trimRight(line.subj);
+        for (const auto& value : line.value) {
+            out += '\t';
+            out += totalsText(value);
+        }
+        out += '\n';
+    }
+    std::cout << out;
+    return 0;
 }
-int search(const Args&) {
-    return notYet("search");
+
+int search(const Args& args) {
+    const std::string* text = positional(args, 1);
+    if (!text)
+        return usageError("no search text given");
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    const SearchStatus status = runSearch(doc.state, doc.browse, doc.prompts, *text);
+    std::string out;
+    printHeader(out, doc.state.g1);
+    for (const ResultLine& line : doc.browse.q2) {
+        if (const auto pos = doc.state.q1.find(line.pointer))
+            printRecord(out, doc.state.g1, doc.state.q1.at(*pos));
+    }
+    std::cout << out;
+    return status == SearchStatus::Found ? 0 : 1;
 }
-int sort(const Args&) {
-    return notYet("sort");
+
+int sort(const Args& args) {
+    const std::string* column = positional(args, 1);
+    const std::string* out = option(args, "--out");
+    if (!column || !out)
+        return usageError("sort needs FILE COLUMN --out OUT");
+    const auto c = wholeNumber(*column);
+    if (!c || *c < 1)
+        return usageError("COLUMN is a list column number from 1");
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    sortList(doc.state, *c);
+    doc.state.changed = 1;
+    return saveTo(doc, *out);
 }
-int resave(const Args&) {
-    return notYet("resave");
+
+int resave(const Args& args) {
+    const std::string* out = option(args, "--out");
+    if (!out)
+        return usageError("resave needs FILE --out OUT");
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    return saveTo(doc, *out);
 }
 
 } // namespace rowbit::cli

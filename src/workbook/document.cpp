@@ -91,9 +91,11 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
     if (state.filename.empty())
         state.filename = state.unnamedPath();
 
+    browse.loadError.reset();
     auto loaded = loadBook(std::string(cp949::trimRight(state.filename)));
     if (!loaded) {
         browse.load = false;
+        browse.loadError = loaded.error();
         if (loaded.error().code == ErrorCode::NotFound) {
             // A file that is not there yet: the new workbook, named as asked.
             state.book =
