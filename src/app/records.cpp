@@ -128,16 +128,26 @@ void RowList::sort(const std::function<bool(const Record&, const Record&)>& less
     });
     const RecordId currentId = current_ > 0 ? ids_[current_ - 1] : 0;
 
-    std::vector<Record> sorted;
-    sorted.reserve(n);
-    std::vector<RecordId> sortedIds;
-    sortedIds.reserve(n);
-    for (std::uint32_t from : order) {
-        sorted.push_back(std::move(records_[from]));
-        sortedIds.push_back(ids_[from]);
+    // Puts the records in place by following the permutation's cycles: every record moves
+    // once and no second list of a million records is ever held.
+    for (std::size_t start = 0; start < n; ++start) {
+        if (order[start] == start) {
+            continue;
+        }
+        Record heldRecord = std::move(records_[start]);
+        const RecordId heldId = ids_[start];
+        std::size_t j = start;
+        while (order[j] != start) {
+            const std::size_t from = order[j];
+            records_[j] = std::move(records_[from]);
+            ids_[j] = ids_[from];
+            order[j] = static_cast<std::uint32_t>(j);
+            j = from;
+        }
+        records_[j] = std::move(heldRecord);
+        ids_[j] = heldId;
+        order[j] = static_cast<std::uint32_t>(j);
     }
-    records_ = std::move(sorted);
-    ids_ = std::move(sortedIds);
     rebuildIndex();
     if (currentId != 0) {
         current_ = index_[static_cast<std::size_t>(currentId - idBase_)];

@@ -11,6 +11,7 @@
 
 #include "winsupport/geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -152,7 +153,8 @@ public:
     // Resize of the whole window to a new client size: the moves to apply (only those that
     // change something). Empty when nothing is managed or the size is the previous one.
     std::vector<Move> resize(std::int32_t clientWidth, std::int32_t clientHeight);
-    // Resize of one control's children after the control itself changed.
+    // Resize of one control's children after the control itself changed (not 0: the window
+    // goes through resize()).
     std::vector<Move> resizeControl(ControlId id);
     // Every managed control back to its designed rectangle.
     std::vector<Move> restoreControls();
@@ -172,10 +174,12 @@ private:
     ManagedControl& control(ControlId id);
     const ManagedControl& control(ControlId id) const;
     void addControl(const ControlInfo& info);
-    void moveChildren(ControlId parent, const Rect& parentDesigned, const Rect& parentNew);
+    void moveChildren(ControlId parent, const Rect& parentDesigned, const Rect& parentNew,
+                      std::size_t depth);
+    std::vector<Move> applyMoves();
+    bool isAncestor(ControlId ancestor, ControlId id) const;
 
     int appStrategy_ = 1;
-    bool autoTransparent_ = false;
     WindowShape origWin_;
     std::vector<ManagedControl> controls_;
     std::vector<ControlInfo> lastInfo_; // containers as the window last reported them

@@ -1,0 +1,221 @@
+#include "app/records.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace rowbit {
+namespace {
+
+// A list of records whose COL0 holds the given texts, in order.
+RowList listOf(const std::vector<std::string>& texts) {
+    RowList list;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        list.buffer.clear();
+        list.buffer.col[0] = texts[i];
+        list.buffer.row = static_cast<std::int32_t>(i);
+        list.add();
+    }
+    return list;
+}
+
+std::vector<std::string> column0(const RowList& list) {
+    std::vector<std::string> out;
+    for (std::size_t pos = 1; pos <= list.count(); ++pos) {
+        out.push_back(list.at(pos).col[0]);
+    }
+    return out;
+}
+
+bool byCol0(const Record& a, const Record& b) {
+    return a.col[0] < b.col[0];
+}
+
+TEST(RowList, AddGetPutThroughTheBuffer) {
+    RowList list;
+    EXPECT_EQ(list.count(), 0u);
+    EXPECT_EQ(list.position(), 0u);
+    list.buffer.col[0] = "first";
+    EXPECT_EQ(list.add(), 1u);
+    list.buffer.col[0] = "second";
+    EXPECT_EQ(list.add(), 2u);
+    EXPECT_EQ(list.position(), 2u);
+    EXPECT_EQ(list.count(), 2u);
+
+    ASSERT_TRUE(list.get(1));
+    EXPECT_EQ(list.buffer.col[0], "first");
+    EXPECT_EQ(list.position(), 1u);
+    list.buffer.col[0] = "changed";
+    list.buffer.memo = "note";
+    ASSERT_TRUE(list.put());
+    EXPECT_EQ(list.at(1).col[0], "changed");
+    EXPECT_EQ(list.at(1).memo, "note");
+    EXPECT_EQ(list.at(2).col[0], "second");
+    // The buffer is a copy: changing it leaves the list alone until put.
+    list.buffer.col[0] = "not yet";
+    EXPECT_EQ(list.at(1).col[0], "changed");
+}
+
+TEST(RowList, RefusesPositionsOutsideTheList) {
+    RowList list = listOf({"a", "b"});
+    list.buffer.col[0] = "kept";
+    EXPECT_FALSE(list.get(0));
+    EXPECT_FALSE(list.get(3));
+    EXPECT_EQ(list.buffer.col[0], "kept");
+    EXPECT_EQ(list.position(), 2u);
+
+    RowList empty;
+    EXPECT_FALSE(empty.put());
+    EXPECT_FALSE(empty.remove());
+}
+
+TEST(RowList, RemoveMakesTheNextRecordCurrent) {
+    RowList list = listOf({"a", "b", "c"});
+    ASSERT_TRUE(list.get(2));
+    ASSERT_TRUE(list.remove());
+    EXPECT_EQ(column0(list), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(list.position(), 2u); // "c"
+
+    // At the end the one before becomes current; the last one leaves none.
+    ASSERT_TRUE(list.remove());
+    EXPECT_EQ(list.position(), 1u);
+    ASSERT_TRUE(list.remove());
+    EXPECT_EQ(list.position(), 0u);
+    EXPECT_EQ(list.count(), 0u);
+    EXPECT_FALSE(list.remove());
+}
+
+TEST(RowList, IdentitySurvivesSortAndDelete) {
+    RowList list = listOf({"d", "b", "a", "c"});
+    const RecordId idD = list.id(1);
+    const RecordId idB = list.id(2);
+    const RecordId idA = list.id(3);
+    const RecordId idC = list.id(4);
+    EXPECT_EQ(list.find(idA), 3u);
+
+    list.sort(byCol0);
+    EXPECT_EQ(column0(list), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(list.find(idA), 1u);
+    EXPECT_EQ(list.find(idB), 2u);
+    EXPECT_EQ(list.find(idC), 3u);
+    EXPECT_EQ(list.find(idD), 4u);
+    EXPECT_EQ(list.id(4), idD);
+
+    ASSERT_TRUE(list.get(2));
+    ASSERT_TRUE(list.remove()); // "b"
+    EXPECT_FALSE(list.find(idB));
+    EXPECT_EQ(list.find(idA), 1u);
+    EXPECT_EQ(list.find(idC), 2u);
+    EXPECT_EQ(list.find(idD), 3u);
+
+    // A new record gets a new identity, never one that was deleted.
+    list.buffer.col[0] = "e";
+    list.add();
+    const RecordId idE = list.id(list.count());
+    EXPECT_NE(idE, idB);
+    EXPECT_EQ(list.find(idE), 4u);
+}
+
+TEST(RowList, IdentitiesAreNotReusedAfterClear) {
+    RowList list = listOf({"a", "b"});
+    const RecordId old = list.id(1);
+    list.clear();
+    EXPECT_EQ(list.count(), 0u);
+    EXPECT_EQ(list.position(), 0u);
+    EXPECT_FALSE(list.find(old));
+    list.buffer.col[0] = "x";
+    list.add();
+    EXPECT_NE(list.id(1), old);
+    EXPECT_FALSE(list.find(old));
+    EXPECT_EQ(list.find(list.id(1)), 1u);
+    EXPECT_FALSE(list.find(0));
+    EXPECT_FALSE(list.find(999999));
+}
+
+TEST(RowList, SortIsStableAndKeepsTheCurrentRecord) {
+    RowList list = listOf({"b", "a", "b", "a", "b"});
+    ASSERT_TRUE(list.get(3)); // the second "b", sheet row 2
+    list.sort(byCol0);
+    EXPECT_EQ(column0(list), (std::vector<std::string>{"a", "a", "b", "b", "b"}));
+    // Equal keys keep their order: the sheet rows stay ascending within each key.
+    std::vector<std::int32_t> rows;
+    for (std::size_t pos = 1; pos <= list.count(); ++pos) {
+        rows.push_back(list.at(pos).row);
+    }
+    EXPECT_EQ(rows, (std::vector<std::int32_t>{1, 3, 0, 2, 4}));
+    EXPECT_EQ(list.position(), 4u);
+    EXPECT_EQ(list.at(list.position()).row, 2);
+}
+
+TEST(RowList, SortByNumberKeyDescending) {
+    RowList list;
+    for (double v : {3.0, -1.0, 10.0, 2.5}) {
+        list.buffer.clear();
+        list.buffer.num = v;
+        list.add();
+    }
+    list.sort([](const Record& a, const Record& b) { return a.num > b.num; });
+    std::vector<double> nums;
+    for (std::size_t pos = 1; pos <= list.count(); ++pos) {
+        nums.push_back(list.at(pos).num);
+    }
+    EXPECT_EQ(nums, (std::vector<double>{10.0, 3.0, 2.5, -1.0}));
+}
+
+TEST(RowList, ManyRecordsAddSortAndFindQuickly) {
+    constexpr std::size_t kCount = 200000;
+    RowList list;
+    list.reserve(kCount);
+    const auto start = std::chrono::steady_clock::now();
+    for (std::size_t i = 0; i < kCount; ++i) {
+        list.buffer.col[0] = std::to_string((i * 7919) % kCount);
+        list.buffer.row = static_cast<std::int32_t>(i);
+        list.add();
+    }
+    std::vector<RecordId> ids;
+    ids.reserve(kCount);
+    for (std::size_t pos = 1; pos <= kCount; ++pos) {
+        ids.push_back(list.id(pos));
+    }
+    list.sort(byCol0);
+    for (std::size_t pos = 2; pos <= kCount; ++pos) {
+        ASSERT_LE(list.at(pos - 1).col[0], list.at(pos).col[0]);
+    }
+    for (std::size_t i = 0; i < kCount; ++i) {
+        auto pos = list.find(ids[i]);
+        ASSERT_TRUE(pos);
+        ASSERT_EQ(list.at(*pos).row, static_cast<std::int32_t>(i));
+    }
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Generous: a copying or quadratic list takes minutes here, even without a sanitizer.
+    EXPECT_LT(seconds, 60.0);
+}
+
+TEST(RowListDeath, PositionOutsideTheListStops) {
+    RowList list = listOf({"a"});
+    EXPECT_DEATH((void)list.at(2), "RowList position 2");
+    EXPECT_DEATH((void)list.id(0), "RowList position 0");
+}
+
+TEST(ColumnSetup, UsedColumnsStopAtTheFirstUnusedEntry) {
+    ColumnSetup g;
+    EXPECT_EQ(g.usedColumns(), 0);
+    g.ccount = 5;
+    g.cno = {1, 2, 0, 4, 5, 0, 0, 0, 0, 0};
+    EXPECT_EQ(g.usedColumns(), 2);
+    g.cno = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    EXPECT_EQ(g.usedColumns(), 5);
+    g.ccount = 12; // never more than ten
+    EXPECT_EQ(g.usedColumns(), 10);
+    g.ccount = -1;
+    EXPECT_EQ(g.usedColumns(), 0);
+    g.clear();
+    EXPECT_EQ(g.ccount, 0);
+    EXPECT_EQ(g.cno[0], 0);
+}
+
+} // namespace
+} // namespace rowbit
