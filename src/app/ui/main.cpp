@@ -1,17 +1,39 @@
-// rowbit: the desktop program.
+// rowbit: the desktop program. Prepares the shared records and runs the browse window; the
+// program ends when it closes.
+#include "app/app_state.h"
+#include "app/ui/fonts.h"
+#include "app/ui/qt_prompts.h"
+#include "browse/preferences.h"
+#include "browse/ui/browse_window.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
-#include <QLabel>
-#include <QMainWindow>
+#include <QStringList>
 
 int main(int argc, char** argv) {
     Q_INIT_RESOURCE(rowbit);
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Rowbit"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rowbit.svg")));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Rowbit"));
-    window.setCentralWidget(new QLabel(QStringLiteral("Rowbit")));
-    window.resize(640, 400);
-    window.show();
+    rowbit::ui::installFontSubstitutions();
+
+    // The whole tail of the command line is the workbook's path (or "/O"): arguments split
+    // by the shell are joined again with single blanks.
+    QStringList tail = QApplication::arguments();
+    if (!tail.isEmpty())
+        tail.removeFirst();
+    const std::string commandLine = tail.join(QLatin1Char(' ')).toStdString();
+
+    rowbit::AppState state;
+    rowbit::ui::QtPrompts prompts;
+    // The preferences live in the folder the program starts in, whatever folder a file
+    // dialog makes current later.
+    rowbit::Preferences prefs(QDir::currentPath().toStdString());
+
+    rowbit::ui::BrowseWindow window(state, prompts, prefs, rowbit::ui::BrowseSeams{}, commandLine,
+                                    QApplication::applicationFilePath().toStdString());
+    if (!window.open())
+        return 0;
     return QApplication::exec();
 }

@@ -1,0 +1,156 @@
+#include "app/ui/qt_prompts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+
+namespace rowbit::ui {
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QMessageBox::Icon iconOf(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Information:
+        return QMessageBox::Information;
+    case PromptIcon::Warning:
+        return QMessageBox::Warning;
+    case PromptIcon::Error:
+        return QMessageBox::Critical;
+    case PromptIcon::Question:
+        return QMessageBox::Question;
+    case PromptIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString startFolder(const FileDialogSpec& spec) {
+    QString folder = spec.folder.empty() ? QDir::currentPath() : q(spec.folder);
+    if (spec.initialPath.empty())
+        return folder;
+    QFileInfo initial(q(spec.initialPath));
+    // A bare name starts in the folder; a path starts where it points.
+    if (initial.isAbsolute())
+        return initial.filePath();
+    return QDir(folder).filePath(initial.filePath());
+}
+
+// Like the dialogs of the platform this program came from: after a choice, the chosen file's
+// folder is the current one (the next open dialog and the saved PATH start there).
+std::optional<std::string> chosen(const QString& path) {
+    if (path.isEmpty())
+        return std::nullopt;
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    return QDir::toNativeSeparators(path).toStdString();
+}
+
+} // namespace
+
+QStringList splitItems(const std::string& items) {
+    QStringList list = q(items).split(QLatin1Char('|'));
+    if (!list.isEmpty() && list.last().isEmpty())
+        list.removeLast();
+    return list;
+}
+
+QString messageText(const std::string& text) {
+    return q(text).replace(QLatin1Char('|'), QLatin1Char('\n'));
+}
+
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = q(filter).split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+QWidget* promptParent() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+int QtPrompts::message(const MessageSpec& spec) {
+    QMessageBox box(promptParent());
+    box.setWindowTitle(q(spec.caption));
+    box.setText(messageText(spec.text));
+    box.setIcon(iconOf(spec.icon));
+    const QStringList buttons = splitItems(spec.buttons);
+    std::vector<QAbstractButton*> made;
+    for (const QString& text : buttons)
+        made.push_back(box.addButton(text, QMessageBox::AcceptRole));
+    if (made.empty())
+        made.push_back(box.addButton(QStringLiteral("확인"), QMessageBox::AcceptRole));
+    const auto def = static_cast<std::size_t>(spec.defaultButton);
+    if (def >= 1 && def <= made.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(made[def - 1]));
+    // A box with one button closes with Esc as if it were pressed; with several, Esc or the
+    // close box means "no button".
+    if (made.size() == 1)
+        box.setEscapeButton(made.front());
+    box.exec();
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        if (box.clickedButton() == made[i])
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+int QtPrompts::popupMenu(const std::string& items) {
+    const QStringList list = splitItems(items);
+    if (list.isEmpty())
+        return 0;
+    QMenu menu(promptParent());
+    std::vector<QAction*> actions;
+    for (const QString& text : list)
+        actions.push_back(menu.addAction(text));
+    QAction* picked = menu.exec(QCursor::pos());
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        if (actions[i] == picked)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& spec) {
+    return chosen(QFileDialog::getOpenFileName(promptParent(), q(spec.title), startFolder(spec),
+                                               qtFilter(spec.filter)));
+}
+
+std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& spec) {
+    // The name is completed by the caller (".xls" appended when missing), so the dialog must
+    // not add a suffix of its own.
+    return chosen(QFileDialog::getSaveFileName(promptParent(), q(spec.title), startFolder(spec),
+                                               qtFilter(spec.filter)));
+}
+
+bool QtPrompts::startProcess(const std::string& program, const std::vector<std::string>& args) {
+    QStringList list;
+    for (const auto& a : args)
+        list << q(a);
+    // An argument list goes to the program as it is: no shell sees a path.
+    return QProcess::startDetached(q(program), list);
+}
+
+bool QtPrompts::openUrl(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(q(url)));
+}
+
+} // namespace rowbit::ui

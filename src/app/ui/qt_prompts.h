@@ -1,0 +1,34 @@
+#pragma once
+// Prompts on a Qt desktop: message boxes, pop-up menus at the mouse, file dialogs, detached
+// processes started with an argument list, and web pages in the desktop's browser.
+
+#include "app/prompts.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace rowbit::ui {
+
+class QtPrompts : public Prompts {
+public:
+    int message(const MessageSpec& spec) override;
+    int popupMenu(const std::string& items) override;
+    std::optional<std::string> openFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> saveFile(const FileDialogSpec& spec) override;
+    bool startProcess(const std::string& program, const std::vector<std::string>& args) override;
+    bool openUrl(const std::string& url) override;
+};
+
+// "a|b|c" split at "|", with a trailing empty item (a list that ends in "|") dropped.
+QStringList splitItems(const std::string& items);
+// A message text with "|" turned into line breaks.
+QString messageText(const std::string& text);
+// "Excel File|*.XLS|All|*.*" as a Qt name filter: "Excel File (*.XLS);;All (*.*)".
+QString qtFilter(const std::string& filter);
+
+// The window a prompt belongs to: the active modal window, else the active window.
+QWidget* promptParent();
+
+} // namespace rowbit::ui

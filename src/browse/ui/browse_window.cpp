@@ -1,0 +1,735 @@
+#include "browse/ui/browse_window.h"
+
+#include "app/cp949_text.h"
+#include "app/ui/dialog_units.h"
+#include "app/ui/fonts.h"
+#include "app/ui/web_links.h"
+#include "browse/preferences.h"
+#include "browse/row_list.h"
+#include "browse/search_sort.h"
+#include "browse/ui/record_list_view.h"
+#include "setup/ui/preview_window.h"
+#include "winsupport/ui/qt_resize_manager.h"
+#include "winsupport/ui/qt_window_placement.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <filesystem>
+
+namespace rowbit::ui {
+
+namespace {
+
+// The window's own texts.
+constexpr const char* kRowMenu = "자료 추가|자료 수정|자료 삭제";
+constexpr const char* kPrintMenu = "세로|가로";
+constexpr const char* kSelectToChange = "먼저 수정할 자료를 선택하세요";
+constexpr const char* kSelectToDelete = "먼저 삭제할 자료를 선택하세요";
+constexpr const char* kRecentMissing =
+    "선택한 파일이 해당 폴더에 없습니다. 삭제 또는 이동했는지 확인해 보세용";
+constexpr const char* kRecentInUse = "현재 사용중인 파일입니다.";
+constexpr const char* kCloseQuestion = "변경내용이 있습니다. 저장할까요?";
+constexpr const char* kCloseCaption = "확인";
+constexpr const char* kPlacementSection = "Window";
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The window placement reads and writes its section through the preferences file.
+class PreferencesIni : public winsupport::IniStore {
+public:
+    explicit PreferencesIni(rowbit::IniFile& ini) : ini_(ini) {}
+    std::optional<std::string> read(std::string_view section, std::string_view key) const override {
+        if (!ini_.has(section, key))
+            return std::nullopt;
+        return ini_.get(section, key);
+    }
+    void write(std::string_view section, std::string_view key, std::string_view value) override {
+        ini_.set(section, key, value);
+    }
+
+private:
+    rowbit::IniFile& ini_;
+};
+
+struct ControlDesign {
+    BrowseControl id;
+    winsupport::ControlKind kind;
+    QRect rect; // dialog units
+};
+
+// The designed layout, in the window's control order.
+const ControlDesign kDesign[] = {
+    {kGroup1, winsupport::ControlKind::Group, {2, 0, 162, 25}},
+    {kPick, winsupport::ControlKind::Button, {6, 4, 20, 18}},
+    {kOpen, winsupport::ControlKind::Button, {28, 4, 20, 18}},
+    {kNew, winsupport::ControlKind::Button, {50, 4, 20, 18}},
+    {kSave, winsupport::ControlKind::Button, {72, 4, 20, 18}},
+    {kSumUp, winsupport::ControlKind::Button, {94, 4, 20, 18}},
+    {kAbout, winsupport::ControlKind::Button, {116, 4, 20, 18}},
+    {kPrint, winsupport::ControlKind::Button, {138, 4, 20, 18}},
+    {kPanel1, winsupport::ControlKind::Panel, {0, 0, kBrowseWidth, 27}},
+    {kGroup2, winsupport::ControlKind::Group, {244, 0, 234, 25}},
+    {kSearchField, winsupport::ControlKind::Entry, {276, 7, 96, 13}},
+    {kBack, winsupport::ControlKind::Button, {374, 4, 20, 18}},
+    {kInsert, winsupport::ControlKind::Button, {404, 4, 22, 18}},
+    {kChange, winsupport::ControlKind::Button, {428, 4, 22, 18}},
+    {kDelete, winsupport::ControlKind::Button, {452, 4, 22, 18}},
+    {kSearchPrompt, winsupport::ControlKind::Prompt, {248, 9, 27, 10}},
+    {kList, winsupport::ControlKind::List, {2, 29, kBrowseWidth - 4, 194}},
+    {kGroup3, winsupport::ControlKind::Group, {2, 224, 260, 25}},
+    {kImage3, winsupport::ControlKind::Image, {6, 228, 100, 17}},
+    {kTallor, winsupport::ControlKind::Button, {6, 228, 100, 17}},
+    {kSetting, winsupport::ControlKind::Button, {212, 227, 46, 19}},
+    {kImage1, winsupport::ControlKind::Image, {108, 228, 100, 17}},
+    {kCafeIe, winsupport::ControlKind::Button, {108, 228, 100, 17}},
+    {kClose, winsupport::ControlKind::Button, {424, 227, 52, 19}},
+};
+
+const char* objectNameOf(BrowseControl id) {
+    switch (id) {
+    case kGroup1:
+        return "?GROUP1";
+    case kPick:
+        return "?PICK";
+    case kOpen:
+        return "?OPEN";
+    case kNew:
+        return "?NEW";
+    case kSave:
+        return "?SAVE";
+    case kSumUp:
+        return "?SUMUP";
+    case kAbout:
+        return "?ABOUT";
+    case kPrint:
+        return "?PRINT";
+    case kPanel1:
+        return "?PANEL1";
+    case kGroup2:
+        return "?GROUP2";
+    case kSearchField:
+        return "?LOC:SEARCH";
+    case kBack:
+        return "?BACK";
+    case kInsert:
+        return "?INSERT";
+    case kChange:
+        return "?CHANGE";
+    case kDelete:
+        return "?DELETE";
+    case kSearchPrompt:
+        return "?SEARCH";
+    case kList:
+        return "?LIST";
+    case kGroup3:
+        return "?GROUP3";
+    case kImage3:
+        return "?IMAGE3";
+    case kTallor:
+        return "?TALLOR";
+    case kSetting:
+        return "?SETTING";
+    case kImage1:
+        return "?IMAGE1";
+    case kCafeIe:
+        return "?CAFEIE";
+    case kClose:
+        return "?CLOSE";
+    }
+    return "";
+}
+
+} // namespace
+
+BrowseWindow::BrowseWindow(AppState& state, Prompts& prompts, Preferences& prefs, BrowseSeams seams,
+                           std::string commandLine, std::string programPath, QWidget* parent)
+    : QWidget(parent), state_(state), prompts_(prompts), prefs_(prefs), seams_(std::move(seams)),
+      commandLine_(std::move(commandLine)), programPath_(std::move(programPath)) {
+    setWindowTitle(QStringLiteral("Browse Title"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/rowbit.svg")));
+    setObjectName(QStringLiteral("ExcelBrowse"));
+}
+
+BrowseWindow::~BrowseWindow() {
+    qApp->removeEventFilter(this);
+}
+
+QPushButton* BrowseWindow::button(BrowseControl control) const {
+    auto it = controls_.find(control);
+    return it == controls_.end() ? nullptr : qobject_cast<QPushButton*>(it->second);
+}
+
+bool BrowseWindow::untitledAndEmpty() const {
+    return state_.isUnnamed() && state_.q1.count() == 0;
+}
+
+bool BrowseWindow::open() {
+    if (seams_.versionCheck && !seams_.versionCheck(this))
+        return false;
+    prefs_.readDisplay(state_);
+    setFont(preferredFont(q(state_.gfont), state_.gsize));
+    buildControls();
+    setupWindow();
+    show();
+    activateWindow();
+    openHere();
+    button(kSave)->setEnabled(false);
+    return true;
+}
+
+void BrowseWindow::buildControls() {
+    const DialogUnits du(font());
+    resize(du.x(kBrowseWidth), du.y(kBrowseHeight));
+    resizer_ = std::make_unique<QtResizeManager>(this, du);
+    const QSize iconSize(du.y(11), du.y(11));
+
+    for (const ControlDesign& d : kDesign) {
+        QWidget* w = nullptr;
+        switch (d.id) {
+        case kGroup1:
+        case kGroup2:
+        case kGroup3:
+            w = new QGroupBox(this);
+            break;
+        case kPanel1: {
+            auto* panel = new QFrame(this);
+            panel->setFrameShape(QFrame::NoFrame);
+            panel->setAutoFillBackground(true);
+            panel->setBackgroundRole(QPalette::Midlight);
+            w = panel;
+            break;
+        }
+        case kSearchField:
+            search_ = new QLineEdit(this);
+            search_->setMaxLength(30);
+            w = search_;
+            break;
+        case kSearchPrompt:
+            searchPrompt_ = new QLabel(QStringLiteral("Search"), this);
+            w = searchPrompt_;
+            break;
+        case kList:
+            list_ = new RecordListView(this);
+            list_->setUnits(du);
+            w = list_;
+            break;
+        case kImage3:
+        case kImage1: {
+            auto* image = new QLabel(this);
+            const QString file = d.id == kImage3 ? QStringLiteral(":/icons/banner_product.svg")
+                                                 : QStringLiteral(":/icons/banner_community.svg");
+            const QRect px = du.rect(d.rect.x(), d.rect.y(), d.rect.width(), d.rect.height());
+            image->setPixmap(QIcon(file).pixmap(px.size()));
+            image->setScaledContents(true);
+            w = image;
+            break;
+        }
+        default: {
+            auto* b = new QPushButton(this);
+            b->setIconSize(iconSize);
+            b->setFocusPolicy(Qt::TabFocus);
+            w = b;
+            break;
+        }
+        }
+        w->setObjectName(QString::fromLatin1(objectNameOf(d.id)));
+        controls_[d.id] = w;
+        resizer_->addControl(d.id, w, d.kind, d.rect);
+    }
+    // The panel is the strip behind the two button groups.
+    controls_[kPanel1]->lower();
+
+    struct ButtonLook {
+        BrowseControl id;
+        const char* icon;
+        const char* tip;
+    };
+    const ButtonLook looks[] = {
+        {kPick, "pick", "Pick"},
+        {kOpen, "open", "Open"},
+        {kNew, "new", "New"},
+        {kSave, "save", "Save"},
+        {kAbout, "help", "About"},
+        {kPrint, "print", nullptr},
+        {kBack, "undo", "검색결과를 초기화 합니다."},
+        {kInsert, "insert", "Insert New Record"},
+        {kChange, "change", "Change the Record"},
+        {kDelete, "delete", "Delete Record"},
+        {kSetting, "setting", nullptr},
+        {kClose, "close", nullptr},
+    };
+    for (const ButtonLook& look : looks) {
+        QPushButton* b = button(look.id);
+        b->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(look.icon))));
+        if (look.tip)
+            b->setToolTip(QString::fromUtf8(look.tip));
+    }
+    button(kSetting)->setText(QStringLiteral("Setting"));
+    button(kClose)->setText(QStringLiteral("Close"));
+    QPushButton* sum = button(kSumUp);
+    sum->setText(QString::fromUtf8("Σ"));
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSize(font().pointSize() + 3);
+    arial.setBold(true);
+    sum->setFont(arial);
+    for (BrowseControl banner : {kTallor, kCafeIe}) {
+        QPushButton* b = button(banner);
+        b->setFlat(true);
+        b->setCursor(Qt::PointingHandCursor);
+        b->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
+    }
+    button(kBack)->hide();
+
+    connect(button(kPick), &QPushButton::clicked, this, &BrowseWindow::pick);
+    connect(button(kOpen), &QPushButton::clicked, this, &BrowseWindow::openWorkbook);
+    connect(button(kNew), &QPushButton::clicked, this, &BrowseWindow::newWorkbook);
+    connect(button(kSave), &QPushButton::clicked, this, &BrowseWindow::save);
+    connect(button(kSumUp), &QPushButton::clicked, this, &BrowseWindow::totals);
+    connect(button(kAbout), &QPushButton::clicked, this, &BrowseWindow::about);
+    connect(button(kPrint), &QPushButton::clicked, this, &BrowseWindow::print);
+    connect(button(kBack), &QPushButton::clicked, this, &BrowseWindow::back);
+    connect(button(kInsert), &QPushButton::clicked, this, &BrowseWindow::insertRecord);
+    connect(button(kChange), &QPushButton::clicked, this, &BrowseWindow::changeRecord);
+    connect(button(kDelete), &QPushButton::clicked, this, &BrowseWindow::deleteRecord);
+    connect(button(kSetting), &QPushButton::clicked, this, &BrowseWindow::setting);
+    connect(button(kTallor), &QPushButton::clicked, this, &BrowseWindow::productPage);
+    connect(button(kCafeIe), &QPushButton::clicked, this, &BrowseWindow::communityPage);
+    connect(button(kClose), &QPushButton::clicked, this, &QWidget::close);
+
+    connect(search_, &QLineEdit::returnPressed, this, &BrowseWindow::search);
+    // Leaving the field after changing its text completes it as well.
+    connect(search_, &QLineEdit::editingFinished, this, [this] {
+        if (!search_->hasFocus())
+            search();
+    });
+    connect(list_, &RecordListView::lineActivated, this, &BrowseWindow::changeRecord);
+    connect(list_, &RecordListView::contextRequested, this, &BrowseWindow::rowMenu);
+    connect(list_, &RecordListView::headerClicked, this, &BrowseWindow::sortByColumn);
+
+    // Insert, Delete and Esc act wherever the focus is in this window, the search field
+    // included, so they are taken before any control sees them.
+    qApp->installEventFilter(this);
+}
+
+void BrowseWindow::setupWindow() {
+    browse_.recent = prefs_.readRecentFiles();
+
+    resizer_->init(2, true, false, QSize(kBrowseWidth, kBrowseHeight));
+    namespace pos = winsupport::position;
+    namespace size = winsupport::resize;
+    // The panel stretches across the top; the tool group stays at the top left, the banner
+    // group at the bottom left, the search and record group at the top right.
+    resizer_->setStrategy(kPanel1, pos::kFixLeft | pos::kFixTop,
+                          size::kLockHeight | size::kConstantRight);
+    resizer_->setStrategy(kGroup1, pos::kFixLeft | pos::kFixTop,
+                          size::kLockWidth | size::kLockHeight);
+    resizer_->setStrategy(kGroup3, pos::kFixLeft | pos::kFixBottom,
+                          size::kLockWidth | size::kLockHeight);
+    resizer_->setStrategy(kGroup2, pos::kFixRight | pos::kFixTop,
+                          size::kLockWidth | size::kLockHeight);
+
+    rowbit::IniFile ini = prefs_.read();
+    PreferencesIni store(ini);
+    restoreWindowPlacement(*this, store, kPlacementSection);
+
+    list_->setRowHeightUnits(12);
+    showFullList(0);
+
+    searchPrompt_->setText(QString::fromUtf8("검색 :"));
+    button(kSetting)->setText(QString::fromUtf8("설정"));
+    button(kClose)->setText(QString::fromUtf8("닫 기"));
+    state_.changed = 0;
+}
+
+std::optional<int> BrowseWindow::runPreview(const std::vector<PreviewRow>& rows, int preselected) {
+    if (seams_.preview)
+        return seams_.preview(rows, preselected);
+    return PreviewWindow::run(rows, preselected, this);
+}
+
+void BrowseWindow::openHere() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    checkFile(
+        state_, browse_, prompts_,
+        [this](const std::vector<PreviewRow>& rows, int preselected) {
+            QApplication::restoreOverrideCursor();
+            auto chosen = runPreview(rows, preselected);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            return chosen;
+        },
+        prefs_, commandLine_);
+    QApplication::restoreOverrideCursor();
+    setWindowTitle(q(state_.filename));
+    applyFormat();
+    showFullList(0);
+}
+
+void BrowseWindow::applyFormat() {
+    list_->setFormat(formatWindow(state_, browse_));
+}
+
+void BrowseWindow::showFullList(std::size_t select) {
+    list_->setSource(LineSource{[this] { return state_.q1.count(); },
+                                [this](std::size_t line, int field) -> std::string {
+                                    const Record& r = state_.q1.at(line + 1);
+                                    if (field >= 1 && field <= kMaxColumns)
+                                        return r.col[static_cast<std::size_t>(field - 1)];
+                                    return field == kMaxColumns + 1 ? r.memo : std::string();
+                                }});
+    list_->selectLine(select);
+}
+
+void BrowseWindow::showResults(std::size_t select) {
+    list_->setSource(LineSource{[this] { return browse_.q2.size(); },
+                                [this](std::size_t line, int field) -> std::string {
+                                    const ResultLine& r = browse_.q2[line];
+                                    if (field >= 1 && field <= kMaxColumns)
+                                        return r.col[static_cast<std::size_t>(field - 1)];
+                                    return field == kMaxColumns + 1 ? r.memo : std::string();
+                                }});
+    list_->selectLine(select);
+}
+
+void BrowseWindow::calcField() {
+    button(kSave)->setEnabled(state_.changed != 0);
+}
+
+void BrowseWindow::startCopy(const std::vector<std::string>& args) {
+    prompts_.startProcess(programPath_, args);
+}
+
+void BrowseWindow::pick() {
+    std::string menu;
+    for (const std::string& entry : browse_.recent) {
+        const std::string_view trimmed = cp949::trimRight(entry);
+        if (trimmed.empty())
+            break;
+        menu.append(trimmed).append("|");
+    }
+    const int chosen = prompts_.popupMenu(menu);
+    if (chosen < 1 || chosen > kRecentFiles) {
+        calcField();
+        return;
+    }
+    const std::string entry(cp949::trimRight(browse_.recent[static_cast<std::size_t>(chosen - 1)]));
+    std::error_code ec;
+    if (entry.empty() || !std::filesystem::exists(std::filesystem::path(entry), ec)) {
+        prompts_.tell(kRecentMissing);
+        return;
+    }
+    if (cp949::equalTrimmed(state_.filename, entry)) {
+        prompts_.tell(kRecentInUse);
+        return;
+    }
+    if (untitledAndEmpty()) {
+        state_.filename = entry;
+        recentFiles(browse_.recent, state_.filename);
+        openHere();
+    } else {
+        startCopy({entry});
+    }
+    calcField();
+}
+
+void BrowseWindow::openWorkbook() {
+    if (untitledAndEmpty())
+        openHere();
+    else
+        startCopy({"/O"});
+    calcField();
+}
+
+void BrowseWindow::newWorkbook() {
+    startCopy({});
+    calcField();
+}
+
+void BrowseWindow::save() {
+    const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
+    setWindowTitle(q(state_.filename));
+    calcField();
+    if (outcome.status == SaveStatus::Saved)
+        list_->reload();
+}
+
+void BrowseWindow::totals() {
+    if (seams_.totals)
+        seams_.totals(this);
+    calcField();
+}
+
+void BrowseWindow::about() {
+    if (seams_.about)
+        seams_.about(this);
+    calcField();
+}
+
+void BrowseWindow::print() {
+    const int chosen = prompts_.popupMenu(kPrintMenu);
+    if (chosen != 1 && chosen != 2)
+        return;
+    // The report sizes its columns as the user sees them now, dragged widths included.
+    const int columns = std::min(state_.g1.ccount, kMaxColumns);
+    for (int c = 0; c < columns; ++c)
+        state_.g1.listWidth[static_cast<std::size_t>(c)] = list_->columnWidthUnits(c);
+    if (seams_.print)
+        seams_.print(this, chosen == 2);
+    calcField();
+}
+
+void BrowseWindow::search() {
+    if (browse_.whatQue == 2 || !search_->isEnabled())
+        return;
+    const std::string text = search_->text().toStdString();
+    switch (runSearch(state_, browse_, prompts_, text)) {
+    case SearchStatus::Nothing:
+        return;
+    case SearchStatus::Found:
+        search_->setText(q(browse_.search));
+        search_->setEnabled(false);
+        button(kBack)->show();
+        showResults(1);
+        list_->setFocus();
+        return;
+    case SearchStatus::NotFound:
+        button(kBack)->hide();
+        search_->clear();
+        return;
+    }
+}
+
+void BrowseWindow::back() {
+    if (browse_.whatQue != 2) {
+        search();
+        return;
+    }
+    const std::size_t pos = closeResults(state_, browse_, list_->selectedLine());
+    search_->setEnabled(true);
+    button(kBack)->hide();
+    search_->clear();
+    showFullList(pos);
+    calcField();
+}
+
+void BrowseWindow::insertRecord() {
+    state_.action = kActionInsert;
+    if (seams_.recordForm)
+        seams_.recordForm(this);
+    if (state_.action != kActionDone) {
+        calcField();
+        return;
+    }
+    const std::size_t pos = state_.q1.position() ? state_.q1.position() : state_.q1.count();
+    if (browse_.whatQue == 1) {
+        list_->reload();
+        list_->selectLine(pos);
+    } else {
+        fillQue2(state_, browse_, pos);
+        list_->reload();
+        list_->selectLine(browse_.q2.size());
+    }
+    state_.changed = 1;
+    calcField();
+}
+
+void BrowseWindow::changeRecord() {
+    state_.action = kActionChange;
+    const std::size_t line = list_->selectedLine();
+    if (!getRecord(state_, browse_, line)) {
+        prompts_.tell(kSelectToChange);
+        return;
+    }
+    if (seams_.recordForm)
+        seams_.recordForm(this);
+    if (state_.action != kActionDone) {
+        calcField();
+        return;
+    }
+    if (browse_.whatQue == 1) {
+        list_->reload();
+        list_->selectLine(state_.q1.position() ? state_.q1.position() : line);
+    } else {
+        refreshResultLine(state_, browse_, line);
+        list_->reload();
+        list_->selectLine(line);
+    }
+    state_.changed = 1;
+    calcField();
+}
+
+void BrowseWindow::deleteRecord() {
+    state_.action = kActionDelete;
+    const std::size_t line = list_->selectedLine();
+    if (!getRecord(state_, browse_, line)) {
+        prompts_.tell(kSelectToDelete);
+        return;
+    }
+    const std::size_t pos = state_.q1.position();
+    if (seams_.recordForm)
+        seams_.recordForm(this);
+    if (state_.action != kActionDone) {
+        calcField();
+        return;
+    }
+    if (browse_.whatQue == 1) {
+        list_->reload();
+        list_->selectLine(std::min(pos, state_.q1.count()));
+    } else {
+        removeResultLine(browse_, line);
+        list_->reload();
+        list_->selectLine(std::min(line, browse_.q2.size()));
+    }
+    state_.changed = 1;
+    calcField();
+}
+
+void BrowseWindow::setting() {
+    state_.action = kActionChange;
+    if (seams_.setup)
+        seams_.setup(this);
+    if (state_.action == kActionDone) {
+        applyFormat();
+    } else if (state_.action == kActionReload) {
+        if (browse_.whatQue == 2) {
+            browse_.q2.clear();
+            browse_.whatQue = 1;
+            search_->setEnabled(true);
+            search_->clear();
+            browse_.search.clear();
+            button(kBack)->hide();
+        }
+        fillQue(state_, browse_, prompts_);
+        applyFormat();
+        showFullList(0);
+    }
+    state_.action = kActionDone;
+    calcField();
+}
+
+void BrowseWindow::rowMenu() {
+    switch (prompts_.popupMenu(kRowMenu)) {
+    case 1:
+        insertRecord();
+        break;
+    case 2:
+        changeRecord();
+        break;
+    case 3:
+        deleteRecord();
+        break;
+    default:
+        calcField();
+        break;
+    }
+}
+
+void BrowseWindow::sortByColumn(int column) {
+    // The selected record stays selected in its new place.
+    RecordId selected = 0;
+    if (browse_.whatQue == 1) {
+        const std::size_t line = list_->selectedLine();
+        if (line >= 1 && line <= state_.q1.count())
+            selected = state_.q1.id(line);
+    }
+    sortList(state_, column);
+    state_.changed = 1;
+    if (browse_.whatQue == 1) {
+        list_->reload();
+        if (selected)
+            list_->selectLine(state_.q1.find(selected).value_or(0));
+    }
+    calcField();
+}
+
+void BrowseWindow::productPage() {
+    prompts_.openUrl(kHomePage);
+    calcField();
+}
+
+void BrowseWindow::communityPage() {
+    prompts_.openUrl(kCommunityPage);
+    calcField();
+}
+
+bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || closed_ || !watched->isWidgetType())
+        return QWidget::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this || QApplication::activeModalWidget() != nullptr)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))
+        return QWidget::eventFilter(watched, event);
+    switch (key->key()) {
+    case Qt::Key_Insert:
+        insertRecord();
+        return true;
+    case Qt::Key_Delete:
+        deleteRecord();
+        return true;
+    case Qt::Key_Escape:
+        close();
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+void BrowseWindow::closeEvent(QCloseEvent* event) {
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (state_.changed) {
+        MessageSpec question{kCloseQuestion, kCloseCaption, "예|아니오", PromptIcon::Information,
+                             1};
+        if (prompts_.message(question) == 1) {
+            const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
+            setWindowTitle(q(state_.filename));
+            if (outcome.status == SaveStatus::Cancelled) {
+                // Still unnamed: the window stays open with its changes.
+                state_.filename = state_.unnamedPath();
+                calcField();
+                event->ignore();
+                return;
+            }
+            if (outcome.status == SaveStatus::Failed) {
+                // The user was told why; nothing is lost by staying open.
+                calcField();
+                event->ignore();
+                return;
+            }
+        }
+    }
+    afterClose();
+    event->accept();
+}
+
+void BrowseWindow::afterClose() {
+    closed_ = true;
+    state_.book.reset();
+    state_.q1.clear();
+    browse_.q2.clear();
+    list_->reload();
+    if (resizer_)
+        resizer_->kill();
+
+    rowbit::IniFile ini = prefs_.read();
+    PreferencesIni store(ini);
+    saveWindowPlacement(*this, store, kPlacementSection);
+    (void)prefs_.write(ini);
+    (void)prefs_.writeAtClose(QDir::currentPath().toStdString(), browse_.recent);
+}
+
+} // namespace rowbit::ui

@@ -1,0 +1,150 @@
+#pragma once
+// ExcelBrowse: the main window. It opens a workbook, shows its records, and dispatches every
+// command: opening (here or in a further copy of the program), saving, searching, sorting,
+// the record commands, totals, printing, the column setup and the About window. Closing asks
+// whether to save changes, then writes the window placement and the preferences.
+
+#include "app/app_state.h"
+#include "app/prompts.h"
+#include "browse/browse_state.h"
+#include "workbook/document.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
+class QLabel;
+
+namespace rowbit {
+class Preferences;
+}
+
+namespace rowbit::ui {
+
+class RecordListView;
+class QtResizeManager;
+
+// The windows other parts of the program bring, one seam each. An empty seam does nothing:
+// the record form and the setup dialog then leave ACTION as it was, which reads as cancelled.
+struct BrowseSeams {
+    std::function<bool(QWidget* parent)> versionCheck; // false: the program ends at once
+    std::function<void(QWidget* parent)> recordForm;   // ExcelForm: carries out ACTION
+    std::function<void(QWidget* parent)> setup;        // Setup: sets ACTION 0 or 5 when stored
+    std::function<void(QWidget* parent)> totals;       // SumUp
+    std::function<void(QWidget* parent, bool landscape)> print; // ListPrint
+    std::function<void(QWidget* parent)> about;                 // About
+    PreviewExcel preview; // empty: the workbook preview window
+};
+
+// Control numbers: the controls' places in the window's order.
+enum BrowseControl : int {
+    kGroup1 = 1,
+    kPick,
+    kOpen,
+    kNew,
+    kSave,
+    kSumUp,
+    kAbout,
+    kPrint,
+    kPanel1,
+    kGroup2,
+    kSearchField,
+    kBack,
+    kInsert,
+    kChange,
+    kDelete,
+    kSearchPrompt,
+    kList,
+    kGroup3,
+    kImage3,
+    kTallor,
+    kSetting,
+    kImage1,
+    kCafeIe,
+    kClose,
+};
+
+// The window's designed client size in dialog units.
+inline constexpr int kBrowseWidth = 480;
+inline constexpr int kBrowseHeight = 250;
+
+class BrowseWindow : public QWidget {
+    Q_OBJECT
+public:
+    // `commandLine` is the whole command-line tail; `programPath` the executable further
+    // copies are started from.
+    BrowseWindow(AppState& state, Prompts& prompts, Preferences& prefs, BrowseSeams seams,
+                 std::string commandLine, std::string programPath, QWidget* parent = nullptr);
+    ~BrowseWindow() override;
+
+    // Opening: the version check, the display preferences, the window and its controls, the
+    // first workbook. False when the version check ended the program (nothing was shown).
+    bool open();
+
+    BrowseState& browseState() { return browse_; }
+    RecordListView* list() const { return list_; }
+    QLineEdit* searchField() const { return search_; }
+    QPushButton* button(BrowseControl control) const;
+    QtResizeManager* resizeManager() const { return resizer_.get(); }
+    // Untitled and empty: the unnamed workbook with no records.
+    bool untitledAndEmpty() const;
+
+public slots:
+    void pick();
+    void openWorkbook();
+    void newWorkbook();
+    void save();
+    void totals();
+    void about();
+    void print();
+    void search();
+    void back();
+    void insertRecord();
+    void changeRecord();
+    void deleteRecord();
+    void setting();
+    void rowMenu();
+    void sortByColumn(int column);
+    void productPage();
+    void communityPage();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void setupWindow();
+    void openHere();
+    void applyFormat();
+    void showFullList(std::size_t select);
+    void showResults(std::size_t select);
+    void calcField();
+    void startCopy(const std::vector<std::string>& args);
+    void afterClose();
+    std::optional<int> runPreview(const std::vector<PreviewRow>& rows, int preselected);
+
+    AppState& state_;
+    Prompts& prompts_;
+    Preferences& prefs_;
+    BrowseSeams seams_;
+    std::string commandLine_;
+    std::string programPath_;
+    BrowseState browse_;
+
+    std::map<int, QWidget*> controls_;
+    RecordListView* list_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    QLabel* searchPrompt_ = nullptr;
+    std::unique_ptr<QtResizeManager> resizer_;
+    bool closed_ = false;
+};
+
+} // namespace rowbit::ui

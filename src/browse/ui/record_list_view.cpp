@@ -1,0 +1,264 @@
+#include "browse/ui/record_list_view.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace rowbit::ui {
+
+namespace {
+
+Qt::Alignment alignmentOf(browse::Justify justify) {
+    switch (justify) {
+    case browse::Justify::Centre:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    case browse::Justify::Right:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case browse::Justify::Left:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+constexpr int kIndentRole = Qt::UserRole + 1;
+constexpr int kBorderRole = Qt::UserRole + 2;
+constexpr int kUnderlineRole = Qt::UserRole + 3;
+
+// Paints a cell as the list format says: the text with its justification and indent, and the
+// column's lines (right border, line under the cell).
+class CellDelegate : public QStyledItemDelegate {
+public:
+    CellDelegate(RecordListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        QStyle* style = opt.widget ? opt.widget->style() : nullptr;
+        if (style)
+            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+
+        const int indent = view_->units().x(index.data(kIndentRole).toInt());
+        const Qt::Alignment align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+        QRect r = option.rect.adjusted(1, 0, -1, 0);
+        if (align & Qt::AlignRight)
+            r.setRight(r.right() - indent);
+        else if (align & Qt::AlignHCenter)
+            r.translate(indent, 0);
+        else
+            r.setLeft(r.left() + indent);
+        painter->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(r, int(align) | Qt::TextSingleLine,
+                          option.fontMetrics.elidedText(text, Qt::ElideNone, r.width()));
+        painter->setPen(option.palette.color(QPalette::Mid));
+        if (index.data(kBorderRole).toBool())
+            painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        if (index.data(kUnderlineRole).toBool())
+            painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(view_->rowHeightPixels());
+        return size;
+    }
+
+private:
+    RecordListView* view_;
+};
+
+} // namespace
+
+RecordListModel::RecordListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void RecordListModel::setColumns(std::vector<browse::ListColumn> columns) {
+    beginResetModel();
+    columns_ = std::move(columns);
+    rows_ = source_.count ? source_.count() : 0;
+    endResetModel();
+}
+
+void RecordListModel::setSource(LineSource source) {
+    beginResetModel();
+    source_ = std::move(source);
+    rows_ = source_.count ? source_.count() : 0;
+    endResetModel();
+}
+
+void RecordListModel::reload() {
+    beginResetModel();
+    rows_ = source_.count ? source_.count() : 0;
+    endResetModel();
+}
+
+int RecordListModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(std::min<std::size_t>(rows_, INT_MAX));
+}
+
+int RecordListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant RecordListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.column() >= static_cast<int>(columns_.size()))
+        return {};
+    const auto& col = columns_[static_cast<std::size_t>(index.column())];
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (!source_.field || static_cast<std::size_t>(index.row()) >= rows_)
+            return {};
+        const std::string text = source_.field(static_cast<std::size_t>(index.row()), col.field);
+        return QString::fromStdString(browse::applyColumnPicture(col, text));
+    }
+    case Qt::TextAlignmentRole:
+        return int(alignmentOf(col.justify));
+    case kIndentRole:
+        return col.indent;
+    case kBorderRole:
+        return col.rightBorder;
+    case kUnderlineRole:
+        return col.underline;
+    default:
+        return {};
+    }
+}
+
+QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 ||
+        section >= static_cast<int>(columns_.size()))
+        return {};
+    const auto& col = columns_[static_cast<std::size_t>(section)];
+    if (role == Qt::DisplayRole)
+        return col.hasHeader ? QString::fromStdString(col.header) : QString();
+    if (role == Qt::TextAlignmentRole)
+        return int(alignmentOf(col.headerJustify));
+    return {};
+}
+
+RecordListView::RecordListView(QWidget* parent)
+    : QTreeView(parent), model_(new RecordListModel(this)) {
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new CellDelegate(this));
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    header()->setHighlightSections(false);
+    connect(header(), &QHeaderView::sectionClicked, this,
+            [this](int section) { emit headerClicked(section + 1); });
+    setUnits(DialogUnits(font()));
+}
+
+bool RecordListView::setFormat(const std::string& format) {
+    auto columns = browse::parseListFormat(format);
+    if (!columns)
+        return false;
+    setColumns(std::move(*columns));
+    return true;
+}
+
+void RecordListView::setColumns(std::vector<browse::ListColumn> columns) {
+    model_->setColumns(std::move(columns));
+    applyWidths();
+}
+
+void RecordListView::setSource(LineSource source) {
+    model_->setSource(std::move(source));
+}
+
+void RecordListView::reload() {
+    model_->reload();
+}
+
+void RecordListView::setRowHeightUnits(int units) {
+    rowHeight_ = std::max(1, units_.y(units));
+    // Uniform heights are measured once from the first line: start over.
+    model_->reload();
+}
+
+void RecordListView::setUnits(const DialogUnits& units) {
+    units_ = units;
+    applyWidths();
+}
+
+void RecordListView::applyWidths() {
+    const auto& columns = model_->columns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int section = static_cast<int>(i);
+        header()->setSectionResizeMode(section, columns[i].resizable ? QHeaderView::Interactive
+                                                                     : QHeaderView::Fixed);
+        header()->resizeSection(section, units_.x(columns[i].width));
+    }
+}
+
+std::size_t RecordListView::selectedLine() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return 0;
+    return static_cast<std::size_t>(rows.first().row()) + 1;
+}
+
+void RecordListView::selectLine(std::size_t line) {
+    if (line == 0 || line > static_cast<std::size_t>(model_->rowCount())) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex index = model_->index(static_cast<int>(line - 1), 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+int RecordListView::columnWidthUnits(int column) const {
+    return units_.unitsX(header()->sectionSize(column));
+}
+
+void RecordListView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        emit lineActivated();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void RecordListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        // The first click of the pair already selected the line.
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid())
+            selectLine(static_cast<std::size_t>(index.row()) + 1);
+        emit lineActivated();
+        return;
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void RecordListView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid())
+            selectLine(static_cast<std::size_t>(index.row()) + 1);
+        emit contextRequested();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+} // namespace rowbit::ui
