@@ -1,13 +1,537 @@
 #include "workbook/xls/xls_book.h"
 
+#include "workbook/atomic_file.h"
+#include "workbook/xls/formula_tokens.h"
+#include "workbook/xls/xls_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
 namespace rowbit::xls {
 
+namespace {
+
+constexpr uint16_t kFormulaShared = 0x0008;
+
+std::string errorName(uint8_t code) {
+    switch (code) {
+    case 0x00:
+        return "#NULL!";
+    case 0x07:
+        return "#DIV/0!";
+    case 0x0F:
+        return "#VALUE!";
+    case 0x17:
+        return "#REF!";
+    case 0x1D:
+        return "#NAME?";
+    case 0x24:
+        return "#NUM!";
+    case 0x2A:
+        return "#N/A";
+    default:
+        return "#ERR" + std::to_string(code) + "!";
+    }
+}
+
+// The width a user sees for a stored width (1/256 of a character, padding included): the
+// pixel width on a 7-pixel digit, less the 5 pixels of padding.
+double shownWidth(double storedChars) {
+    const double px = std::floor(storedChars * 7 + 0.5);
+    const double chars = px <= 12 ? px / 12 : (px - 5) / 7;
+    return std::round(chars * 100) / 100;
+}
+
+// Text of a formula's cached result or of a cell, for a cell being turned into a constant.
+void makeConstant(XlsBook& book, Cell& c, const FormulaData& f) {
+    switch (c.cached) {
+    case Cached::Number:
+        c.kind = Kind::Number;
+        break;
+    case Cached::Text:
+        c.kind = Kind::Text;
+        c.ref = book.addString(f.text);
+        break;
+    case Cached::Bool:
+        c.kind = Kind::Bool;
+        break;
+    case Cached::Error:
+        c.kind = Kind::Error;
+        break;
+    }
+}
+
+std::span<const uint8_t> rgceOf(const FormulaData& f) {
+    if (f.body.size() < 22)
+        return {};
+    const std::size_t cce = rd16(&f.body[20]);
+    return std::span<const uint8_t>(f.body).subspan(22, std::min(cce, f.body.size() - 22));
+}
+
+void replaceRgce(FormulaData& f, const std::vector<uint8_t>& rgce,
+                 std::span<const uint8_t> trailing) {
+    std::vector<uint8_t> body(f.body.begin(), f.body.begin() + 22);
+    body.insert(body.end(), rgce.begin(), rgce.end());
+    body.insert(body.end(), trailing.begin(), trailing.end());
+    wr16(&body[20], static_cast<uint16_t>(rgce.size()));
+    f.body.swap(body);
+}
+
+// The anchor a formula points at through ptgExp / ptgTbl, if it is one of a group's members.
+bool groupAnchor(const FormulaData& f, int& row, int& col) {
+    const auto rgce = rgceOf(f);
+    if (rgce.size() != 5 || (rgce[0] != 0x01 && rgce[0] != 0x02))
+        return false;
+    row = rd16(&rgce[1]);
+    col = rd16(&rgce[3]);
+    return true;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Sheet
+
+void XlsSheet::setName(std::string_view name) {
+    name_ = std::string(name);
+    renamed_ = true;
+}
+
+const Cell* XlsSheet::find(int row, int col) const {
+    if (row < 0 || col < 0 || static_cast<std::size_t>(row) >= rows_.size())
+        return nullptr;
+    const auto& cells = rows_[row].cells;
+    auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                               [](const Cell& c, int v) { return c.col < v; });
+    return it != cells.end() && it->col == col ? &*it : nullptr;
+}
+
+Cell* XlsSheet::findMutable(int row, int col) {
+    return const_cast<Cell*>(find(row, col));
+}
+
+Cell& XlsSheet::place(int row, int col) {
+    if (rows_.size() <= static_cast<std::size_t>(row))
+        rows_.resize(static_cast<std::size_t>(row) + 1);
+    auto& cells = rows_[row].cells;
+    if (cells.empty() || cells.back().col < col) {
+        cells.push_back(Cell{});
+        cells.back().col = static_cast<uint16_t>(col);
+        return cells.back();
+    }
+    auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                               [](const Cell& c, int v) { return c.col < v; });
+    if (it != cells.end() && it->col == col)
+        return *it;
+    Cell c;
+    c.col = static_cast<uint16_t>(col);
+    return *cells.insert(it, c);
+}
+
+void XlsSheet::finishLoad() {
+    lastRowCache_ = lastColCache_ = -1;
+}
+
+int XlsSheet::lastRow() const {
+    if (lastRowCache_ < 0) {
+        int last = 0;
+        for (std::size_t r = rows_.size(); r > 0; --r) {
+            if (!rows_[r - 1].cells.empty()) {
+                last = static_cast<int>(r);
+                break;
+            }
+        }
+        lastRowCache_ = last;
+    }
+    return lastRowCache_;
+}
+
+int XlsSheet::lastCol() const {
+    if (lastColCache_ < 0) {
+        int last = 0;
+        for (const auto& r : rows_) {
+            if (!r.cells.empty())
+                last = std::max(last, r.cells.back().col + 1);
+        }
+        lastColCache_ = last;
+    }
+    return lastColCache_;
+}
+
+CellType XlsSheet::cellType(int row, int col) const {
+    const Cell* c = find(row, col);
+    if (!c)
+        return CellType::Empty;
+    switch (c->kind) {
+    case Kind::Blank:
+        return CellType::Blank;
+    case Kind::Number:
+        return CellType::Number;
+    case Kind::Text:
+        return CellType::Text;
+    case Kind::Bool:
+        return CellType::Boolean;
+    case Kind::Error:
+        return CellType::Error;
+    case Kind::Formula:
+        switch (c->cached) {
+        case Cached::Number:
+            return CellType::Number;
+        case Cached::Text:
+            return CellType::Text;
+        case Cached::Bool:
+            return CellType::Boolean;
+        case Cached::Error:
+            return CellType::Error;
+        }
+    }
+    return CellType::Empty;
+}
+
+bool XlsSheet::isDate(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && cellType(row, col) == CellType::Number && book_->xfIsDate(c->xf);
+}
+
+bool XlsSheet::isFormula(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && c->kind == Kind::Formula;
+}
+
+double XlsSheet::readNum(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && cellType(row, col) == CellType::Number ? c->num : 0.0;
+}
+
+std::string XlsSheet::readStr(int row, int col) const {
+    const Cell* c = find(row, col);
+    if (!c)
+        return {};
+    if (c->kind == Kind::Text)
+        return std::string(book_->str(c->ref));
+    if (c->kind == Kind::Formula && c->cached == Cached::Text && c->ref < formulas_.size())
+        return formulas_[c->ref].text;
+    return {};
+}
+
+bool XlsSheet::readBool(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && cellType(row, col) == CellType::Boolean && c->small != 0;
+}
+
+std::string XlsSheet::readError(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && cellType(row, col) == CellType::Error ? errorName(c->small) : std::string();
+}
+
+int XlsSheet::cellFormat(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c ? c->xf : 0;
+}
+
+double XlsSheet::colWidth(int col) const {
+    for (const auto& ci : colInfos_) {
+        if (col >= ci.first && col <= ci.last)
+            return (ci.flags & 0x0001) ? 0.0 : shownWidth(ci.width / 256.0);
+    }
+    if (standardWidth_ >= 0)
+        return shownWidth(standardWidth_ / 256.0);
+    // DEFCOLWIDTH counts characters without padding; the column is that many digits plus
+    // the padding, rounded up to a multiple of 8 pixels.
+    const double px = std::ceil((defColWidth_ * 7 + 5) / 8.0) * 8;
+    return std::round((px - 5) / 7 * 100) / 100;
+}
+
+void XlsSheet::dissolveGroupsAt(int row, int col) {
+    Cell* a = findMutable(row, col);
+    if (!a || a->kind != Kind::Formula || a->ref >= formulas_.size() ||
+        formulas_[a->ref].extra.empty())
+        return;
+    const std::vector<uint8_t> extra = std::move(formulas_[a->ref].extra);
+    formulas_[a->ref].extra.clear();
+    RecordCursor cur(extra);
+    RecordView rv;
+    while (cur.next(rv)) {
+        const auto& b = rv.body;
+        if (b.size() < 6)
+            continue;
+        const int r0 = rd16(&b[0]), r1 = rd16(&b[2]), c0 = b[4], c1 = b[5];
+        std::span<const uint8_t> rgce, rgcb;
+        if (rv.type == rec::ShrFmla && b.size() >= 10) {
+            const std::size_t cce = std::min<std::size_t>(rd16(&b[8]), b.size() - 10);
+            rgce = b.subspan(10, cce);
+            rgcb = b.subspan(10 + cce);
+        }
+        for (int r = r0; r <= r1 && static_cast<std::size_t>(r) < rows_.size(); ++r) {
+            for (auto& c : rows_[r].cells) {
+                if (c.col < c0 || c.col > c1 || c.kind != Kind::Formula ||
+                    c.ref >= formulas_.size())
+                    continue;
+                FormulaData& f = formulas_[c.ref];
+                int ar = 0, ac = 0;
+                if (!groupAnchor(f, ar, ac) || ar != row || ac != col)
+                    continue;
+                std::optional<std::vector<uint8_t>> plain;
+                if (rv.type == rec::ShrFmla)
+                    plain = sharedToPlain(rgce, r, c.col);
+                if (plain) {
+                    replaceRgce(f, *plain, rgcb);
+                    wr16(&f.body[14], static_cast<uint16_t>(rd16(&f.body[14]) & ~kFormulaShared));
+                } else {
+                    // An array or table result, or tokens we cannot rewrite: keep the value.
+                    makeConstant(*book_, c, f);
+                }
+            }
+        }
+    }
+}
+
+bool XlsSheet::writeStr(int row, int col, std::string_view text, int format) {
+    if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxCols)
+        return false;
+    dissolveGroupsAt(row, col);
+    const uint32_t ref = book_->addString(text);
+    Cell& c = place(row, col);
+    c.kind = Kind::Text;
+    c.ref = ref;
+    c.xf = static_cast<uint16_t>(book_->cellXf(format));
+    invalidate();
+    return true;
+}
+
+bool XlsSheet::writeNum(int row, int col, double value, int format) {
+    if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxCols)
+        return false;
+    dissolveGroupsAt(row, col);
+    Cell& c = place(row, col);
+    c.kind = Kind::Number;
+    c.num = value;
+    c.xf = static_cast<uint16_t>(book_->cellXf(format));
+    invalidate();
+    return true;
+}
+
+void XlsSheet::clear(int firstRow, int lastRowIn, int firstCol, int lastColIn) {
+    firstRow = std::max(firstRow, 0);
+    firstCol = std::max(firstCol, 0);
+    lastRowIn = std::min(lastRowIn, static_cast<int>(rows_.size()) - 1);
+    lastColIn = std::min(lastColIn, kMaxCols - 1);
+    if (firstRow > lastRowIn || firstCol > lastColIn)
+        return;
+    for (int r = firstRow; r <= lastRowIn; ++r) {
+        auto& cells = rows_[r].cells;
+        for (const auto& c : std::vector<Cell>(cells)) {
+            if (c.col >= firstCol && c.col <= lastColIn && c.kind == Kind::Formula)
+                dissolveGroupsAt(r, c.col);
+        }
+        std::erase_if(cells,
+                      [&](const Cell& c) { return c.col >= firstCol && c.col <= lastColIn; });
+    }
+    invalidate();
+}
+
+Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
+    std::vector<uint8_t> isTarget(kMaxRows, 0), isSource(kMaxRows, 0);
+    for (const auto& m : moves) {
+        if (m.target < 0 || m.target >= kMaxRows || m.source < 0 || m.source >= kMaxRows)
+            return makeError(ErrorCode::Invalid, "a row to move lies outside the sheet");
+        if (isTarget[m.target]++ || isSource[m.source]++)
+            return makeError(ErrorCode::Invalid, "a row is moved twice or receives two rows");
+    }
+    // Groups (shared, array, table formulas) that reach into a moving row are dissolved first:
+    // their members would otherwise point at an anchor that moved away.
+    for (const auto& m : moves) {
+        if (m.target == m.source || static_cast<std::size_t>(m.source) >= rows_.size())
+            continue;
+        for (const auto& c : std::vector<Cell>(rows_[m.source].cells)) {
+            if (c.kind != Kind::Formula || c.ref >= formulas_.size())
+                continue;
+            dissolveGroupsAt(m.source, c.col);
+            int ar = 0, ac = 0;
+            if (groupAnchor(formulas_[c.ref], ar, ac))
+                dissolveGroupsAt(ar, ac);
+        }
+    }
+    std::vector<std::pair<int, Row>> taken;
+    taken.reserve(moves.size());
+    for (const auto& m : moves) {
+        Row row;
+        if (static_cast<std::size_t>(m.source) < rows_.size())
+            row = std::move(rows_[m.source]);
+        const int delta = m.target - m.source;
+        if (delta != 0) {
+            for (auto& c : row.cells) {
+                if (c.kind != Kind::Formula || c.ref >= formulas_.size())
+                    continue;
+                FormulaData& f = formulas_[c.ref];
+                const auto rgce = rgceOf(f);
+                std::vector<uint8_t> tokens(rgce.begin(), rgce.end());
+                const std::vector<uint8_t> trailing(f.body.begin() + 22 + rgce.size(),
+                                                    f.body.end());
+                if (shiftRelativeRows(tokens, delta))
+                    replaceRgce(f, tokens, trailing);
+            }
+        }
+        taken.emplace_back(m.target, std::move(row));
+    }
+    for (const auto& m : moves) {
+        if (!isTarget[m.source] && static_cast<std::size_t>(m.source) < rows_.size())
+            rows_[m.source] = Row{};
+    }
+    for (auto& [target, row] : taken) {
+        if (row.cells.empty() && !row.hasAttr) {
+            if (static_cast<std::size_t>(target) < rows_.size())
+                rows_[target] = Row{};
+            continue;
+        }
+        if (rows_.size() <= static_cast<std::size_t>(target))
+            rows_.resize(static_cast<std::size_t>(target) + 1);
+        rows_[target] = std::move(row);
+    }
+    invalidate();
+    return {};
+}
+
+// ---------------------------------------------------------------- Book
+
+Sheet* XlsBook::sheet(int index) {
+    return index >= 0 && index < sheetCount() ? sheets_[index].get() : nullptr;
+}
+
+const Sheet* XlsBook::sheet(int index) const {
+    return index >= 0 && index < sheetCount() ? sheets_[index].get() : nullptr;
+}
+
+uint32_t XlsBook::addString(std::string_view text) {
+    if (strLookup_.empty() && stringCount() > 0) {
+        strLookup_.reserve(stringCount() * 2);
+        for (uint32_t i = 0; i < stringCount(); ++i)
+            strLookup_.emplace(std::string(str(i)), i);
+    }
+    auto [it, added] = strLookup_.emplace(std::string(text), stringCount());
+    if (added) {
+        strChars_.append(text);
+        strStart_.push_back(static_cast<uint32_t>(strChars_.size()));
+    }
+    return it->second;
+}
+
+int XlsBook::cellXf(int format) const {
+    if (format > 0 && static_cast<std::size_t>(format) < xfFormat_.size())
+        return format;
+    return defaultXf();
+}
+
+bool XlsBook::isDateFormat(int format) const {
+    return xfIsDate(cellXf(format));
+}
+
+int XlsBook::dateFormat(int like) {
+    const int base = cellXf(like);
+    if (xfIsDate(base))
+        return base;
+    if (auto it = dateXfFor_.find(base); it != dateXfFor_.end())
+        return it->second;
+    // Find the XF record of `base`, copy it with the built-in date format 14.
+    int seen = -1;
+    std::size_t lastXf = 0, baseAt = 0;
+    bool found = false;
+    for (std::size_t i = 0; i < globals_.size(); ++i) {
+        if (globals_[i].type != rec::Xf)
+            continue;
+        ++seen;
+        lastXf = i;
+        if (seen == base) {
+            baseAt = i;
+            found = true;
+        }
+    }
+    if (!found || xfFormat_.size() >= 4000 || globals_[baseAt].body.size() < 10)
+        return base;
+    GlobalRecord xf = globals_[baseAt];
+    wr16(&xf.body[2], 14);
+    if (!(xf.body[4] & 0x04)) // a cell XF: mark the number format as its own
+        xf.body[9] |= 0x04;
+    globals_.insert(globals_.begin() + static_cast<std::ptrdiff_t>(lastXf) + 1, std::move(xf));
+    const int index = static_cast<int>(xfFormat_.size());
+    xfFormat_.push_back(14);
+    xfDate_.push_back(true);
+    dateXfFor_[base] = index;
+    return index;
+}
+
+void XlsBook::setDefaultFont(std::string_view face, int size) {
+    std::u16string name = utf16FromUtf8(face);
+    if (name.size() > 31)
+        name.resize(31);
+    bool wide = false;
+    for (char16_t ch : name)
+        wide = wide || ch > 0xFF;
+    int fonts = 0;
+    for (auto& g : globals_) {
+        if (g.type != rec::Font || g.body.size() < 14)
+            continue;
+        // The first four fonts are the workbook's default font in its plain variants.
+        if (fonts++ >= 4)
+            break;
+        std::vector<uint8_t> body(g.body.begin(), g.body.begin() + 14);
+        wr16(&body[0], static_cast<uint16_t>(std::clamp(size, 1, 409) * 20));
+        body[12] = wide ? 0x81 : 0x00; // Hangul character set for a Korean face
+        body.push_back(static_cast<uint8_t>(name.size()));
+        body.push_back(wide ? 1 : 0);
+        for (char16_t ch : name) {
+            body.push_back(static_cast<uint8_t>(ch));
+            if (wide)
+                body.push_back(static_cast<uint8_t>(ch >> 8));
+        }
+        g.body.swap(body);
+    }
+}
+
+// ---------------------------------------------------------------- entry points
+
+Result<std::unique_ptr<Book>> loadXlsBookFromMemory(const uint8_t* data, std::size_t size,
+                                                    const std::string& where) {
+    auto file = readCompoundFile(data, size, where);
+    if (!file)
+        return file.error();
+    auto book = parseWorkbook(std::move(*file), where);
+    if (!book)
+        return book.error();
+    return std::unique_ptr<Book>(std::move(*book));
+}
+
 Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path) {
-    return makeError(ErrorCode::Unsupported, "this workbook format is not readable yet", path);
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return makeError(ErrorCode::NotFound, "cannot open the file", path);
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<std::streamoff>(in.tellg());
+    if (size < 0 || static_cast<std::size_t>(size) > kMaxCompoundBytes)
+        return makeError(ErrorCode::Limit, "the file is too large", path);
+    in.seekg(0);
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+        return makeError(ErrorCode::Io, "cannot read the file", path);
+    return loadXlsBookFromMemory(bytes.data(), bytes.size(), path);
 }
 
 std::unique_ptr<Book> createXlsBook() {
-    return nullptr;
+    CompoundFile file;
+    file.workbookName = "Workbook";
+    file.workbook = newWorkbookStream();
+    auto book = parseWorkbook(std::move(file), "new workbook");
+    if (!book)
+        return nullptr;
+    return std::unique_ptr<Book>(std::move(*book));
+}
+
+Result<void> XlsBook::save(const std::string& path) {
+    auto stream = buildStream();
+    if (!stream)
+        return stream.error();
+    return saveAtomically(
+        path, [&](const std::string& temp) { return writeCompoundFile(file_, *stream, temp); });
 }
 
 } // namespace rowbit::xls

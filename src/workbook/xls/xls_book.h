@@ -3,9 +3,15 @@
 
 #include "workbook/book.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace rowbit::xls {
 
 Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path);
 std::unique_ptr<Book> createXlsBook();
+// Loads a workbook from bytes in memory; `where` names it in errors.
+Result<std::unique_ptr<Book>> loadXlsBookFromMemory(const uint8_t* data, std::size_t size,
+                                                    const std::string& where);
 
 } // namespace rowbit::xls

@@ -1,0 +1,219 @@
+#include "workbook/xls/compound_file.h"
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include <mutex>
+
+namespace rowbit::xls {
+
+namespace {
+
+void quietLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// libgsf warns on stderr about every oddity of a damaged file; the caller gets an Error
+// instead, so the warnings are silenced once.
+void initGsf() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        gsf_init();
+        g_log_set_handler("libgsf:msole",
+                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                                                      G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG |
+                                                      G_LOG_LEVEL_CRITICAL),
+                          quietLog, nullptr);
+        g_log_set_handler("libgsf",
+                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                                                      G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG |
+                                                      G_LOG_LEVEL_CRITICAL),
+                          quietLog, nullptr);
+        g_log_set_handler("GLib-GObject",
+                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
+                          quietLog, nullptr);
+    });
+}
+
+template <class T>
+struct GRef {
+    T* p = nullptr;
+    GRef() = default;
+    explicit GRef(T* q) : p(q) {}
+    GRef(const GRef&) = delete;
+    GRef& operator=(const GRef&) = delete;
+    ~GRef() {
+        if (p)
+            g_object_unref(p);
+    }
+};
+
+struct ReadState {
+    std::size_t total = 0;
+    int entries = 0;
+};
+
+Result<void> readStream(GsfInput* in, std::vector<uint8_t>& out, ReadState& state,
+                        const std::string& where) {
+    const gsf_off_t size = gsf_input_size(in);
+    if (size < 0 || static_cast<std::size_t>(size) > kMaxCompoundBytes - state.total)
+        return makeError(ErrorCode::Limit, "a stream of the compound file is too large", where);
+    state.total += static_cast<std::size_t>(size);
+    out.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const std::size_t n = std::min<std::size_t>(out.size() - done, 1 << 20);
+        if (!gsf_input_read(in, n, out.data() + done))
+            return makeError(ErrorCode::Damaged, "a stream of the compound file cannot be read",
+                             where);
+        done += n;
+    }
+    return {};
+}
+
+Result<void> readStorage(GsfInfile* dir, CompoundEntry& into, ReadState& state, int depth,
+                         const std::string& where) {
+    if (depth > 32)
+        return makeError(ErrorCode::Damaged, "the compound file's storages nest too deep", where);
+    if (GSF_IS_INFILE_MSOLE(dir))
+        gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(dir), into.classId.data());
+    const int n = gsf_infile_num_children(dir);
+    for (int i = 0; i < n; ++i) {
+        if (++state.entries > 100000)
+            return makeError(ErrorCode::Limit, "the compound file has too many entries", where);
+        GRef<GsfInput> child(gsf_infile_child_by_index(dir, i));
+        if (!child.p)
+            return makeError(ErrorCode::Damaged, "an entry of the compound file cannot be opened",
+                             where);
+        CompoundEntry entry;
+        const char* name = gsf_infile_name_by_index(dir, i);
+        entry.name = name ? name : "";
+        if (GSF_IS_INFILE(child.p) && gsf_infile_num_children(GSF_INFILE(child.p)) >= 0) {
+            entry.storage = true;
+            if (auto r = readStorage(GSF_INFILE(child.p), entry, state, depth + 1,
+                                     where + "/" + entry.name);
+                !r)
+                return r;
+        } else if (auto r = readStream(child.p, entry.data, state, where + "/" + entry.name); !r) {
+            return r;
+        }
+        into.children.push_back(std::move(entry));
+    }
+    return {};
+}
+
+Result<void> writeEntry(GsfOutfile* dir, const CompoundEntry& entry) {
+    GRef<GsfOutput> child(gsf_outfile_new_child(dir, entry.name.c_str(), entry.storage));
+    if (!child.p)
+        return makeError(ErrorCode::Io, "cannot add an entry to the compound file", entry.name);
+    if (entry.storage) {
+        static constexpr std::array<uint8_t, 16> noClass{};
+        if (entry.classId != noClass && GSF_IS_OUTFILE_MSOLE(child.p))
+            gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(child.p), entry.classId.data());
+        for (const auto& c : entry.children) {
+            if (auto r = writeEntry(GSF_OUTFILE(child.p), c); !r)
+                return r;
+        }
+    } else if (!entry.data.empty() &&
+               !gsf_output_write(child.p, entry.data.size(), entry.data.data())) {
+        return makeError(ErrorCode::Io, "cannot write a stream of the compound file", entry.name);
+    }
+    if (!gsf_output_close(child.p))
+        return makeError(ErrorCode::Io, "cannot write a stream of the compound file", entry.name);
+    return {};
+}
+
+} // namespace
+
+Result<CompoundFile> readCompoundFile(const uint8_t* data, std::size_t size,
+                                      const std::string& where) {
+    initGsf();
+    GRef<GsfInput> input(gsf_input_memory_new(data, static_cast<gsf_off_t>(size), FALSE));
+    if (!input.p)
+        return makeError(ErrorCode::Damaged, "the compound file cannot be opened", where);
+    GError* err = nullptr;
+    GRef<GsfInfile> ole(gsf_infile_msole_new(input.p, &err));
+    if (!ole.p) {
+        std::string msg = "the compound file is damaged";
+        if (err) {
+            msg += std::string(": ") + err->message;
+            g_error_free(err);
+        }
+        return makeError(ErrorCode::Damaged, msg, where);
+    }
+    CompoundFile file;
+    ReadState state;
+    if (auto r = readStorage(ole.p, file.root, state, 0, where); !r)
+        return r.error();
+
+    auto& kids = file.root.children;
+    for (auto it = kids.begin(); it != kids.end(); ++it) {
+        if (!it->storage && (it->name == "Workbook" || it->name == "WORKBOOK")) {
+            file.workbookName = it->name;
+            file.workbook = std::move(it->data);
+            kids.erase(it);
+            return file;
+        }
+    }
+    for (const auto& e : kids) {
+        if (e.name == "EncryptionInfo")
+            return makeError(ErrorCode::Encrypted,
+                             "the workbook is protected by a password (encrypted package)", where);
+    }
+    for (const auto& e : kids) {
+        if (!e.storage && (e.name == "Book" || e.name == "BOOK"))
+            return makeError(ErrorCode::Unsupported,
+                             "a workbook in an old binary format (BIFF5 or earlier) is not "
+                             "supported",
+                             where);
+    }
+    return makeError(ErrorCode::Unsupported, "the compound file holds no workbook stream", where);
+}
+
+Result<void> writeCompoundFile(const CompoundFile& file, const std::vector<uint8_t>& workbook,
+                               const std::string& path) {
+    initGsf();
+    GError* err = nullptr;
+    GRef<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &err));
+    if (!sink.p) {
+        std::string msg = "cannot create the file";
+        if (err) {
+            msg += std::string(": ") + err->message;
+            g_error_free(err);
+        }
+        return makeError(ErrorCode::Io, msg, path);
+    }
+    GRef<GsfOutfile> ole(gsf_outfile_msole_new(sink.p));
+    if (!ole.p)
+        return makeError(ErrorCode::Io, "cannot create the compound file", path);
+    static constexpr std::array<uint8_t, 16> noClass{};
+    if (file.root.classId != noClass)
+        gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole.p), file.root.classId.data());
+
+    CompoundEntry book;
+    book.name = file.workbookName.empty() ? "Workbook" : file.workbookName;
+    Result<void> result;
+    {
+        GRef<GsfOutput> child(gsf_outfile_new_child(ole.p, book.name.c_str(), FALSE));
+        if (!child.p || !gsf_output_write(child.p, workbook.size(), workbook.data()) ||
+            !gsf_output_close(child.p))
+            result = makeError(ErrorCode::Io, "cannot write the workbook stream", path);
+    }
+    if (result) {
+        for (const auto& c : file.root.children) {
+            result = writeEntry(ole.p, c);
+            if (!result)
+                break;
+        }
+    }
+    const bool closedOle = gsf_output_close(GSF_OUTPUT(ole.p));
+    const bool closedSink = gsf_output_is_closed(sink.p) || gsf_output_close(sink.p);
+    if (result && (!closedOle || !closedSink))
+        result = makeError(ErrorCode::Io, "cannot finish writing the file", path);
+    return result;
+}
+
+} // namespace rowbit::xls

@@ -1,0 +1,541 @@
+// Reading a BIFF8 workbook stream into the model.
+#include "workbook/number_format.h"
+#include "workbook/xls/xls_model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace rowbit::xls {
+
+namespace {
+
+std::string at(std::size_t offset, const char* what) {
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "Workbook stream offset 0x%zx (%s)", offset, what);
+    return buf;
+}
+
+// Reads a record body and the CONTINUE records after it as one sequence of segments, the way
+// BIFF8 strings continue: a string's characters resume after a fresh option byte.
+class SegReader {
+public:
+    void add(std::span<const uint8_t> s) { segs_.push_back(s); }
+    bool ok() const { return ok_; }
+    bool atEnd() {
+        settle();
+        return seg_ >= segs_.size();
+    }
+
+    uint8_t u8() {
+        settle();
+        if (seg_ >= segs_.size()) {
+            ok_ = false;
+            return 0;
+        }
+        return segs_[seg_][off_++];
+    }
+    uint16_t u16() {
+        const uint16_t a = u8();
+        return static_cast<uint16_t>(a | (u8() << 8));
+    }
+    uint32_t u32() {
+        const uint32_t a = u16();
+        return a | (static_cast<uint32_t>(u16()) << 16);
+    }
+    void bytes(std::size_t n, std::vector<uint8_t>* out) {
+        while (n > 0) {
+            settle();
+            if (seg_ >= segs_.size()) {
+                ok_ = false;
+                return;
+            }
+            const std::size_t k = std::min(n, segs_[seg_].size() - off_);
+            if (out)
+                out->insert(out->end(), segs_[seg_].begin() + off_, segs_[seg_].begin() + off_ + k);
+            off_ += k;
+            n -= k;
+        }
+    }
+    // cch characters, the first run in the given width; each continuation restates it.
+    void chars(std::size_t cch, bool high, std::string& out) {
+        bool first = true;
+        while (cch > 0) {
+            if (seg_ < segs_.size() && off_ >= segs_[seg_].size()) {
+                ++seg_;
+                off_ = 0;
+                if (seg_ >= segs_.size() || segs_[seg_].empty()) {
+                    ok_ = false;
+                    return;
+                }
+                high = (segs_[seg_][off_++] & 1) != 0;
+            } else if (seg_ >= segs_.size()) {
+                ok_ = false;
+                return;
+            }
+            (void)first;
+            first = false;
+            const auto seg = segs_[seg_];
+            const std::size_t avail = (seg.size() - off_) / (high ? 2 : 1);
+            const std::size_t k = std::min(cch, avail);
+            if (k == 0) {
+                if (high && seg.size() - off_ == 1) { // a split character: give up on it
+                    ok_ = false;
+                    return;
+                }
+                off_ = seg.size();
+                continue;
+            }
+            if (high) {
+                tmp_.resize(k);
+                std::memcpy(tmp_.data(), seg.data() + off_, k * 2);
+                appendUtf8FromUtf16(out, tmp_.data(), k);
+                off_ += k * 2;
+            } else {
+                appendUtf8FromLatin1(out, seg.data() + off_, k);
+                off_ += k;
+            }
+            cch -= k;
+        }
+    }
+
+private:
+    void settle() {
+        while (seg_ < segs_.size() && off_ >= segs_[seg_].size()) {
+            ++seg_;
+            off_ = 0;
+        }
+    }
+    std::vector<std::span<const uint8_t>> segs_;
+    std::size_t seg_ = 0, off_ = 0;
+    bool ok_ = true;
+    std::vector<uint16_t> tmp_;
+};
+
+// A string inside one record body (XLUnicodeString: 16-bit length, or 8-bit for names).
+bool readInlineString(std::span<const uint8_t> b, std::size_t pos, bool shortLen,
+                      std::string& out) {
+    SegReader r;
+    if (pos > b.size())
+        return false;
+    r.add(b.subspan(pos));
+    const std::size_t cch = shortLen ? r.u8() : r.u16();
+    const uint8_t flags = r.u8();
+    if (!r.ok())
+        return false;
+    std::size_t runs = 0, ext = 0;
+    if (!shortLen && (flags & 0x08))
+        runs = r.u16();
+    if (!shortLen && (flags & 0x04))
+        ext = r.u32();
+    (void)runs;
+    (void)ext;
+    r.chars(cch, flags & 1, out);
+    return r.ok();
+}
+
+double decodeRk(uint32_t rk) {
+    double v;
+    if (rk & 2) {
+        v = static_cast<double>(static_cast<int32_t>(rk) >> 2);
+    } else {
+        const uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&v, &bits, 8);
+    }
+    return (rk & 1) ? v / 100 : v;
+}
+
+void parseSst(XlsBook& book, SegReader& r) {
+    r.u32(); // total references: recounted on save
+    const uint32_t unique = r.u32();
+    if (!r.ok())
+        return;
+    std::vector<uint8_t> runs, ext;
+    for (uint32_t i = 0; i < unique && !r.atEnd(); ++i) {
+        const uint16_t cch = r.u16();
+        const uint8_t flags = r.u8();
+        uint16_t cRun = 0;
+        uint32_t cbExt = 0;
+        if (flags & 0x08)
+            cRun = r.u16();
+        if (flags & 0x04)
+            cbExt = r.u32();
+        if (!r.ok())
+            break;
+        r.chars(cch, flags & 1, book.strChars_);
+        runs.clear();
+        ext.clear();
+        if (cRun)
+            r.bytes(std::size_t{cRun} * 4, &runs);
+        if (cbExt)
+            r.bytes(cbExt, &ext);
+        book.strStart_.push_back(static_cast<uint32_t>(book.strChars_.size()));
+        if (!r.ok())
+            break;
+        if (cRun || cbExt)
+            book.strExtra_[i] = {runs, ext};
+    }
+}
+
+// The bytes of one substream starting at a BOF, up to its EOF (nested BOF/EOF pairs of
+// embedded charts included). Appends an EOF when the stream ends without one.
+std::vector<uint8_t> cutSubstream(std::span<const uint8_t> stream, std::size_t start) {
+    RecordCursor cur(stream, start);
+    RecordView rv;
+    int depth = 0;
+    std::size_t end = start;
+    bool closed = false;
+    while (cur.next(rv)) {
+        end = cur.position();
+        if (rv.type == rec::Bof || rv.type == rec::Bof2 || rv.type == rec::Bof3 ||
+            rv.type == rec::Bof4) {
+            ++depth;
+        } else if (rv.type == rec::Eof) {
+            if (--depth <= 0) {
+                closed = true;
+                break;
+            }
+        }
+    }
+    std::vector<uint8_t> out(stream.begin() + start, stream.begin() + end);
+    if (!closed)
+        out.insert(out.end(), {0x0A, 0x00, 0x00, 0x00});
+    return out;
+}
+
+void addCell(XlsSheet& s, uint16_t row, uint16_t col, uint16_t xf, Kind kind, double num,
+             uint32_t ref = 0, uint8_t small = 0) {
+    if (col >= kMaxCols)
+        return;
+    Cell& c = s.place(row, col);
+    c.xf = xf;
+    c.kind = kind;
+    c.num = num;
+    c.ref = ref;
+    c.small = small;
+}
+
+Result<void> parseSheet(XlsBook& book, XlsSheet& s) {
+    std::span<const uint8_t> raw(s.raw_);
+    RecordCursor cur(raw);
+    RecordView rv;
+    int depth = 0;
+    const uint32_t sstCount = book.stringCount();
+    while (cur.next(rv)) {
+        const auto& b = rv.body;
+        if (rv.type == rec::Bof || rv.type == rec::Bof2 || rv.type == rec::Bof3 ||
+            rv.type == rec::Bof4) {
+            ++depth;
+            continue;
+        }
+        if (rv.type == rec::Eof) {
+            if (--depth <= 0)
+                break;
+            continue;
+        }
+        if (depth != 1)
+            continue;
+        switch (rv.type) {
+        case rec::Number:
+            if (b.size() >= 14)
+                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Number, rdDouble(&b[6]));
+            break;
+        case rec::Rk:
+        case rec::Rk4:
+            if (b.size() >= 10)
+                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Number,
+                        decodeRk(rd32(&b[6])));
+            break;
+        case rec::MulRk:
+            if (b.size() >= 6) {
+                const uint16_t row = rd16(&b[0]);
+                const uint16_t first = rd16(&b[2]);
+                const std::size_t n = (b.size() - 6) / 6;
+                for (std::size_t i = 0; i < n && first + i < kMaxCols; ++i)
+                    addCell(s, row, static_cast<uint16_t>(first + i), rd16(&b[4 + 6 * i]),
+                            Kind::Number, decodeRk(rd32(&b[6 + 6 * i])));
+            }
+            break;
+        case rec::LabelSst:
+            if (b.size() >= 10) {
+                const uint32_t idx = rd32(&b[6]);
+                // An index past the table reads as an empty text, as other readers do.
+                const uint32_t ref = idx < sstCount ? idx : book.addString({});
+                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Text, 0, ref);
+                ++s.sstRefs_;
+            }
+            break;
+        case rec::Label:
+        case rec::RString:
+            if (b.size() >= 9) {
+                std::string text;
+                readInlineString(b, 6, false, text);
+                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Text, 0,
+                        book.addString(text));
+            }
+            break;
+        case rec::Blank:
+            if (b.size() >= 6)
+                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Blank, 0);
+            break;
+        case rec::MulBlank:
+            if (b.size() >= 6) {
+                const uint16_t row = rd16(&b[0]);
+                const uint16_t first = rd16(&b[2]);
+                const std::size_t n = (b.size() - 6) / 2;
+                for (std::size_t i = 0; i < n && first + i < kMaxCols; ++i)
+                    addCell(s, row, static_cast<uint16_t>(first + i), rd16(&b[4 + 2 * i]),
+                            Kind::Blank, 0);
+            }
+            break;
+        case rec::BoolErr:
+            if (b.size() >= 8)
+                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), b[7] ? Kind::Error : Kind::Bool,
+                        0, 0, b[6]);
+            break;
+        case rec::Formula:
+        case rec::Formula3:
+        case rec::Formula4: {
+            if (b.size() < 22)
+                break;
+            const uint16_t row = rd16(&b[0]), col = rd16(&b[2]);
+            FormulaData f;
+            f.body.assign(b.begin(), b.end());
+            Cached cached = Cached::Number;
+            uint8_t small = 0;
+            double num = 0;
+            if (rd16(&b[12]) == 0xFFFF) {
+                switch (b[6]) {
+                case 0:
+                case 3:
+                    cached = Cached::Text;
+                    break;
+                case 1:
+                    cached = Cached::Bool;
+                    small = b[8];
+                    break;
+                case 2:
+                    cached = Cached::Error;
+                    small = b[8];
+                    break;
+                default:
+                    cached = Cached::Number;
+                    num = rdDouble(&b[6]);
+                }
+            } else {
+                num = rdDouble(&b[6]);
+            }
+            const bool wantString = cached == Cached::Text && b[6] == 0;
+            // The records that belong to this formula: a shared or array definition, a table,
+            // and the text result.
+            for (;;) {
+                const int t = cur.peekType();
+                if (t != rec::ShrFmla && t != rec::Array && t != rec::Table &&
+                    !(t == rec::String && wantString))
+                    break;
+                RecordView next;
+                if (!cur.next(next))
+                    break;
+                if (t == rec::String) {
+                    SegReader r;
+                    r.add(next.body);
+                    while (cur.peekType() == rec::Continue) {
+                        RecordView c;
+                        if (!cur.next(c))
+                            break;
+                        r.add(c.body);
+                    }
+                    const uint16_t cch = r.u16();
+                    const uint8_t flags = r.u8();
+                    if (r.ok())
+                        r.chars(cch, flags & 1, f.text);
+                    break;
+                }
+                f.extra.insert(f.extra.end(), raw.begin() + next.offset,
+                               raw.begin() + next.offset + 4 + next.body.size());
+            }
+            if (col >= kMaxCols)
+                break;
+            const auto index = static_cast<uint32_t>(s.formulas_.size());
+            s.formulas_.push_back(std::move(f));
+            Cell& c = s.place(row, col);
+            c.xf = rd16(&b[4]);
+            c.kind = Kind::Formula;
+            c.cached = cached;
+            c.small = small;
+            c.num = num;
+            c.ref = index;
+            break;
+        }
+        case rec::Row:
+            if (b.size() >= 16) {
+                const uint16_t row = rd16(&b[0]);
+                if (s.rows_.size() <= row)
+                    s.rows_.resize(row + 1u);
+                std::copy(b.begin(), b.begin() + 16, s.rows_[row].attr.begin());
+                s.rows_[row].hasAttr = true;
+            }
+            break;
+        case rec::ColInfo:
+            if (b.size() >= 10 && s.colInfos_.size() < 256)
+                s.colInfos_.push_back(
+                    {rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), rd16(&b[6]), rd16(&b[8])});
+            break;
+        case rec::DefColWidth:
+            if (b.size() >= 2)
+                s.defColWidth_ = rd16(&b[0]);
+            break;
+        case rec::StandardWidth:
+            if (b.size() >= 2)
+                s.standardWidth_ = rd16(&b[0]);
+            break;
+        default:
+            break;
+        }
+    }
+    s.finishLoad();
+    return {};
+}
+
+} // namespace
+
+void classifyXfs(XlsBook& book) {
+    book.xfDate_.assign(book.xfFormat_.size(), false);
+    for (std::size_t i = 0; i < book.xfFormat_.size(); ++i) {
+        const int id = book.xfFormat_[i];
+        const auto it = book.formats_.find(id);
+        book.xfDate_[i] = it != book.formats_.end() ? numfmt::isDateFormatCode(it->second)
+                                                    : numfmt::isBuiltinDateFormat(id);
+    }
+}
+
+Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::string& where) {
+    auto book = std::make_unique<XlsBook>();
+    book->file_ = std::move(file);
+    const std::span<const uint8_t> stream(book->file_.workbook);
+
+    RecordCursor cur(stream);
+    RecordView rv;
+    if (!cur.next(rv))
+        return makeError(ErrorCode::Damaged, "the workbook stream is empty or cut short",
+                         where + ": " + at(0, "BOF"));
+    if (rv.type == rec::Bof2 || rv.type == rec::Bof3 || rv.type == rec::Bof4 ||
+        (rv.type == rec::Bof && (rv.body.size() < 4 || rd16(&rv.body[0]) != 0x0600)))
+        return makeError(ErrorCode::Unsupported,
+                         "a workbook in an old binary format (before BIFF8) is not supported",
+                         where + ": " + at(0, "BOF"));
+    if (rv.type != rec::Bof)
+        return makeError(ErrorCode::Damaged, "the workbook stream does not start with BOF",
+                         where + ": " + at(0, "BOF"));
+    if (rd16(&rv.body[2]) != 0x0005)
+        return makeError(ErrorCode::Unsupported, "the workbook stream holds no workbook globals",
+                         where + ": " + at(0, "BOF"));
+    book->globals_.push_back({rv.type, {rv.body.begin(), rv.body.end()}});
+
+    bool sawEof = false, sawSst = false;
+    std::vector<uint32_t> positions;
+    while (cur.next(rv)) {
+        const auto& b = rv.body;
+        switch (rv.type) {
+        case rec::Filepass:
+            return makeError(ErrorCode::Encrypted, "the workbook is protected by a password",
+                             where + ": " + at(rv.offset, "FILEPASS"));
+        case rec::DateMode:
+            book->date1904_ = b.size() >= 2 && rd16(&b[0]) == 1;
+            break;
+        case rec::Format:
+            if (b.size() >= 5) {
+                std::string code;
+                if (readInlineString(b, 2, false, code))
+                    book->formats_[rd16(&b[0])] = std::move(code);
+            }
+            break;
+        case rec::Xf:
+            if (b.size() >= 4 && book->xfFormat_.size() < 65536)
+                book->xfFormat_.push_back(rd16(&b[2]));
+            break;
+        case rec::BoundSheet:
+            if (b.size() >= 8) {
+                SubstreamEntry e;
+                e.state = {b[4], b[5]};
+                e.rawName.assign(b.begin() + 6, b.end());
+                positions.push_back(rd32(&b[0]));
+                if (book->substreams_.size() >= 4096)
+                    return makeError(ErrorCode::Limit, "the workbook has too many sheets",
+                                     where + ": " + at(rv.offset, "BOUNDSHEET"));
+                book->substreams_.push_back(std::move(e));
+                book->globals_.push_back({rec::BoundSheet, {}});
+                continue;
+            }
+            return makeError(ErrorCode::Damaged, "a sheet entry is too short",
+                             where + ": " + at(rv.offset, "BOUNDSHEET"));
+        case rec::Sst: {
+            if (sawSst)
+                break;
+            sawSst = true;
+            SegReader r;
+            r.add(b);
+            while (cur.peekType() == rec::Continue) {
+                RecordView c;
+                if (!cur.next(c))
+                    break;
+                r.add(c.body);
+            }
+            parseSst(*book, r);
+            book->globals_.push_back({rec::Sst, {}});
+            continue;
+        }
+        case rec::ExtSst:
+            continue; // rebuilt with the SST
+        case rec::Eof:
+            sawEof = true;
+            break;
+        default:
+            break;
+        }
+        if (rv.type == rec::Continue && !book->globals_.empty() &&
+            (book->globals_.back().type == rec::Sst ||
+             book->globals_.back().type == rec::BoundSheet))
+            continue;
+        book->globals_.push_back({rv.type, {rv.body.begin(), rv.body.end()}});
+        if (sawEof)
+            break;
+    }
+    if (!sawEof)
+        return makeError(ErrorCode::Damaged, "the workbook globals end without EOF",
+                         where + ": " + at(cur.position(), "globals"));
+    const auto sstStrings = book->stringCount();
+    (void)sstStrings;
+
+    for (std::size_t i = 0; i < book->substreams_.size(); ++i) {
+        auto& e = book->substreams_[i];
+        const std::size_t pos = positions[i];
+        RecordCursor probe(stream, pos);
+        RecordView bof;
+        if (pos >= stream.size() || !probe.next(bof) || bof.type != rec::Bof || bof.body.size() < 4)
+            return makeError(ErrorCode::Damaged, "a sheet's position does not point at its start",
+                             where + ": " + at(pos, "BOUNDSHEET"));
+        std::vector<uint8_t> raw = cutSubstream(stream, pos);
+        const bool worksheet = e.state[1] == 0 && rd16(&bof.body[2]) == 0x0010;
+        if (!worksheet) {
+            e.raw = std::move(raw);
+            e.rawStart = pos;
+            continue;
+        }
+        std::string name;
+        {
+            const std::vector<uint8_t>& nameRec = e.rawName;
+            readInlineString(nameRec, 0, true, name);
+        }
+        auto sheet = std::make_unique<XlsSheet>(*book, std::move(name));
+        sheet->raw_ = std::move(raw);
+        sheet->rawStart_ = pos;
+        if (auto r = parseSheet(*book, *sheet); !r)
+            return r.error();
+        e.sheet = static_cast<int>(book->sheets_.size());
+        book->sheets_.push_back(std::move(sheet));
+    }
+    classifyXfs(*book);
+    return book;
+}
+
+} // namespace rowbit::xls
