@@ -1,0 +1,550 @@
+// The browse window driven as a user would, with scripted answers to every question.
+#include "app/app_state.h"
+#include "app/ui/fonts.h"
+#include "app/ui/web_links.h"
+#include "browse/preferences.h"
+#include "browse/ui/browse_window.h"
+#include "browse/ui/record_list_view.h"
+#include "support/scripted_prompts.h"
+#include "support/test_paths.h"
+#include "winsupport/ui/qt_resize_manager.h"
+#include "workbook/book.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+using namespace rowbit;
+using namespace rowbit::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSample = fs::path(__FILE__).parent_path() / "../../../samples/sample.xls";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// A workbook without a settings sheet: an empty first row, titles in row 2, data below.
+void writePlainWorkbook(const fs::path& path) {
+    auto book = createBook(BookFormat::Xls);
+    Sheet* sheet = book->addSheet("Sheet1");
+    sheet->writeStr(1, 0, "날짜");
+    sheet->writeStr(1, 1, "이름");
+    sheet->writeStr(1, 2, "점수");
+    const int date = book->dateFormat();
+    sheet->writeNum(2, 0, 42308, date); // 2015-10-31
+    sheet->writeStr(2, 1, "김하나");
+    sheet->writeNum(2, 2, 95);
+    sheet->writeNum(3, 0, 42309, date);
+    sheet->writeStr(3, 1, "이두리");
+    sheet->writeNum(3, 2, 1200);
+    QVERIFY(book->save(path.string()).ok());
+}
+
+} // namespace
+
+class BrowseWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::ScratchDir> scratch_;
+    QString oldCwd_;
+    std::unique_ptr<AppState> state_;
+    std::unique_ptr<testing::ScriptedPrompts> prompts_;
+    std::unique_ptr<Preferences> prefs_;
+    std::unique_ptr<BrowseWindow> window_;
+    BrowseSeams seams_;
+    std::vector<int> formActions_;
+    std::string book_; // the sample's copy in the scratch folder
+
+    BrowseWindow& start(const std::string& commandLine) {
+        window_ = std::make_unique<BrowseWindow>(*state_, *prompts_, *prefs_, seams_, commandLine,
+                                                 "/opt/rowbit/rowbit");
+        window_->open();
+        return *window_;
+    }
+    QPushButton* button(BrowseControl c) { return window_->button(c); }
+    RecordListView* list() { return window_->list(); }
+    std::string cell(std::size_t line, int column) {
+        return list()
+            ->model()
+            ->index(static_cast<int>(line - 1), column)
+            .data()
+            .toString()
+            .toStdString();
+    }
+    void clickHeader(int column) {
+        QHeaderView* header = list()->header();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
+    }
+    void search(const QString& text) {
+        window_->searchField()->setText(text);
+        QTest::keyClick(window_->searchField(), Qt::Key_Return);
+    }
+
+private slots:
+    void init() {
+        scratch_ = std::make_unique<testing::ScratchDir>();
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(scratch_->path().string()));
+        state_ = std::make_unique<AppState>();
+        prompts_ = std::make_unique<testing::ScriptedPrompts>();
+        prefs_ = std::make_unique<Preferences>(scratch_->path());
+        seams_ = BrowseSeams{};
+        formActions_.clear();
+        // The record form double: records what it was asked and carries out inserts.
+        seams_.recordForm = [this](QWidget*) {
+            formActions_.push_back(state_->action);
+            if (state_->action == kActionInsert) {
+                state_->q1.buffer.clear();
+                state_->q1.buffer.col[1] = "새손님";
+                state_->q1.buffer.col[3] = "2";
+                state_->q1.add();
+                state_->action = kActionDone;
+            }
+        };
+        book_ = (scratch_->path() / "장부.xls").string();
+        fs::copy_file(kSample, book_);
+    }
+
+    void cleanup() {
+        if (window_) {
+            window_->hide();
+            window_.reset();
+        }
+        QDir::setCurrent(oldCwd_);
+        scratch_.reset();
+    }
+
+    void opensTheWorkbookOfTheCommandLine() {
+        BrowseWindow& w = start(book_);
+        QCOMPARE(w.windowTitle().toStdString(), book_);
+        QCOMPARE(list()->model()->rowCount(), 24);
+        QCOMPARE(list()->model()->columnCount(), 6); // five columns and the memo
+        QCOMPARE(list()->model()->headerData(0, Qt::Horizontal).toString(), QString("일자"));
+        QCOMPARE(list()->model()->headerData(5, Qt::Horizontal).toString(), QString("메모"));
+        QCOMPARE(cell(1, 0), std::string("15-10-01"));
+        QCOMPARE(cell(2, 4), std::string("416,000"));
+        // Numbers stand right, dates in the middle.
+        QCOMPARE(list()->model()->index(0, 4).data(Qt::TextAlignmentRole).toInt() &
+                     Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignRight));
+        QCOMPARE(list()->model()->index(0, 0).data(Qt::TextAlignmentRole).toInt() &
+                     Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignHCenter));
+        QVERIFY(!button(kSave)->isEnabled());
+        QCOMPARE(w.browseState().recent[0], book_);
+        QVERIFY(prompts_->dialogs.empty());
+        // Texts set at start.
+        QCOMPARE(button(kSetting)->text(), QString("설정"));
+        QCOMPARE(button(kClose)->text(), QString("닫 기"));
+        QCOMPARE(button(kBack)->toolTip(), QString("검색결과를 초기화 합니다."));
+        QCOMPARE(button(kInsert)->toolTip(), QString("Insert New Record"));
+        QVERIFY(button(kBack)->isHidden());
+    }
+
+    void slashOShowsTheOpenDialogAndCancelGivesTheNewWorkbook() {
+        start("/O");
+        QCOMPARE(prompts_->dialogs.size(), std::size_t(1));
+        QCOMPARE(prompts_->dialogs[0].title, std::string("File Open"));
+        QCOMPARE(prompts_->dialogs[0].filter, std::string("Excel File|*.XLS"));
+        QVERIFY(state_->isUnnamed());
+        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath());
+        QCOMPARE(list()->model()->rowCount(), 0);
+        QCOMPARE(list()->model()->headerData(6, Qt::Horizontal).toString(), QString("G"));
+        QVERIFY(window_->untitledAndEmpty());
+    }
+
+    void slashOOpensTheChosenFile() {
+        prompts_->openAnswers.push_back(book_);
+        start("/O");
+        QCOMPARE(state_->filename, book_);
+        QCOMPARE(list()->model()->rowCount(), 24);
+        QCOMPARE(window_->browseState().recent[0], book_);
+    }
+
+    void pickWithoutRecentFilesDoesNothing() {
+        start("");
+        prompts_->asked.clear();
+        QTest::mouseClick(button(kPick), Qt::LeftButton);
+        QCOMPARE(prompts_->asked.size(), std::size_t(1));
+        QCOMPARE(prompts_->asked[0].kind, std::string("menu"));
+        QCOMPARE(prompts_->asked[0].text, std::string(""));
+        QVERIFY(prompts_->processes.empty());
+        QVERIFY(prompts_->messages.empty());
+    }
+
+    void pickTellsOfAMissingFileAndOfTheOpenFile() {
+        const std::string moved = (scratch_->path() / "moved.xls").string();
+        {
+            std::ofstream ini(scratch_->path() / "Rowbit.INI");
+            ini << "[RecentFiles]\nFile1=" << moved << "\nFile2=" << book_ << "\n";
+        }
+        start(book_);
+        QCOMPARE(window_->browseState().recent[0], book_);
+        QCOMPARE(window_->browseState().recent[1], moved);
+
+        prompts_->menuAnswers.push_back(2); // the moved file
+        QTest::mouseClick(button(kPick), Qt::LeftButton);
+        QCOMPARE(prompts_->asked.back().kind, std::string("message"));
+        QCOMPARE(prompts_->messages.back().text,
+                 std::string("선택한 파일이 해당 폴더에 없습니다. 삭제 또는 이동했는지 확인해 "
+                             "보세용"));
+        QCOMPARE(window_->browseState().recent[1], moved); // the entry stays
+
+        prompts_->menuAnswers.push_back(1); // the open workbook
+        QTest::mouseClick(button(kPick), Qt::LeftButton);
+        QCOMPARE(prompts_->messages.back().text, std::string("현재 사용중인 파일입니다."));
+        QVERIFY(prompts_->processes.empty());
+        QCOMPARE(prompts_->asked[prompts_->asked.size() - 2].text, book_ + "|" + moved + "|");
+    }
+
+    void pickOpensHereWhenUntitledAndEmptyElseInASecondCopy() {
+        const std::string other = (scratch_->path() / "other file.xls").string();
+        fs::copy_file(kSample, other);
+        {
+            std::ofstream ini(scratch_->path() / "Rowbit.INI");
+            ini << "[RecentFiles]\nFile1=" << other << "\n";
+        }
+        start(""); // the unnamed workbook: the open dialog, cancelled
+        QVERIFY(window_->untitledAndEmpty());
+        prompts_->menuAnswers.push_back(1);
+        prompts_->openAnswers.push_back(std::nullopt);
+        QTest::mouseClick(button(kPick), Qt::LeftButton);
+        QVERIFY(prompts_->processes.empty());
+        QCOMPARE(state_->filename, other);
+        QCOMPARE(list()->model()->rowCount(), 24);
+
+        // Now named: the next pick starts a copy with the path as one argument.
+        window_->browseState().recent[1] = book_;
+        prompts_->menuAnswers.push_back(2);
+        QTest::mouseClick(button(kPick), Qt::LeftButton);
+        QCOMPARE(prompts_->processes.size(), std::size_t(1));
+        QCOMPARE(prompts_->processes[0].first, std::string("/opt/rowbit/rowbit"));
+        QCOMPARE(prompts_->processes[0].second, std::vector<std::string>{book_});
+        QCOMPARE(state_->filename, other);
+    }
+
+    void openAndNewStartCopiesWithArgumentLists() {
+        start(book_);
+        QTest::mouseClick(button(kOpen), Qt::LeftButton);
+        QTest::mouseClick(button(kNew), Qt::LeftButton);
+        QCOMPARE(prompts_->processes.size(), std::size_t(2));
+        QCOMPARE(prompts_->processes[0].second, std::vector<std::string>{"/O"});
+        QVERIFY(prompts_->processes[1].second.empty());
+        QVERIFY(prompts_->dialogs.empty());
+    }
+
+    void searchAndBackKeepTheChosenRecordSelected() {
+        start(book_);
+        search("푸른농장");
+        QCOMPARE(window_->searchField()->text(), QString("6 Records Found"));
+        QVERIFY(!window_->searchField()->isEnabled());
+        QVERIFY(!button(kBack)->isHidden());
+        QCOMPARE(list()->model()->rowCount(), 6);
+        QCOMPARE(list()->selectedLine(), std::size_t(1));
+        QCOMPARE(cell(3, 1), std::string("푸른농장"));
+
+        list()->selectLine(3);
+        const std::string date = cell(3, 0);
+        const std::string amount = cell(3, 4);
+        QTest::mouseClick(button(kBack), Qt::LeftButton);
+        QVERIFY(window_->searchField()->isEnabled());
+        QVERIFY(window_->searchField()->text().isEmpty());
+        QVERIFY(button(kBack)->isHidden());
+        QCOMPARE(list()->model()->rowCount(), 24);
+        const std::size_t line = list()->selectedLine();
+        QCOMPARE(line, std::size_t(10)); // every fourth record is this customer's
+        QCOMPARE(cell(line, 0), date);
+        QCOMPARE(cell(line, 4), amount);
+    }
+
+    void searchWithoutHitsTellsAndKeepsTheFullList() {
+        start(book_);
+        search("없는말");
+        QCOMPARE(prompts_->messageTexts().back(),
+                 std::string("없는말 를 포함한 데이터가 없습니다 "));
+        QVERIFY(window_->searchField()->text().isEmpty());
+        QVERIFY(window_->searchField()->isEnabled());
+        QCOMPARE(list()->model()->rowCount(), 24);
+        // A number finds its grouped form.
+        search("416000");
+        QCOMPARE(list()->model()->rowCount(), 1);
+        QCOMPARE(cell(1, 4), std::string("416,000"));
+    }
+
+    void headerClickSortsAndMarksChangedAndSaveWritesTheOrder() {
+        start(book_);
+        list()->selectLine(18); // 624,000, the largest amount
+        clickHeader(4);
+        QCOMPARE(state_->changed, 1);
+        QVERIFY(button(kSave)->isEnabled());
+        QCOMPARE(cell(1, 4), std::string("3,200"));
+        QCOMPARE(cell(24, 4), std::string("624,000"));
+        QCOMPARE(list()->selectedLine(), std::size_t(24)); // the record kept its selection
+
+        QTest::mouseClick(button(kSave), Qt::LeftButton);
+        QCOMPARE(state_->changed, 0);
+        QVERIFY(!button(kSave)->isEnabled());
+        QVERIFY(prompts_->dialogs.empty()); // a named workbook is saved without asking
+
+        // Opened again, the rows come in the sorted order.
+        window_->close();
+        state_ = std::make_unique<AppState>();
+        start(book_);
+        QCOMPARE(cell(1, 4), std::string("3,200"));
+        QCOMPARE(cell(24, 4), std::string("624,000"));
+    }
+
+    void saveButtonFollowsChangedAfterEachCommand() {
+        writePlainWorkbook(scratch_->path() / "plain.xls");
+        seams_.preview = [](const std::vector<PreviewRow>&, int preselected) {
+            return std::optional<int>(preselected);
+        };
+        start((scratch_->path() / "plain.xls").string());
+        // A workbook that got a new setup is changed, yet Save starts disabled...
+        QCOMPARE(state_->changed, 1);
+        QVERIFY(!button(kSave)->isEnabled());
+        // ...and follows CHANGED after the next command.
+        QTest::mouseClick(button(kSumUp), Qt::LeftButton);
+        QVERIFY(button(kSave)->isEnabled());
+    }
+
+    void insertSelectsTheNewRecordInTheListAndInResults() {
+        start(book_);
+        QTest::mouseClick(button(kInsert), Qt::LeftButton);
+        QCOMPARE(formActions_, std::vector<int>{kActionInsert});
+        QCOMPARE(list()->model()->rowCount(), 25);
+        QCOMPARE(list()->selectedLine(), std::size_t(25));
+        QVERIFY(button(kSave)->isEnabled());
+
+        search("한빛상사");
+        const int results = list()->model()->rowCount();
+        QTest::mouseClick(button(kInsert), Qt::LeftButton);
+        QCOMPARE(list()->model()->rowCount(), results + 1);
+        QCOMPARE(list()->selectedLine(), std::size_t(results + 1));
+        QCOMPARE(cell(std::size_t(results + 1), 1), std::string("새손님"));
+        QCOMPARE(state_->q1.count(), std::size_t(26));
+    }
+
+    void recordCommandsNeedASelectedLine() {
+        start(book_);
+        list()->selectLine(0);
+        QTest::mouseClick(button(kChange), Qt::LeftButton);
+        QCOMPARE(prompts_->messageTexts().back(), std::string("먼저 수정할 자료를 선택하세요"));
+        QTest::mouseClick(button(kDelete), Qt::LeftButton);
+        QCOMPARE(prompts_->messageTexts().back(), std::string("먼저 삭제할 자료를 선택하세요"));
+        QVERIFY(formActions_.empty());
+
+        // A cancelled form changes nothing.
+        list()->selectLine(4);
+        QTest::mouseClick(button(kChange), Qt::LeftButton);
+        QCOMPARE(formActions_, std::vector<int>{kActionChange});
+        QCOMPARE(state_->changed, 0);
+        QVERIFY(!button(kSave)->isEnabled());
+    }
+
+    void hotKeysActWhereverTheFocusIs() {
+        start(book_);
+        window_->searchField()->setFocus();
+        QTest::keyClick(window_->searchField(), Qt::Key_Insert);
+        QCOMPARE(formActions_, std::vector<int>{kActionInsert});
+
+        list()->selectLine(0);
+        QTest::keyClick(window_->searchField(), Qt::Key_Delete);
+        QCOMPARE(prompts_->messageTexts().back(), std::string("먼저 삭제할 자료를 선택하세요"));
+
+        // Enter in the list is the Change command; a right click offers the row menu.
+        list()->selectLine(3);
+        QTest::keyClick(list(), Qt::Key_Return);
+        QCOMPARE(formActions_.back(), int(kActionChange));
+        prompts_->menuAnswers.push_back(3);
+        const QRect line = list()->visualRect(list()->model()->index(1, 1));
+        QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, line.center());
+        QCOMPARE(prompts_->asked.back().kind, std::string("menu"));
+        QCOMPARE(prompts_->asked.back().text, std::string("자료 추가|자료 수정|자료 삭제"));
+        QCOMPARE(formActions_.back(), int(kActionDelete));
+        QCOMPARE(list()->selectedLine(), std::size_t(2));
+
+        QTest::keyClick(list(), Qt::Key_Escape);
+        QVERIFY(!window_->isVisible());
+    }
+
+    void printStoresTheListWidthsAndBannersOpenOurPages() {
+        bool landscape = false;
+        int printed = 0;
+        seams_.print = [&](QWidget*, bool wide) {
+            landscape = wide;
+            ++printed;
+        };
+        start(book_);
+        list()->header()->resizeSection(1, list()->units().x(90));
+        prompts_->menuAnswers.push_back(0);
+        QTest::mouseClick(button(kPrint), Qt::LeftButton);
+        QCOMPARE(printed, 0);
+        prompts_->menuAnswers.push_back(2);
+        QTest::mouseClick(button(kPrint), Qt::LeftButton);
+        QCOMPARE(prompts_->asked.back().text, std::string("세로|가로"));
+        QCOMPARE(printed, 1);
+        QVERIFY(landscape);
+        QCOMPARE(state_->g1.listWidth[1], 90);
+        QCOMPARE(state_->g1.listWidth[0], list()->columnWidthUnits(0));
+
+        QTest::mouseClick(button(kTallor), Qt::LeftButton);
+        QTest::mouseClick(button(kCafeIe), Qt::LeftButton);
+        QCOMPARE(prompts_->asked[prompts_->asked.size() - 2].text, std::string(kHomePage));
+        QCOMPARE(prompts_->asked.back().text, std::string(kCommunityPage));
+    }
+
+    void closingAsksAndWritesThePreferences() {
+        start(book_);
+        clickHeader(1);
+        QCOMPARE(state_->changed, 1);
+        const std::string before = readFile(book_);
+        prompts_->messageAnswers.push_back(2); // 아니오
+        window_->close();
+        QVERIFY(!window_->isVisible());
+        QCOMPARE(prompts_->messages.back().text, std::string("변경내용이 있습니다. 저장할까요?"));
+        QCOMPARE(prompts_->messages.back().caption, std::string("확인"));
+        QCOMPARE(prompts_->messages.back().buttons, std::string("예|아니오"));
+        QVERIFY(readFile(book_) == before);
+        QVERIFY(!state_->book);
+
+        rowbit::IniFile ini = prefs_->read();
+        QCOMPARE(ini.get("RecentFiles", "File1"), book_);
+        QVERIFY(ini.has("RecentFiles", "File10"));
+        QCOMPARE(ini.get("Window", "Maximize"), std::string("No"));
+        QCOMPARE(ini.get("Window", "Width"), std::to_string(window_->width()));
+        QVERIFY(ini.has("Rowbit", "PATH"));
+    }
+
+    void closingWithYesSavesAndACancelledSaveAsKeepsTheWindowOpen() {
+        start(book_);
+        clickHeader(4);
+        prompts_->messageAnswers.push_back(1); // 예
+        window_->close();
+        QVERIFY(!window_->isVisible());
+        QCOMPARE(state_->changed, 0);
+
+        // The unnamed workbook: the save-as dialog, cancelled.
+        state_ = std::make_unique<AppState>();
+        start("");
+        QTest::mouseClick(button(kInsert), Qt::LeftButton);
+        QCOMPARE(state_->changed, 1);
+        prompts_->messageAnswers.push_back(1);
+        prompts_->saveAnswers.push_back(std::nullopt);
+        window_->close();
+        QVERIFY(window_->isVisible());
+        QCOMPARE(prompts_->dialogs.back().title, std::string("New File"));
+        QCOMPARE(state_->changed, 1);
+        QVERIFY(state_->isUnnamed());
+        QCOMPARE(state_->q1.count(), std::size_t(1));
+
+        // Then saved under a typed name, ".xls" added.
+        prompts_->messageAnswers.push_back(1);
+        prompts_->saveAnswers.push_back((scratch_->path() / "new book").string());
+        window_->close();
+        QVERIFY(!window_->isVisible());
+        QVERIFY(fs::exists(scratch_->path() / "new book.xls"));
+    }
+
+    void resizingMovesTheGroupsAndRestoresExactly() {
+        start(book_);
+        QtResizeManager* rm = window_->resizeManager();
+        const DialogUnits& du = rm->units();
+        auto designed = [&](BrowseControl c) { return rm->currentUnits(c); };
+        const QRect group1 = designed(kGroup1), group2 = designed(kGroup2),
+                    panel = designed(kPanel1), list0 = designed(kList), close0 = designed(kClose),
+                    group3 = designed(kGroup3);
+        std::map<QWidget*, QRect> pixels;
+        const auto children =
+            window_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        for (QWidget* child : children)
+            pixels[child] = child->geometry();
+
+        window_->resize(du.x(kBrowseWidth + 100), du.y(kBrowseHeight + 40));
+        QCOMPARE(designed(kGroup2).x(), group2.x() + 100);
+        QCOMPARE(designed(kGroup2).size(), group2.size());
+        QCOMPARE(designed(kPanel1).width(), panel.width() + 100);
+        QCOMPARE(designed(kGroup1), group1);
+        QCOMPARE(designed(kList).width(), list0.width() + 100);
+        QCOMPARE(designed(kList).height(), list0.height() + 40);
+        QCOMPARE(designed(kGroup3).y(), group3.y() + 40);
+        QCOMPARE(designed(kClose).x(), close0.x() + 100);
+        QCOMPARE(window_->findChild<QWidget*>("?GROUP2")->x(), du.x(group2.x() + 100));
+
+        window_->resize(du.x(kBrowseWidth), du.y(kBrowseHeight));
+        for (QWidget* child : children)
+            QCOMPARE(child->geometry(), pixels[child]);
+        QCOMPARE(designed(kGroup2), group2);
+
+        // It cannot be made smaller than designed.
+        QCOMPARE(window_->minimumSize(), QSize(du.x(kBrowseWidth), du.y(kBrowseHeight)));
+    }
+
+    void placementIsRestoredAtTheNextStart() {
+        {
+            std::ofstream ini(scratch_->path() / "Rowbit.INI");
+            ini << "[Window]\nMaximize=No\nMinimize=No\nXPos=40\nYPos=30\nWidth=900\n"
+                   "Height=600\n";
+        }
+        start(book_);
+        QCOMPARE(window_->pos(), QPoint(40, 30));
+        QCOMPARE(window_->size(), QSize(900, 600));
+    }
+
+    void previewProposesTheSetupFromThePickedRow() {
+        writePlainWorkbook(scratch_->path() / "plain.xls");
+        int preselected = -1;
+        std::size_t shown = 0;
+        seams_.preview = [&](const std::vector<PreviewRow>& rows, int pre) {
+            preselected = pre;
+            shown = rows.size();
+            return std::optional<int>(pre);
+        };
+        start((scratch_->path() / "plain.xls").string());
+        QCOMPARE(preselected, 2); // the first row with a text
+        QCOMPARE(shown, std::size_t(10));
+        QCOMPARE(state_->g1.ccount, 3);
+        QCOMPARE(state_->g1.startline, 3);
+        QCOMPARE(state_->g1.type[0], std::string("D"));
+        QCOMPARE(state_->g1.type[1], std::string("S"));
+        QCOMPARE(state_->g1.type[2], std::string("N"));
+        QCOMPARE(list()->model()->rowCount(), 2);
+        QCOMPARE(list()->model()->headerData(1, Qt::Horizontal).toString(), QString("이름"));
+        QCOMPARE(cell(2, 2), std::string("1,200"));
+    }
+
+    void versionCheckCanEndTheProgramBeforeAnythingShows() {
+        seams_.versionCheck = [](QWidget*) { return false; };
+        window_ = std::make_unique<BrowseWindow>(*state_, *prompts_, *prefs_, seams_, book_,
+                                                 "/opt/rowbit/rowbit");
+        QVERIFY(!window_->open());
+        QVERIFY(!window_->isVisible());
+        QVERIFY(prompts_->asked.empty());
+        QVERIFY(!state_->book);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(rowbit);
+    rowbit::ui::installFontSubstitutions();
+    BrowseWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "browse_window_test.moc"
