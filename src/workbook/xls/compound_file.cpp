@@ -32,6 +32,10 @@ void initGsf() {
                                                       G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG |
                                                       G_LOG_LEVEL_CRITICAL),
                           quietLog, nullptr);
+        g_log_set_handler(nullptr,
+                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                                                      G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
+                          quietLog, nullptr);
         g_log_set_handler("GLib-GObject",
                           static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
                           quietLog, nullptr);

@@ -69,7 +69,7 @@ SheetBytes keepSubstream(const std::vector<uint8_t>& raw, std::size_t rawStart) 
             const std::size_t body = rv.offset + 4;
             auto rebase = [&](std::size_t at) {
                 const uint32_t v = rd32(&raw[at]);
-                if (v >= rawStart && v - rawStart < raw.size())
+                if (v != 0) // 0: no such record; anything else moves with the sheet
                     out.fixups.push_back({at, static_cast<uint32_t>(v - rawStart)});
             };
             rebase(body + 12);
