@@ -126,6 +126,11 @@ void RowList::sort(const std::function<bool(const Record&, const Record&)>& less
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
         return less(records_[a], records_[b]);
     });
+    applyOrder(order);
+}
+
+void RowList::applyOrder(std::vector<std::uint32_t>& order) {
+    const std::size_t n = records_.size();
     const RecordId currentId = current_ > 0 ? ids_[current_ - 1] : 0;
 
     // Puts the records in place by following the permutation's cycles: every record moves

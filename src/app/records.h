@@ -5,12 +5,15 @@
 // memo, 16 a title) are CP949 byte counts, kept by whoever fills a field (cp949::cut).
 // Arrays are zero-based: element i - 1 belongs to shown column i.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace rowbit {
@@ -63,6 +66,12 @@ public:
     // permutation and moves each record once.
     void sort(const std::function<bool(const Record&, const Record&)>& less);
 
+    // Stable sort by a key taken once from each record (a number, or a string_view into the
+    // record): the keys sit side by side while sorting, which is several times faster on a
+    // long list than comparing records through `sort`. `less` orders two keys.
+    template <class KeyFn, class Less>
+    void sortByKey(KeyFn key, Less less);
+
     void reserve(std::size_t n);
 
 private:
@@ -74,7 +83,33 @@ private:
     mutable std::vector<std::size_t> index_; // id - idBase_ -> position (0: gone), on demand
     mutable bool indexValid_ = false;
     void rebuildIndex() const;
+    // Puts the records in the order `order` (order[i] = old index of the new i-th record) and
+    // keeps the current record current; `order` is used up.
+    void applyOrder(std::vector<std::uint32_t>& order);
 };
+
+template <class KeyFn, class Less>
+void RowList::sortByKey(KeyFn key, Less less) {
+    using Key = std::decay_t<decltype(key(std::declval<const Record&>()))>;
+    const std::size_t n = records_.size();
+    if (n < 2) {
+        return;
+    }
+    std::vector<std::pair<Key, std::uint32_t>> keyed;
+    keyed.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        keyed.emplace_back(key(records_[i]), static_cast<std::uint32_t>(i));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [&less](const auto& a, const auto& b) { return less(a.first, b.first); });
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        order[i] = keyed[i].second;
+    }
+    keyed.clear();
+    keyed.shrink_to_fit(); // string_view keys point into records that are about to move
+    applyOrder(order);
+}
 
 // G1: which sheet columns are shown and how.
 struct ColumnSetup {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,35 @@ TEST(RowList, SortByNumberKeyDescending) {
     EXPECT_EQ(nums, (std::vector<double>{10.0, 3.0, 2.5, -1.0}));
 }
 
+TEST(RowList, SortByKeyIsStableAndKeepsIdentities) {
+    RowList list;
+    const double keys[] = {2, 1, 2, 1, 2};
+    for (std::size_t i = 0; i < 5; ++i) {
+        list.buffer.clear();
+        list.buffer.num = keys[i];
+        list.buffer.col[0] = std::string(i, ' ') + "x"; // text keys differ only in blanks
+        list.buffer.row = static_cast<std::int32_t>(i);
+        list.add();
+    }
+    const RecordId third = list.id(3);
+    ASSERT_TRUE(list.get(5));
+    list.sortByKey([](const Record& r) { return r.num; }, std::less<double>());
+    std::vector<std::int32_t> rows;
+    for (std::size_t pos = 1; pos <= list.count(); ++pos) {
+        rows.push_back(list.at(pos).row);
+    }
+    EXPECT_EQ(rows, (std::vector<std::int32_t>{1, 3, 0, 2, 4}));
+    EXPECT_EQ(list.find(third), 4u);
+    EXPECT_EQ(list.position(), 5u); // still the record from sheet row 4
+
+    // Keys that are views into the records stay valid while sorting; descending order here.
+    list.sortByKey([](const Record& r) { return std::string_view(r.col[0]); },
+                   [](std::string_view a, std::string_view b) { return a > b; });
+    EXPECT_EQ(list.at(1).row, 0); // "x" sorts after " x", "  x", ...
+    EXPECT_EQ(list.at(5).row, 4);
+    EXPECT_EQ(list.find(third), 3u);
+}
+
 TEST(RowList, ManyRecordsAddSortAndFindQuickly) {
     constexpr std::size_t kCount = 200000;
     RowList list;
@@ -183,6 +213,8 @@ TEST(RowList, ManyRecordsAddSortAndFindQuickly) {
     for (std::size_t pos = 2; pos <= kCount; ++pos) {
         ASSERT_LE(list.at(pos - 1).col[0], list.at(pos).col[0]);
     }
+    list.sortByKey([](const Record& r) { return r.row; }, std::greater<std::int32_t>());
+    ASSERT_EQ(list.at(1).row, static_cast<std::int32_t>(kCount - 1));
     for (std::size_t i = 0; i < kCount; ++i) {
         auto pos = list.find(ids[i]);
         ASSERT_TRUE(pos);
