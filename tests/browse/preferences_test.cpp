@@ -1,0 +1,122 @@
+#include "app/cp949_text.h"
+#include "browse/preferences.h"
+#include "support/test_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace rowbit {
+namespace {
+
+using testing::ScratchDir;
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(Preferences, DateFormatTable) {
+    struct Case {
+        const char* format;
+        const char* picture;
+    };
+    const Case cases[] = {
+        {"mm/dd/yy", "@D1"},   {"mm-dd-yy", "@D1-"},   {"mm.dd.yy", "@D1."}, {"dd/mm/yy", "@D5"},
+        {"dd-mm-yy", "@D5-"},  {"dd.mm.yy", "@D5."},   {"yy/mm/dd", "@D9"},  {"yy-mm-dd", "@D9-"},
+        {"yy.mm.dd", "@D9."},  {"yy.mm.dd  ", "@D9."}, {"DD.MM.YY", "@D9"},  {"", "@D9"},
+        {"yyyy-mm-dd", "@D9"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(datePictureFor(c.format), c.picture) << c.format;
+}
+
+TEST(Preferences, DefaultsWithoutAFile) {
+    ScratchDir dir;
+    Preferences prefs(dir.path());
+    AppState state;
+    prefs.readDisplay(state);
+    EXPECT_EQ(state.gfont, "굴림");
+    EXPECT_EQ(state.gsize, 9);
+    EXPECT_EQ(state.gcharset, 129);
+    EXPECT_EQ(state.gdate, "@D9-");
+    for (const std::string& file : prefs.readRecentFiles())
+        EXPECT_TRUE(file.empty());
+}
+
+TEST(Preferences, ReadsUtf8AndLegacyCp949) {
+    const std::string body = "[Fonts]\r\nFontName=돋움체\r\nFontSize=266\r\nCharSet=129\r\n"
+                             "[date]\r\ndateformat=dd.mm.yy\r\n"
+                             "[RecentFiles]\r\nFile1=C:\\자료\\장부.xls\r\nFile2=\r\n";
+    for (bool legacy : {false, true}) {
+        ScratchDir dir;
+        writeFile(dir / "Rowbit.INI", legacy ? *cp949::fromUtf8(body) : body);
+        Preferences prefs(dir.path());
+        AppState state;
+        prefs.readDisplay(state);
+        EXPECT_EQ(state.gfont, "돋움체") << legacy;
+        EXPECT_EQ(state.gsize, 10) << legacy; // the low byte of 266
+        EXPECT_EQ(state.gdate, "@D5.") << legacy;
+        EXPECT_EQ(prefs.readRecentFiles()[0], "C:\\자료\\장부.xls") << legacy;
+    }
+}
+
+TEST(Preferences, WrittenAtCloseAsUtf8KeepingOtherSections) {
+    ScratchDir dir;
+    writeFile(dir / "Rowbit.INI", *cp949::fromUtf8("[Window]\nX=10\n[Fonts]\nFontName=바탕\n"));
+    Preferences prefs(dir.path());
+    std::array<std::string, 10> recent{"/data/가.xls", "/data/b.xlsx"};
+    ASSERT_TRUE(prefs.writeAtClose("/data", recent).ok());
+
+    const std::string written = readFile(dir / "Rowbit.INI");
+    EXPECT_TRUE(cp949::isValidUtf8(written));
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_NE(written.find("File" + std::to_string(i) + "="), std::string::npos) << i;
+    const IniFile ini = prefs.read();
+    EXPECT_EQ(ini.get("Window", "X"), "10");
+    EXPECT_EQ(ini.get("Fonts", "FontName"), "바탕");
+    EXPECT_EQ(ini.get("Rowbit", "PATH"), "/data");
+    EXPECT_EQ(prefs.readRecentFiles(), recent);
+    EXPECT_EQ(prefs.readOpenFolder(), "/data");
+}
+
+TEST(Preferences, UnreadableFileGivesDefaults) {
+    ScratchDir dir;
+    writeFile(dir / "Rowbit.INI", std::string("\xff\xff\xff[Fonts]\nFontName=x\n"));
+    AppState state;
+    Preferences(dir.path()).readDisplay(state);
+    EXPECT_EQ(state.gfont, "굴림");
+}
+
+TEST(RecentFiles, MovesToTheTopWithoutDuplicates) {
+    std::array<std::string, 10> recent{};
+    recentFiles(recent, "A");
+    recentFiles(recent, "B");
+    recentFiles(recent, "A");
+    EXPECT_EQ(recent[0], "A");
+    EXPECT_EQ(recent[1], "B");
+    EXPECT_EQ(recent[2], "");
+
+    recentFiles(recent, "a"); // case counts
+    EXPECT_EQ(recent[0], "a");
+    EXPECT_EQ(recent[1], "A");
+
+    for (int i = 0; i < 10; ++i)
+        recentFiles(recent, "f" + std::to_string(i));
+    EXPECT_EQ(recent[0], "f9");
+    EXPECT_EQ(recent[9], "f0"); // the eleventh pushed the oldest out
+
+    recentFiles(recent, "f5 ");
+    EXPECT_EQ(recent[0], "f5 ");
+    EXPECT_EQ(recent[1], "f9");
+    EXPECT_EQ(recent[9], "f0");
+    EXPECT_EQ(std::count(recent.begin(), recent.end(), "f5"), 0);
+}
+
+} // namespace
+} // namespace rowbit

@@ -1,0 +1,80 @@
+#include "report/totals.h"
+
+#include <gtest/gtest.h>
+
+namespace rowbit {
+namespace {
+
+struct Table {
+    ColumnSetup g1;
+    RowList q1;
+    Table(std::vector<std::string> types, std::vector<std::vector<std::string>> rows) {
+        for (std::size_t k = 0; k < types.size(); ++k) {
+            g1.cno[k] = static_cast<int>(k + 1);
+            g1.type[k] = types[k];
+            g1.justify[k] = types[k] == "N" ? "R" : "L";
+            g1.cname[k] = "c" + std::to_string(k + 1);
+        }
+        g1.ccount = static_cast<int>(types.size());
+        for (const auto& row : rows) {
+            q1.buffer.clear();
+            for (std::size_t k = 0; k < row.size(); ++k)
+                q1.buffer.col[k] = row[k];
+            q1.add();
+        }
+    }
+    std::vector<std::string> shown(int column) const {
+        const auto totals = sumUp(g1, q1);
+        std::vector<std::string> lines;
+        for (const TotalsLine& line : totals->lines)
+            lines.push_back(totalsText(line.value[static_cast<std::size_t>(column)]));
+        return lines;
+    }
+};
+
+TEST(Totals, SumCountAverageAndTheirNonZeroForms) {
+    Table t({"S", "N"}, {{"a", "10"}, {"b", "0"}, {"c", "4"}});
+    const auto totals = sumUp(t.g1, t.q1);
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(totals->slots, std::vector<int>{1});
+    std::vector<std::string> subjects;
+    for (const TotalsLine& line : totals->lines)
+        subjects.push_back(line.subj);
+    EXPECT_EQ(subjects, (std::vector<std::string>{"합 계", "건 수", "평 균", "", "건수(0제외)",
+                                                  "평균(0제외)"}));
+    EXPECT_EQ(t.shown(0), (std::vector<std::string>{"14", "3", "5", "", "2", "7"}));
+}
+
+TEST(Totals, FormattedTextsCountAsTheirNumbers) {
+    struct Case {
+        std::vector<std::vector<std::string>> rows;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {{{"1,234"}, {"-1,234"}}, {"", "2", "", "", "2", ""}},
+        {{{"n/a"}, {""}}, {"", "2", "", "", "", ""}}, // no value: averages stay empty
+        {{{"1,234.5"}, {"12원"}}, {"1,247", "2", "623", "", "2", "623"}},
+        {{}, {"", "", "", "", "", ""}},
+    };
+    for (const Case& c : cases) {
+        Table t({"N"}, c.rows);
+        EXPECT_EQ(t.shown(0), c.shown);
+    }
+}
+
+TEST(Totals, OnlyNumberColumns) {
+    Table none({"S", "D"}, {{"a", "15-10-31"}});
+    EXPECT_FALSE(sumUp(none.g1, none.q1));
+    EXPECT_EQ(totalsWindowWidth(none.g1), 90);
+
+    Table two({"N", "S", "N"}, {{"1", "x", "2"}});
+    two.g1.cname[0] = "금액";
+    two.g1.cname[2] = "수량  ";
+    EXPECT_EQ(totalsFormat(two.g1), "50C(2)|_M~ ~C(0)@s30@50R(2)|_M~금액~C(0)@N-25B@"
+                                    "50R(2)|_M~수량~C(0)@N-25B@");
+    EXPECT_EQ(totalsWindowWidth(two.g1), 190);
+    EXPECT_EQ(two.shown(1), (std::vector<std::string>{"2", "1", "2", "", "1", "2"}));
+}
+
+} // namespace
+} // namespace rowbit

@@ -1,0 +1,107 @@
+#include "app/picture.h"
+#include "setup/preview.h"
+#include "support/memory_book.h"
+
+#include <gtest/gtest.h>
+
+namespace rowbit {
+namespace {
+
+using testing::MemoryBook;
+using testing::MemorySheet;
+using testing::number;
+using testing::text;
+
+struct PreviewBook {
+    MemoryBook book;
+    MemorySheet* sheet;
+    int dateFormat;
+    PreviewBook() {
+        sheet = static_cast<MemorySheet*>(book.addSheet("Data"));
+        dateFormat = book.addFormat(true);
+    }
+    ColumnSetup propose(int titleRow) const {
+        ColumnSetup g1;
+        makeSetup(*sheet, titleRow, g1);
+        return g1;
+    }
+};
+
+TEST(Preview, ProposalTakesTypesFromTheRowBelowTheTitles) {
+    PreviewBook p;
+    p.sheet->setCell(0, 0, text("날짜"));
+    p.sheet->setCell(0, 1, text("품명"));
+    p.sheet->setCell(0, 2, text("금액"));
+    p.sheet->setCell(1, 0, number(picture::serialFromCivil({2015, 10, 31}), p.dateFormat));
+    p.sheet->setCell(1, 1, text("사과"));
+    p.sheet->setCell(1, 2, number(1500));
+    p.sheet->setColWidth(1, 12.7);
+
+    const auto rows = previewRows(p.book, "@D9-");
+    ASSERT_EQ(rows.size(), 10u);
+    EXPECT_EQ(rows[1].row, 2);
+    EXPECT_EQ(rows[1].col[0], "15-10-31");
+    EXPECT_EQ(rows[1].col[2], "1,500");
+    EXPECT_EQ(preselectedRow(rows), 1);
+
+    const ColumnSetup g1 = p.propose(1);
+    EXPECT_EQ(g1.ccount, 3);
+    EXPECT_EQ(g1.startline, 2);
+    EXPECT_EQ((std::array<std::string, 3>{g1.type[0], g1.type[1], g1.type[2]}),
+              (std::array<std::string, 3>{"D", "S", "N"}));
+    EXPECT_EQ((std::array<std::string, 3>{g1.justify[0], g1.justify[1], g1.justify[2]}),
+              (std::array<std::string, 3>{"C", "L", "R"}));
+    EXPECT_EQ(g1.size[0], 12);
+    EXPECT_EQ(g1.size[1], 24); // twice the whole width of column B
+    EXPECT_EQ(g1.size[2], 20);
+    EXPECT_EQ(g1.cno[3], 0);
+    EXPECT_EQ(g1.mno, 0);
+}
+
+TEST(Preview, TitlesSkipGapsAndStopAtJ) {
+    PreviewBook p;
+    p.sheet->setCell(2, 0, text("a"));
+    p.sheet->setCell(2, 1, text("   "));
+    p.sheet->setCell(2, 2, text("c"));
+    p.sheet->setCell(2, 3, text("d"));
+    p.sheet->setCell(2, 10, text("k")); // column K: never proposed
+    EXPECT_EQ(preselectedRow(previewRows(p.book, "@D9-")), 3);
+    const ColumnSetup g1 = p.propose(3);
+    EXPECT_EQ(g1.ccount, 3);
+    EXPECT_EQ(g1.cno[0], 1);
+    EXPECT_EQ(g1.cno[1], 3);
+    EXPECT_EQ(g1.cno[2], 4);
+    EXPECT_EQ(g1.startline, 4);
+}
+
+TEST(Preview, NumberAndDateTitlesAndLongTitles) {
+    PreviewBook p;
+    p.sheet->setCell(0, 0, number(2015));
+    p.sheet->setCell(0, 1, number(42308, p.dateFormat));
+    p.sheet->setCell(0, 2, text("아주아주긴제목입니다요")); // 22 bytes
+    p.sheet->setColWidth(2, 0.5);
+    const ColumnSetup g1 = p.propose(1);
+    EXPECT_EQ(g1.cname[0], "2015");
+    EXPECT_EQ(g1.cname[1], "42308");
+    EXPECT_EQ(g1.cname[2], "아주아주긴제목입");
+    EXPECT_EQ(g1.size[2], 0); // narrower than a character
+}
+
+TEST(Preview, TitleRowTenAndEmptySheets) {
+    PreviewBook p;
+    p.sheet->setCell(9, 0, text("t"));
+    p.sheet->setCell(10, 0, number(5));
+    const ColumnSetup g1 = p.propose(10);
+    EXPECT_EQ(g1.startline, 11);
+    EXPECT_EQ(g1.type[0], "N");
+
+    PreviewBook empty;
+    EXPECT_EQ(preselectedRow(previewRows(empty.book, "@D9-")), 0);
+    EXPECT_EQ(empty.propose(1).ccount, 0);
+
+    MemoryBook noSheets;
+    EXPECT_TRUE(previewRows(noSheets, "@D9-").empty());
+}
+
+} // namespace
+} // namespace rowbit

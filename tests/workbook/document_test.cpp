@@ -1,0 +1,392 @@
+#include "app/picture.h"
+#include "browse/preferences.h"
+#include "browse/row_list.h"
+#include "browse/search_sort.h"
+#include "support/memory_book.h"
+#include "support/scripted_prompts.h"
+#include "support/test_paths.h"
+#include "workbook/document.h"
+#include "workbook/settings_sheet.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace rowbit {
+namespace {
+
+using testing::MemoryBook;
+using testing::MemorySheet;
+using testing::number;
+using testing::ScratchDir;
+using testing::ScriptedPrompts;
+using testing::text;
+
+// A named workbook in memory: titles in row 1, records from row 2. Shown: A (text),
+// B (number), C (date); memo E; column D is not shown and holds a per-row marker.
+struct Doc {
+    AppState state;
+    BrowseState browse;
+    ScriptedPrompts prompts;
+    MemoryBook* book;
+    MemorySheet* sheet;
+    int numberFormat;
+    int dateFormat;
+
+    Doc() {
+        auto owned = std::make_unique<MemoryBook>();
+        book = owned.get();
+        sheet = static_cast<MemorySheet*>(owned->addSheet("Data"));
+        owned->addSheet("SetupQ");
+        numberFormat = owned->addFormat(false);
+        dateFormat = owned->addFormat(true);
+        state.book = std::move(owned);
+        state.filename = "/books/장부.xls";
+        state.startpath = "/start";
+        state.gdate = "@D9-";
+        ColumnSetup& g1 = state.g1;
+        g1.ccount = 3;
+        g1.cno = {1, 2, 3};
+        g1.cname = {"품명", "금액", "날짜"};
+        g1.type = {"S", "N", "D"};
+        g1.justify = {"L", "R", "C"};
+        g1.mno = 5;
+        g1.mname = "메모";
+        g1.startline = 2;
+        sheet->setCell(0, 0, text("품명"));
+    }
+    void row(int r, std::string item, double amount, int year, std::string memo = {}) {
+        sheet->setCell(r, 0, text(std::move(item)));
+        sheet->setCell(r, 1, number(amount, numberFormat));
+        sheet->setCell(r, 2, number(picture::serialFromCivil({year, 1, 2}), dateFormat));
+        sheet->setCell(r, 3, text("D" + std::to_string(r + 1)));
+        if (!memo.empty())
+            sheet->setCell(r, 4, text(std::move(memo)));
+    }
+    void fill() { fillQue(state, browse, prompts); }
+    Record& record(std::size_t pos) { return state.q1.at(pos); }
+    std::string str(int r, int c) const { return sheet->readStr(r, c); }
+};
+
+TEST(SaveSheet, WithoutEditsNoDataCellIsWritten) {
+    Doc d;
+    d.row(1, std::string(150, 'x'), 1234.5, 2015, "m");
+    d.row(2, "b", 0, 2016);
+    d.fill();
+    const int writesBefore = d.sheet->writes;
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    EXPECT_EQ(d.sheet->writes, writesBefore);
+    EXPECT_EQ(d.str(1, 0), std::string(150, 'x')); // never cut to the list's 100 bytes
+}
+
+TEST(SaveSheet, SortedRecordsTakeTheirWholeRowsAlong) {
+    Doc d;
+    d.row(1, "c", 3, 2003, "memo c");
+    d.row(2, "a", 1, 2001);
+    d.row(4, "b", 2, 2002, "memo b"); // row 4 (index 3) is a gap: no record
+    d.sheet->setCell(3, 4, text("memo in a gap"));
+    d.fill();
+    ASSERT_EQ(d.state.q1.count(), 3u);
+    sortList(d.state, 1);
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+
+    // The places were rows 2, 3 and 5: they now hold a, b, c, each with its own D and memo.
+    EXPECT_EQ(d.str(1, 0), "a");
+    EXPECT_EQ(d.str(1, 3), "D3");
+    EXPECT_EQ(d.str(2, 0), "b");
+    EXPECT_EQ(d.str(2, 3), "D5");
+    EXPECT_EQ(d.str(2, 4), "memo b");
+    EXPECT_EQ(d.str(4, 0), "c");
+    EXPECT_EQ(d.str(4, 3), "D2");
+    EXPECT_EQ(d.str(4, 4), "memo c");
+    EXPECT_EQ(d.str(3, 4), "memo in a gap"); // the gap row stays where it is
+    EXPECT_EQ(d.sheet->cellFormat(1, 1), d.numberFormat);
+
+    // A second save without edits changes nothing more.
+    const int writes = d.sheet->writes;
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    EXPECT_EQ(d.sheet->writes, writes);
+    EXPECT_EQ(d.record(1).row, 1);
+    EXPECT_EQ(d.record(3).row, 4);
+}
+
+TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
+    Doc d;
+    d.row(1, "a", 1, 2001);
+    d.row(2, "b", 2, 2002);
+    d.fill();
+    d.state.g1.format = {0, d.numberFormat, 0}; // the date column's format is no date format
+    struct Case {
+        int field;
+        std::string typed;
+        CellType type;
+        double value;
+        std::string textValue;
+    };
+    const Case cases[] = {
+        {1, "1,234.50", CellType::Number, 1234.5, ""},
+        {1, "12원", CellType::Number, 12, ""},
+        {1, "n/a", CellType::Number, 0, ""},
+        {2, "29-02-03", CellType::Number, double(picture::serialFromCivil({2029, 2, 3})), ""},
+        {2, "30-02-03", CellType::Number, double(picture::serialFromCivil({1930, 2, 3})), ""},
+        {2, "someday", CellType::Text, 0, "someday"},
+        {0, "새 이름  ", CellType::Text, 0, "새 이름"},
+    };
+    for (const Case& c : cases) {
+        d.record(2).col[c.field] = c.typed;
+        ASSERT_TRUE(saveSheet1(d.state, d.browse).ok()) << c.typed;
+        const int col = c.field;
+        EXPECT_EQ(d.sheet->cellType(2, col), c.type) << c.typed;
+        if (c.type == CellType::Number)
+            EXPECT_DOUBLE_EQ(d.sheet->readNum(2, col), c.value) << c.typed;
+        else
+            EXPECT_EQ(d.sheet->readStr(2, col), c.textValue) << c.typed;
+    }
+    // A date written back is a date: its own date format where the column had none.
+    d.record(2).col[2] = "15-10-31";
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    EXPECT_TRUE(d.sheet->isDate(2, 2));
+    EXPECT_EQ(d.sheet->cellFormat(1, 2), d.dateFormat); // the unedited row kept its own
+    EXPECT_EQ(d.sheet->cellFormat(2, 1), d.numberFormat);
+    // The other record was not touched.
+    EXPECT_EQ(d.sheet->readNum(1, 1), 1);
+}
+
+TEST(SaveSheet, DatesInA1904WorkbookStayTheSameDay) {
+    Doc d;
+    d.book->date1904_ = true;
+    d.sheet->setCell(1, 0, text("a"));
+    d.fill();
+    d.state.g1.format[2] = d.dateFormat;
+    d.record(1).col[2] = "15-10-31";
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    d.fill();
+    EXPECT_EQ(d.record(1).col[2], "15-10-31");
+}
+
+TEST(SaveSheet, InsertsGoAfterTheLastUsedRow) {
+    Doc d;
+    d.row(1, "a", 1, 2001);
+    d.sheet->setCell(6, 4, text("a memo far below")); // the last used row, no record
+    d.fill();
+    d.state.q1.buffer.clear();
+    d.state.q1.buffer.col = {"new", "5", "", "", "", "", "", "", "", ""};
+    d.state.q1.buffer.memo = "new memo";
+    d.state.q1.add();
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    EXPECT_EQ(d.str(7, 0), "new");
+    EXPECT_EQ(d.sheet->readNum(7, 1), 5);
+    EXPECT_EQ(d.str(7, 4), "new memo");
+    EXPECT_EQ(d.str(6, 4), "a memo far below");
+}
+
+TEST(SaveSheet, DeletesEmptyTheLeftoverRowsInEveryColumn) {
+    Doc d;
+    for (int r = 1; r <= 10; ++r)
+        d.row(r, "r" + std::to_string(r), r, 2000 + r, "memo");
+    d.fill();
+    ASSERT_TRUE(d.state.q1.get(1));
+    d.state.q1.remove();
+    ASSERT_TRUE(d.state.q1.get(5));
+    d.state.q1.remove();
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    EXPECT_EQ(d.str(1, 0), "r2");
+    EXPECT_EQ(d.str(1, 3), "D3");
+    EXPECT_EQ(d.str(8, 0), "r10");
+    for (int r : {9, 10}) {
+        for (int c = 0; c < 5; ++c)
+            EXPECT_EQ(d.sheet->cellType(r, c), CellType::Empty) << r << "," << c;
+    }
+}
+
+TEST(SaveSheet, AnInsertInADeletedRecordsPlaceLeavesNothingOfIt) {
+    Doc d;
+    d.row(1, "b", 1, 2001, "old memo");
+    d.row(2, "c", 2, 2002);
+    d.fill();
+    ASSERT_TRUE(d.state.q1.get(1));
+    d.state.q1.remove(); // "b" goes
+    d.state.q1.buffer.clear();
+    d.state.q1.buffer.col[0] = "a";
+    d.state.q1.add();
+    sortList(d.state, 1); // "a" takes the first place, once b's
+    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    EXPECT_EQ(d.str(1, 0), "a");
+    EXPECT_EQ(d.sheet->cellType(1, 3), CellType::Empty); // b's unshown cell is gone
+    EXPECT_EQ(d.str(1, 4), "");
+    EXPECT_EQ(d.str(2, 0), "c");
+    EXPECT_EQ(d.str(2, 3), "D3");
+}
+
+TEST(SaveSheet, NoRoomInTheSheetIsAnError) {
+    Doc d;
+    d.sheet->setCell(65535, 0, text("last"));
+    d.state.g1.startline = 65536;
+    d.fill();
+    d.state.q1.buffer.clear();
+    d.state.q1.buffer.col[0] = "one too many";
+    d.state.q1.add();
+    const auto saved = saveSheet1(d.state, d.browse);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error().code, ErrorCode::Limit);
+}
+
+TEST(SaveFile, SavesSettingsAndRowsAndClearsChanged) {
+    Doc d;
+    d.row(1, "a", 1, 2001);
+    d.fill();
+    d.state.changed = 1;
+    const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts);
+    EXPECT_EQ(saved.status, SaveStatus::Saved);
+    EXPECT_EQ(d.state.changed, 0);
+    EXPECT_EQ(d.book->savedTo, std::vector<std::string>{"/books/장부.xls"});
+    EXPECT_EQ(d.browse.recent[0], "/books/장부.xls");
+    ColumnSetup back;
+    readSettings(*settingsSheet(*d.book), back);
+    EXPECT_EQ(back.ccount, 3);
+    EXPECT_EQ(back.mno, 5);
+    EXPECT_TRUE(d.prompts.messages.empty());
+}
+
+TEST(SaveFile, AFailedSaveIsNeverReportedAsSuccess) {
+    Doc d;
+    d.row(1, "a", 1, 2001);
+    d.fill();
+    d.state.changed = 1;
+    d.book->saveError = makeError(ErrorCode::Io, "permission denied", "/books/장부.xls");
+    const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts);
+    EXPECT_EQ(saved.status, SaveStatus::Failed);
+    ASSERT_TRUE(saved.error);
+    EXPECT_EQ(saved.error->code, ErrorCode::Io);
+    EXPECT_EQ(d.state.changed, 1);
+    ASSERT_EQ(d.prompts.messageTexts().size(), 1u);
+    EXPECT_EQ(d.prompts.messageTexts()[0].rfind("파일을 저장하지 못했습니다: /books/장부.xls", 0),
+              0u);
+    EXPECT_TRUE(d.browse.recent[0].empty());
+
+    // Once the cause is gone the same save goes through.
+    d.book->saveError.reset();
+    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Saved);
+    EXPECT_EQ(d.state.changed, 0);
+}
+
+TEST(SaveFile, TheUnnamedWorkbookAsksForAName) {
+    Doc d;
+    d.state.filename = d.state.unnamedPath();
+    d.state.changed = 1;
+    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Cancelled);
+    EXPECT_EQ(d.state.changed, 1);
+    EXPECT_EQ(d.state.filename, d.state.unnamedPath());
+    ASSERT_EQ(d.prompts.dialogs.size(), 1u);
+    EXPECT_EQ(d.prompts.dialogs[0].title, "New File");
+    EXPECT_EQ(d.prompts.dialogs[0].filter, "엑셀파일(*.xls)|*.xls");
+}
+
+TEST(SaveFile, SaveAsNameEnding) {
+    struct Case {
+        const char* typed;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"/d/book", "/d/book.xls"},           {"/d/book.xls", "/d/book.xls"},
+        {"/d/book.XLS", "/d/book.XLS"},       {"/d/book.xlsx", "/d/book.xlsx"},
+        {"/d/my.book", "/d/my.book.xls"},     {"/d.x/book", "/d.x/book.xls"},
+        {"/d/book.txt  ", "/d/book.txt.xls"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(saveAsName(c.typed), c.name) << c.typed;
+}
+
+TEST(LoadFile, MissingAndUnreadableFiles) {
+    ScratchDir dir;
+    {
+        // A missing file: the new workbook with the default setup, silently.
+        AppState state;
+        BrowseState browse;
+        ScriptedPrompts prompts;
+        state.startpath = dir.path().string();
+        state.filename = (dir / "new.xls").string();
+        EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
+        EXPECT_EQ(state.filename, (dir / "new.xls").string());
+        EXPECT_EQ(state.g1.ccount, 7);
+        EXPECT_EQ(state.g1.cname[6], "G");
+        EXPECT_EQ(state.g1.type[9], "S");
+        EXPECT_EQ(state.g1.size[9], 30);
+        EXPECT_EQ(state.g1.startline, 1);
+        ASSERT_TRUE(state.book);
+        EXPECT_EQ(state.book->sheetCount(), 2);
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_FALSE(browse.load);
+    }
+    {
+        // An empty file name is the unnamed workbook of the start folder.
+        AppState state;
+        BrowseState browse;
+        ScriptedPrompts prompts;
+        state.startpath = dir.path().string();
+        EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
+        EXPECT_EQ(state.filename, (dir / "Noname.xls").string());
+        EXPECT_TRUE(state.isUnnamed());
+    }
+    {
+        // A file that is there but no workbook is never taken for a new one.
+        const auto path = dir / "notes.xls";
+        std::ofstream(path) << "just some text, not a workbook";
+        AppState state;
+        BrowseState browse;
+        ScriptedPrompts prompts;
+        state.startpath = dir.path().string();
+        state.filename = path.string();
+        state.changed = 0;
+        EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::Unreadable);
+        EXPECT_TRUE(state.isUnnamed());
+        ASSERT_EQ(prompts.messageTexts().size(), 1u);
+        EXPECT_EQ(prompts.messageTexts()[0].rfind("파일을 열 수 없습니다: " + path.string(), 0),
+                  0u);
+        EXPECT_NE(prompts.messageTexts()[0].find("지원하지 않는 파일 형식입니다."),
+                  std::string::npos);
+        EXPECT_EQ(state.g1.ccount, 7);
+
+        // Saving it asks for a name; cancelling leaves the file as it was.
+        EXPECT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Cancelled);
+        std::ifstream in(path);
+        std::string content;
+        std::getline(in, content);
+        EXPECT_EQ(content, "just some text, not a workbook");
+    }
+}
+
+TEST(CheckFile, CommandLineDialogAndRecentFiles) {
+    ScratchDir dir;
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    Preferences prefs(dir.path());
+    {
+        // "/O" and a cancelled dialog: the new unnamed workbook.
+        AppState state;
+        BrowseState browse;
+        ScriptedPrompts prompts;
+        checkFile(state, browse, prompts, nullptr, prefs, "/O");
+        ASSERT_EQ(prompts.dialogs.size(), 1u);
+        EXPECT_EQ(prompts.dialogs[0].title, "File Open");
+        EXPECT_EQ(prompts.dialogs[0].filter, "Excel File|*.XLS");
+        EXPECT_TRUE(state.isUnnamed());
+        EXPECT_EQ(state.q1.count(), 0u);
+        EXPECT_TRUE(browse.recent[0].empty());
+    }
+    {
+        // A path on the command line: no dialog, the path goes to the recent files.
+        AppState state;
+        BrowseState browse;
+        ScriptedPrompts prompts;
+        const std::string path = (dir / "my book.xls").string();
+        checkFile(state, browse, prompts, nullptr, prefs, path + "  ");
+        EXPECT_TRUE(prompts.dialogs.empty());
+        EXPECT_EQ(state.filename, path);
+        EXPECT_EQ(browse.recent[0], path);
+    }
+    std::filesystem::current_path(cwd);
+}
+
+} // namespace
+} // namespace rowbit
