@@ -92,11 +92,12 @@ void sortList(AppState& state, int column) {
             Record& record = q1.at(pos);
             record.num = picture::readNumber(record.col[c]);
         }
-        q1.sort([](const Record& a, const Record& b) { return a.num < b.num; });
+        q1.sortByKey([](const Record& r) { return r.num; },
+                     [](double a, double b) { return a < b; });
     } else {
-        q1.sort([c](const Record& a, const Record& b) {
-            return cp949::compareTrimmed(a.col[c], b.col[c]) < 0;
-        });
+        // Byte-wise in UTF-8 with trailing blanks ignored: Hangul falls in dictionary order.
+        q1.sortByKey([c](const Record& r) { return cp949::trimRight(r.col[c]); },
+                     [](std::string_view a, std::string_view b) { return a < b; });
     }
 }
 
