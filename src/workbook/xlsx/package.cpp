@@ -1,0 +1,476 @@
+#include "workbook/xlsx/package.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace rowbit::xlsx {
+
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+namespace {
+
+std::string zipErrorText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+Error openError(int code, const std::string& where) {
+    switch (code) {
+    case ZIP_ER_NOZIP:
+    case ZIP_ER_INCONS:
+        return makeError(ErrorCode::Damaged, "the zip package is damaged: " + zipErrorText(code),
+                         where);
+    case ZIP_ER_MEMORY:
+        return makeError(ErrorCode::Limit, "not enough memory to open the package", where);
+    case ZIP_ER_NOENT:
+        return makeError(ErrorCode::NotFound, "the file does not exist", where);
+    default:
+        return makeError(ErrorCode::Io, "cannot open the zip package: " + zipErrorText(code),
+                         where);
+    }
+}
+
+Error entryError(zip_t* archive, const std::string& where) {
+    const int code = zip_error_code_zip(zip_get_error(archive));
+    if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP)
+        return makeError(ErrorCode::Encrypted, "the package's parts are encrypted", where);
+    if (code == ZIP_ER_COMPNOTSUPP)
+        return makeError(ErrorCode::Unsupported, "a part uses an unknown compression method",
+                         where);
+    return makeError(ErrorCode::Damaged,
+                     std::string("a part cannot be inflated: ") +
+                         zip_error_strerror(zip_get_error(archive)),
+                     where);
+}
+
+} // namespace
+
+Package::~Package() {
+    if (zip_)
+        zip_discard(zip_);
+}
+
+Result<std::unique_ptr<Package>> Package::open(const std::string& path) {
+    int code = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
+    if (!archive)
+        return openError(code, path);
+    std::unique_ptr<Package> pkg(new Package());
+    pkg->zip_ = archive;
+    pkg->where_ = path;
+    if (auto r = pkg->index(); !r)
+        return r.error();
+    return pkg;
+}
+
+Result<std::unique_ptr<Package>> Package::openMemory(std::string bytes) {
+    std::unique_ptr<Package> pkg(new Package());
+    pkg->memory_ = std::move(bytes);
+    pkg->where_ = "(memory)";
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* src =
+        zip_source_buffer_create(pkg->memory_.data(), pkg->memory_.size(), 0, &error);
+    if (!src) {
+        zip_error_fini(&error);
+        return makeError(ErrorCode::Limit, "not enough memory to open the package");
+    }
+    zip_t* archive = zip_open_from_source(src, ZIP_RDONLY, &error);
+    if (!archive) {
+        const int code = zip_error_code_zip(&error);
+        zip_source_free(src);
+        zip_error_fini(&error);
+        return openError(code, pkg->where_);
+    }
+    zip_error_fini(&error);
+    pkg->zip_ = archive;
+    if (auto r = pkg->index(); !r)
+        return r.error();
+    return pkg;
+}
+
+std::unique_ptr<Package>
+Package::fromParts(std::vector<std::pair<std::string, std::string>> parts) {
+    std::unique_ptr<Package> pkg(new Package());
+    pkg->where_ = "(new workbook)";
+    for (auto& [name, bytes] : parts) {
+        Entry e;
+        e.name = name;
+        e.size = bytes.size();
+        e.compressedSize = bytes.size();
+        e.bytes = std::move(bytes);
+        pkg->byName_.emplace(lowerAscii(e.name), static_cast<int>(pkg->entries_.size()));
+        pkg->entries_.push_back(std::move(e));
+    }
+    return pkg;
+}
+
+Result<void> Package::index() {
+    const zip_int64_t count = zip_get_num_entries(zip_, 0);
+    if (count < 0)
+        return makeError(ErrorCode::Damaged, "the zip directory cannot be read", where_);
+    if (static_cast<std::uint64_t>(count) > limits_.entries)
+        return makeError(ErrorCode::Limit,
+                         "the package holds too many parts (" + std::to_string(count) + ")",
+                         where_);
+    entries_.reserve(static_cast<std::size_t>(count));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip_, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !st.name)
+            return makeError(ErrorCode::Damaged,
+                             "zip directory entry " + std::to_string(i) + " cannot be read",
+                             where_);
+        Entry e;
+        e.name = st.name;
+        e.zipIndex = i;
+        e.size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+        e.compressedSize = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+        e.directory = !e.name.empty() && e.name.back() == '/';
+        std::string key = lowerAscii(e.name);
+        if (!key.empty() && key.front() == '/')
+            key.erase(0, 1);
+        // Two parts of one name would let programs disagree about which one the file holds.
+        if (!e.directory && !byName_.emplace(std::move(key), static_cast<int>(entries_.size())).second)
+            return makeError(ErrorCode::Damaged, "the package holds two parts named " + e.name,
+                             where_);
+        entries_.push_back(std::move(e));
+    }
+    return {};
+}
+
+int Package::find(std::string_view name) const {
+    if (!name.empty() && name.front() == '/')
+        name.remove_prefix(1);
+    const auto it = byName_.find(lowerAscii(name));
+    return it == byName_.end() ? -1 : it->second;
+}
+
+Result<void> Package::checkSize(const Entry& e, std::uint64_t limit) const {
+    const std::string where = where_ + ": " + e.name;
+    if (e.size > limit)
+        return makeError(ErrorCode::Limit,
+                         "a part is too large to read (" + std::to_string(e.size) + " bytes)",
+                         where);
+    if (e.zipIndex >= 0 && e.size > (64u << 20) &&
+        e.size / std::max<std::uint64_t>(e.compressedSize, 1) > limits_.ratio)
+        return makeError(ErrorCode::Limit, "a part inflates implausibly far (a zip bomb?)", where);
+    return {};
+}
+
+Result<std::string> Package::read(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size())
+        return makeError(ErrorCode::NotFound, "no such part", where_);
+    const Entry& e = entries_[static_cast<std::size_t>(index)];
+    if (e.zipIndex < 0)
+        return e.bytes;
+    if (auto r = checkSize(e, limits_.smallPart); !r)
+        return r.error();
+    const std::string where = where_ + ": " + e.name;
+    zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(e.zipIndex), 0);
+    if (!file)
+        return entryError(zip_, where);
+    std::string out;
+    out.resize(static_cast<std::size_t>(e.size) + 1);
+    std::size_t got = 0;
+    while (true) {
+        if (got == out.size()) {
+            zip_fclose(file);
+            return makeError(ErrorCode::Damaged, "a part is larger than its directory says", where);
+        }
+        const zip_int64_t n = zip_fread(file, out.data() + got, out.size() - got);
+        if (n < 0) {
+            Error err = makeError(ErrorCode::Damaged,
+                                  std::string("a part cannot be inflated: ") +
+                                      zip_error_strerror(zip_file_get_error(file)),
+                                  where);
+            zip_fclose(file);
+            return err;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    zip_fclose(file);
+    out.resize(got);
+    return out;
+}
+
+Result<void> Package::stream(int index, const Sink& sink) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size())
+        return makeError(ErrorCode::NotFound, "no such part", where_);
+    const Entry& e = entries_[static_cast<std::size_t>(index)];
+    if (e.zipIndex < 0) {
+        if (auto r = sink(e.bytes.data(), e.bytes.size()); !r)
+            return r;
+        return sink(nullptr, 0);
+    }
+    if (auto r = checkSize(e, limits_.bigPart); !r)
+        return r;
+    const std::string where = where_ + ": " + e.name;
+    zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(e.zipIndex), 0);
+    if (!file)
+        return entryError(zip_, where);
+
+    // Inflating and scanning take about as long as each other: overlap them.
+    constexpr std::size_t chunkSize = 2u << 20;
+    constexpr std::size_t inFlight = 4;
+    struct Chunk {
+        std::unique_ptr<char[]> data;
+        std::size_t size = 0;
+    };
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Chunk> full;
+    std::vector<Chunk> spare;
+    std::size_t allocated = 0;
+    bool done = false;
+    bool stop = false;
+    std::string failure;
+    const std::uint64_t declared = e.size;
+
+    std::thread producer([&] {
+        std::uint64_t total = 0;
+        while (true) {
+            Chunk chunk;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || !spare.empty() || allocated < inFlight; });
+                if (stop)
+                    return;
+                if (!spare.empty()) {
+                    chunk = std::move(spare.back());
+                    spare.pop_back();
+                } else {
+                    ++allocated;
+                    chunk.data.reset(new char[chunkSize]);
+                }
+            }
+            const zip_int64_t n = zip_fread(file, chunk.data.get(), chunkSize);
+            std::unique_lock lock(mutex);
+            if (n < 0) {
+                failure = std::string("a part cannot be inflated: ") +
+                          zip_error_strerror(zip_file_get_error(file));
+                done = true;
+            } else if (n == 0) {
+                done = true;
+            } else {
+                total += static_cast<std::uint64_t>(n);
+                if (total > declared) {
+                    failure = "a part is larger than its directory says";
+                    done = true;
+                } else {
+                    chunk.size = static_cast<std::size_t>(n);
+                    full.push_back(std::move(chunk));
+                }
+            }
+            changed.notify_all();
+            if (done)
+                return;
+        }
+    });
+
+    Result<void> result;
+    while (true) {
+        Chunk chunk;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return !full.empty() || done; });
+            if (full.empty()) {
+                if (!failure.empty())
+                    result = makeError(ErrorCode::Damaged, failure, where);
+                break;
+            }
+            chunk = std::move(full.front());
+            full.pop_front();
+        }
+        result = sink(chunk.data.get(), chunk.size);
+        std::unique_lock lock(mutex);
+        spare.push_back(std::move(chunk));
+        changed.notify_all();
+        if (!result.ok())
+            break;
+    }
+    {
+        std::unique_lock lock(mutex);
+        stop = true;
+        changed.notify_all();
+    }
+    producer.join();
+    zip_fclose(file);
+    if (result.ok())
+        return sink(nullptr, 0);
+    return result;
+}
+
+namespace {
+
+class ZipPartReader : public Package::PartReader {
+public:
+    ZipPartReader(zip_file_t* file, std::uint64_t declared) : file_(file), left_(declared) {}
+    ~ZipPartReader() override { zip_fclose(file_); }
+    Result<std::size_t> read(char* buffer, std::size_t size) override {
+        const zip_int64_t n = zip_fread(file_, buffer, size);
+        if (n < 0)
+            return makeError(ErrorCode::Damaged, std::string("a part cannot be inflated: ") +
+                                                     zip_error_strerror(zip_file_get_error(file_)));
+        if (static_cast<std::uint64_t>(n) > left_)
+            return makeError(ErrorCode::Damaged, "a part is larger than its directory says");
+        left_ -= static_cast<std::uint64_t>(n);
+        return static_cast<std::size_t>(n);
+    }
+
+private:
+    zip_file_t* file_;
+    std::uint64_t left_;
+};
+
+class MemoryPartReader : public Package::PartReader {
+public:
+    explicit MemoryPartReader(std::string_view bytes) : bytes_(bytes) {}
+    Result<std::size_t> read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min(size, bytes_.size());
+        std::copy_n(bytes_.data(), n, buffer);
+        bytes_.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
+} // namespace
+
+Result<std::unique_ptr<Package::PartReader>> Package::openPart(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= entries_.size())
+        return makeError(ErrorCode::NotFound, "no such part", where_);
+    const Entry& e = entries_[static_cast<std::size_t>(index)];
+    if (e.zipIndex < 0)
+        return std::unique_ptr<PartReader>(new MemoryPartReader(e.bytes));
+    zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(e.zipIndex), 0);
+    if (!file)
+        return entryError(zip_, where_ + ": " + e.name);
+    return std::unique_ptr<PartReader>(new ZipPartReader(file, e.size));
+}
+
+namespace {
+
+struct ProducerState {
+    Package::OutPart* part;
+    std::string error;
+    bool failed = false;
+};
+
+zip_int64_t produce(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* state = static_cast<ProducerState*>(userdata);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+        return 0;
+    case ZIP_SOURCE_READ: {
+        auto n = state->part->producer(static_cast<char*>(data), static_cast<std::size_t>(len));
+        if (!n) {
+            state->failed = true;
+            state->error = n.error().describe();
+            return -1;
+        }
+        return static_cast<zip_int64_t>(*n);
+    }
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR: {
+        auto* codes = static_cast<int*>(data);
+        codes[0] = ZIP_ER_READ;
+        codes[1] = 0;
+        return 2 * sizeof(int);
+    }
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              -1);
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+Result<void> Package::write(const std::string& path, std::vector<OutPart>& parts) const {
+    int code = 0;
+    zip_t* out = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!out)
+        return makeError(ErrorCode::Io, "cannot create the package: " + zipErrorText(code), path);
+    std::vector<std::unique_ptr<ProducerState>> states;
+    auto fail = [&](const std::string& what) -> Result<void> {
+        std::string text = what + ": " + zip_error_strerror(zip_get_error(out));
+        zip_discard(out);
+        return makeError(ErrorCode::Io, text, path);
+    };
+    for (OutPart& part : parts) {
+        zip_source_t* src = nullptr;
+        const Entry* from =
+            part.copyOf >= 0 ? &entries_[static_cast<std::size_t>(part.copyOf)] : nullptr;
+        if (from && from->directory) {
+            std::string dir = part.name;
+            if (!dir.empty() && dir.back() == '/')
+                dir.pop_back();
+            if (zip_dir_add(out, dir.c_str(), ZIP_FL_ENC_UTF_8) < 0)
+                return fail("cannot add the folder " + part.name);
+            continue;
+        }
+        if (from && from->zipIndex >= 0) {
+            // Still compressed: the part's bytes travel unchanged.
+            src = zip_source_zip(out, zip_, static_cast<zip_uint64_t>(from->zipIndex),
+                                 ZIP_FL_COMPRESSED, 0, -1);
+        } else if (from) {
+            src = zip_source_buffer(out, from->bytes.data(), from->bytes.size(), 0);
+        } else if (part.producer) {
+            states.push_back(std::make_unique<ProducerState>(ProducerState{&part, {}, false}));
+            src = zip_source_function(out, produce, states.back().get());
+        } else {
+            src = zip_source_buffer(out, part.bytes.data(), part.bytes.size(), 0);
+        }
+        if (!src)
+            return fail("cannot prepare the part " + part.name);
+        const zip_int64_t idx = zip_file_add(out, part.name.c_str(), src, ZIP_FL_ENC_UTF_8);
+        if (idx < 0) {
+            zip_source_free(src);
+            return fail("cannot add the part " + part.name);
+        }
+        if (!(from && from->zipIndex >= 0))
+            zip_set_file_compression(out, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE,
+                                     part.fast ? 1 : 6);
+    }
+    if (zip_close(out) != 0) {
+        std::string text = zip_error_strerror(zip_get_error(out));
+        for (const auto& s : states) {
+            if (s->failed)
+                text = s->error;
+        }
+        zip_discard(out);
+        return makeError(ErrorCode::Io, "cannot write the package: " + text, path);
+    }
+    return {};
+}
+
+} // namespace rowbit::xlsx

@@ -1,0 +1,680 @@
+#include "workbook/xlsx/sheet.h"
+
+#include "workbook/xlsx/formula_shift.h"
+#include "workbook/xlsx/xml_scan.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <set>
+
+namespace rowbit::xlsx {
+
+XlsxSheet::XlsxSheet(BookContext& book, std::string name, std::string part, bool worksheet)
+    : book_(book), name_(std::move(name)), part_(std::move(part)), worksheet_(worksheet) {}
+
+void XlsxSheet::makeNew() {
+    new_ = true;
+    head_ = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"" +
+            book_.mainNamespace + "\" xmlns:r=\"" + book_.relNamespace + "\">";
+    hasDimension_ = true;
+    afterDim_ = "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews><sheetFormatPr "
+                "defaultRowHeight=\"15\"/>";
+    tail_ = "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+            "header=\"0.3\" footer=\"0.3\"/></worksheet>";
+}
+
+void XlsxSheet::reindex() {
+    rowIndex_.assign(rows_.empty() ? 0 : static_cast<std::size_t>(rows_.back().r) + 1, -1);
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        rowIndex_[static_cast<std::size_t>(rows_[i].r)] = static_cast<std::int32_t>(i);
+    boundsDirty_ = true;
+}
+
+const Cell* XlsxSheet::find(int row, int col) const {
+    if (row < 0 || col < 0 || static_cast<std::size_t>(row) >= rowIndex_.size())
+        return nullptr;
+    const std::int32_t pos = rowIndex_[static_cast<std::size_t>(row)];
+    if (pos < 0)
+        return nullptr;
+    const std::vector<Cell>& cells = rows_[static_cast<std::size_t>(pos)].cells;
+    if (static_cast<std::size_t>(col) < cells.size() &&
+        cells[static_cast<std::size_t>(col)].col == col)
+        return &cells[static_cast<std::size_t>(col)];
+    const auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                                     [](const Cell& c, int k) { return c.col < k; });
+    return it != cells.end() && it->col == col ? &*it : nullptr;
+}
+
+void XlsxSheet::updateBounds() const {
+    if (!boundsDirty_)
+        return;
+    boundsDirty_ = false;
+    firstRow_ = lastRow_ = firstCol_ = lastCol_ = 0;
+    bool any = false;
+    for (const Row& row : rows_) {
+        if (row.cells.empty())
+            continue;
+        if (!any)
+            firstRow_ = row.r;
+        any = true;
+        lastRow_ = row.r + 1;
+        if (lastCol_ == 0 || row.cells.front().col < firstCol_)
+            firstCol_ = row.cells.front().col;
+        lastCol_ = std::max(lastCol_, row.cells.back().col + 1);
+    }
+}
+
+int XlsxSheet::lastRow() const {
+    updateBounds();
+    return lastRow_;
+}
+
+int XlsxSheet::lastCol() const {
+    updateBounds();
+    return lastCol_;
+}
+
+CellType XlsxSheet::cellType(int row, int col) const {
+    const Cell* c = find(row, col);
+    if (!c)
+        return CellType::Empty;
+    switch (c->kind) {
+    case Kind::Number:
+        return CellType::Number;
+    case Kind::Shared:
+    case Kind::Inline:
+        return CellType::Text;
+    case Kind::Bool:
+        return CellType::Boolean;
+    case Kind::Error:
+        return CellType::Error;
+    case Kind::Blank:
+        break;
+    }
+    return CellType::Blank;
+}
+
+bool XlsxSheet::isDate(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && c->kind == Kind::Number &&
+           ((c->flags & IsoDateFlag) || book_.styles.isDate(static_cast<int>(c->style)));
+}
+
+bool XlsxSheet::isFormula(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && (c->flags & FormulaFlag);
+}
+
+double XlsxSheet::readNum(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && c->kind == Kind::Number ? c->number : 0.0;
+}
+
+std::string XlsxSheet::readStr(int row, int col) const {
+    const Cell* c = find(row, col);
+    if (!c)
+        return {};
+    if (c->kind == Kind::Shared)
+        return std::string(book_.strings.get(c->ref.a));
+    if (c->kind == Kind::Inline)
+        return std::string(texts_.get(c->ref.a, c->ref.b));
+    return {};
+}
+
+bool XlsxSheet::readBool(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c && c->kind == Kind::Bool && c->ref.a != 0;
+}
+
+std::string XlsxSheet::readError(int row, int col) const {
+    const Cell* c = find(row, col);
+    if (!c || c->kind != Kind::Error)
+        return {};
+    return std::string(texts_.get(c->ref.a, c->ref.b));
+}
+
+int XlsxSheet::cellFormat(int row, int col) const {
+    const Cell* c = find(row, col);
+    return c ? static_cast<int>(c->style) : 0;
+}
+
+std::string XlsxSheet::formula(int row, int col) const {
+    const Cell* c = find(row, col);
+    if (!c || !(c->flags & ExtraFlag))
+        return {};
+    const auto it = extras_.find(cellKey(row, col));
+    return it != extras_.end() && it->second.hasFormula ? it->second.formula : std::string();
+}
+
+namespace {
+
+// What a width stored in the file shows to the user: the stored width holds 5 pixels of
+// padding on a 7-pixel digit, and the column is a whole number of pixels wide.
+double shownWidth(double stored) {
+    const double pixels = std::floor((256.0 * stored + std::floor(128.0 / 7)) / 256.0 * 7);
+    const double chars = std::max(0.0, (pixels - 5) / 7);
+    return std::round(chars * 100) / 100;
+}
+
+} // namespace
+
+double XlsxSheet::colWidth(int col) const {
+    for (const ColInfo& info : cols_) {
+        if (col >= info.first && col <= info.last)
+            return shownWidth(info.width);
+    }
+    if (defaultWidth_ >= 0)
+        return shownWidth(defaultWidth_);
+    // The default column is the base width plus padding, rounded up to 8 pixels.
+    const double pixels = std::ceil((baseWidth_ * 7 + 5) / 8) * 8;
+    return std::round((pixels - 5) / 7 * 100) / 100;
+}
+
+Cell* XlsxSheet::place(int row, int col) {
+    std::int32_t pos = static_cast<std::size_t>(row) < rowIndex_.size()
+                           ? rowIndex_[static_cast<std::size_t>(row)]
+                           : -1;
+    if (pos < 0) {
+        Row fresh;
+        fresh.r = row;
+        if (rows_.empty() || rows_.back().r < row) {
+            rows_.push_back(std::move(fresh));
+            rowIndex_.resize(static_cast<std::size_t>(row) + 1, -1);
+            pos = static_cast<std::int32_t>(rows_.size() - 1);
+            rowIndex_[static_cast<std::size_t>(row)] = pos;
+        } else {
+            const auto it = std::lower_bound(rows_.begin(), rows_.end(), row,
+                                             [](const Row& r, int k) { return r.r < k; });
+            pos = static_cast<std::int32_t>(it - rows_.begin());
+            rows_.insert(it, std::move(fresh));
+            for (std::size_t i = static_cast<std::size_t>(pos); i < rows_.size(); ++i)
+                rowIndex_[static_cast<std::size_t>(rows_[i].r)] = static_cast<std::int32_t>(i);
+        }
+    }
+    std::vector<Cell>& cells = rows_[static_cast<std::size_t>(pos)].cells;
+    auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                               [](const Cell& c, int k) { return c.col < k; });
+    if (it == cells.end() || it->col != col) {
+        it = cells.insert(it, Cell());
+        it->col = static_cast<std::uint16_t>(col);
+    } else {
+        forget(row, *it);
+    }
+    boundsDirty_ = true;
+    touched_ = true;
+    return &*it;
+}
+
+namespace {
+
+struct FormulaAttrs {
+    std::string type, ref, si;
+    std::string rest; // every other attribute, raw
+};
+
+FormulaAttrs splitFormulaAttrs(std::string_view raw) {
+    FormulaAttrs out;
+    xml::AttrReader reader(raw);
+    std::string_view name, value;
+    while (reader.next(name, value)) {
+        if (name == "t")
+            out.type = value;
+        else if (name == "ref")
+            out.ref = value;
+        else if (name == "si")
+            out.si = value;
+        else {
+            out.rest += ' ';
+            out.rest.append(name);
+            out.rest += "=\"";
+            out.rest.append(value);
+            out.rest += '"';
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+void XlsxSheet::forget(int row, const Cell& cell) {
+    if (!(cell.flags & ExtraFlag))
+        return;
+    const auto it = extras_.find(cellKey(row, cell.col));
+    if (it == extras_.end())
+        return;
+    if (it->second.hasFormula) {
+        book_.formulasChanged = true;
+        const FormulaAttrs fa = splitFormulaAttrs(it->second.formulaAttrs);
+        // The group's other cells would lose the text they share: they get their own.
+        if (fa.type == "shared" && !fa.ref.empty())
+            unshare({fa.si});
+    }
+    extras_.erase(cellKey(row, cell.col));
+}
+
+void XlsxSheet::unshare(const std::vector<std::string>& groups) {
+    if (groups.empty())
+        return;
+    struct Master {
+        int row = 0, col = 0;
+        std::string text;
+    };
+    std::map<std::string, Master> masters;
+    std::vector<std::pair<std::uint64_t, CellExtra*>> members;
+    for (auto& [key, extra] : extras_) {
+        if (!extra.hasFormula)
+            continue;
+        const FormulaAttrs fa = splitFormulaAttrs(extra.formulaAttrs);
+        if (fa.type != "shared" || std::find(groups.begin(), groups.end(), fa.si) == groups.end())
+            continue;
+        members.emplace_back(key, &extra);
+        if (!fa.ref.empty())
+            masters[fa.si] =
+                Master{static_cast<int>(key >> 14), static_cast<int>(key & 0x3FFF), extra.formula};
+    }
+    for (auto& [key, extra] : members) {
+        const FormulaAttrs fa = splitFormulaAttrs(extra->formulaAttrs);
+        const auto m = masters.find(fa.si);
+        if (m != masters.end()) {
+            const int row = static_cast<int>(key >> 14);
+            const int col = static_cast<int>(key & 0x3FFF);
+            extra->formula = shiftFormula(m->second.text, row - m->second.row, col - m->second.col);
+        }
+        extra->formulaAttrs = fa.rest;
+    }
+    book_.formulasChanged = true;
+    touched_ = true;
+}
+
+bool XlsxSheet::writeStr(int row, int col, std::string_view text, int format) {
+    if (!worksheet_ || row < 0 || col < 0 || row >= maxRows || col >= maxCols)
+        return false;
+    std::uint32_t index = 0;
+    if (!book_.strings.indexOf(text, index))
+        return false;
+    Cell* c = place(row, col);
+    c->kind = Kind::Shared;
+    c->flags = 0;
+    c->style = format > 0 && format < book_.styles.count() ? static_cast<std::uint32_t>(format) : 0;
+    c->ref.a = index;
+    c->ref.b = 0;
+    return true;
+}
+
+bool XlsxSheet::writeNum(int row, int col, double value, int format) {
+    if (!worksheet_ || row < 0 || col < 0 || row >= maxRows || col >= maxCols ||
+        !std::isfinite(value))
+        return false;
+    Cell* c = place(row, col);
+    c->kind = Kind::Number;
+    c->flags = 0;
+    c->style = format > 0 && format < book_.styles.count() ? static_cast<std::uint32_t>(format) : 0;
+    c->number = value;
+    return true;
+}
+
+void XlsxSheet::clear(int firstRow, int lastRow, int firstCol, int lastCol) {
+    if (!worksheet_)
+        return;
+    firstRow = std::max(firstRow, 0);
+    firstCol = std::max(firstCol, 0);
+    bool removedRow = false;
+    for (Row& row : rows_) {
+        if (row.r < firstRow || row.r > lastRow)
+            continue;
+        auto from = std::lower_bound(row.cells.begin(), row.cells.end(), firstCol,
+                                     [](const Cell& c, int k) { return c.col < k; });
+        auto to = from;
+        while (to != row.cells.end() && to->col <= lastCol)
+            ++to;
+        if (from == to)
+            continue;
+        for (auto it = from; it != to; ++it)
+            forget(row.r, *it);
+        // forget() may have rewritten this row's formulas but never its cell vector.
+        row.cells.erase(from, to);
+        touched_ = true;
+        boundsDirty_ = true;
+        if (row.cells.empty() && row.attrs == 0)
+            removedRow = true;
+    }
+    if (removedRow) {
+        std::erase_if(rows_, [](const Row& r) { return r.cells.empty() && r.attrs == 0; });
+        reindex();
+    }
+}
+
+Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
+    if (!worksheet_)
+        return makeError(ErrorCode::Invalid, "rows of a chart sheet cannot move", name_);
+    std::set<int> targets, sources;
+    for (const RowMove& m : moves) {
+        if (m.target < 0 || m.target >= maxRows || m.source < 0 || m.source >= maxRows)
+            return makeError(ErrorCode::Invalid, "a row to move lies outside the sheet", name_);
+        if (!targets.insert(m.target).second || !sources.insert(m.source).second)
+            return makeError(ErrorCode::Invalid, "a row is moved twice", name_);
+    }
+    if (moves.empty())
+        return {};
+    auto rowAt = [&](int r) -> Row* {
+        if (static_cast<std::size_t>(r) >= rowIndex_.size())
+            return nullptr;
+        const std::int32_t pos = rowIndex_[static_cast<std::size_t>(r)];
+        return pos < 0 ? nullptr : &rows_[static_cast<std::size_t>(pos)];
+    };
+
+    // Shared formulas touching any involved row become plain first.
+    std::vector<std::string> groups;
+    auto collect = [&](int r) {
+        const Row* row = rowAt(r);
+        if (!row)
+            return;
+        for (const Cell& c : row->cells) {
+            if (!(c.flags & FormulaFlag))
+                continue;
+            book_.formulasChanged = true;
+            const auto it = extras_.find(cellKey(r, c.col));
+            if (it == extras_.end())
+                continue;
+            const FormulaAttrs fa = splitFormulaAttrs(it->second.formulaAttrs);
+            if (fa.type == "shared" &&
+                std::find(groups.begin(), groups.end(), fa.si) == groups.end())
+                groups.push_back(fa.si);
+        }
+    };
+    for (int r : sources)
+        collect(r);
+    for (int r : targets)
+        collect(r);
+    unshare(groups);
+
+    // Take the source rows (and their side tables) out, then put them at their targets.
+    std::vector<Row> taken;
+    std::vector<std::vector<std::pair<int, CellExtra>>> takenExtras;
+    taken.reserve(moves.size());
+    for (const RowMove& m : moves) {
+        Row moved;
+        std::vector<std::pair<int, CellExtra>> extras;
+        if (Row* row = rowAt(m.source)) {
+            moved = *row;
+            for (const Cell& c : row->cells) {
+                if (!(c.flags & ExtraFlag))
+                    continue;
+                auto it = extras_.find(cellKey(m.source, c.col));
+                if (it != extras_.end())
+                    extras.emplace_back(c.col, std::move(it->second));
+            }
+        }
+        moved.r = m.target;
+        taken.push_back(std::move(moved));
+        takenExtras.push_back(std::move(extras));
+    }
+    std::set<int> emptied(sources);
+    emptied.insert(targets.begin(), targets.end());
+    for (int r : emptied) {
+        if (Row* row = rowAt(r)) {
+            for (const Cell& c : row->cells) {
+                if (c.flags & ExtraFlag)
+                    extras_.erase(cellKey(r, c.col));
+            }
+        }
+    }
+    std::erase_if(rows_, [&](const Row& r) { return emptied.count(r.r) != 0; });
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        const int shift = moves[i].target - moves[i].source;
+        for (auto& [col, extra] : takenExtras[i]) {
+            if (extra.hasFormula && shift != 0) {
+                extra.formula = shiftFormula(extra.formula, shift, 0);
+                const FormulaAttrs fa = splitFormulaAttrs(extra.formulaAttrs);
+                if (fa.type == "array" && !fa.ref.empty()) {
+                    std::string attrs =
+                        " t=\"array\" ref=\"" + shiftFormula(fa.ref, shift, 0) + "\"";
+                    extra.formulaAttrs = attrs + fa.rest;
+                }
+            }
+            extras_[cellKey(moves[i].target, col)] = std::move(extra);
+        }
+        if (!taken[i].cells.empty() || taken[i].attrs != 0)
+            rows_.push_back(std::move(taken[i]));
+    }
+    std::sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) { return a.r < b.r; });
+    reindex();
+    touched_ = true;
+    return {};
+}
+
+std::size_t XlsxSheet::sharedStringRefs() const {
+    std::size_t n = 0;
+    for (const Row& row : rows_) {
+        for (const Cell& c : row.cells)
+            n += c.kind == Kind::Shared;
+    }
+    return n;
+}
+
+// Writes the part: the bytes it had around <sheetData>, the rows from the model between them.
+class SheetWriter {
+public:
+    explicit SheetWriter(const XlsxSheet& sheet) : s_(sheet) {}
+
+    Result<std::size_t> read(char* buffer, std::size_t size) {
+        while (pos_ >= pending_.size()) {
+            pending_.clear();
+            pos_ = 0;
+            if (!refill())
+                return std::size_t{0};
+        }
+        const std::size_t n = std::min(size, pending_.size() - pos_);
+        std::copy_n(pending_.data() + pos_, n, buffer);
+        pos_ += n;
+        return n;
+    }
+
+private:
+    bool refill() {
+        const std::string& p = s_.prefix_;
+        switch (phase_) {
+        case 0:
+            pending_ = s_.head_;
+            if (s_.hasDimension_) {
+                s_.updateBounds();
+                pending_ += '<' + s_.dimPrefix_ + "dimension ref=\"";
+                appendCellRef(pending_, s_.firstRow_, s_.firstCol_);
+                if (s_.lastRow_ > 0 &&
+                    (s_.lastRow_ - 1 != s_.firstRow_ || s_.lastCol_ - 1 != s_.firstCol_)) {
+                    pending_ += ':';
+                    appendCellRef(pending_, s_.lastRow_ - 1, s_.lastCol_ - 1);
+                }
+                pending_ += "\"/>";
+            }
+            pending_ += s_.afterDim_;
+            pending_ += '<' + p + "sheetData>";
+            phase_ = 1;
+            return true;
+        case 1:
+            for (int n = 0; n < 512 && row_ < s_.rows_.size(); ++n, ++row_)
+                appendRow(s_.rows_[row_]);
+            if (row_ >= s_.rows_.size())
+                phase_ = 2;
+            return true;
+        case 2:
+            pending_ = "</" + p + "sheetData>";
+            pending_ += s_.tail_;
+            phase_ = 3;
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    void appendNumber(double v) {
+        char buf[32];
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+        pending_.append(buf, ec == std::errc() ? static_cast<std::size_t>(end - buf) : 0);
+    }
+    void appendInt(std::uint64_t v) {
+        char buf[24];
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+        pending_.append(buf, static_cast<std::size_t>(end - buf));
+    }
+    void appendText(std::string_view text) {
+        if (xml::needsEscapes(text))
+            xml::appendEscaped(pending_, xml::encodeEscapes(text));
+        else
+            xml::appendEscaped(pending_, text);
+    }
+
+    void appendRow(const Row& row) {
+        const std::string& p = s_.prefix_;
+        pending_ += '<';
+        pending_ += p;
+        pending_ += "row r=\"";
+        appendInt(static_cast<std::uint64_t>(row.r) + 1);
+        pending_ += '"';
+        pending_ += s_.rowAttrs_[row.attrs];
+        if (row.cells.empty()) {
+            pending_ += "/>";
+            return;
+        }
+        pending_ += '>';
+        for (const Cell& c : row.cells)
+            appendCell(row.r, c);
+        pending_ += "</";
+        pending_ += p;
+        pending_ += "row>";
+    }
+
+    void appendCell(int r, const Cell& c) {
+        const std::string& p = s_.prefix_;
+        const CellExtra* extra = nullptr;
+        if (c.flags & ExtraFlag) {
+            const auto it = s_.extras_.find(cellKey(r, c.col));
+            if (it != s_.extras_.end())
+                extra = &it->second;
+        }
+        const bool formula = extra && extra->hasFormula;
+        pending_ += '<';
+        pending_ += p;
+        pending_ += "c r=\"";
+        appendCellRef(pending_, r, c.col);
+        pending_ += '"';
+        if (c.style != 0) {
+            pending_ += " s=\"";
+            appendInt(c.style);
+            pending_ += '"';
+        }
+        switch (c.kind) {
+        case Kind::Number:
+            if ((c.flags & IsoDateFlag) && extra)
+                pending_ += " t=\"d\"";
+            break;
+        case Kind::Shared:
+            pending_ += " t=\"s\"";
+            break;
+        case Kind::Inline:
+            pending_ += formula ? " t=\"str\"" : " t=\"inlineStr\"";
+            break;
+        case Kind::Bool:
+            pending_ += " t=\"b\"";
+            break;
+        case Kind::Error:
+            pending_ += " t=\"e\"";
+            break;
+        case Kind::Blank:
+            break;
+        }
+        if (extra)
+            pending_ += extra->attrs;
+        const std::size_t open = pending_.size();
+        pending_ += '>';
+        if (formula) {
+            pending_ += '<';
+            pending_ += p;
+            pending_ += 'f';
+            pending_ += extra->formulaAttrs;
+            if (extra->formula.empty()) {
+                pending_ += "/>";
+            } else {
+                pending_ += '>';
+                xml::appendEscaped(pending_, extra->formula);
+                pending_ += "</";
+                pending_ += p;
+                pending_ += "f>";
+            }
+        }
+        const std::string v = '<' + p + "v>";
+        const std::string endV = "</" + p + "v>";
+        switch (c.kind) {
+        case Kind::Number:
+            pending_ += v;
+            if ((c.flags & IsoDateFlag) && extra)
+                xml::appendEscaped(pending_, extra->isoValue);
+            else
+                appendNumber(c.number);
+            pending_ += endV;
+            break;
+        case Kind::Shared:
+            pending_ += v;
+            appendInt(c.ref.a);
+            pending_ += endV;
+            break;
+        case Kind::Inline: {
+            const std::string_view text = s_.texts_.get(c.ref.a, c.ref.b);
+            if (formula) {
+                pending_ += v;
+                appendText(text);
+                pending_ += endV;
+            } else if (extra && !extra->richInline.empty()) {
+                pending_ += extra->richInline;
+            } else {
+                pending_ += '<' + p + "is><" + p + 't';
+                if (!text.empty() &&
+                    (text.front() == ' ' || text.back() == ' ' || text.front() == '\n' ||
+                     text.back() == '\n' || text.front() == '\t' || text.back() == '\t'))
+                    pending_ += " xml:space=\"preserve\"";
+                pending_ += '>';
+                appendText(text);
+                pending_ += "</" + p + "t></" + p + "is>";
+            }
+            break;
+        }
+        case Kind::Bool:
+            pending_ += v;
+            pending_ += c.ref.a ? '1' : '0';
+            pending_ += endV;
+            break;
+        case Kind::Error:
+            pending_ += v;
+            xml::appendEscaped(pending_, s_.texts_.get(c.ref.a, c.ref.b));
+            pending_ += endV;
+            break;
+        case Kind::Blank:
+            break;
+        }
+        if (extra)
+            pending_ += extra->children;
+        if (pending_.size() == open + 1) {
+            pending_.back() = '/';
+            pending_ += '>';
+        } else {
+            pending_ += "</";
+            pending_ += p;
+            pending_ += "c>";
+        }
+    }
+
+    const XlsxSheet& s_;
+    int phase_ = 0;
+    std::size_t row_ = 0;
+    std::string pending_;
+    std::size_t pos_ = 0;
+};
+
+Package::OutPart::Producer XlsxSheet::writer() const {
+    auto w = std::make_shared<SheetWriter>(*this);
+    return [w](char* buffer, std::size_t size) { return w->read(buffer, size); };
+}
+
+} // namespace rowbit::xlsx

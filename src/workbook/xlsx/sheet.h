@@ -1,0 +1,110 @@
+#pragma once
+// One sheet of an XML workbook: its cells in the compact model, read by streaming its part,
+// and written back as the part's own bytes around a regenerated <sheetData>.
+
+#include "workbook/book.h"
+#include "workbook/xlsx/model.h"
+#include "workbook/xlsx/package.h"
+#include "workbook/xlsx/styles.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace rowbit::xlsx {
+
+// What the sheets of one workbook share.
+struct BookContext {
+    SharedStrings strings;
+    Styles styles;
+    bool date1904 = false;
+    bool formulasChanged = false; // a formula cell was overwritten, cleared or moved
+    std::string mainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    std::string relNamespace =
+        "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+};
+
+class XlsxSheet : public Sheet {
+public:
+    // `worksheet` false: a chart, dialog or macro sheet, kept as it is and never written to.
+    XlsxSheet(BookContext& book, std::string name, std::string part, bool worksheet);
+
+    Result<void> load(const Package& package, int index);
+    void makeNew();
+
+    const std::string& part() const { return part_; }
+    bool isWorksheet() const { return worksheet_; }
+    bool isNew() const { return new_; }
+    bool touched() const { return touched_ || new_; }
+    std::size_t sharedStringRefs() const;
+    Package::OutPart::Producer writer() const;
+
+    std::string name() const override { return name_; }
+    void setName(std::string_view name) override { name_ = std::string(name); }
+    int lastRow() const override;
+    int lastCol() const override;
+    CellType cellType(int row, int col) const override;
+    bool isDate(int row, int col) const override;
+    bool isFormula(int row, int col) const override;
+    double readNum(int row, int col) const override;
+    std::string readStr(int row, int col) const override;
+    bool readBool(int row, int col) const override;
+    std::string readError(int row, int col) const override;
+    int cellFormat(int row, int col) const override;
+    double colWidth(int col) const override;
+    bool writeStr(int row, int col, std::string_view text, int format) override;
+    bool writeNum(int row, int col, double value, int format) override;
+    void clear(int firstRow, int lastRow, int firstCol, int lastCol) override;
+    Result<void> moveRows(std::span<const RowMove> moves) override;
+
+    // The formula text of a cell (as stored, without "="), empty when it has none.
+    std::string formula(int row, int col) const;
+
+private:
+    friend class SheetReader;
+    friend class SheetWriter;
+    struct ColInfo {
+        int first = 0, last = 0; // zero-based, inclusive
+        double width = 0;
+    };
+
+    const Cell* find(int row, int col) const;
+    Cell* place(int row, int col);
+    void forget(int row, const Cell& cell); // before a cell is replaced or removed
+    void unshare(const std::vector<std::string>& groups);
+    void reindex();
+    void updateBounds() const;
+
+    BookContext& book_;
+    std::string name_;
+    std::string part_;
+    bool worksheet_;
+    bool new_ = false;
+    bool touched_ = false;
+
+    std::vector<Row> rows_;
+    std::vector<std::int32_t> rowIndex_; // row number -> position in rows_, -1 when absent
+    std::unordered_map<std::uint64_t, CellExtra> extras_;
+    TextArena texts_;                       // inline texts, formula text results, errors
+    std::vector<std::string> rowAttrs_{""}; // distinct raw row attributes; 0 = none
+    std::vector<ColInfo> cols_;
+    double defaultWidth_ = -1; // stored default (defaultColWidth), or -1
+    double baseWidth_ = 8;
+
+    // The part's bytes around <sheetData> and the dimension element, for writing.
+    std::string head_;      // up to the dimension element (or to <sheetData>)
+    std::string afterDim_;  // between the dimension element and <sheetData>
+    std::string tail_;      // from </sheetData> on
+    std::string prefix_;    // namespace prefix of the sheet's elements ("" or "x:")
+    std::string dimPrefix_; // set when there was a dimension element
+    bool hasDimension_ = false;
+
+    mutable bool boundsDirty_ = true;
+    mutable int firstRow_ = 0, lastRow_ = 0, firstCol_ = 0, lastCol_ = 0;
+};
+
+// Days since 30 December 1899 (or 1 January 1904) for an ISO 8601 date or time; false when
+// the text is not one.
+bool isoToSerial(std::string_view text, bool date1904, double& serial);
+
+} // namespace rowbit::xlsx

@@ -1,0 +1,647 @@
+// Reading a worksheet part: one pass over the inflated bytes, cells straight into the model.
+#include "workbook/xlsx/formula_shift.h"
+#include "workbook/xlsx/scan_part.h"
+#include "workbook/xlsx/sheet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace rowbit::xlsx {
+
+namespace {
+
+bool toInt(std::string_view text, int& value) {
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && p == text.data() + text.size();
+}
+
+bool toDouble(std::string_view text, double& value) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\t' ||
+                             text.front() == '\r'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\t' ||
+                             text.back() == '\r'))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && p == text.data() + text.size() && std::isfinite(value);
+}
+
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+bool digitsAt(std::string_view s, std::size_t pos, std::size_t n, int& value) {
+    if (pos + n > s.size())
+        return false;
+    value = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = s[pos + i];
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+bool isoToSerial(std::string_view text, bool date1904, double& serial) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    double second = 0;
+    std::size_t pos = 0;
+    bool haveDate = false;
+    if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {
+        if (!digitsAt(text, 0, 4, year) || !digitsAt(text, 5, 2, month) ||
+            !digitsAt(text, 8, 2, day) || month < 1 || month > 12 || day < 1 || day > 31)
+            return false;
+        haveDate = true;
+        pos = 10;
+        if (pos < text.size() && text[pos] == 'T')
+            ++pos;
+    }
+    if (pos < text.size() && text.size() - pos >= 5 && text[pos + 2] == ':') {
+        if (!digitsAt(text, pos, 2, hour) || !digitsAt(text, pos + 3, 2, minute) || hour > 24 ||
+            minute > 59)
+            return false;
+        pos += 5;
+        if (pos < text.size() && text[pos] == ':') {
+            std::size_t end = pos + 1;
+            while (end < text.size() &&
+                   ((text[end] >= '0' && text[end] <= '9') || text[end] == '.'))
+                ++end;
+            if (!toDouble(text.substr(pos + 1, end - pos - 1), second) || second >= 61)
+                return false;
+            pos = end;
+        }
+    } else if (!haveDate) {
+        return false;
+    }
+    // A zone suffix (Z, +09:00) is ignored: the workbook's dates carry no zone.
+    if (pos < text.size() && text[pos] != 'Z' && text[pos] != '+' && text[pos] != '-')
+        return false;
+    double days = 0;
+    if (haveDate) {
+        const std::int64_t n =
+            daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+        if (date1904) {
+            days = static_cast<double>(n - daysFromCivil(1904, 1, 1));
+        } else {
+            days = static_cast<double>(n - daysFromCivil(1899, 12, 30));
+            // Serial 60 is the 29 February 1900 that never was: earlier dates count one less.
+            if (days < 61)
+                days -= 1;
+        }
+    }
+    serial = days + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+    return true;
+}
+
+class SheetReader {
+public:
+    SheetReader(XlsxSheet& sheet) : sheet_(sheet), sstSize_(sheet.book_.strings.size()) {}
+
+    std::string error;
+
+    bool onToken(const xml::Token& t, std::uint64_t) {
+        switch (mode_) {
+        case Head:
+            return head(t);
+        case Data:
+            return data(t);
+        case Tail:
+            sheet_.tail_.append(t.raw);
+            return true;
+        }
+        return true;
+    }
+
+    bool finish() {
+        if (mode_ == Data)
+            return fail("the sheet data is cut short");
+        if (mode_ == Head) {
+            // No <sheetData>: it goes before the root's end tag when the sheet is written.
+            std::string& head = sheet_.hasDimension_ ? sheet_.afterDim_ : sheet_.head_;
+            const auto close = head.rfind("</");
+            if (close == std::string::npos)
+                return fail("the sheet part has no content");
+            sheet_.tail_ = head.substr(close);
+            head.erase(close);
+        }
+        if (!sorted_)
+            sortRows();
+        sheet_.reindex();
+        return true;
+    }
+
+private:
+    enum Mode { Head, Data, Tail };
+    enum Sub { None, V, F, Is, Other };
+
+    bool fail(std::string text) {
+        error = std::move(text);
+        return false;
+    }
+
+    bool head(const xml::Token& t) {
+        std::string& out = sheet_.hasDimension_ ? sheet_.afterDim_ : sheet_.head_;
+        if (skipDepth_ > 0) {
+            if (t.kind == xml::Token::Start)
+                ++skipDepth_;
+            else if (t.kind == xml::Token::End)
+                --skipDepth_;
+            return true;
+        }
+        if (t.kind != xml::Token::Start && t.kind != xml::Token::Empty) {
+            out.append(t.raw);
+            return true;
+        }
+        const std::string_view local = xml::localName(t.name);
+        if (local == "sheetData") {
+            sheet_.prefix_ = std::string(xml::prefixOf(t.name));
+            mode_ = t.kind == xml::Token::Empty ? Tail : Data;
+            return true;
+        }
+        if (local == "dimension" && !sheet_.hasDimension_) {
+            sheet_.hasDimension_ = true;
+            sheet_.dimPrefix_ = std::string(xml::prefixOf(t.name));
+            if (t.kind == xml::Token::Start)
+                skipDepth_ = 1;
+            return true;
+        }
+        out.append(t.raw);
+        if (local == "sheetFormatPr") {
+            std::string_view v;
+            double w = 0;
+            if (xml::findAttr(t.attrs, "defaultColWidth", v) && toDouble(v, w) && w >= 0 && w < 256)
+                sheet_.defaultWidth_ = w;
+            if (xml::findAttr(t.attrs, "baseColWidth", v) && toDouble(v, w) && w >= 0 && w < 256)
+                sheet_.baseWidth_ = w;
+        } else if (local == "col") {
+            std::string_view v;
+            int first = 0, last = 0;
+            double w = -1;
+            if (xml::findAttr(t.attrs, "min", v) && toInt(v, first) &&
+                xml::findAttr(t.attrs, "max", v) && toInt(v, last) && first >= 1 && last >= first &&
+                first <= maxCols) {
+                if (xml::findAttr(t.attrs, "width", v) && toDouble(v, w) && w >= 0 && w < 65536)
+                    sheet_.cols_.push_back({first - 1, std::min(last, maxCols) - 1, w});
+            }
+        }
+        return true;
+    }
+
+    bool data(const xml::Token& t) {
+        if (inCell_)
+            return cellToken(t);
+        if (skipDepth_ > 0) {
+            if (t.kind == xml::Token::Start)
+                ++skipDepth_;
+            else if (t.kind == xml::Token::End)
+                --skipDepth_;
+            return true;
+        }
+        if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
+            const std::string_view local = xml::localName(t.name);
+            if (!inRow_) {
+                if (local != "row") {
+                    if (t.kind == xml::Token::Start)
+                        skipDepth_ = 1;
+                    return true;
+                }
+                if (!startRow(t.attrs))
+                    return false;
+                if (t.kind == xml::Token::Empty)
+                    return endRow();
+                return true;
+            }
+            if (local != "c") {
+                if (t.kind == xml::Token::Start)
+                    skipDepth_ = 1;
+                return true;
+            }
+            if (!startCell(t.attrs))
+                return false;
+            if (t.kind == xml::Token::Empty)
+                return endCell();
+            inCell_ = true;
+            return true;
+        }
+        if (t.kind == xml::Token::End) {
+            if (inRow_)
+                return endRow();
+            // </sheetData>
+            mode_ = Tail;
+            return true;
+        }
+        return true;
+    }
+
+    bool startRow(std::string_view attrs) {
+        int r = rowNum_ + 1;
+        rowHadR_ = false;
+        rowAttrText_.clear();
+        xml::AttrReader reader(attrs);
+        std::string_view name, value;
+        while (reader.next(name, value)) {
+            if (name == "r") {
+                if (!toInt(value, r) || r < 1 || r > maxRows)
+                    return fail("a row number is out of range");
+                --r;
+                rowHadR_ = true;
+            } else if (name != "spans") {
+                rowAttrText_ += ' ';
+                rowAttrText_.append(name);
+                rowAttrText_ += "=\"";
+                rowAttrText_.append(value);
+                rowAttrText_ += '"';
+            }
+        }
+        if (reader.bad())
+            return fail("a row's attributes are malformed");
+        if (r <= rowNum_)
+            sorted_ = false;
+        prevRowNum_ = rowNum_ + 1;
+        rowNum_ = r;
+        colNum_ = -1;
+        inRow_ = true;
+        rowCells_.clear();
+        rowSorted_ = true;
+        return true;
+    }
+
+    bool endRow() {
+        inRow_ = false;
+        std::uint32_t attrs = 0;
+        if (!rowAttrText_.empty()) {
+            auto [it, added] = attrIds_.emplace(rowAttrText_, 0);
+            if (added) {
+                it->second = static_cast<std::uint32_t>(sheet_.rowAttrs_.size());
+                sheet_.rowAttrs_.push_back(rowAttrText_);
+            }
+            attrs = it->second;
+        }
+        if (rowCells_.empty() && attrs == 0)
+            return true;
+        if (!rowSorted_) {
+            std::stable_sort(rowCells_.begin(), rowCells_.end(),
+                             [](const Cell& a, const Cell& b) { return a.col < b.col; });
+            // A repeated cell: the last one written wins.
+            std::vector<Cell> unique;
+            for (const Cell& c : rowCells_) {
+                if (!unique.empty() && unique.back().col == c.col)
+                    unique.back() = c;
+                else
+                    unique.push_back(c);
+            }
+            rowCells_.swap(unique);
+        }
+        Row row;
+        row.r = rowNum_;
+        row.attrs = attrs;
+        row.cells.assign(rowCells_.begin(), rowCells_.end());
+        sheet_.rows_.push_back(std::move(row));
+        return true;
+    }
+
+    bool startCell(std::string_view attrs) {
+        int col = colNum_ + 1;
+        style_ = 0;
+        type_ = 'n';
+        cellAttrs_.clear();
+        xml::AttrReader reader(attrs);
+        std::string_view name, value;
+        while (reader.next(name, value)) {
+            if (name == "r") {
+                int row = 0;
+                if (!parseCellRef(value, row, col))
+                    return fail("a cell reference is malformed or out of range");
+                if (row != rowNum_) {
+                    // A row without a number takes it from its first cell.
+                    if (rowHadR_ || !rowCells_.empty() || row < prevRowNum_)
+                        return fail("a cell lies outside its row");
+                    rowNum_ = row;
+                    rowHadR_ = true;
+                }
+            } else if (name == "s") {
+                int s = 0;
+                if (!toInt(value, s) || s < 0)
+                    return fail("a cell's style index is malformed");
+                style_ = static_cast<std::uint32_t>(s);
+            } else if (name == "t") {
+                if (value == "s")
+                    type_ = 's';
+                else if (value == "inlineStr")
+                    type_ = 'i';
+                else if (value == "str")
+                    type_ = 'f';
+                else if (value == "b")
+                    type_ = 'b';
+                else if (value == "e")
+                    type_ = 'e';
+                else if (value == "d")
+                    type_ = 'd';
+                else if (value == "n")
+                    type_ = 'n';
+                else
+                    return fail("a cell has an unknown type");
+            } else {
+                cellAttrs_ += ' ';
+                cellAttrs_.append(name);
+                cellAttrs_ += "=\"";
+                cellAttrs_.append(value);
+                cellAttrs_ += '"';
+            }
+        }
+        if (reader.bad())
+            return fail("a cell's attributes are malformed");
+        if (col >= maxCols)
+            return fail("a cell lies beyond the last column");
+        if (col <= colNum_)
+            rowSorted_ = false;
+        colNum_ = col;
+        haveV_ = haveF_ = haveIs_ = rich_ = false;
+        value_.clear();
+        formula_.clear();
+        formulaAttrs_.clear();
+        isText_.clear();
+        isRaw_.clear();
+        children_.clear();
+        sub_ = None;
+        return true;
+    }
+
+    bool appendText(std::string& out, const xml::Token& t) {
+        if (t.kind == xml::Token::CData) {
+            out.append(t.text);
+            return true;
+        }
+        if (!xml::appendDecoded(out, t.text))
+            return fail("a text holds an unknown entity");
+        return true;
+    }
+
+    bool cellToken(const xml::Token& t) {
+        const bool open = t.kind == xml::Token::Start;
+        switch (sub_) {
+        case None:
+            if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
+                const std::string_view local = xml::localName(t.name);
+                if (local == "v") {
+                    haveV_ = true;
+                    sub_ = open ? V : None;
+                } else if (local == "f") {
+                    haveF_ = true;
+                    formulaAttrs_.assign(t.attrs);
+                    sub_ = open ? F : None;
+                } else if (local == "is") {
+                    haveIs_ = true;
+                    isRaw_.assign(t.raw);
+                    isDepth_ = 1;
+                    phonetic_ = 0;
+                    inT_ = false;
+                    sub_ = open ? Is : None;
+                } else {
+                    children_.append(t.raw);
+                    subDepth_ = 1;
+                    sub_ = open ? Other : None;
+                }
+                return true;
+            }
+            if (t.kind == xml::Token::End) {
+                inCell_ = false;
+                return endCell();
+            }
+            return true;
+        case V:
+            if (t.kind == xml::Token::End) {
+                sub_ = None;
+                return true;
+            }
+            if (t.kind == xml::Token::Text || t.kind == xml::Token::CData)
+                return appendText(value_, t);
+            return true;
+        case F:
+            if (t.kind == xml::Token::End) {
+                sub_ = None;
+                return true;
+            }
+            if (t.kind == xml::Token::Text || t.kind == xml::Token::CData)
+                return appendText(formula_, t);
+            return true;
+        case Is:
+            isRaw_.append(t.raw);
+            if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
+                const std::string_view local = xml::localName(t.name);
+                if (local == "r")
+                    rich_ = true;
+                if (t.kind == xml::Token::Start) {
+                    ++isDepth_;
+                    if (local == "rPh" || local == "phoneticPr")
+                        ++phonetic_;
+                    else if (local == "t")
+                        inT_ = true;
+                } else if (local == "rPh") {
+                    rich_ = true;
+                }
+                if (local == "rPh" || local == "phoneticPr")
+                    rich_ = true; // keep the raw element so nothing is lost
+                return true;
+            }
+            if (t.kind == xml::Token::End) {
+                const std::string_view local = xml::localName(t.name);
+                if (--isDepth_ == 0) {
+                    sub_ = None;
+                    return true;
+                }
+                if (local == "rPh" || local == "phoneticPr")
+                    --phonetic_;
+                else if (local == "t")
+                    inT_ = false;
+                return true;
+            }
+            if (inT_ && phonetic_ == 0 &&
+                (t.kind == xml::Token::Text || t.kind == xml::Token::CData))
+                return appendText(isText_, t);
+            return true;
+        case Other:
+            children_.append(t.raw);
+            if (t.kind == xml::Token::Start)
+                ++subDepth_;
+            else if (t.kind == xml::Token::End && --subDepth_ == 0)
+                sub_ = None;
+            return true;
+        }
+        return true;
+    }
+
+    bool storeText(std::string_view text, Cell& cell) {
+        std::uint32_t offset = 0;
+        const bool escaped = text.find("_x") != std::string_view::npos;
+        const std::string decoded = escaped ? xml::decodeEscapes(text) : std::string();
+        const std::string_view stored = escaped ? std::string_view(decoded) : text;
+        if (!sheet_.texts_.add(stored, offset))
+            return fail("the sheet's texts are too large");
+        cell.kind = Kind::Inline;
+        cell.ref.a = offset;
+        cell.ref.b = static_cast<std::uint32_t>(stored.size());
+        return true;
+    }
+
+    bool endCell() {
+        Cell cell;
+        cell.col = static_cast<std::uint16_t>(colNum_);
+        cell.style = style_;
+        bool extra = haveF_ || !cellAttrs_.empty() || !children_.empty();
+        switch (type_) {
+        case 'n':
+            if (haveV_ && !value_.empty()) {
+                if (!toDouble(value_, cell.number))
+                    return fail("a number cell holds no number");
+                cell.kind = Kind::Number;
+            }
+            break;
+        case 's':
+            if (haveV_) {
+                int index = 0;
+                if (!toInt(value_, index) || index < 0 ||
+                    static_cast<std::size_t>(index) >= sstSize_)
+                    return fail("a cell refers to a shared string that does not exist");
+                cell.kind = Kind::Shared;
+                cell.ref.a = static_cast<std::uint32_t>(index);
+            }
+            break;
+        case 'i':
+            if (haveIs_ || haveV_) {
+                if (!storeText(haveIs_ ? std::string_view(isText_) : std::string_view(value_),
+                               cell))
+                    return false;
+                if (rich_)
+                    extra = true;
+            }
+            break;
+        case 'f':
+            if (haveV_ || haveF_) {
+                if (!storeText(value_, cell))
+                    return false;
+            }
+            break;
+        case 'b':
+            if (haveV_) {
+                cell.kind = Kind::Bool;
+                cell.ref.a = (value_ == "1" || value_ == "true") ? 1 : 0;
+            }
+            break;
+        case 'e':
+            if (haveV_) {
+                std::uint32_t offset = 0;
+                if (!sheet_.texts_.add(value_, offset))
+                    return fail("the sheet's texts are too large");
+                cell.kind = Kind::Error;
+                cell.ref.a = offset;
+                cell.ref.b = static_cast<std::uint32_t>(value_.size());
+            }
+            break;
+        case 'd':
+            if (haveV_ && !value_.empty()) {
+                if (!isoToSerial(value_, sheet_.book_.date1904, cell.number))
+                    return fail("a date cell holds no ISO 8601 date");
+                cell.kind = Kind::Number;
+                cell.flags |= IsoDateFlag;
+                extra = true;
+            }
+            break;
+        default:
+            break;
+        }
+        if (haveF_)
+            cell.flags |= FormulaFlag;
+        if (extra) {
+            cell.flags |= ExtraFlag;
+            CellExtra& e = sheet_.extras_[cellKey(rowNum_, colNum_)];
+            e = CellExtra{};
+            e.attrs = cellAttrs_;
+            e.hasFormula = haveF_;
+            e.formulaAttrs = formulaAttrs_;
+            e.formula = formula_;
+            if (rich_)
+                e.richInline = isRaw_;
+            if (type_ == 'd')
+                e.isoValue = value_;
+            e.children = children_;
+        }
+        rowCells_.push_back(cell);
+        return true;
+    }
+
+    void sortRows() {
+        auto& rows = sheet_.rows_;
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const Row& a, const Row& b) { return a.r < b.r; });
+        // A repeated row: its cells join the earlier one's, later ones winning.
+        std::vector<Row> merged;
+        for (Row& row : rows) {
+            if (!merged.empty() && merged.back().r == row.r) {
+                Row& into = merged.back();
+                for (const Cell& c : row.cells) {
+                    auto it = std::lower_bound(
+                        into.cells.begin(), into.cells.end(), c.col,
+                        [](const Cell& x, std::uint16_t col) { return x.col < col; });
+                    if (it != into.cells.end() && it->col == c.col)
+                        *it = c;
+                    else
+                        into.cells.insert(it, c);
+                }
+                if (row.attrs)
+                    into.attrs = row.attrs;
+            } else {
+                merged.push_back(std::move(row));
+            }
+        }
+        rows.swap(merged);
+    }
+
+    XlsxSheet& sheet_;
+    std::size_t sstSize_;
+    Mode mode_ = Head;
+    int skipDepth_ = 0;
+
+    bool inRow_ = false;
+    int rowNum_ = -1;
+    int prevRowNum_ = 0;
+    bool rowHadR_ = false;
+    bool sorted_ = true;
+    std::string rowAttrText_;
+    std::unordered_map<std::string, std::uint32_t> attrIds_;
+    std::vector<Cell> rowCells_;
+    bool rowSorted_ = true;
+
+    bool inCell_ = false;
+    int colNum_ = -1;
+    std::uint32_t style_ = 0;
+    char type_ = 'n';
+    std::string cellAttrs_;
+    Sub sub_ = None;
+    int subDepth_ = 0;
+    bool haveV_ = false, haveF_ = false, haveIs_ = false, rich_ = false;
+    std::string value_, formula_, formulaAttrs_, isText_, isRaw_, children_;
+    int isDepth_ = 0;
+    int phonetic_ = 0;
+    bool inT_ = false;
+};
+
+Result<void> XlsxSheet::load(const Package& package, int index) {
+    if (!worksheet_)
+        return {};
+    SheetReader reader(*this);
+    return scanPart(package, index, package.where() + ": " + part_, reader);
+}
+
+} // namespace rowbit::xlsx

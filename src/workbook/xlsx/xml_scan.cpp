@@ -1,0 +1,395 @@
+#include "workbook/xlsx/xml_scan.h"
+
+#include <cstring>
+
+namespace rowbit::xlsx::xml {
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+const char* find(const char* from, const char* end, std::string_view what) {
+    while (from < end) {
+        const void* hit = std::memchr(from, what[0], static_cast<std::size_t>(end - from));
+        if (!hit)
+            return nullptr;
+        const char* p = static_cast<const char*>(hit);
+        if (static_cast<std::size_t>(end - p) < what.size())
+            return nullptr;
+        if (std::memcmp(p, what.data(), what.size()) == 0)
+            return p;
+        from = p + 1;
+    }
+    return nullptr;
+}
+
+bool startsWith(const char* p, const char* end, std::string_view what) {
+    return static_cast<std::size_t>(end - p) >= what.size() &&
+           std::memcmp(p, what.data(), what.size()) == 0;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+Scanner::Status Scanner::next(Token& token) {
+    if (pos_ >= end_)
+        return final_ ? End : NeedMore;
+    if (*pos_ != '<') {
+        const void* lt = std::memchr(pos_, '<', static_cast<std::size_t>(end_ - pos_));
+        if (!lt && !final_)
+            return NeedMore;
+        const char* stop = lt ? static_cast<const char*>(lt) : end_;
+        token.kind = Token::Text;
+        token.text = token.raw = std::string_view(pos_, static_cast<std::size_t>(stop - pos_));
+        pos_ = stop;
+        return Ok;
+    }
+    const char* p = pos_ + 1;
+    if (p >= end_)
+        return final_ ? (error_ = "a tag is cut short", Bad) : NeedMore;
+    if (*p == '!') {
+        if (startsWith(p, end_, "!--")) {
+            const char* close = find(p + 3, end_, "-->");
+            if (!close)
+                return final_ ? (error_ = "a comment is not closed", Bad) : NeedMore;
+            token.kind = Token::Other;
+            token.raw = std::string_view(pos_, static_cast<std::size_t>(close + 3 - pos_));
+            pos_ = close + 3;
+            return Ok;
+        }
+        if (startsWith(p, end_, "![CDATA[")) {
+            const char* close = find(p + 8, end_, "]]>");
+            if (!close)
+                return final_ ? (error_ = "a CDATA section is not closed", Bad) : NeedMore;
+            token.kind = Token::CData;
+            token.text = std::string_view(p + 8, static_cast<std::size_t>(close - (p + 8)));
+            token.raw = std::string_view(pos_, static_cast<std::size_t>(close + 3 - pos_));
+            pos_ = close + 3;
+            return Ok;
+        }
+        if (!final_ && end_ - p < 9)
+            return NeedMore;
+        error_ = "a document type declaration is not allowed";
+        return Bad;
+    }
+    if (*p == '?') {
+        const char* close = find(p, end_, "?>");
+        if (!close)
+            return final_ ? (error_ = "a processing instruction is not closed", Bad) : NeedMore;
+        token.kind = Token::Other;
+        token.raw = std::string_view(pos_, static_cast<std::size_t>(close + 2 - pos_));
+        pos_ = close + 2;
+        return Ok;
+    }
+    // Find the closing '>' outside quoted attribute values.
+    const char* q = p;
+    while (q < end_ && *q != '>') {
+        if (*q == '"' || *q == '\'') {
+            const void* mate = std::memchr(q + 1, *q, static_cast<std::size_t>(end_ - q - 1));
+            if (!mate) {
+                q = end_;
+                break;
+            }
+            q = static_cast<const char*>(mate);
+        }
+        ++q;
+    }
+    if (q >= end_)
+        return final_ ? (error_ = "a tag is not closed", Bad) : NeedMore;
+    token.raw = std::string_view(pos_, static_cast<std::size_t>(q + 1 - pos_));
+    pos_ = q + 1;
+    if (*p == '/') {
+        const char* n = p + 1;
+        const char* e = n;
+        while (e < q && !isSpace(*e))
+            ++e;
+        token.kind = Token::End;
+        token.name = std::string_view(n, static_cast<std::size_t>(e - n));
+        token.attrs = {};
+        if (token.name.empty())
+            return error_ = "an end tag has no name", Bad;
+        return Ok;
+    }
+    const char* e = p;
+    while (e < q && !isSpace(*e) && *e != '/')
+        ++e;
+    token.name = std::string_view(p, static_cast<std::size_t>(e - p));
+    if (token.name.empty())
+        return error_ = "a tag has no name", Bad;
+    const char* attrEnd = q;
+    if (q > p && q[-1] == '/') {
+        token.kind = Token::Empty;
+        attrEnd = q - 1;
+    } else {
+        token.kind = Token::Start;
+    }
+    token.attrs = e < attrEnd ? std::string_view(e, static_cast<std::size_t>(attrEnd - e))
+                              : std::string_view{};
+    return Ok;
+}
+
+bool AttrReader::next(std::string_view& name, std::string_view& value) {
+    while (p_ < end_ && isSpace(*p_))
+        ++p_;
+    if (p_ >= end_)
+        return false;
+    const char* n = p_;
+    while (p_ < end_ && *p_ != '=' && !isSpace(*p_))
+        ++p_;
+    name = std::string_view(n, static_cast<std::size_t>(p_ - n));
+    while (p_ < end_ && isSpace(*p_))
+        ++p_;
+    if (p_ >= end_ || *p_ != '=' || name.empty())
+        return bad_ = true, false;
+    ++p_;
+    while (p_ < end_ && isSpace(*p_))
+        ++p_;
+    if (p_ >= end_ || (*p_ != '"' && *p_ != '\''))
+        return bad_ = true, false;
+    const char quote = *p_++;
+    const void* close = std::memchr(p_, quote, static_cast<std::size_t>(end_ - p_));
+    if (!close)
+        return bad_ = true, false;
+    value = std::string_view(p_, static_cast<std::size_t>(static_cast<const char*>(close) - p_));
+    p_ = static_cast<const char*>(close) + 1;
+    return true;
+}
+
+bool findAttr(std::string_view attrs, std::string_view local, std::string_view& value) {
+    AttrReader reader(attrs);
+    std::string_view name;
+    std::string_view v;
+    while (reader.next(name, v)) {
+        if (localName(name) == local && name.substr(0, 6) != "xmlns:") {
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+namespace {
+
+// Plain text between references: line ends are normalised to LF as XML requires.
+void appendPlain(std::string& out, const char* p, const char* end) {
+    while (p < end) {
+        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(end - p));
+        if (!cr) {
+            out.append(p, static_cast<std::size_t>(end - p));
+            return;
+        }
+        const char* c = static_cast<const char*>(cr);
+        out.append(p, static_cast<std::size_t>(c - p));
+        out += '\n';
+        p = c + 1;
+        if (p < end && *p == '\n')
+            ++p;
+    }
+}
+
+} // namespace
+
+bool appendDecoded(std::string& out, std::string_view raw) {
+    const char* p = raw.data();
+    const char* end = p + raw.size();
+    while (p < end) {
+        const void* amp = std::memchr(p, '&', static_cast<std::size_t>(end - p));
+        if (!amp) {
+            appendPlain(out, p, end);
+            return true;
+        }
+        const char* a = static_cast<const char*>(amp);
+        appendPlain(out, p, a);
+        const char* semi = a + 1;
+        while (semi < end && *semi != ';' && semi - a < 12)
+            ++semi;
+        if (semi >= end || *semi != ';')
+            return false;
+        const std::string_view name(a + 1, static_cast<std::size_t>(semi - a - 1));
+        if (name == "lt")
+            out += '<';
+        else if (name == "gt")
+            out += '>';
+        else if (name == "amp")
+            out += '&';
+        else if (name == "quot")
+            out += '"';
+        else if (name == "apos")
+            out += '\'';
+        else if (name.size() >= 2 && name[0] == '#') {
+            std::uint32_t cp = 0;
+            const bool hex = name[1] == 'x';
+            const std::string_view digits = name.substr(hex ? 2 : 1);
+            if (digits.empty())
+                return false;
+            for (char c : digits) {
+                const int v = hex ? hexValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+                if (v < 0)
+                    return false;
+                cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+                if (cp > 0x10FFFF)
+                    break;
+            }
+            if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+                cp = 0xFFFD;
+            appendUtf8(out, cp);
+        } else {
+            return false;
+        }
+        p = semi + 1;
+    }
+    return true;
+}
+
+void appendEscaped(std::string& out, std::string_view text, bool attr) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    const char* run = p;
+    for (; p < end; ++p) {
+        const char* rep = nullptr;
+        switch (*p) {
+        case '<':
+            rep = "&lt;";
+            break;
+        case '>':
+            rep = "&gt;";
+            break;
+        case '&':
+            rep = "&amp;";
+            break;
+        case '"':
+            rep = attr ? "&quot;" : nullptr;
+            break;
+        case '\n':
+            rep = attr ? "&#10;" : nullptr;
+            break;
+        case '\t':
+            rep = attr ? "&#9;" : nullptr;
+            break;
+        case '\r':
+            rep = "&#13;";
+            break;
+        default:
+            break;
+        }
+        if (rep) {
+            out.append(run, static_cast<std::size_t>(p - run));
+            out += rep;
+            run = p + 1;
+        }
+    }
+    out.append(run, static_cast<std::size_t>(end - run));
+}
+
+namespace {
+
+// Position of the next _xHHHH_ at or after i, and its value.
+std::size_t findEscape(std::string_view s, std::size_t i, std::uint32_t& value) {
+    while (true) {
+        i = s.find("_x", i);
+        if (i == std::string_view::npos || i + 7 > s.size())
+            return std::string_view::npos;
+        std::uint32_t v = 0;
+        bool ok = s[i + 6] == '_';
+        for (std::size_t k = 2; ok && k < 6; ++k) {
+            const int h = hexValue(s[i + k]);
+            ok = h >= 0;
+            v = v * 16 + static_cast<std::uint32_t>(h < 0 ? 0 : h);
+        }
+        if (ok) {
+            value = v;
+            return i;
+        }
+        ++i;
+    }
+}
+
+bool isXmlIllegal(unsigned char c) {
+    return c < 0x20 && c != '\t' && c != '\n';
+}
+
+} // namespace
+
+std::string decodeEscapes(std::string_view stored) {
+    std::uint32_t value = 0;
+    std::size_t hit = findEscape(stored, 0, value);
+    if (hit == std::string_view::npos)
+        return std::string(stored);
+    std::string out;
+    out.reserve(stored.size());
+    std::size_t from = 0;
+    while (hit != std::string_view::npos) {
+        out.append(stored.substr(from, hit - from));
+        if (value >= 0xD800 && value <= 0xDFFF)
+            value = 0xFFFD;
+        appendUtf8(out, value);
+        from = hit + 7;
+        hit = findEscape(stored, from, value);
+    }
+    out.append(stored.substr(from));
+    return out;
+}
+
+bool needsEscapes(std::string_view text) {
+    for (char c : text) {
+        if (isXmlIllegal(static_cast<unsigned char>(c)))
+            return true;
+    }
+    std::uint32_t value = 0;
+    return findEscape(text, 0, value) != std::string_view::npos;
+}
+
+std::string encodeEscapes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    std::uint32_t value = 0;
+    std::size_t next = findEscape(text, 0, value);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == next) {
+            out += "_x005F";
+            next = findEscape(text, i + 1, value);
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (isXmlIllegal(c)) {
+            static const char digits[] = "0123456789ABCDEF";
+            out += "_x00";
+            out += digits[c >> 4];
+            out += digits[c & 15];
+            out += '_';
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+} // namespace rowbit::xlsx::xml
