@@ -4,7 +4,7 @@
 // Numeric pictures: [@]N[-]width[.places][B]  (kind letter in either case; digits grouped by ",")
 // Date pictures:    @D1 @D1- @D1. @D5 @D5- @D5. @D9 @D9- @D9.  (8 characters), D10- (yyyy-mm-dd),
 //                   D11 (yymmdd), D12 (yyyymmdd)
-// String pictures:  [@]S<n> (up to n characters)
+// String pictures:  [@]S<n> (up to n CP949 bytes)
 // Page pattern:     p<<# 쪽p
 // Time picture:     T3 (5:30PM)
 //
