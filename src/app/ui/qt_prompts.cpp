@@ -2,11 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
@@ -57,6 +59,30 @@ std::optional<std::string> chosen(const QString& path) {
     return QDir::toNativeSeparators(path).toStdString();
 }
 
+// A message box that can always be dismissed: with several buttons and none meant for Esc,
+// Esc and the close box answer "no button" instead of being ignored.
+class PromptBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && !escapeButton()) {
+            reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!escapeButton()) {
+            event->accept();
+            reject();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
 } // namespace
 
 QStringList splitItems(const std::string& items) {
@@ -88,7 +114,7 @@ QWidget* promptParent() {
 }
 
 int QtPrompts::message(const MessageSpec& spec) {
-    QMessageBox box(promptParent());
+    PromptBox box(promptParent());
     box.setWindowTitle(q(spec.caption));
     box.setText(messageText(spec.text));
     box.setIcon(iconOf(spec.icon));
