@@ -494,6 +494,9 @@ std::vector<Move> ResizeManager::restoreControls() {
         m.kind = c.kind;
         m.before = c.current;
         m.after = c.pos;
+        if (c.sizesOwnWidth) {
+            m.after.width = c.current.width;
+        }
         resizeList_.push_back(m);
     }
     return applyMoves();

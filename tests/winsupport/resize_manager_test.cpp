@@ -348,6 +348,9 @@ TEST(ResizeMoves, ControlThatSizesItsOwnWidthKeepsIt) {
     (void)m.init(1, false, false, WindowShape{{0, 0, 100, 100}}, controls);
     (void)m.resize(200, 200);
     EXPECT_EQ(m.getCurrentPos(1), (Rect{0, 0, 100, 200}));
+    m.setCurrentPos(1, Rect{0, 0, 130, 200}); // the window system widened it
+    (void)m.resize(100, 100);
+    EXPECT_EQ(m.getCurrentPos(1), (Rect{0, 0, 130, 100}));
 }
 
 TEST(ResizeMoves, NothingManagedNothingMoves) {
