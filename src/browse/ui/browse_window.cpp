@@ -24,6 +24,7 @@
 #include <QPushButton>
 
 #include <filesystem>
+#include <type_traits>
 
 namespace rowbit::ui {
 
@@ -60,6 +61,43 @@ public:
 
 private:
     rowbit::IniFile& ini_;
+};
+
+// Forwards every prompt, taking the busy indication away while the user is asked something
+// (the open dialog of the first load, a message about an unreadable file).
+class PromptsWhileBusy : public Prompts {
+public:
+    PromptsWhileBusy(Prompts& inner, std::function<void(bool)> busy)
+        : inner_(inner), busy_(std::move(busy)) {}
+
+    int message(const MessageSpec& spec) override {
+        return asking([&] { return inner_.message(spec); });
+    }
+    int popupMenu(const std::string& items) override {
+        return asking([&] { return inner_.popupMenu(items); });
+    }
+    std::optional<std::string> openFile(const FileDialogSpec& spec) override {
+        return asking([&] { return inner_.openFile(spec); });
+    }
+    std::optional<std::string> saveFile(const FileDialogSpec& spec) override {
+        return asking([&] { return inner_.saveFile(spec); });
+    }
+    bool startProcess(const std::string& program, const std::vector<std::string>& args) override {
+        return inner_.startProcess(program, args);
+    }
+    bool openUrl(const std::string& url) override { return inner_.openUrl(url); }
+
+    template <class F>
+    std::invoke_result_t<F> asking(F&& ask) {
+        busy_(false);
+        auto answer = ask();
+        busy_(true);
+        return answer;
+    }
+
+private:
+    Prompts& inner_;
+    std::function<void(bool)> busy_;
 };
 
 struct ControlDesign {
@@ -358,18 +396,39 @@ std::optional<int> BrowseWindow::runPreview(const std::vector<PreviewRow>& rows,
     return PreviewWindow::run(rows, preselected, this);
 }
 
+void BrowseWindow::setBusy(bool busy) {
+    if (busy == (loading_ != nullptr))
+        return;
+    if (busy) {
+        // A large workbook takes seconds to read: say so, and paint it before the work starts.
+        loading_ = new QLabel(QString::fromUtf8("파일을 여는 중입니다..."), this);
+        loading_->setAlignment(Qt::AlignCenter);
+        loading_->setAutoFillBackground(true);
+        loading_->setFrameShape(QFrame::Box);
+        loading_->setGeometry(
+            QRect(0, 0, width() / 3, height() / 6)
+                .translated(list_->geometry().center() - QPoint(width() / 6, height() / 12)));
+        loading_->show();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (isVisible())
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } else {
+        QApplication::restoreOverrideCursor();
+        delete loading_;
+        loading_ = nullptr;
+    }
+}
+
 void BrowseWindow::openHere() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PromptsWhileBusy prompts(prompts_, [this](bool busy) { setBusy(busy); });
+    setBusy(true);
     checkFile(
-        state_, browse_, prompts_,
-        [this](const std::vector<PreviewRow>& rows, int preselected) {
-            QApplication::restoreOverrideCursor();
-            auto chosen = runPreview(rows, preselected);
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            return chosen;
+        state_, browse_, prompts,
+        [&](const std::vector<PreviewRow>& rows, int preselected) {
+            return prompts.asking([&] { return runPreview(rows, preselected); });
         },
         prefs_, commandLine_);
-    QApplication::restoreOverrideCursor();
+    setBusy(false);
     setWindowTitle(q(state_.filename));
     applyFormat();
     showFullList(0);

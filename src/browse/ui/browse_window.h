@@ -123,6 +123,7 @@ private:
     void buildControls();
     void setupWindow();
     void openHere();
+    void setBusy(bool busy);
     void applyFormat();
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
@@ -143,6 +144,7 @@ private:
     RecordListView* list_ = nullptr;
     QLineEdit* search_ = nullptr;
     QLabel* searchPrompt_ = nullptr;
+    QLabel* loading_ = nullptr;
     std::unique_ptr<QtResizeManager> resizer_;
     bool closed_ = false;
 };
