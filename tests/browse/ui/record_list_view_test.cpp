@@ -1,0 +1,171 @@
+// The list view of records: columns from a list format, and a model that asks only for the
+// lines on screen, so a million records cost what a screenful does.
+#include "app/ui/dialog_units.h"
+#include "app/ui/fonts.h"
+#include "browse/ui/record_list_view.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace rowbit;
+using namespace rowbit::ui;
+
+namespace {
+
+constexpr const char* kFormat = "50L(2)|_M~품명~C(0)@s128@60R(2)|_M~금액~C(0)@s128@"
+                                "150L(2)|_M~메모~L(0)@s128@#11#";
+
+struct CountingSource {
+    std::size_t lines = 0;
+    mutable std::size_t asked = 0;
+
+    LineSource source() {
+        return LineSource{[this] { return lines; },
+                          [this](std::size_t line, int field) {
+                              ++asked;
+                              if (field == 11)
+                                  return std::string("memo ") + std::to_string(line + 1);
+                              return std::to_string(line + 1) + ":" + std::to_string(field);
+                          }};
+    }
+};
+
+} // namespace
+
+class RecordListViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void columnsFollowTheFormat() {
+        RecordListView view;
+        view.setUnits(DialogUnits(8, 16)); // 2 pixels a unit across
+        CountingSource src;
+        src.lines = 3;
+        view.setSource(src.source());
+        QVERIFY(view.setFormat(kFormat));
+        QAbstractItemModel* model = view.model();
+        QCOMPARE(model->columnCount(), 3);
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("품명"));
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QString("메모"));
+        QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                     Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignHCenter));
+        QCOMPARE(model->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                     Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignLeft));
+        QCOMPARE(view.header()->sectionSize(0), 100);
+        QCOMPARE(view.header()->sectionSize(1), 120);
+        QCOMPARE(view.header()->sectionSize(2), 300);
+        QCOMPARE(view.columnWidthUnits(2), 150);
+        // Fields in order; the memo column names field 11.
+        QCOMPARE(model->index(1, 0).data().toString(), QString("2:1"));
+        QCOMPARE(model->index(1, 1).data().toString(), QString("2:2"));
+        QCOMPARE(model->index(1, 2).data().toString(), QString("memo 2"));
+        QCOMPARE(model->index(1, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignRight));
+
+        // A format that does not parse leaves the list as it was.
+        QVERIFY(!view.setFormat("50L(2"));
+        QCOMPARE(model->columnCount(), 3);
+    }
+
+    void aMillionLinesAreAskedForOnlyWhatIsShown() {
+        RecordListView view;
+        CountingSource src;
+        src.lines = 1'000'000;
+        view.setSource(src.source());
+        view.setFormat(kFormat);
+        view.setRowHeightUnits(12);
+        view.resize(600, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(view.model()->rowCount(), 1'000'000);
+
+        src.asked = 0;
+        view.grab();
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+        view.grab();
+        view.selectLine(500'000);
+        view.grab();
+        QVERIFY2(src.asked < 2000, qPrintable(QString::number(src.asked)));
+        QCOMPARE(view.selectedLine(), std::size_t(500'000));
+        QVERIFY(view.visualRect(view.model()->index(499'999, 0)).isValid());
+    }
+
+    void clicksBecomeCommands() {
+        RecordListView view;
+        CountingSource src;
+        src.lines = 5;
+        view.setSource(src.source());
+        view.setFormat(kFormat);
+        view.resize(600, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy header(&view, &RecordListView::headerClicked);
+        QSignalSpy activated(&view, &RecordListView::lineActivated);
+        QSignalSpy context(&view, &RecordListView::contextRequested);
+
+        QHeaderView* h = view.header();
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(1) + 5, 5));
+        QCOMPARE(header.size(), 1);
+        QCOMPARE(header.at(0).at(0).toInt(), 2); // 1-based
+
+        const QPoint third = view.visualRect(view.model()->index(2, 0)).center();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, third);
+        QCOMPARE(view.selectedLine(), std::size_t(3));
+        QCOMPARE(activated.size(), 0); // a click only selects
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCOMPARE(activated.size(), 1);
+        const QPoint fourth = view.visualRect(view.model()->index(3, 0)).center();
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, fourth);
+        QCOMPARE(activated.size(), 2);
+        QCOMPARE(view.selectedLine(), std::size_t(4));
+
+        QTest::mouseClick(view.viewport(), Qt::RightButton, {},
+                          view.visualRect(view.model()->index(1, 0)).center());
+        QCOMPARE(context.size(), 1);
+        QCOMPARE(view.selectedLine(), std::size_t(2));
+    }
+
+    void paintsHangulTextWithoutBoxes() {
+        // NanumGothic stands in for the designed faces; a Hangul line must paint with it.
+        RecordListView view;
+        view.setFont(preferredFont("굴림", 9));
+        QFontInfo info(view.font());
+        QVERIFY2(info.family().contains("Nanum") || info.family().contains("CJK"),
+                 qPrintable(info.family()));
+        QVERIFY(QFontMetrics(view.font()).inFont(QChar(0xAC00)));
+        QFont fixed("굴림체");
+        QVERIFY2(QFontInfo(fixed).family().contains("NanumGothicCoding"),
+                 qPrintable(QFontInfo(fixed).family()));
+    }
+
+    void dialogUnitsRoundTrip() {
+        const DialogUnits du(preferredFont("굴림", 9));
+        QVERIFY(du.charWidth() > 3 && du.charHeight() > 8);
+        for (int units : {0, 1, 12, 100, 480, 580})
+            QCOMPARE(du.unitsX(du.x(units)), units);
+        for (int units : {0, 1, 12, 250, 290})
+            QCOMPARE(du.unitsY(du.y(units)), units);
+        const QRect r = du.rect(4, 8, 40, 16);
+        QCOMPARE(r.left(), du.x(4));
+        QCOMPARE(r.right() + 1, du.x(44));
+        QCOMPARE(r.bottom() + 1, du.y(24));
+        // A larger font grows the layout.
+        QVERIFY(DialogUnits(preferredFont("굴림", 14)).x(100) > du.x(100));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    rowbit::ui::installFontSubstitutions();
+    RecordListViewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "record_list_view_test.moc"
