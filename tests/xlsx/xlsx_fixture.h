@@ -1,0 +1,125 @@
+#pragma once
+// Hand-made packages for the XML workbook tests: a minimal workbook whose parts a test can
+// replace or add to, written with the engine's own zip writer.
+
+#include "workbook/xlsx/package.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace rowbit::testing {
+
+struct PackageParts {
+    std::map<std::string, std::string> parts;
+
+    // One sheet "Sheet1" whose <sheetData> holds `rows`, and a shared string table of `strings`
+    // (none when empty).
+    static PackageParts workbook(const std::string& rows, const std::string& strings = {});
+
+    std::string& operator[](const std::string& name) { return parts[name]; }
+    void write(const std::filesystem::path& path) const;
+    std::string bytes(const std::filesystem::path& scratch) const;
+};
+
+inline const char* mainNs() {
+    return "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+}
+
+// The inflated bytes of one part of a package file, or "<missing>".
+std::string partBytes(const std::filesystem::path& file, const std::string& part);
+// Compressed size of a part as stored, or -1.
+long long storedSize(const std::filesystem::path& file, const std::string& part);
+
+inline PackageParts PackageParts::workbook(const std::string& rows, const std::string& strings) {
+    const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    PackageParts p;
+    p["[Content_Types].xml"] =
+        decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+               "<Default Extension=\"rels\" "
+               "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+               "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+               "<Override PartName=\"/xl/workbook.xml\" "
+               "ContentType=\"application/"
+               "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+               "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+               "ContentType=\"application/"
+               "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+               "</Types>";
+    p["_rels/.rels"] = decl +
+                       "<Relationships "
+                       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                       "<Relationship Id=\"rId1\" Type=\"" +
+                       rel + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
+    p["xl/workbook.xml"] = decl + "<workbook xmlns=\"" + mainNs() + "\" xmlns:r=\"" + rel +
+                           "\"><sheets><sheet name=\"Sheet1\" sheetId=\"1\" "
+                           "r:id=\"rId1\"/></sheets></workbook>";
+    std::string rels = decl +
+                       "<Relationships "
+                       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                       "<Relationship Id=\"rId1\" Type=\"" +
+                       rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>";
+    if (!strings.empty()) {
+        rels += "<Relationship Id=\"rId2\" Type=\"" + rel +
+                "/sharedStrings\" Target=\"sharedStrings.xml\"/>";
+        p["xl/sharedStrings.xml"] = decl + "<sst xmlns=\"" + mainNs() + "\">" + strings + "</sst>";
+    }
+    p["xl/_rels/workbook.xml.rels"] = rels + "</Relationships>";
+    p["xl/worksheets/sheet1.xml"] = decl + "<worksheet xmlns=\"" + mainNs() + "\"><sheetData>" +
+                                    rows + "</sheetData></worksheet>";
+    return p;
+}
+
+inline void PackageParts::write(const std::filesystem::path& path) const {
+    std::vector<std::pair<std::string, std::string>> list(parts.begin(), parts.end());
+    // The content types part comes first, as packagers write it.
+    std::stable_partition(list.begin(), list.end(),
+                          [](const auto& p) { return p.first == "[Content_Types].xml"; });
+    auto package = xlsx::Package::fromParts(list);
+    std::vector<xlsx::Package::OutPart> out;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        xlsx::Package::OutPart part;
+        part.name = list[i].first;
+        part.copyOf = static_cast<int>(i);
+        out.push_back(std::move(part));
+    }
+    auto r = package->write(path.string(), out);
+    if (!r)
+        throw std::runtime_error(r.error().describe());
+}
+
+inline std::string PackageParts::bytes(const std::filesystem::path& scratch) const {
+    write(scratch);
+    std::ifstream in(scratch, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string partBytes(const std::filesystem::path& file, const std::string& part) {
+    auto package = xlsx::Package::open(file.string());
+    if (!package)
+        return "<missing>";
+    const int index = (*package)->find(part);
+    if (index < 0)
+        return "<missing>";
+    auto bytes = (*package)->read(index);
+    return bytes ? *bytes : "<unreadable>";
+}
+
+inline long long storedSize(const std::filesystem::path& file, const std::string& part) {
+    auto package = xlsx::Package::open(file.string());
+    if (!package)
+        return -1;
+    const int index = (*package)->find(part);
+    if (index < 0)
+        return -1;
+    return static_cast<long long>(
+        (*package)->entries()[static_cast<std::size_t>(index)].compressedSize);
+}
+
+} // namespace rowbit::testing
