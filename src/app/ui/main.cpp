@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
-#include <QStringList>
 
 int main(int argc, char** argv) {
     Q_INIT_RESOURCE(rowbit);
@@ -18,12 +17,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rowbit.svg")));
     rowbit::ui::installFontSubstitutions();
 
-    // The whole tail of the command line is the workbook's path (or "/O"): arguments split
-    // by the shell are joined again with single blanks.
-    QStringList tail = QApplication::arguments();
-    if (!tail.isEmpty())
-        tail.removeFirst();
-    const std::string commandLine = tail.join(QLatin1Char(' ')).toStdString();
+    // The whole tail of the command line is the workbook's path (or "/O").
+    const std::string commandLine = rowbit::ui::commandTail(QApplication::arguments());
 
     rowbit::AppState state;
     rowbit::ui::QtPrompts prompts;

@@ -107,6 +107,10 @@ QString qtFilter(const std::string& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
+std::string commandTail(const QStringList& arguments) {
+    return arguments.mid(1).join(QLatin1Char(' ')).toStdString();
+}
+
 QWidget* promptParent() {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;

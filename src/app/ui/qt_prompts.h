@@ -28,6 +28,10 @@ QString messageText(const std::string& text);
 // "Excel File|*.XLS|All|*.*" as a Qt name filter: "Excel File (*.XLS);;All (*.*)".
 QString qtFilter(const std::string& filter);
 
+// The command-line tail as one text: the arguments after the program's name joined with single
+// blanks, so a path the shell split at its blanks is whole again.
+std::string commandTail(const QStringList& arguments);
+
 // The window a prompt belongs to: the active modal window, else the active window.
 QWidget* promptParent();
 

@@ -548,10 +548,15 @@ void BrowseWindow::print() {
 }
 
 void BrowseWindow::search() {
-    if (browse_.whatQue == 2 || !search_->isEnabled())
+    // The not-found message takes the focus from the field, which completes it a second
+    // time: one search at a time.
+    if (searching_ || browse_.whatQue == 2 || !search_->isEnabled())
         return;
+    searching_ = true;
     const std::string text = search_->text().toStdString();
-    switch (runSearch(state_, browse_, prompts_, text)) {
+    const SearchStatus status = runSearch(state_, browse_, prompts_, text);
+    searching_ = false;
+    switch (status) {
     case SearchStatus::Nothing:
         return;
     case SearchStatus::Found:

@@ -147,6 +147,7 @@ private:
     QLabel* loading_ = nullptr;
     std::unique_ptr<QtResizeManager> resizer_;
     bool closed_ = false;
+    bool searching_ = false;
 };
 
 } // namespace rowbit::ui

@@ -61,6 +61,16 @@ private slots:
         QCOMPARE(qtFilter("Books|*.xls;*.xlsx|All|*"), QString("Books (*.xls *.xlsx);;All (*)"));
     }
 
+    void theCommandTailIsOneText() {
+        QCOMPARE(commandTail({"/usr/bin/rowbit"}), std::string());
+        QCOMPARE(commandTail({"rowbit", "/O"}), std::string("/O"));
+        // A path given as one argument stays as it is; one split by a shell is joined again.
+        QCOMPARE(commandTail({"rowbit", "/home/u/내 장부  2015.xls"}),
+                 std::string("/home/u/내 장부  2015.xls"));
+        QCOMPARE(commandTail({"rowbit", "/home/u/내", "장부.xls"}),
+                 std::string("/home/u/내 장부.xls"));
+    }
+
     void messageBoxShowsLinesButtonsAndReturnsTheChoice() {
         QtPrompts prompts;
         QString seenText, seenTitle;

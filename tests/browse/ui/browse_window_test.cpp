@@ -1,6 +1,7 @@
 // The browse window driven as a user would, with scripted answers to every question.
 #include "app/app_state.h"
 #include "app/ui/fonts.h"
+#include "app/ui/qt_prompts.h"
 #include "app/ui/web_links.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
@@ -14,8 +15,10 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -286,6 +289,33 @@ private slots:
         QCOMPARE(cell(1, 4), std::string("416,000"));
     }
 
+    void aSearchWithoutHitsAsksOnceThoughTheBoxTakesTheFocus() {
+        QtPrompts real;
+        window_ = std::make_unique<BrowseWindow>(*state_, real, *prefs_, seams_, book_,
+                                                 "/opt/rowbit/rowbit");
+        window_->open();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->activateWindow();
+        window_->searchField()->setFocus();
+        window_->searchField()->setText("없는말");
+        int boxes = 0;
+        QTimer timer;
+        timer.setInterval(10);
+        connect(&timer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                ++boxes;
+                box->buttons().first()->click();
+            }
+        });
+        timer.start();
+        QTest::keyClick(window_->searchField(), Qt::Key_Return);
+        QTest::qWait(100);
+        timer.stop();
+        QCOMPARE(boxes, 1);
+        QVERIFY(window_->searchField()->text().isEmpty());
+        state_->changed = 0;
+    }
+
     void headerClickSortsAndMarksChangedAndSaveWritesTheOrder() {
         start(book_);
         list()->selectLine(18); // 624,000, the largest amount
@@ -459,6 +489,30 @@ private slots:
         window_->close();
         QVERIFY(!window_->isVisible());
         QVERIFY(fs::exists(scratch_->path() / "new book.xls"));
+    }
+
+    void aFailedSaveTellsAndKeepsTheWindowOpenWithItsChanges() {
+        start(book_);
+        clickHeader(2);
+        // The workbook's place is taken by a folder: the save cannot replace it.
+        fs::remove(book_);
+        fs::create_directory(book_);
+        QTest::mouseClick(button(kSave), Qt::LeftButton);
+        QCOMPARE(state_->changed, 1);
+        QVERIFY(button(kSave)->isEnabled());
+        QVERIFY(prompts_->messageTexts().back().find(book_) != std::string::npos);
+
+        prompts_->messageAnswers.push_back(1); // 예: save, and it fails again
+        window_->close();
+        QVERIFY(window_->isVisible());
+        QCOMPARE(state_->changed, 1);
+        QCOMPARE(state_->q1.count(), std::size_t(24));
+        QCOMPARE(state_->filename, book_);
+        QVERIFY(fs::is_directory(book_));
+
+        prompts_->messageAnswers.push_back(2); // 아니오: close without saving
+        window_->close();
+        QVERIFY(!window_->isVisible());
     }
 
     void resizingMovesTheGroupsAndRestoresExactly() {
