@@ -70,7 +70,8 @@ class BrowseWindowTest : public QObject {
     std::unique_ptr<BrowseWindow> window_;
     BrowseSeams seams_;
     std::vector<int> formActions_;
-    std::string book_; // the sample's copy in the scratch folder
+    bool formConfirms_ = false; // whether the form double carries out changes and deletes
+    std::string book_;          // the sample's copy in the scratch folder
 
     BrowseWindow& start(const std::string& commandLine) {
         window_ = std::make_unique<BrowseWindow>(*state_, *prompts_, *prefs_, seams_, commandLine,
@@ -108,6 +109,7 @@ private slots:
         prefs_ = std::make_unique<Preferences>(scratch_->path());
         seams_ = BrowseSeams{};
         formActions_.clear();
+        formConfirms_ = false;
         // The record form double: records what it was asked and carries out inserts.
         seams_.recordForm = [this](QWidget*) {
             formActions_.push_back(state_->action);
@@ -116,6 +118,13 @@ private slots:
                 state_->q1.buffer.col[1] = "새손님";
                 state_->q1.buffer.col[3] = "2";
                 state_->q1.add();
+                state_->action = kActionDone;
+            } else if (formConfirms_ && state_->action == kActionChange) {
+                state_->q1.buffer.col[2] = "바뀐품목";
+                state_->q1.put();
+                state_->action = kActionDone;
+            } else if (formConfirms_ && state_->action == kActionDelete) {
+                state_->q1.remove();
                 state_->action = kActionDone;
             }
         };
@@ -387,6 +396,76 @@ private slots:
         QVERIFY(!button(kSave)->isEnabled());
     }
 
+    void changeAndDeleteKeepTheListAndTheResultsInStep() {
+        formConfirms_ = true;
+        start(book_);
+        list()->selectLine(3);
+        QTest::mouseClick(button(kChange), Qt::LeftButton);
+        QCOMPARE(cell(3, 2), std::string("바뀐품목"));
+        QCOMPARE(list()->selectedLine(), std::size_t(3));
+        QCOMPARE(state_->changed, 1);
+
+        list()->selectLine(24);
+        QTest::mouseClick(button(kDelete), Qt::LeftButton);
+        QCOMPARE(list()->model()->rowCount(), 23);
+        QCOMPARE(list()->selectedLine(), std::size_t(23)); // the line now at its place
+
+        search("다온마트");
+        const int results = list()->model()->rowCount();
+        list()->selectLine(2);
+        QTest::mouseClick(button(kChange), Qt::LeftButton);
+        QCOMPARE(cell(2, 2), std::string("바뀐품목"));
+        QCOMPARE(cell(2, 1), std::string("다온마트"));
+        list()->selectLine(1);
+        QTest::mouseClick(button(kDelete), Qt::LeftButton);
+        QCOMPARE(list()->model()->rowCount(), results - 1);
+        QCOMPARE(list()->selectedLine(), std::size_t(1));
+        QCOMPARE(cell(1, 2), std::string("바뀐품목")); // the changed one moved up
+        QCOMPARE(state_->q1.count(), std::size_t(22));
+        // Back finds the changed record in the full list.
+        QTest::mouseClick(button(kBack), Qt::LeftButton);
+        QCOMPARE(cell(list()->selectedLine(), 2), std::string("바뀐품목"));
+    }
+
+    void settingReloadsAndClosesResultsOrOnlyRelaysTheList() {
+        int reloadAs = kActionDone;
+        seams_.setup = [&](QWidget*) {
+            QCOMPARE(state_->action, int(kActionChange));
+            state_->g1.cname[0] = "날짜";
+            state_->action = reloadAs;
+        };
+        start(book_);
+        QTest::mouseClick(button(kSetting), Qt::LeftButton);
+        QCOMPARE(list()->model()->headerData(0, Qt::Horizontal).toString(), QString("날짜"));
+        QCOMPARE(state_->action, int(kActionDone));
+
+        search("사과");
+        QVERIFY(!button(kBack)->isHidden());
+        reloadAs = kActionReload;
+        state_->g1.cno[1] = 3; // the second column now shows the items
+        QTest::mouseClick(button(kSetting), Qt::LeftButton);
+        QVERIFY(button(kBack)->isHidden());
+        QVERIFY(window_->searchField()->isEnabled());
+        QVERIFY(window_->searchField()->text().isEmpty());
+        QCOMPARE(list()->model()->rowCount(), 24);
+        QCOMPARE(cell(1, 1), std::string("사과"));
+        QCOMPARE(state_->action, int(kActionDone));
+    }
+
+    void thePreferredFontSizesTheWindow() {
+        {
+            std::ofstream ini(scratch_->path() / "Rowbit.INI");
+            ini << "[Fonts]\nFontName=돋움\nFontSize=14\n";
+        }
+        start(book_);
+        QCOMPARE(state_->gsize, 14);
+        QCOMPARE(window_->font().pointSize(), 14);
+        QCOMPARE(list()->font().pointSize(), 14);
+        const DialogUnits small(preferredFont("굴림", 9));
+        QVERIFY(window_->width() > small.x(kBrowseWidth));
+        QCOMPARE(window_->width(), window_->resizeManager()->units().x(kBrowseWidth));
+    }
+
     void hotKeysActWhereverTheFocusIs() {
         start(book_);
         window_->searchField()->setFocus();
@@ -547,6 +626,15 @@ private slots:
 
         // It cannot be made smaller than designed.
         QCOMPARE(window_->minimumSize(), QSize(du.x(kBrowseWidth), du.y(kBrowseHeight)));
+    }
+
+    void aMaximizedWindowOpensMaximized() {
+        {
+            std::ofstream ini(scratch_->path() / "Rowbit.INI");
+            ini << "[Window]\nMaximize=Yes\nMinimize=No\nXPos=\nYPos=\nWidth=\nHeight=\n";
+        }
+        start(book_);
+        QVERIFY(window_->isMaximized());
     }
 
     void placementIsRestoredAtTheNextStart() {
