@@ -40,14 +40,15 @@ QMessageBox::Icon iconOf(PromptIcon icon) {
 }
 
 QString startFolder(const FileDialogSpec& spec) {
-    QString folder = spec.folder.empty() ? QDir::currentPath() : q(spec.folder);
+    const QString folder = spec.folder.empty() ? QDir::currentPath() : q(spec.folder);
     if (spec.initialPath.empty())
         return folder;
-    QFileInfo initial(q(spec.initialPath));
-    // A bare name starts in the folder; a path starts where it points.
-    if (initial.isAbsolute())
+    const QFileInfo initial(q(spec.initialPath));
+    // The folder asked for wins over the initial name's own folder, so the dialog starts
+    // where the last one left off; the name is offered there.
+    if (initial.isAbsolute() && spec.folder.empty())
         return initial.filePath();
-    return QDir(folder).filePath(initial.filePath());
+    return QDir(folder).filePath(initial.fileName());
 }
 
 // Like the dialogs of the platform this program came from: after a choice, the chosen file's

@@ -144,7 +144,7 @@ private slots:
         const QString oldCwd = QDir::currentPath();
 
         QtPrompts prompts;
-        QString title;
+        QString title, startedIn;
         QStringList filters;
         whenShown([&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -152,14 +152,18 @@ private slots:
                 return false;
             title = dialog->windowTitle();
             filters = dialog->nameFilters();
+            startedIn = dialog->directory().absolutePath();
             dialog->selectFile(QString::fromStdString((folder / "book.xls").string()));
             static_cast<QDialog*>(dialog)->accept();
             return true;
         });
-        auto chosen = prompts.openFile({"File Open", "Excel File|*.XLS", "", folder.string()});
+        // The unnamed workbook's path is offered in the folder the last dialog left.
+        auto chosen = prompts.openFile({"File Open", "Excel File|*.XLS",
+                                        oldCwd.toStdString() + "/Noname.xls", folder.string()});
         QVERIFY(chosen.has_value());
         QCOMPARE(*chosen, (folder / "book.xls").string());
         QCOMPARE(title, QString("File Open"));
+        QCOMPARE(startedIn.toStdString(), folder.string());
         QCOMPARE(filters, QStringList({"Excel File (*.XLS)"}));
         QCOMPARE(QDir::currentPath().toStdString(), folder.string());
 
