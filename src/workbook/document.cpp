@@ -222,6 +222,15 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
         }
     }
 
+    // Nothing is touched unless every record fits: a half-done save would leave the sheet
+    // and the remembered places out of step.
+    const int rowLimit = book->format() == BookFormat::Xls ? 65536 : 1048576;
+    if (nextNew > rowLimit)
+        return makeError(ErrorCode::Limit,
+                         "the data sheet has no room for " + std::to_string(nextNew - rowLimit) +
+                             " more record(s)",
+                         "row " + std::to_string(rowLimit));
+
     const int lastCol = std::max(sheet->lastCol(), 1);
     auto emptyRow = [&](int row) { sheet->clear(row, row, 0, lastCol - 1); };
     if (!moves.empty()) {

@@ -135,6 +135,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, DocumentFiles, ::testing::Values(".xls", ".xls
                          [](const auto& param) { return std::string(param.param + 1); });
 
 TEST(DocumentFilesSaveAs, XlsxEndingMakesAnXmlWorkbook) {
+    // The save dialog leaves the chosen folder current, as the program's dialogs do.
+    const auto cwd = std::filesystem::current_path();
     ScratchDir dir;
     AppState state;
     BrowseState browse;
@@ -160,6 +162,8 @@ TEST(DocumentFilesSaveAs, XlsxEndingMakesAnXmlWorkbook) {
     ASSERT_TRUE(xls.ok());
     EXPECT_EQ((*xls)->format(), BookFormat::Xls);
     EXPECT_EQ((*xls)->sheet(1)->name(), "SetupQ");
+    EXPECT_EQ(std::filesystem::current_path(), dir.path());
+    std::filesystem::current_path(cwd);
 }
 
 } // namespace

@@ -226,9 +226,17 @@ TEST(SaveSheet, NoRoomInTheSheetIsAnError) {
     d.state.q1.buffer.clear();
     d.state.q1.buffer.col[0] = "one too many";
     d.state.q1.add();
+    const int writes = d.sheet->writes;
     const auto saved = saveSheet1(d.state, d.browse);
     ASSERT_FALSE(saved.ok());
     EXPECT_EQ(saved.error().code, ErrorCode::Limit);
+    EXPECT_EQ(d.sheet->writes, writes); // nothing was half done
+
+    // With the record deleted again the same save goes through.
+    ASSERT_TRUE(d.state.q1.get(2));
+    d.state.q1.remove();
+    EXPECT_TRUE(saveSheet1(d.state, d.browse).ok());
+    EXPECT_EQ(d.str(65535, 0), "last");
 }
 
 TEST(SaveFile, SavesSettingsAndRowsAndClearsChanged) {
