@@ -352,6 +352,7 @@ void BrowseWindow::buildControls() {
             search();
     });
     connect(list_, &RecordListView::lineActivated, this, &BrowseWindow::changeRecord);
+    connect(list_, &RecordListView::enterPressed, this, &BrowseWindow::changeRecord);
     connect(list_, &RecordListView::contextRequested, this, &BrowseWindow::rowMenu);
     connect(list_, &RecordListView::headerClicked, this, &BrowseWindow::sortByColumn);
 

@@ -232,7 +232,7 @@ int RecordListView::columnWidthUnits(int column) const {
 void RecordListView::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {
-        emit lineActivated();
+        emit enterPressed();
         return;
     }
     QTreeView::keyPressEvent(event);

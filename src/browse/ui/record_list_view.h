@@ -74,8 +74,10 @@ public:
 signals:
     // A left click on a column header (1-based column).
     void headerClicked(int column);
-    // A left double click on a line, or Enter in the list.
+    // A left double click on a line.
     void lineActivated();
+    // Enter in the list.
+    void enterPressed();
     // A right click (the line under the mouse is selected first).
     void contextRequested();
 

@@ -66,7 +66,8 @@ PreviewWindow::PreviewWindow(const std::vector<PreviewRow>& rows, int preselecte
         accept();
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(list_, &RecordListView::lineActivated, ok_, &QPushButton::click);
+    // Enter takes the selected row as the default button would; a double click only selects.
+    connect(list_, &RecordListView::enterPressed, ok_, &QPushButton::click);
 
     setFixedSize(du.x(kWidth), du.y(kHeight));
     if (preselected > 0)

@@ -72,10 +72,14 @@ private slots:
         QTest::mouseClick(cancel.cancelButton(), Qt::LeftButton);
         QVERIFY(!cancel.chosenRow().has_value());
 
-        PreviewWindow twice(sampleRows(), 3, preferredFont("Arial", 9));
-        const QRect line = twice.list()->visualRect(twice.list()->model()->index(6, 1));
-        QTest::mouseDClick(twice.list()->viewport(), Qt::LeftButton, {}, line.center());
-        QCOMPARE(twice.chosenRow(), std::optional<int>(7));
+        // A double click only selects; Enter is OK.
+        PreviewWindow keys(sampleRows(), 3, preferredFont("Arial", 9));
+        const QRect line = keys.list()->visualRect(keys.list()->model()->index(6, 1));
+        QTest::mouseDClick(keys.list()->viewport(), Qt::LeftButton, {}, line.center());
+        QVERIFY(!keys.chosenRow().has_value());
+        QCOMPARE(keys.list()->selectedLine(), std::size_t(7));
+        QTest::keyClick(keys.list(), Qt::Key_Return);
+        QCOMPARE(keys.chosenRow(), std::optional<int>(7));
     }
 
     void withNothingSelectedOkProposesNothing() {
