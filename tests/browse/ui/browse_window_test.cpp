@@ -594,6 +594,26 @@ private slots:
         QVERIFY(!window_->isVisible());
     }
 
+    void anUnreadableFileIsToldAndNeverOverwritten() {
+        const fs::path broken = scratch_->path() / "깨진.xls";
+        std::ofstream(broken) << "this is not a workbook at all";
+        const std::string before = readFile(broken);
+        start(broken.string());
+        QCOMPARE(prompts_->messages.size(), std::size_t(1));
+        QVERIFY(prompts_->messages[0].text.find(broken.string()) != std::string::npos);
+        QVERIFY(state_->isUnnamed());
+        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath());
+
+        // Saving asks for a new name instead of writing over the file.
+        QTest::mouseClick(button(kInsert), Qt::LeftButton);
+        prompts_->saveAnswers.push_back(std::nullopt);
+        QTest::mouseClick(button(kSave), Qt::LeftButton);
+        QCOMPARE(prompts_->dialogs.back().title, std::string("New File"));
+        QCOMPARE(readFile(broken), before);
+        QCOMPARE(state_->changed, 1);
+        state_->changed = 0;
+    }
+
     void resizingMovesTheGroupsAndRestoresExactly() {
         start(book_);
         QtResizeManager* rm = window_->resizeManager();
