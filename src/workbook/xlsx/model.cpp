@@ -7,6 +7,10 @@ namespace rowbit::xlsx {
 bool TextArena::add(std::string_view text, std::uint32_t& offset) {
     if (text.size() > segmentSize)
         return false;
+    if (text.empty()) {
+        offset = 0; // an empty text needs no storage, and may come before any segment
+        return true;
+    }
     if (segmentSize - used_ < text.size()) {
         if (segments_.size() >= (std::size_t{1} << (32 - segmentBits)))
             return false;

@@ -25,6 +25,8 @@ public:
     // False when the arena is full (4 GB) or the text is longer than a segment.
     bool add(std::string_view text, std::uint32_t& offset);
     std::string_view get(std::uint32_t offset, std::uint32_t length) const {
+        if (length == 0)
+            return {};
         return {segments_[offset >> segmentBits].get() + (offset & (segmentSize - 1)), length};
     }
 
@@ -46,12 +48,13 @@ struct Cell {
     Kind kind = Kind::Blank;
     std::uint8_t flags = 0;
     std::uint32_t style = 0;
+    struct Ref {
+        std::uint32_t a; // shared string index, arena offset, boolean
+        std::uint32_t b; // arena length
+    };
     union {
         double number;
-        struct {
-            std::uint32_t a; // shared string index, arena offset, boolean
-            std::uint32_t b; // arena length
-        } ref;
+        Ref ref;
     };
     Cell() : number(0) {}
 };

@@ -870,6 +870,14 @@ Result<std::unique_ptr<Book>> loadXlsxBookFromMemory(std::string bytes) {
     return std::unique_ptr<Book>(std::move(book));
 }
 
+Result<std::unique_ptr<Book>>
+loadXlsxBookFromParts(std::vector<std::pair<std::string, std::string>> parts) {
+    auto book = std::make_unique<XlsxBook>();
+    if (auto r = book->load(Package::fromParts(std::move(parts))); !r)
+        return r.error();
+    return std::unique_ptr<Book>(std::move(book));
+}
+
 std::unique_ptr<Book> createXlsxBook() {
     const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";

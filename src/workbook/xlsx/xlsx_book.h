@@ -4,12 +4,17 @@
 #include "workbook/book.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rowbit::xlsx {
 
 Result<std::unique_ptr<Book>> loadXlsxBook(const std::string& path);
 // The same from the bytes of a package held in memory (fuzzing, tests).
 Result<std::unique_ptr<Book>> loadXlsxBookFromMemory(std::string bytes);
+// The same from parts held in memory, by name (fuzzing of the XML readers past the zip layer).
+Result<std::unique_ptr<Book>>
+loadXlsxBookFromParts(std::vector<std::pair<std::string, std::string>> parts);
 std::unique_ptr<Book> createXlsxBook();
 
 } // namespace rowbit::xlsx
