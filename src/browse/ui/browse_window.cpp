@@ -429,6 +429,9 @@ void BrowseWindow::openHere() {
             return prompts.asking([&] { return runPreview(rows, preselected); });
         },
         prefs_, commandLine_);
+    // The command line chose the first workbook only. Left in place it would win over the
+    // recent file picked later in this window (a path) or ask again (the open switch).
+    commandLine_.clear();
     setBusy(false);
     setWindowTitle(q(state_.filename));
     applyFormat();

@@ -604,6 +604,17 @@ private slots:
         QVERIFY(state_->isUnnamed());
         QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath());
 
+        // A recent file picked now is the one that opens, not the command line's again.
+        window_->browseState().recent[1] = book_;
+        prompts_->menuAnswers.push_back(2);
+        QTest::mouseClick(button(kPick), Qt::LeftButton);
+        QCOMPARE(state_->filename, book_);
+        QCOMPARE(list()->model()->rowCount(), 24);
+        QCOMPARE(prompts_->messages.size(), std::size_t(1));
+        window_->close();
+        state_ = std::make_unique<AppState>();
+        start(broken.string());
+
         // Saving asks for a new name instead of writing over the file.
         QTest::mouseClick(button(kInsert), Qt::LeftButton);
         prompts_->saveAnswers.push_back(std::nullopt);
