@@ -1,13 +1,9 @@
-""
-    "Does python3-xlrd read the same cells from a saved workbook as from its original?
+"""Does python3-xlrd read the same cells from a saved workbook as from its original?
 
-    usage
-    : xlrd_same.py MANIFEST
-          .json The manifest
-      lists{"original", "saved", "edits" : [[sheet, row, col, "text" | "number", value]]}
-          .Every
-              sheet's non-empty cells must match, except edited cells, which must hold their edit. Prints
-                  one line per disagreement; exit 1 when there is any.
+usage: xlrd_same.py MANIFEST.json
+The manifest lists {"original", "saved", "edits": [[sheet, row, col, "text"|"number", value]]}.
+Every sheet's non-empty cells must match, except edited cells, which must hold their edit.
+Prints one line per disagreement; exit 1 when there is any.
 """
 import json
 import sys
@@ -33,9 +29,10 @@ def main():
     checked = 0
     for entry in manifest:
         try:
-            old
-    = xlrd.open_workbook(entry["original"], logfile = open("/dev/null", "w")) except Exception
-        : continue #the peer cannot read the original : nothing to compare with try:
+            old = xlrd.open_workbook(entry["original"], logfile=open("/dev/null", "w"))
+        except Exception:
+            continue  # the peer cannot read the original: nothing to compare with
+        try:
             new = xlrd.open_workbook(entry["saved"], logfile=open("/dev/null", "w"))
         except Exception as e:
             problems.append("%s: xlrd cannot read the saved copy: %s" % (entry["saved"], e))

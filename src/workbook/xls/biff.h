@@ -217,5 +217,6 @@ void appendUtf8FromUtf16(std::string& out, const uint16_t* units, std::size_t n)
 void appendUtf8FromLatin1(std::string& out, const uint8_t* chars, std::size_t n);
 // UTF-8 to UTF-16 code units (invalid sequences become U+FFFD).
 std::u16string utf16FromUtf8(std::string_view text);
+void utf16FromUtf8(std::string_view text, std::u16string& out); // reuses out's room
 
 } // namespace rowbit::xls

@@ -101,6 +101,9 @@ const Cell* XlsSheet::find(int row, int col) const {
     if (row < 0 || col < 0 || static_cast<std::size_t>(row) >= rows_.size())
         return nullptr;
     const auto& cells = rows_[row].cells;
+    // Rows filled from column A on hold column c at index c: no search needed.
+    if (static_cast<std::size_t>(col) < cells.size() && cells[col].col == col)
+        return &cells[col];
     auto it = std::lower_bound(cells.begin(), cells.end(), col,
                                [](const Cell& c, int v) { return c.col < v; });
     return it != cells.end() && it->col == col ? &*it : nullptr;
@@ -403,17 +406,34 @@ const Sheet* XlsBook::sheet(int index) const {
 }
 
 uint32_t XlsBook::addString(std::string_view text) {
-    if (strLookup_.empty() && stringCount() > 0) {
-        strLookup_.reserve(stringCount() * 2);
-        for (uint32_t i = 0; i < stringCount(); ++i)
-            strLookup_.emplace(std::string(str(i)), i);
+    // An open-addressing table of pool indices, built at the first write: cheaper than a map
+    // of string copies for the hundred thousand strings of a large workbook.
+    auto hashOf = [](std::string_view t) { return std::hash<std::string_view>{}(t); };
+    if (strTable_.size() < std::size_t{stringCount()} * 2 + 16) {
+        std::size_t size = 64;
+        while (size < std::size_t{stringCount()} * 4 + 16)
+            size *= 2;
+        strTable_.assign(size, UINT32_MAX);
+        for (uint32_t i = 0; i < stringCount(); ++i) {
+            std::size_t slot = hashOf(str(i)) & (size - 1);
+            while (strTable_[slot] != UINT32_MAX && str(strTable_[slot]) != str(i))
+                slot = (slot + 1) & (size - 1);
+            if (strTable_[slot] == UINT32_MAX)
+                strTable_[slot] = i;
+        }
     }
-    auto [it, added] = strLookup_.emplace(std::string(text), stringCount());
-    if (added) {
-        strChars_.append(text);
-        strStart_.push_back(static_cast<uint32_t>(strChars_.size()));
+    const std::size_t mask = strTable_.size() - 1;
+    std::size_t slot = hashOf(text) & mask;
+    while (strTable_[slot] != UINT32_MAX) {
+        if (str(strTable_[slot]) == text)
+            return strTable_[slot];
+        slot = (slot + 1) & mask;
     }
-    return it->second;
+    const uint32_t index = stringCount();
+    strChars_.append(text);
+    strStart_.push_back(static_cast<uint32_t>(strChars_.size()));
+    strTable_[slot] = index;
+    return index;
 }
 
 int XlsBook::cellXf(int format) const {

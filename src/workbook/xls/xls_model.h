@@ -73,8 +73,10 @@ public:
     XlsBook* book_;
     std::string name_;
     bool renamed_ = false;
-    bool touched_ = false;     // cells changed: the cell table is regenerated on save
-    std::vector<uint8_t> raw_; // the substream as read (BOF .. EOF)
+    bool touched_ = false; // cells changed: the cell table is regenerated on save
+    // The substream as read (BOF .. EOF): a view into the workbook stream, or ownRaw_.
+    std::span<const uint8_t> raw_;
+    std::vector<uint8_t> ownRaw_;
     std::size_t rawStart_ = 0; // where it started in the workbook stream it came from
     std::vector<Row> rows_;
     std::vector<FormulaData> formulas_;
@@ -101,7 +103,8 @@ struct SubstreamEntry {
     std::array<uint8_t, 2> state{}; // BOUNDSHEET hsState and dt
     std::vector<uint8_t> rawName;   // BOUNDSHEET name bytes (ShortXLUnicodeString) as read
     int sheet = -1;                 // index into sheets_ for worksheets, -1 otherwise
-    std::vector<uint8_t> raw;       // the substream of a chart / macro sheet, kept as is
+    std::span<const uint8_t> raw;   // the substream of a chart / macro sheet, kept as is
+    std::vector<uint8_t> ownRaw;
     std::size_t rawStart = 0;
 };
 
@@ -151,7 +154,7 @@ public:
     std::vector<uint32_t> strStart_{0};
     // Rich-text runs and phonetic data of SST strings, kept for writing back.
     std::unordered_map<uint32_t, std::pair<std::vector<uint8_t>, std::vector<uint8_t>>> strExtra_;
-    std::unordered_map<std::string, uint32_t> strLookup_; // filled at the first write
+    std::vector<uint32_t> strTable_; // string lookup for writes, built at the first one
 
     std::vector<uint16_t> xfFormat_; // number format id of each XF
     std::vector<bool> xfDate_;

@@ -177,8 +177,9 @@ void parseSst(XlsBook& book, SegReader& r) {
 }
 
 // The bytes of one substream starting at a BOF, up to its EOF (nested BOF/EOF pairs of
-// embedded charts included). Appends an EOF when the stream ends without one.
-std::vector<uint8_t> cutSubstream(std::span<const uint8_t> stream, std::size_t start) {
+// embedded charts included). A substream cut short gets its own copy with an EOF added.
+std::span<const uint8_t> cutSubstream(std::span<const uint8_t> stream, std::size_t start,
+                                      std::vector<uint8_t>& own) {
     RecordCursor cur(stream, start);
     RecordView rv;
     int depth = 0;
@@ -196,10 +197,11 @@ std::vector<uint8_t> cutSubstream(std::span<const uint8_t> stream, std::size_t s
             }
         }
     }
-    std::vector<uint8_t> out(stream.begin() + start, stream.begin() + end);
-    if (!closed)
-        out.insert(out.end(), {0x0A, 0x00, 0x00, 0x00});
-    return out;
+    if (closed)
+        return stream.subspan(start, end - start);
+    own.assign(stream.begin() + start, stream.begin() + end);
+    own.insert(own.end(), {0x0A, 0x00, 0x00, 0x00});
+    return own;
 }
 
 void addCell(XlsSheet& s, uint16_t row, uint16_t col, uint16_t xf, Kind kind, double num,
@@ -215,7 +217,7 @@ void addCell(XlsSheet& s, uint16_t row, uint16_t col, uint16_t xf, Kind kind, do
 }
 
 Result<void> parseSheet(XlsBook& book, XlsSheet& s) {
-    std::span<const uint8_t> raw(s.raw_);
+    const std::span<const uint8_t> raw = s.raw_;
     RecordCursor cur(raw);
     RecordView rv;
     int depth = 0;
@@ -373,6 +375,10 @@ Result<void> parseSheet(XlsBook& book, XlsSheet& s) {
                     s.rows_.resize(row + 1u);
                 std::copy(b.begin(), b.begin() + 16, s.rows_[row].attr.begin());
                 s.rows_[row].hasAttr = true;
+                // The row's column span: room for its cells in one allocation.
+                const uint16_t first = rd16(&b[2]), last = rd16(&b[4]);
+                if (last > first && last <= kMaxCols && s.rows_[row].cells.empty())
+                    s.rows_[row].cells.reserve(last - first);
             }
             break;
         case rec::ColInfo:
@@ -514,10 +520,9 @@ Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::str
         if (pos >= stream.size() || !probe.next(bof) || bof.type != rec::Bof || bof.body.size() < 4)
             return makeError(ErrorCode::Damaged, "a sheet's position does not point at its start",
                              where + ": " + at(pos, "BOUNDSHEET"));
-        std::vector<uint8_t> raw = cutSubstream(stream, pos);
         const bool worksheet = e.state[1] == 0 && rd16(&bof.body[2]) == 0x0010;
         if (!worksheet) {
-            e.raw = std::move(raw);
+            e.raw = cutSubstream(stream, pos, e.ownRaw);
             e.rawStart = pos;
             continue;
         }
@@ -527,7 +532,7 @@ Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::str
             readInlineString(nameRec, 0, true, name);
         }
         auto sheet = std::make_unique<XlsSheet>(*book, std::move(name));
-        sheet->raw_ = std::move(raw);
+        sheet->raw_ = cutSubstream(stream, pos, sheet->ownRaw_);
         sheet->rawStart_ = pos;
         if (auto r = parseSheet(*book, *sheet); !r)
             return r.error();

@@ -16,11 +16,6 @@ struct Fixup {
     uint32_t relative;
 };
 
-struct SheetBytes {
-    std::vector<uint8_t> bytes;
-    std::vector<Fixup> fixups;
-};
-
 bool isBof(uint16_t t) {
     return t == rec::Bof || t == rec::Bof2 || t == rec::Bof3 || t == rec::Bof4;
 }
@@ -52,9 +47,12 @@ bool isCellTable(uint16_t t) {
     }
 }
 
-// An untouched substream: its bytes, with INDEX's absolute positions re-based.
-SheetBytes keepSubstream(const std::vector<uint8_t>& raw, std::size_t rawStart) {
-    SheetBytes out{raw, {}};
+// An untouched substream, appended as it is; INDEX's absolute positions are re-based.
+std::vector<Fixup> keepSubstream(std::span<const uint8_t> raw, std::size_t rawStart,
+                                 ByteSink& out) {
+    std::vector<Fixup> fixups;
+    const std::size_t base = out.size();
+    out.raw(raw);
     RecordCursor cur(raw);
     RecordView rv;
     int depth = 0;
@@ -70,14 +68,14 @@ SheetBytes keepSubstream(const std::vector<uint8_t>& raw, std::size_t rawStart) 
             auto rebase = [&](std::size_t at) {
                 const uint32_t v = rd32(&raw[at]);
                 if (v != 0) // 0: no such record; anything else moves with the sheet
-                    out.fixups.push_back({at, static_cast<uint32_t>(v - rawStart)});
+                    fixups.push_back({base + at, static_cast<uint32_t>(v - rawStart)});
             };
             rebase(body + 12);
             for (std::size_t p = body + 16; p + 4 <= body + rv.body.size(); p += 4)
                 rebase(p);
         }
     }
-    return out;
+    return fixups;
 }
 
 bool encodeRk(double d, uint32_t& rk) {
@@ -163,13 +161,41 @@ private:
         out_.record(rec::Row, a);
     }
 
+    // Each record is put together in a small buffer and appended at once: a large sheet
+    // has close to a million of them.
+    struct Rec {
+        uint8_t b[32];
+        std::size_t n = 4;
+        explicit Rec(uint16_t type) { wr16(b, type); }
+        void u16(uint16_t v) {
+            wr16(b + n, v);
+            n += 2;
+        }
+        void u32(uint32_t v) {
+            wr32(b + n, v);
+            n += 4;
+        }
+        void head(uint16_t row, uint16_t col, uint16_t xf) {
+            u16(row);
+            u16(col);
+            u16(xf);
+        }
+    };
+    void put(Rec& rec) {
+        wr16(rec.b + 2, static_cast<uint16_t>(rec.n - 4));
+        out_.raw(rec.b, rec.n);
+    }
+
     void writeCells(int r) {
         const auto& cells = s_.rows_[r].cells;
         const auto row = static_cast<uint16_t>(r);
+        rk_.resize(cells.size());
+        rkOk_.resize(cells.size());
+        for (std::size_t k = 0; k < cells.size(); ++k)
+            rkOk_[k] = cells[k].kind == Kind::Number && encodeRk(cells[k].num, rk_[k]);
         std::size_t i = 0;
         while (i < cells.size()) {
             const Cell& c = cells[i];
-            uint32_t rk = 0;
             switch (c.kind) {
             case Kind::Blank: {
                 std::size_t j = i + 1;
@@ -177,11 +203,9 @@ private:
                        cells[j].col == cells[j - 1].col + 1)
                     ++j;
                 if (j - i == 1) {
-                    const std::size_t b = out_.begin(rec::Blank);
-                    out_.u16(row);
-                    out_.u16(c.col);
-                    out_.u16(c.xf);
-                    out_.end(b);
+                    Rec rec(rec::Blank);
+                    rec.head(row, c.col, c.xf);
+                    put(rec);
                 } else {
                     const std::size_t b = out_.begin(rec::MulBlank);
                     out_.u16(row);
@@ -195,27 +219,24 @@ private:
                 continue;
             }
             case Kind::Number:
-                if (encodeRk(c.num, rk)) {
+                if (rkOk_[i]) {
                     std::size_t j = i + 1;
-                    uint32_t rk2 = 0;
-                    while (j < cells.size() && cells[j].kind == Kind::Number &&
-                           cells[j].col == cells[j - 1].col + 1 && encodeRk(cells[j].num, rk2))
+                    while (j < cells.size() && rkOk_[j] && cells[j].col == cells[j - 1].col + 1)
                         ++j;
                     if (j - i == 1) {
-                        const std::size_t b = out_.begin(rec::Rk);
-                        out_.u16(row);
-                        out_.u16(c.col);
-                        out_.u16(c.xf);
-                        out_.u32(rk);
-                        out_.end(b);
+                        Rec rec(rec::Rk);
+                        rec.head(row, c.col, c.xf);
+                        rec.u32(rk_[i]);
+                        put(rec);
                     } else {
                         const std::size_t b = out_.begin(rec::MulRk);
+                        uint8_t pair[6];
                         out_.u16(row);
                         out_.u16(c.col);
                         for (std::size_t k = i; k < j; ++k) {
-                            encodeRk(cells[k].num, rk2);
-                            out_.u16(cells[k].xf);
-                            out_.u32(rk2);
+                            wr16(pair, cells[k].xf);
+                            wr32(pair + 2, rk_[k]);
+                            out_.raw(pair, 6);
                         }
                         out_.u16(cells[j - 1].col);
                         out_.end(b);
@@ -223,32 +244,27 @@ private:
                     i = j;
                     continue;
                 } else {
-                    const std::size_t b = out_.begin(rec::Number);
-                    out_.u16(row);
-                    out_.u16(c.col);
-                    out_.u16(c.xf);
-                    out_.f64(c.num);
-                    out_.end(b);
+                    Rec rec(rec::Number);
+                    rec.head(row, c.col, c.xf);
+                    std::memcpy(rec.b + rec.n, &c.num, 8);
+                    rec.n += 8;
+                    put(rec);
                 }
                 break;
             case Kind::Text: {
-                const std::size_t b = out_.begin(rec::LabelSst);
-                out_.u16(row);
-                out_.u16(c.col);
-                out_.u16(c.xf);
-                out_.u32(c.ref);
-                out_.end(b);
+                Rec rec(rec::LabelSst);
+                rec.head(row, c.col, c.xf);
+                rec.u32(c.ref);
+                put(rec);
                 break;
             }
             case Kind::Bool:
             case Kind::Error: {
-                const std::size_t b = out_.begin(rec::BoolErr);
-                out_.u16(row);
-                out_.u16(c.col);
-                out_.u16(c.xf);
-                out_.u8(c.small);
-                out_.u8(c.kind == Kind::Error ? 1 : 0);
-                out_.end(b);
+                Rec rec(rec::BoolErr);
+                rec.head(row, c.col, c.xf);
+                rec.b[rec.n++] = c.small;
+                rec.b[rec.n++] = c.kind == Kind::Error ? 1 : 0;
+                put(rec);
                 break;
             }
             case Kind::Formula:
@@ -321,13 +337,15 @@ private:
 
     const XlsSheet& s_;
     ByteSink& out_;
+    std::vector<uint32_t> rk_;
+    std::vector<uint8_t> rkOk_;
 };
 
 // A touched worksheet: every record kept in order except the cell table, INDEX and
 // DIMENSIONS, which are written anew; the cell table goes where the first stood.
-SheetBytes regenerateSheet(const XlsSheet& s) {
-    SheetBytes result;
-    ByteSink out;
+std::vector<Fixup> regenerateSheet(const XlsSheet& s, ByteSink& out) {
+    std::vector<Fixup> fixups;
+    const std::size_t base = out.size();
     CellTableWriter table(s, out);
     const std::vector<int> rows = table.rows();
     std::size_t blocks = 0;
@@ -411,12 +429,11 @@ SheetBytes regenerateSheet(const XlsSheet& s) {
     }
     if (haveIndex) {
         if (defColWidthAt)
-            result.fixups.push_back({indexBody + 12, static_cast<uint32_t>(defColWidthAt)});
+            fixups.push_back({indexBody + 12, static_cast<uint32_t>(defColWidthAt - base)});
         for (std::size_t k = 0; k < dbcells.size() && k < blocks; ++k)
-            result.fixups.push_back({indexBody + 16 + 4 * k, static_cast<uint32_t>(dbcells[k])});
+            fixups.push_back({indexBody + 16 + 4 * k, static_cast<uint32_t>(dbcells[k] - base)});
     }
-    result.bytes = std::move(out.bytes);
-    return result;
+    return fixups;
 }
 
 // The shared string table: every string of the pool (the table only grows, so untouched
@@ -439,13 +456,20 @@ void writeSst(ByteSink& out, const XlsBook& book, uint32_t totalRefs) {
         body = out.begin(rec::Continue);
     };
     std::u16string u;
+    out.bytes.reserve(out.size() + book.strChars_.size() + std::size_t{count} * 4 + 4096);
     for (uint32_t i = 0; i < count; ++i) {
-        u = utf16FromUtf8(book.str(i));
+        utf16FromUtf8(book.str(i), u);
         if (u.size() > 0xFFFF)
             u.resize(0xFFFF);
         bool wide = false;
-        for (char16_t ch : u)
-            wide = wide || ch > 0xFF;
+        if (u.size() != book.str(i).size()) { // only non-ASCII text can need two bytes
+            for (char16_t ch : u) {
+                if (ch > 0xFF) {
+                    wide = true;
+                    break;
+                }
+            }
+        }
         const std::vector<uint8_t>* runs = nullptr;
         const std::vector<uint8_t>* ext = nullptr;
         if (auto it = book.strExtra_.find(i); it != book.strExtra_.end()) {
@@ -475,10 +499,13 @@ void writeSst(ByteSink& out, const XlsBook& book, uint32_t totalRefs) {
                 out.u8(wide ? 1 : 0);
                 continue;
             }
+            const std::size_t at = out.bytes.size();
+            out.bytes.resize(at + k * unit);
+            uint8_t* d = out.bytes.data() + at;
             for (std::size_t e = done + k; done < e; ++done) {
-                out.u8(static_cast<uint8_t>(u[done]));
+                *d++ = static_cast<uint8_t>(u[done]);
                 if (wide)
-                    out.u8(static_cast<uint8_t>(u[done] >> 8));
+                    *d++ = static_cast<uint8_t>(u[done] >> 8);
             }
         }
         if (runs) {
@@ -530,29 +557,27 @@ std::vector<uint8_t> boundSheetName(const std::string& name) {
 } // namespace
 
 Result<std::vector<uint8_t>> XlsBook::buildStream() const {
-    // Sheets first: their sizes do not depend on where they land.
-    std::vector<SheetBytes> subs;
-    subs.reserve(substreams_.size());
     uint64_t totalRefs = 0;
+    std::size_t estimate = strChars_.size() + 65536;
     for (const auto& e : substreams_) {
         if (e.sheet < 0) {
-            subs.push_back(keepSubstream(e.raw, e.rawStart));
+            estimate += e.raw.size();
             continue;
         }
         const XlsSheet& s = *sheets_[e.sheet];
-        if (s.touched_) {
-            subs.push_back(regenerateSheet(s));
-            for (const auto& r : s.rows_) {
-                for (const auto& c : r.cells)
-                    totalRefs += c.kind == Kind::Text ? 1 : 0;
-            }
-        } else {
-            subs.push_back(keepSubstream(s.raw_, s.rawStart_));
+        estimate += s.raw_.size() + 4096;
+        if (!s.touched_) {
             totalRefs += s.sstRefs_;
+            continue;
+        }
+        for (const auto& r : s.rows_) {
+            for (const auto& c : r.cells)
+                totalRefs += c.kind == Kind::Text ? 1 : 0;
         }
     }
 
     ByteSink g;
+    g.bytes.reserve(estimate);
     std::vector<std::size_t> plyPos;
     bool sheetsDone = false, sstDone = false;
     const int sheetTotal = static_cast<int>(substreams_.size());
@@ -607,17 +632,24 @@ Result<std::vector<uint8_t>> XlsBook::buildStream() const {
         g.record(rec.type, rec.body);
     }
 
-    std::vector<uint8_t> stream = std::move(g.bytes);
-    for (std::size_t i = 0; i < subs.size(); ++i) {
-        const std::size_t start = stream.size();
+    // The sheets follow the globals; their positions are known only now.
+    for (std::size_t i = 0; i < substreams_.size(); ++i) {
+        const auto& e = substreams_[i];
+        const std::size_t start = g.size();
         if (start > 0xFFFFFFFFu)
             return makeError(ErrorCode::Limit, "the workbook is too large to save");
-        wr32(&stream[plyPos[i]], static_cast<uint32_t>(start));
-        for (const auto& f : subs[i].fixups)
-            wr32(&subs[i].bytes[f.at], static_cast<uint32_t>(start + f.relative));
-        stream.insert(stream.end(), subs[i].bytes.begin(), subs[i].bytes.end());
+        wr32(&g.bytes[plyPos[i]], static_cast<uint32_t>(start));
+        std::vector<Fixup> fixups;
+        if (e.sheet < 0)
+            fixups = keepSubstream(e.raw, e.rawStart, g);
+        else if (sheets_[e.sheet]->touched_)
+            fixups = regenerateSheet(*sheets_[e.sheet], g);
+        else
+            fixups = keepSubstream(sheets_[e.sheet]->raw_, sheets_[e.sheet]->rawStart_, g);
+        for (const auto& f : fixups)
+            wr32(&g.bytes[f.at], static_cast<uint32_t>(start + f.relative));
     }
-    return stream;
+    return std::move(g.bytes);
 }
 
 Sheet* XlsBook::addSheet(std::string_view name) {
@@ -626,7 +658,8 @@ Sheet* XlsBook::addSheet(std::string_view name) {
     SubstreamEntry e;
     e.sheet = static_cast<int>(sheets_.size());
     auto sheet = std::make_unique<XlsSheet>(*this, std::string(name));
-    sheet->raw_ = newSheetStream(sheets_.empty());
+    sheet->ownRaw_ = newSheetStream(sheets_.empty());
+    sheet->raw_ = sheet->ownRaw_;
     sheet->touched_ = true;
     sheet->renamed_ = true;
     substreams_.push_back(std::move(e));
