@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 
 namespace rowbit::ui {
 
@@ -72,6 +73,29 @@ public:
 
 private:
     RecordListView* view_;
+};
+
+// A column title wider than its column keeps its start and ends in "..." instead of being cut
+// at both ends around the centre.
+class HeaderStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* header = qstyleoption_cast<const QStyleOptionHeader*>(option);
+        if (element == CE_HeaderLabel && header) {
+            QStyleOptionHeader fitted(*header);
+            const int room = std::max(0, header->rect.width() - 6);
+            if (header->fontMetrics.horizontalAdvance(header->text) > room) {
+                fitted.text = header->fontMetrics.elidedText(header->text, Qt::ElideRight, room);
+                fitted.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+            }
+            QProxyStyle::drawControl(element, &fitted, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
 };
 
 } // namespace
@@ -160,6 +184,9 @@ RecordListView::RecordListView(QWidget* parent)
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
     header()->setHighlightSections(false);
+    auto* headerStyle = new HeaderStyle;
+    headerStyle->setParent(header());
+    header()->setStyle(headerStyle);
     connect(header(), &QHeaderView::sectionClicked, this,
             [this](int section) { emit headerClicked(section + 1); });
     setUnits(DialogUnits(font()));
