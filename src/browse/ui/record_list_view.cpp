@@ -43,7 +43,7 @@ public:
             style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
 
         const int indent = view_->units().x(index.data(kIndentRole).toInt());
-        const Qt::Alignment align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+        Qt::Alignment align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
         QRect r = option.rect.adjusted(1, 0, -1, 0);
         if (align & Qt::AlignRight)
             r.setRight(r.right() - indent);
@@ -55,8 +55,14 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         painter->setPen(
             option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(r, int(align) | Qt::TextSingleLine,
-                          option.fontMetrics.elidedText(text, Qt::ElideNone, r.width()));
+        // A text that does not fit shows its start and an ellipsis: cut at the left, a number
+        // would read as a smaller one.
+        QString shown = text;
+        if (option.fontMetrics.horizontalAdvance(text) > r.width()) {
+            shown = option.fontMetrics.elidedText(text, Qt::ElideRight, r.width());
+            align = (align & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft;
+        }
+        painter->drawText(r, int(align) | Qt::TextSingleLine, shown);
         painter->setPen(option.palette.color(QPalette::Mid));
         if (index.data(kBorderRole).toBool())
             painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
