@@ -146,7 +146,8 @@ Result<void> Package::index() {
         if (!key.empty() && key.front() == '/')
             key.erase(0, 1);
         // Two parts of one name would let programs disagree about which one the file holds.
-        if (!e.directory && !byName_.emplace(std::move(key), static_cast<int>(entries_.size())).second)
+        if (!e.directory &&
+            !byName_.emplace(std::move(key), static_cast<int>(entries_.size())).second)
             return makeError(ErrorCode::Damaged, "the package holds two parts named " + e.name,
                              where_);
         entries_.push_back(std::move(e));

@@ -95,14 +95,16 @@ Scanner::Status Scanner::next(Token& token) {
     // Find the closing '>' outside quoted attribute values.
     const char* q = p;
     while (q < end_ && *q != '>') {
-        if (*q == '"' || *q == '\'') {
-            const void* mate = std::memchr(q + 1, *q, static_cast<std::size_t>(end_ - q - 1));
-            if (!mate) {
-                q = end_;
-                break;
-            }
-            q = static_cast<const char*>(mate);
+        if (*q != '"' && *q != '\'') {
+            ++q;
+            continue;
         }
+        // Attribute values are short: a plain loop beats a call.
+        const char quote = *q++;
+        while (q < end_ && *q != quote)
+            ++q;
+        if (q >= end_)
+            break;
         ++q;
     }
     if (q >= end_)
@@ -180,21 +182,24 @@ bool findAttr(std::string_view attrs, std::string_view local, std::string_view& 
 }
 
 void appendUtf8(std::string& out, std::uint32_t cp) {
+    char buf[4];
+    std::size_t n = 0;
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        buf[n++] = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        buf[n++] = static_cast<char>(0xC0 | (cp >> 6));
+        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        buf[n++] = static_cast<char>(0xE0 | (cp >> 12));
+        buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        buf[n++] = static_cast<char>(0xF0 | (cp >> 18));
+        buf[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    out.append(buf, n);
 }
 
 namespace {
