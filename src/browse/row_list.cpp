@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 
 namespace rowbit {
 
@@ -57,12 +58,64 @@ ResultLine resultLine(const RowList& q1, std::size_t pos) {
 
 } // namespace
 
-std::string numberText(double value) {
-    const std::string plain = picture::plainDecimal(value);
+// The slow way: the plain text's places, then the list's picture.
+std::string numberTextByPicture(double value, const std::string& plain) {
     const auto point = plain.find('.');
     const int places = point == std::string::npos ? 0 : static_cast<int>(plain.size() - point - 1);
-    std::string text = picture::formatNumber(value, listPicture(places));
+    std::string text = places < 16
+                           ? picture::formatNumber(value, listPicture(places))
+                           : picture::formatNumber(value, "@n-18." + std::to_string(places) + "B");
     return std::string(cp949::trim(text));
+}
+
+std::string numberText(double value) {
+    // The list shows a number with exactly the places of its plain text, so the shown text
+    // is the plain text with its whole part grouped: built directly, as a sheet holds
+    // millions of them. Anything unusual goes through the picture.
+    // Whole numbers of up to 15 digits need no decimal conversion at all.
+    if (value == std::trunc(value) && std::fabs(value) < 1e15) {
+        if (value == 0)
+            return {};
+        auto whole = static_cast<long long>(std::fabs(value));
+        char digits[24];
+        int n = 0;
+        for (int i = 0; whole > 0; ++i, whole /= 10) {
+            if (i != 0 && i % 3 == 0)
+                digits[n++] = ',';
+            digits[n++] = static_cast<char>('0' + whole % 10);
+        }
+        if (value < 0)
+            digits[n++] = '-';
+        return std::string(std::make_reverse_iterator(digits + n),
+                           std::make_reverse_iterator(digits));
+    }
+    const std::string plain = picture::plainDecimal(value);
+    std::size_t start = plain.empty() || plain[0] != '-' ? 0 : 1;
+    const std::size_t point = plain.find('.');
+    const std::size_t wholeEnd = point == std::string::npos ? plain.size() : point;
+    bool digits = wholeEnd > start;
+    for (std::size_t i = start; i < plain.size() && digits; ++i) {
+        if (i != point && (plain[i] < '0' || plain[i] > '9'))
+            digits = false;
+    }
+    if (!digits)
+        return numberTextByPicture(value, plain);
+    if (plain.find_first_not_of("-0.") == std::string::npos)
+        return {}; // zero shows blank
+    std::string text;
+    text.reserve(plain.size() + plain.size() / 3 + 1);
+    if (start == 1)
+        text += '-';
+    const std::size_t wholeDigits = wholeEnd - start;
+    for (std::size_t i = 0; i < wholeDigits; ++i) {
+        if (i != 0 && (wholeDigits - i) % 3 == 0)
+            text += ',';
+        text += plain[start + i];
+    }
+    text.append(plain, wholeEnd, std::string::npos);
+    if (text.size() > 18)
+        return numberTextByPicture(value, plain); // too wide for the list's picture
+    return text;
 }
 
 std::string cellText(const Sheet& sheet, int row, int col, const std::string& gdate,
@@ -106,6 +159,8 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
     const int first = g1.startline - 1;
     const int end = sheet->lastRow();
     Record& buffer = state.q1.buffer;
+    if (end > first)
+        state.q1.reserve(static_cast<std::size_t>(end - first));
     for (int row = first; row < end; ++row) {
         buffer.clear();
         for (int n = 0; n < used; ++n) {
@@ -113,14 +168,18 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
             if (row == g1.startline)
                 g1.format[n] = sheet->cellFormat(row, col);
             std::string text = cellText(*sheet, row, col, gdate, date1904);
-            if (cp949::byteLength(cp949::trimRight(text)) > kFieldBytes &&
-                sheet->cellType(row, col) == CellType::Text) {
-                const std::string entry = std::string(cp949::trimRight(browse.overflow)) + " " +
-                                          static_cast<char>(64 + g1.cno[n]) +
-                                          std::to_string(row + 1);
-                browse.overflow = cp949::cut(entry, 100);
+            // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
+            if (text.size() > kFieldBytes) {
+                if (cp949::byteLength(cp949::trimRight(text)) > kFieldBytes &&
+                    sheet->cellType(row, col) == CellType::Text) {
+                    const std::string entry = std::string(cp949::trimRight(browse.overflow)) + " " +
+                                              static_cast<char>(64 + g1.cno[n]) +
+                                              std::to_string(row + 1);
+                    browse.overflow = cp949::cut(entry, 100);
+                }
+                text = cp949::cut(text, kFieldBytes);
             }
-            buffer.col[n] = cp949::cut(text, kFieldBytes);
+            buffer.col[n] = std::move(text);
         }
         if (allBlank(buffer))
             continue;

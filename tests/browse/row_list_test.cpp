@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace rowbit {
 namespace {
 
@@ -35,6 +37,31 @@ TEST(RowListText, NumbersShowGroupedWithTheirOwnDecimals) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(numberText(c.value), c.shown) << c.value;
+}
+
+TEST(RowListText, NumbersShowAsTheListPictureWouldShowThem) {
+    // The list's text of any number is its plain text's places through "@n-18.dB".
+    std::vector<double> values = {1e15,    -1e16,   123456789012345678.0, 1e-7,   0.1 + 0.2,
+                                  -0.0004, 999.995, 1234567.891,          -1e-300};
+    std::uint64_t seed = 12345;
+    for (int i = 0; i < 2000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double scale = std::pow(10.0, static_cast<int>(seed >> 60) - 4);
+        values.push_back((static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5) * scale);
+        values.push_back(std::round(values.back()));
+    }
+    for (double v : values) {
+        const std::string plain = picture::plainDecimal(v);
+        const auto point = plain.find('.');
+        const int places = point == std::string::npos ? 0 : int(plain.size() - point - 1);
+        const std::string picture =
+            places == 0 ? std::string("N-18B") : "@n-18." + std::to_string(places) + "B";
+        std::string expected = picture::formatNumber(v, picture);
+        expected.erase(0, expected.find_first_not_of(' ') == std::string::npos
+                              ? expected.size()
+                              : expected.find_first_not_of(' '));
+        EXPECT_EQ(numberText(v), expected) << plain;
+    }
 }
 
 TEST(RowListText, DatesInEveryDatePicture) {
