@@ -475,10 +475,14 @@ void BrowseWindow::startCopy(const std::vector<std::string>& args) {
 void BrowseWindow::pick() {
     std::string menu;
     for (const std::string& entry : browse_.recent) {
-        const std::string_view trimmed = cp949::trimRight(entry);
-        if (trimmed.empty())
+        std::string item(cp949::trimRight(entry));
+        if (item.empty())
             break;
-        menu.append(trimmed).append("|");
+        // A "|" in a path would split its item in two and shift every item after it onto
+        // the wrong file; it is shown as a broken bar instead.
+        for (std::size_t at = item.find('|'); at != std::string::npos; at = item.find('|', at))
+            item.replace(at, 1, "¦");
+        menu.append(item).append("|");
     }
     const int chosen = prompts_.popupMenu(menu);
     if (chosen < 1 || chosen > kRecentFiles) {

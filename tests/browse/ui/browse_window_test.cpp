@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -222,6 +223,24 @@ private slots:
         QCOMPARE(prompts_->messages.back().text, std::string("현재 사용중인 파일입니다."));
         QVERIFY(prompts_->processes.empty());
         QCOMPARE(prompts_->asked[prompts_->asked.size() - 2].text, book_ + "|" + moved + "|");
+    }
+
+    void aBarInARecentPathKeepsTheMenuInStep() {
+        const std::string barred = (scratch_->path() / "a|b.xls").string();
+        fs::copy_file(kSample, barred);
+        {
+            std::ofstream ini(scratch_->path() / "Rowbit.INI");
+            ini << "[RecentFiles]\nFile1=" << barred << "\nFile2=" << book_ << "\n";
+        }
+        start("");
+        prompts_->menuAnswers.push_back(2);
+        QTest::mouseClick(button(kPick), Qt::LeftButton);
+        QCOMPARE(state_->filename, book_);
+        const auto menu =
+            std::find_if(prompts_->asked.begin(), prompts_->asked.end(), [](const auto& a) {
+                return a.kind == "menu";
+            })->text;
+        QCOMPARE(std::count(menu.begin(), menu.end(), '|'), std::ptrdiff_t(2));
     }
 
     void pickOpensHereWhenUntitledAndEmptyElseInASecondCopy() {
