@@ -4,6 +4,9 @@
 #include "app/picture.h"
 #include "browse/row_list.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace rowbit {
 
 namespace {
@@ -27,17 +30,23 @@ std::vector<std::size_t> findRecords(const RowList& q1, std::string_view text,
                                      std::string_view number) {
     const std::string_view pattern = cp949::trimRight(text);
     const std::string_view numberPattern = cp949::trimRight(number);
-    auto hits = [](const std::string& field, std::string_view p) {
-        return !p.empty() && field.find(p) != std::string::npos;
+    // A searcher that skips ahead by the pattern's length: Hangul shares its lead bytes, which
+    // makes a plain byte scan stop at nearly every character.
+    using Searcher = std::boyer_moore_horspool_searcher<std::string_view::const_iterator>;
+    const Searcher textSearcher(pattern.begin(), pattern.end());
+    const Searcher numberSearcher(numberPattern.begin(), numberPattern.end());
+    auto hits = [](const std::string& field, std::string_view p, const Searcher& searcher) {
+        if (p.empty() || field.size() < p.size())
+            return false;
+        const std::string_view f(field);
+        return std::search(f.begin(), f.end(), searcher) != f.end();
     };
     std::vector<std::size_t> found;
     const std::size_t count = q1.count();
     for (std::size_t pos = 1; pos <= count; ++pos) {
         const Record& record = q1.at(pos);
         for (const std::string& field : record.col) {
-            if (field.empty())
-                continue;
-            if (hits(field, pattern) || hits(field, numberPattern)) {
+            if (hits(field, pattern, textSearcher) || hits(field, numberPattern, numberSearcher)) {
                 found.push_back(pos);
                 break;
             }
