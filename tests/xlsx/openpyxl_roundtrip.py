@@ -3,10 +3,11 @@
 
     openpyxl_roundtrip.py MANIFEST
 
-Each MANIFEST line is ORIGINAL<TAB>SAVED<TAB>EDITS, EDITS a JSON list of
-[sheet, row, col, value] (zero-based). openpyxl must read SAVED with the same sheets and, on
-every sheet, the same cached values as ORIGINAL except the edited cells, which hold the
-written values. Originals openpyxl cannot read are skipped. Prints a summary; exit 1 on any
+Each MANIFEST line is ORIGINAL<TAB>SAVED<TAB>EDITS, EDITS a JSON object: "cells", a list of
+[sheet, row, col, value] (zero-based), and "added", the names of sheets added at the end with a
+text in A1. openpyxl must read SAVED with the same sheets (and the added ones) and, on every
+sheet, the same cached values as ORIGINAL except the edited cells, which hold the written
+values. Originals openpyxl cannot read are skipped. Prints a summary; exit 1 on any
 disagreement.
 """
 import json
@@ -47,11 +48,15 @@ def main():
         except Exception as e:
             failures.append("%s: openpyxl cannot read the saved file: %r" % (original, e))
             continue
+        if not before:
+            skipped += 1  # openpyxl sees no worksheet at all (strict files): it cannot judge
+            continue
         expected = [(title, dict(cells)) for title, cells, _ in before]
         edits = json.loads(edits)
-        if edits and not expected:
-            skipped += 1  # openpyxl sees no worksheet where the edits went
-            continue
+        for name in edits.get("added", []):
+            expected.append((name, {(0, 0): name}))
+            before.append((name, {}, None))
+        edits = edits.get("cells", [])
         for sheet, row, col, value in edits:
             merged = before[sheet][2]
             # openpyxl shows no value inside a merged range but its first cell.

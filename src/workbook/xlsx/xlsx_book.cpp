@@ -529,10 +529,21 @@ Sheet* XlsxBook::addSheet(std::string_view name) {
             idAttr = "r:id";
         }
     }
+    // A prefix borrowed from a sibling may be declared on that sibling alone (openpyxl does
+    // so): bind it where the new element can see it.
+    std::string declare;
+    const std::string prefix = idAttr.substr(0, idAttr.find(':'));
+    const pugi::xml_attribute atRoot = root.attribute(("xmlns:" + prefix).c_str());
+    if (!atRoot)
+        root.append_attribute(("xmlns:" + prefix).c_str()) = ctx_.relNamespace.c_str();
+    else if (ctx_.relNamespace != atRoot.value())
+        declare = prefix;
     pugi::xml_node n = sheetsNode.append_child(elementName(sheetsNode, "sheet").c_str());
     n.append_attribute("name") = std::string(name).c_str();
     n.append_attribute("sheetId") = maxId + 1;
     n.append_attribute(idAttr.c_str()) = id.c_str();
+    if (!declare.empty())
+        n.append_attribute(("xmlns:" + declare).c_str()) = ctx_.relNamespace.c_str();
     workbookChanged_ = true;
 
     updateAppTitles("", std::string(name), true);
