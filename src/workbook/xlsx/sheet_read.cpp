@@ -129,11 +129,10 @@ public:
         if (mode_ == Head) {
             // No <sheetData>: it goes before the root's end tag when the sheet is written.
             std::string& head = sheet_.hasDimension_ ? sheet_.afterDim_ : sheet_.head_;
-            const auto close = head.rfind("</");
-            if (close == std::string::npos)
-                return fail("the sheet part has no content");
-            sheet_.tail_ = head.substr(close);
-            head.erase(close);
+            if (rootEndAt_ == std::string::npos || rootEndAt_ > head.size())
+                return fail("the sheet part has no root element");
+            sheet_.tail_ = head.substr(rootEndAt_);
+            head.erase(rootEndAt_);
         }
         if (!sorted_)
             sortRows();
@@ -160,11 +159,17 @@ private:
             return true;
         }
         if (t.kind != xml::Token::Start && t.kind != xml::Token::Empty) {
+            if (t.kind == xml::Token::End && --headDepth_ == 0)
+                rootEndAt_ = out.size();
             out.append(t.raw);
             return true;
         }
+        if (t.kind == xml::Token::Start)
+            ++headDepth_;
         const std::string_view local = xml::localName(t.name);
         if (local == "sheetData") {
+            if (t.kind == xml::Token::Start)
+                --headDepth_; // its end tag is met in the data
             sheet_.prefix_ = std::string(xml::prefixOf(t.name));
             mode_ = t.kind == xml::Token::Empty ? Tail : Data;
             return true;
@@ -172,8 +177,10 @@ private:
         if (local == "dimension" && !sheet_.hasDimension_) {
             sheet_.hasDimension_ = true;
             sheet_.dimPrefix_ = std::string(xml::prefixOf(t.name));
-            if (t.kind == xml::Token::Start)
+            if (t.kind == xml::Token::Start) {
+                --headDepth_;
                 skipDepth_ = 1;
+            }
             return true;
         }
         out.append(t.raw);
@@ -611,6 +618,8 @@ private:
     XlsxSheet& sheet_;
     std::size_t sstSize_;
     Mode mode_ = Head;
+    int headDepth_ = 0;
+    std::size_t rootEndAt_ = std::string::npos;
     int skipDepth_ = 0;
 
     bool inRow_ = false;

@@ -96,13 +96,18 @@ Scanner::Status Scanner::next(Token& token) {
     const char* q = p;
     while (q < end_ && *q != '>') {
         if (*q != '"' && *q != '\'') {
+            if (*q == '<')
+                return error_ = "a tag is not closed", Bad;
             ++q;
             continue;
         }
         // Attribute values are short: a plain loop beats a call.
         const char quote = *q++;
-        while (q < end_ && *q != quote)
+        while (q < end_ && *q != quote) {
+            if (*q == '<')
+                return error_ = "an attribute value holds '<'", Bad;
             ++q;
+        }
         if (q >= end_)
             break;
         ++q;
