@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace rowbit::ui {
@@ -51,8 +52,8 @@ QString startFolder(const FileDialogSpec& spec) {
     return QDir(folder).filePath(initial.fileName());
 }
 
-// Like the dialogs of the platform this program came from: after a choice, the chosen file's
-// folder is the current one (the next open dialog and the saved PATH start there).
+// After a choice the chosen file's folder becomes the current one, so the next open dialog and
+// the PATH saved at close start there.
 std::optional<std::string> chosen(const QString& path) {
     if (path.isEmpty())
         return std::nullopt;
@@ -97,14 +98,31 @@ QString messageText(const std::string& text) {
     return q(text).replace(QLatin1Char('|'), QLatin1Char('\n'));
 }
 
+// Filters name their patterns as file systems without case matched them: "*.XLS" there also
+// showed book.xls, and a three-letter extension pattern also showed book.xlsx. On a
+// case-sensitive file system each pattern therefore stands in both cases, and "*.abc" also as
+// "*.abc?", so the files a user expects stay visible. The dialog shows only the filter's name.
+QStringList widenedPatterns(const QString& patterns) {
+    QStringList out;
+    for (const QString& pattern :
+         patterns.split(QRegularExpression(QStringLiteral("[; ]+")), Qt::SkipEmptyParts)) {
+        for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()}) {
+            if (!out.contains(variant))
+                out << variant;
+            static const QRegularExpression threeLetters(QStringLiteral("^\\*\\.[^.*?]{3}$"));
+            if (threeLetters.match(variant).hasMatch() && !out.contains(variant + u'?'))
+                out << variant + u'?';
+        }
+    }
+    return out;
+}
+
 QString qtFilter(const std::string& filter) {
     const QStringList parts = q(filter).split(QLatin1Char('|'));
     QStringList entries;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
-    }
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        entries << QStringLiteral("%1 (%2)").arg(parts[i],
+                                                 widenedPatterns(parts[i + 1]).join(u' '));
     return entries.join(QStringLiteral(";;"));
 }
 
@@ -162,14 +180,16 @@ int QtPrompts::popupMenu(const std::string& items) {
 
 std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& spec) {
     return chosen(QFileDialog::getOpenFileName(promptParent(), q(spec.title), startFolder(spec),
-                                               qtFilter(spec.filter)));
+                                               qtFilter(spec.filter), nullptr,
+                                               QFileDialog::HideNameFilterDetails));
 }
 
 std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& spec) {
     // The name is completed by the caller (".xls" appended when missing), so the dialog must
     // not add a suffix of its own.
     return chosen(QFileDialog::getSaveFileName(promptParent(), q(spec.title), startFolder(spec),
-                                               qtFilter(spec.filter)));
+                                               qtFilter(spec.filter), nullptr,
+                                               QFileDialog::HideNameFilterDetails));
 }
 
 bool QtPrompts::startProcess(const std::string& program, const std::vector<std::string>& args) {
