@@ -7,7 +7,7 @@ set -euo pipefail
 what=${1:-build}
 
 packages=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-svg-dev libqt6svg6-dev
+          qt6-base-dev qt6-svg-dev
           libzip-dev libpugixml-dev libgsf-1-dev libsimpleini-dev nlohmann-json3-dev zlib1g-dev
           fonts-nanum)
 case "$what" in
