@@ -332,6 +332,31 @@ TEST(XlsxPackage, DuplicatePartNamesAreRefused) {
     EXPECT_EQ(book.error().code, ErrorCode::Damaged);
 }
 
+TEST(XlsxPackage, ZipBombIsRefusedBeforeItInflates) {
+    // 80 MB of line feeds deflate to under 100 kB: no sheet inflates that far.
+    PackageParts p = PackageParts::workbook("");
+    p["xl/worksheets/sheet1.xml"].insert(0, std::string(80u << 20, '\n'));
+    auto book = loadParts(p);
+    ASSERT_FALSE(book.ok());
+    EXPECT_EQ(book.error().code, ErrorCode::Limit) << book.error().describe();
+}
+
+TEST(XlsxPackage, HugeDeclaredSizeIsRefused) {
+    ScratchDir dir;
+    std::string zip = PackageParts::workbook("").bytes(dir / "p.xlsx");
+    // The central directory entry of the sheet claims almost 4 GB once inflated.
+    const std::string name = "xl/worksheets/sheet1.xml";
+    for (std::size_t at = zip.find("PK\1\2"); at != std::string::npos;
+         at = zip.find("PK\1\2", at + 4)) {
+        if (zip.compare(at + 46, name.size(), name) == 0)
+            zip.replace(at + 24, 4, "\xF0\xFF\xFF\xFF", 4);
+    }
+    auto book = xlsx::loadXlsxBookFromMemory(zip);
+    ASSERT_FALSE(book.ok());
+    EXPECT_TRUE(book.error().code == ErrorCode::Limit || book.error().code == ErrorCode::Damaged)
+        << book.error().describe();
+}
+
 TEST(XlsxPackage, NotAZipIsRefused) {
     auto book = xlsx::loadXlsxBookFromMemory("PK\3\4 this is no zip at all");
     ASSERT_FALSE(book.ok());

@@ -329,6 +329,23 @@ TEST(XlsxSave, MacroPartAndContentTypeAreKept) {
               std::string::npos);
 }
 
+TEST(XlsxSave, SheetWithoutSheetDataGetsOneBeforeItsEnd) {
+    PackageParts p = excelLike();
+    p["xl/worksheets/sheet2.xml"] = "<x:worksheet xmlns:x=\"" + std::string(testing::mainNs()) +
+                                    "\"><x:sheetViews/><!-- </x:worksheet> --></x:worksheet>";
+    auto s = open(p);
+    ASSERT_TRUE(s->book);
+    ASSERT_TRUE(s->book->sheet(1)->writeNum(2, 2, 7));
+    ASSERT_TRUE(s->book->save(s->saved.string()).ok());
+    EXPECT_EQ(partBytes(s->saved, "xl/worksheets/sheet2.xml"),
+              "<x:worksheet xmlns:x=\"" + std::string(testing::mainNs()) +
+                  "\"><x:sheetViews/><!-- </x:worksheet> --><sheetData><row r=\"3\"><c "
+                  "r=\"C3\"><v>7</v></c></row></sheetData></x:worksheet>");
+    auto book = reload(s->saved);
+    ASSERT_TRUE(book);
+    EXPECT_DOUBLE_EQ(book->sheet(1)->readNum(2, 2), 7);
+}
+
 TEST(XlsxSave, FailedSaveLeavesTheTargetAlone) {
     auto s = open(excelLike());
     ASSERT_TRUE(s->book);

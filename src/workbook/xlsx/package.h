@@ -21,7 +21,7 @@ namespace rowbit::xlsx {
 struct PackageLimits {
     std::uint64_t smallPart = 256ull << 20; // parts read whole (workbook, styles, rels)
     std::uint64_t bigPart = 6ull << 30;     // streamed parts (sheets, shared strings)
-    std::uint64_t ratio = 1200;             // inflated / compressed above this is not deflate
+    std::uint64_t ratio = 500;              // real parts inflate 5 to 50 times; a bomb far more
     std::size_t entries = 100000;
 };
 

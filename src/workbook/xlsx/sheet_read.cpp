@@ -111,6 +111,8 @@ public:
     std::string error;
 
     bool onToken(const xml::Token& t, std::uint64_t) {
+        if (sheet_.head_.size() + sheet_.afterDim_.size() + sheet_.tail_.size() > keptLimit)
+            return fail("the sheet holds too much besides its cells");
         switch (mode_) {
         case Head:
             return head(t);
@@ -141,6 +143,11 @@ public:
     }
 
 private:
+    // Bounds on what a small, highly compressed part can make us hold in memory.
+    static constexpr std::size_t keptLimit = 256u << 20;
+    static constexpr std::size_t cellLimit = 150'000'000;
+    static constexpr std::size_t extraLimit = 5'000'000;
+
     enum Mode { Head, Data, Tail };
     enum Sub { None, V, F, Is, Other };
 
@@ -164,8 +171,10 @@ private:
             out.append(t.raw);
             return true;
         }
-        if (t.kind == xml::Token::Start)
-            ++headDepth_;
+        if (t.kind == xml::Token::Start && headDepth_++ == 0) {
+            // Elements this part lacks are written with the root's prefix.
+            sheet_.prefix_ = std::string(xml::prefixOf(t.name));
+        }
         const std::string_view local = xml::localName(t.name);
         if (local == "sheetData") {
             if (t.kind == xml::Token::Start)
@@ -584,6 +593,8 @@ private:
                 e.isoValue = value_;
             e.children = children_;
         }
+        if (++cellCount_ > cellLimit || sheet_.extras_.size() > extraLimit)
+            return fail("the sheet holds too many cells to load");
         rowCells_.push_back(cell);
         return true;
     }
@@ -619,6 +630,7 @@ private:
     std::size_t sstSize_;
     Mode mode_ = Head;
     int headDepth_ = 0;
+    std::size_t cellCount_ = 0;
     std::size_t rootEndAt_ = std::string::npos;
     int skipDepth_ = 0;
 

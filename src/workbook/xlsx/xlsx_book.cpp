@@ -125,6 +125,8 @@ private:
         return false;
     }
     bool add() {
+        if (strings_.size() >= 100'000'000)
+            return fail("the shared string table holds too many items");
         const bool ok = text_.find("_x") == std::string::npos
                             ? strings_.append(text_)
                             : strings_.append(xml::decodeEscapes(text_));
