@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <iterator>
 
@@ -26,6 +27,42 @@ const picture::NumericPicture& listPicture(int places) {
         return all;
     }();
     return pictures[std::clamp(places, 0, 15)];
+}
+
+// CP949 length of a UTF-8 text: one byte for ASCII, two for any other character.
+std::size_t cp949Length(std::string_view text) {
+    std::size_t length = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80)
+            length += 1;
+        else if ((byte & 0xC0) == 0xC0)
+            length += 2;
+    }
+    return length;
+}
+
+// The longest prefix of at most `bytes` CP949 bytes, never splitting a character; the same
+// rule as cp949::cut, in one pass for the fill's hot loop.
+std::string cutField(const std::string& text, std::size_t bytes) {
+    std::size_t length = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t width = byte < 0x80 ? 1 : 2;
+        std::size_t size = 1;
+        if (byte >= 0xF0)
+            size = 4;
+        else if (byte >= 0xE0)
+            size = 3;
+        else if (byte >= 0xC0)
+            size = 2;
+        if (length + width > bytes)
+            break;
+        length += width;
+        i = std::min(text.size(), i + size);
+    }
+    return text.substr(0, i);
 }
 
 int shownColumns(const ColumnSetup& g1) {
@@ -89,7 +126,22 @@ std::string numberText(double value) {
         return std::string(std::make_reverse_iterator(digits + n),
                            std::make_reverse_iterator(digits));
     }
-    const std::string plain = picture::plainDecimal(value);
+    // The shortest text that reads back as the value is the plain text whenever it has at
+    // most the plain text's 15 significant digits; only longer ones need rounding.
+    char shortest[64];
+    const auto [end, error] =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed);
+    int significant = 0;
+    bool leading = true;
+    for (const char* p = shortest; error == std::errc() && p != end; ++p) {
+        if (*p >= '1' && *p <= '9')
+            leading = false;
+        if (!leading && *p >= '0' && *p <= '9')
+            ++significant;
+    }
+    const std::string plain = error == std::errc() && significant <= 15
+                                  ? std::string(shortest, end)
+                                  : picture::plainDecimal(value);
     std::size_t start = plain.empty() || plain[0] != '-' ? 0 : 1;
     const std::size_t point = plain.find('.');
     const std::size_t wholeEnd = point == std::string::npos ? plain.size() : point;
@@ -169,15 +221,17 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
                 g1.format[n] = sheet->cellFormat(row, col);
             std::string text = cellText(*sheet, row, col, gdate, date1904);
             // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
-            if (text.size() > kFieldBytes) {
-                if (cp949::byteLength(cp949::trimRight(text)) > kFieldBytes &&
+            if (text.size() > kFieldBytes && cp949Length(text) > kFieldBytes) {
+                // Once the report is full (its entries are ASCII) nothing more fits into it.
+                if (browse.overflow.size() < 100 &&
+                    cp949Length(cp949::trimRight(text)) > kFieldBytes &&
                     sheet->cellType(row, col) == CellType::Text) {
                     const std::string entry = std::string(cp949::trimRight(browse.overflow)) + " " +
                                               static_cast<char>(64 + g1.cno[n]) +
                                               std::to_string(row + 1);
                     browse.overflow = cp949::cut(entry, 100);
                 }
-                text = cp949::cut(text, kFieldBytes);
+                text = cutField(text, kFieldBytes);
             }
             buffer.col[n] = std::move(text);
         }

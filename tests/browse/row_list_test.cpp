@@ -1,3 +1,4 @@
+#include "app/cp949_text.h"
 #include "app/picture.h"
 #include "browse/row_list.h"
 #include "support/memory_book.h"
@@ -186,6 +187,24 @@ TEST(FillQue, OverlongTextsAreCutAndReportedOncePerFill) {
     f.fill();
     EXPECT_EQ(f.prompts.messageTexts().size(), 2u);
     EXPECT_EQ(f.prompts.messageTexts()[1], f.prompts.messageTexts()[0]);
+}
+
+TEST(FillQue, FieldsAreCutLikeEveryOtherWidth) {
+    // Mixed widths around the 100-byte edge, cut exactly as cp949::cut cuts.
+    const std::string pieces[] = {"a", "가", "é", "😀", " "};
+    std::uint64_t seed = 99;
+    for (int i = 0; i < 200; ++i) {
+        Filled f;
+        std::string textValue;
+        while (textValue.size() < 160) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            textValue += pieces[(seed >> 33) % 5];
+        }
+        f.sheet->setCell(1, 0, text(textValue));
+        f.fill();
+        ASSERT_EQ(f.state.q1.count(), 1u);
+        EXPECT_EQ(f.state.q1.at(1).col[0], cp949::cut(textValue, kFieldBytes)) << textValue;
+    }
 }
 
 TEST(FormatWindow, BuildsTheListFormatFromSheetWidths) {
