@@ -15,7 +15,7 @@ import tempfile
 import openpyxl
 import xlrd
 
-CLI = sys.argv[1]
+CLI = os.path.abspath(sys.argv[1])
 sys.path.insert(0, os.path.join(sys.argv[3], "document"))
 import make_fixtures as fx  # noqa: E402
 
