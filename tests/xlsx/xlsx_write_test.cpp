@@ -339,8 +339,8 @@ TEST(XlsxSave, SheetWithoutSheetDataGetsOneBeforeItsEnd) {
     ASSERT_TRUE(s->book->save(s->saved.string()).ok());
     EXPECT_EQ(partBytes(s->saved, "xl/worksheets/sheet2.xml"),
               "<x:worksheet xmlns:x=\"" + std::string(testing::mainNs()) +
-                  "\"><x:sheetViews/><!-- </x:worksheet> --><sheetData><row r=\"3\"><c "
-                  "r=\"C3\"><v>7</v></c></row></sheetData></x:worksheet>");
+                  "\"><x:sheetViews/><!-- </x:worksheet> --><x:sheetData><x:row r=\"3\"><x:c "
+                  "r=\"C3\"><x:v>7</x:v></x:c></x:row></x:sheetData></x:worksheet>");
     auto book = reload(s->saved);
     ASSERT_TRUE(book);
     EXPECT_DOUBLE_EQ(book->sheet(1)->readNum(2, 2), 7);

@@ -225,13 +225,8 @@ FormulaAttrs splitFormulaAttrs(std::string_view raw) {
             out.ref = value;
         else if (name == "si")
             out.si = value;
-        else {
-            out.rest += ' ';
-            out.rest.append(name);
-            out.rest += "=\"";
-            out.rest.append(value);
-            out.rest += '"';
-        }
+        else
+            xml::appendRawAttr(out.rest, name, value);
     }
     return out;
 }

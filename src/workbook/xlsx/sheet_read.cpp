@@ -273,11 +273,7 @@ private:
                 --r;
                 rowHadR_ = true;
             } else if (name != "spans") {
-                rowAttrText_ += ' ';
-                rowAttrText_.append(name);
-                rowAttrText_ += "=\"";
-                rowAttrText_.append(value);
-                rowAttrText_ += '"';
+                xml::appendRawAttr(rowAttrText_, name, value);
             }
         }
         if (reader.bad())
@@ -369,11 +365,7 @@ private:
                 else
                     return fail("a cell has an unknown type");
             } else {
-                cellAttrs_ += ' ';
-                cellAttrs_.append(name);
-                cellAttrs_ += "=\"";
-                cellAttrs_.append(value);
-                cellAttrs_ += '"';
+                xml::appendRawAttr(cellAttrs_, name, value);
             }
         }
         if (reader.bad())

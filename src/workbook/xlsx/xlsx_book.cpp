@@ -692,16 +692,12 @@ Result<std::size_t> XlsxBook::patchSharedStrings(char* buffer, std::size_t size)
             xml::AttrReader reader(sstRootAttrs_);
             std::string_view name, value;
             while (reader.next(name, value)) {
-                tag += ' ';
-                tag.append(name);
-                tag += "=\"";
                 if (name == "count")
-                    tag += std::to_string(refs);
+                    xml::appendRawAttr(tag, name, std::to_string(refs));
                 else if (name == "uniqueCount")
-                    tag += std::to_string(ctx_.strings.size());
+                    xml::appendRawAttr(tag, name, std::to_string(ctx_.strings.size()));
                 else
-                    tag.append(value);
-                tag += '"';
+                    xml::appendRawAttr(tag, name, value);
             }
             tag += '>';
             p.pending = std::move(tag);

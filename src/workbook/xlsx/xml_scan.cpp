@@ -40,6 +40,19 @@ int hexValue(char c) {
     return -1;
 }
 
+bool isNameByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == ':' || c == '-' || c == '.' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool isName(std::string_view name) {
+    for (char c : name) {
+        if (!isNameByte(c))
+            return false;
+    }
+    return !name.empty();
+}
+
 } // namespace
 
 Scanner::Status Scanner::next(Token& token) {
@@ -124,16 +137,16 @@ Scanner::Status Scanner::next(Token& token) {
         token.kind = Token::End;
         token.name = std::string_view(n, static_cast<std::size_t>(e - n));
         token.attrs = {};
-        if (token.name.empty())
-            return error_ = "an end tag has no name", Bad;
+        if (!isName(token.name))
+            return error_ = "an end tag has no proper name", Bad;
         return Ok;
     }
     const char* e = p;
     while (e < q && !isSpace(*e) && *e != '/')
         ++e;
     token.name = std::string_view(p, static_cast<std::size_t>(e - p));
-    if (token.name.empty())
-        return error_ = "a tag has no name", Bad;
+    if (!isName(token.name))
+        return error_ = "a tag has no proper name", Bad;
     const char* attrEnd = q;
     if (q > p && q[-1] == '/') {
         token.kind = Token::Empty;
@@ -171,6 +184,16 @@ bool AttrReader::next(std::string_view& name, std::string_view& value) {
     value = std::string_view(p_, static_cast<std::size_t>(static_cast<const char*>(close) - p_));
     p_ = static_cast<const char*>(close) + 1;
     return true;
+}
+
+void appendRawAttr(std::string& out, std::string_view name, std::string_view rawValue) {
+    const char quote = rawValue.find('"') == std::string_view::npos ? '"' : '\'';
+    out += ' ';
+    out.append(name);
+    out += '=';
+    out += quote;
+    out.append(rawValue);
+    out += quote;
 }
 
 bool findAttr(std::string_view attrs, std::string_view local, std::string_view& value) {

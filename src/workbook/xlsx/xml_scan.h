@@ -64,6 +64,9 @@ private:
     bool bad_ = false;
 };
 
+// Appends ` name="value"` for a raw value as read, quoted with ' when it holds a ".
+void appendRawAttr(std::string& out, std::string_view name, std::string_view rawValue);
+
 // The raw value of an attribute by local name, or false.
 bool findAttr(std::string_view attrs, std::string_view local, std::string_view& value);
 
