@@ -83,9 +83,10 @@ TEST(XlsxCorpus, EveryWorkbookLoadsOrIsRefusedAndSavesBackIntact) {
         auto original = xlsx::Package::open(file.string());
         ASSERT_TRUE(original.ok());
         for (const auto& e : (*original)->entries()) {
-            if (!e.directory)
+            if (!e.directory) {
                 EXPECT_EQ(testing::partBytes(same, e.name), testing::partBytes(file, e.name))
                     << e.name;
+            }
         }
         auto again = loadBook(same.string());
         ASSERT_TRUE(again.ok()) << again.error().describe();
