@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Document layer benchmark beside the peers (run with /usr/bin/python3 from the repository).
 
-    /usr/bin/python3 bench/document_bench.py BUILD_DIR [--xlsx-rows N] [--skip-xlsx]
+    /usr/bin/python3 bench/document_bench.py BUILD_DIR [--xlsx-rows N] [--xlsx FILE] [--skip-xlsx]
 
 Writes a 65,535-row .xls (xlwt) and a 1,000,000-row .xlsx (bench/xlsx_generate.py) into a
 scratch folder, times document_bench on them (open, search, sort by a number column, and for
@@ -104,9 +104,12 @@ with tempfile.TemporaryDirectory() as work:
     show("65,535-row .xls (%d records; peer: xlrd)" % ours["records"], ours,
          (read, search, sort), {"open": 0.25, "search": 0.02, "sort": 0.1, "save": 0.5})
     if "--skip-xlsx" not in sys.argv:
-        xlsx = os.path.join(work, "bench.xlsx")
-        subprocess.run([sys.executable, os.path.join(here, "xlsx_generate.py"), str(xlsx_rows),
-                        xlsx], check=True)
+        if "--xlsx" in sys.argv:  # an input written earlier by xlsx_generate.py
+            xlsx = sys.argv[sys.argv.index("--xlsx") + 1]
+        else:
+            xlsx = os.path.join(work, "bench.xlsx")
+            subprocess.run([sys.executable, os.path.join(here, "xlsx_generate.py"),
+                            str(xlsx_rows), xlsx], check=True)
         ours = run_bench(xlsx, "김민서", "5")
         read, search, sort, found = peer_xlsx(xlsx, "김민서")
         show("%s-row .xlsx (%d records; peer: openpyxl read-only)" %
