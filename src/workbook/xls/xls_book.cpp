@@ -470,8 +470,13 @@ int XlsBook::dateFormat(int like) {
         return base;
     GlobalRecord xf = globals_[baseAt];
     wr16(&xf.body[2], 14);
-    if (!(xf.body[4] & 0x04)) // a cell XF: mark the number format as its own
-        xf.body[9] |= 0x04;
+    if (xf.body[4] & 0x04) {
+        // A style XF cannot format a cell: make a cell XF whose parent is that style.
+        wr16(&xf.body[4], static_cast<uint16_t>((rd16(&xf.body[4]) & 0x0003) | (base << 4)));
+        xf.body[9] = 0x04;
+    } else {
+        xf.body[9] |= 0x04; // the number format is the cell's own, not its style's
+    }
     globals_.insert(globals_.begin() + static_cast<std::ptrdiff_t>(lastXf) + 1, std::move(xf));
     const int index = static_cast<int>(xfFormat_.size());
     xfFormat_.push_back(14);
