@@ -3,10 +3,14 @@
 xlwt_types.xls    every cell kind xlwt writes, dates in several formats, Hangul, long texts
                   that cross SST CONTINUE records, column widths, three sheets
 xlwt_1904.xls     a workbook counting dates from 1904
+lo_types.xls      xlwt_types.xls as LibreOffice saves it (made only where soffice is installed)
 """
 import datetime
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 
 import xlwt
 
@@ -61,7 +65,20 @@ def book_1904(path):
     wb.save(path)
 
 
+def libreoffice_copy(source, target):
+    soffice = shutil.which("soffice")
+    if not soffice:
+        print("soffice not installed: %s not made" % target)
+        return
+    with tempfile.TemporaryDirectory() as tmp:
+        subprocess.run([soffice, "-env:UserInstallation=file://" + tmp + "/profile", "--headless",
+                        "--convert-to", "xls:MS Excel 97", "--outdir", tmp, source],
+                       check=True, capture_output=True)
+        shutil.move(os.path.join(tmp, os.path.basename(source)), target)
+
+
 if __name__ == "__main__":
     types_book(os.path.join(here, "xlwt_types.xls"))
     book_1904(os.path.join(here, "xlwt_1904.xls"))
+    libreoffice_copy(os.path.join(here, "xlwt_types.xls"), os.path.join(here, "lo_types.xls"))
     sys.exit(0)
