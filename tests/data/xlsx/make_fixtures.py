@@ -54,5 +54,24 @@ def epoch1904():
 
 
 
+
+def saved_by_libreoffice():
+    """values.xlsx opened and saved again by LibreOffice (shared strings, its own styles)."""
+    import os
+    import shutil
+    import subprocess
+    import tempfile
+    if not shutil.which("soffice"):
+        print("soffice not installed: values-lo.xlsx not made")
+        return
+    work = tempfile.mkdtemp()
+    subprocess.run(["soffice", "-env:UserInstallation=file://" + work + "/profile", "--headless",
+                    "--convert-to", "xlsx:Calc MS Excel 2007 XML", "--outdir", work, "values.xlsx"],
+                   check=True, capture_output=True)
+    shutil.move(os.path.join(work, "values.xlsx"), "values-lo.xlsx")
+    shutil.rmtree(work)
+
+
 values()
 epoch1904()
+saved_by_libreoffice()
