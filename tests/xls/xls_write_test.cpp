@@ -341,3 +341,84 @@ TEST(XlsFormulaTokens, SharedTokensBecomePlainAtTheirCell) {
 
 } // namespace
 } // namespace rowbit::xls
+
+namespace rowbit::xls {
+namespace {
+
+// The position of the first formula whose ARRAY record covers only itself.
+bool findSingleArray(const XlsSheet& s, int& row, int& col) {
+    for (std::size_t r = 0; r < s.rows_.size(); ++r) {
+        for (const auto& c : s.rows_[r].cells) {
+            if (c.kind != Kind::Formula)
+                continue;
+            const auto& extra = s.formulas_[c.ref].extra;
+            if (extra.size() >= 10 && rd16(&extra[0]) == rec::Array && rd16(&extra[4]) == r &&
+                rd16(&extra[6]) == r && extra[8] == c.col && extra[9] == c.col) {
+                row = static_cast<int>(r);
+                col = c.col;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(XlsMoveRows, ArrayFormulasMoveWholeOrKeepTheirValues) {
+    ScratchDir dir;
+    {
+        auto loaded =
+            loadBook((sharedTestData() / "xls" / "poi-TestValueAsArrayFunction.xls").string());
+        ASSERT_TRUE(loaded);
+        Sheet* s = (*loaded)->sheet(0);
+        int row = 0, col = 0;
+        ASSERT_TRUE(findSingleArray(xlsSheet(s), row, col));
+        const double value = s->readNum(row, col);
+        const std::string text = s->readStr(row, col);
+        const int target = s->lastRow() + 3;
+        const RowMove moves[] = {{target, row}};
+        ASSERT_TRUE(s->moveRows(moves));
+        EXPECT_TRUE(s->isFormula(target, col));
+        int now = 0, nowCol = 0;
+        ASSERT_TRUE(findSingleArray(xlsSheet(s), now, nowCol));
+        EXPECT_EQ(now, target);
+        const auto t = tokens(xlsSheet(s), target, col);
+        ASSERT_EQ(t.size(), 5u);
+        EXPECT_EQ(rd16(&t[1]), target); // the formula points at its own, moved ARRAY
+        const std::string path = (dir / "array.xls").string();
+        ASSERT_TRUE((*loaded)->save(path));
+        auto again = reload(path);
+        ASSERT_TRUE(again);
+        EXPECT_TRUE(again->sheet(0)->isFormula(target, col));
+        EXPECT_EQ(again->sheet(0)->readNum(target, col), value);
+        EXPECT_EQ(again->sheet(0)->readStr(target, col), text);
+    }
+    {
+        auto loaded =
+            loadBook((sharedTestData() / "xls" / "poi-MatrixFormulaEvalTestData.xls").string());
+        ASSERT_TRUE(loaded);
+        Sheet* s = (*loaded)->sheet(0);
+        const int rows = s->lastRow();
+        std::vector<RowMove> moves;
+        std::vector<std::string> before;
+        for (int r = 0; r < rows; ++r) {
+            moves.push_back({rows - 1 - r, r});
+            std::string line;
+            for (int c = 0; c < s->lastCol(); ++c)
+                line += std::to_string(s->readNum(r, c)) + s->readStr(r, c) + "|";
+            before.push_back(line);
+        }
+        ASSERT_TRUE(s->moveRows(moves));
+        for (int r = 0; r < rows; ++r) {
+            std::string line;
+            for (int c = 0; c < s->lastCol(); ++c)
+                line += std::to_string(s->readNum(r, c)) + s->readStr(r, c) + "|";
+            EXPECT_EQ(line, before[rows - 1 - r]) << "row " << r;
+        }
+        const std::string path = (dir / "matrix.xls").string();
+        ASSERT_TRUE((*loaded)->save(path));
+        EXPECT_TRUE(reload(path));
+    }
+}
+
+} // namespace
+} // namespace rowbit::xls

@@ -88,6 +88,32 @@ bool groupAnchor(const FormulaData& f, int& row, int& col) {
     return true;
 }
 
+// An array formula of one cell: its ARRAY record follows it and covers only itself. Such a
+// formula moves whole; larger arrays are dissolved when one of their rows moves.
+bool singleCellArray(const FormulaData& f, int row, int col) {
+    int ar = 0, ac = 0;
+    if (!groupAnchor(f, ar, ac) || ar != row || ac != col || f.extra.size() < 4 + 14 ||
+        rd16(&f.extra[0]) != rec::Array)
+        return false;
+    const std::size_t len = rd16(&f.extra[2]);
+    const uint8_t* b = &f.extra[4];
+    return len + 4 == f.extra.size() && len >= 14 && rd16(b) == row && rd16(b + 2) == row &&
+           b[4] == col && b[5] == col;
+}
+
+void moveSingleCellArray(FormulaData& f, int target) {
+    wr16(&f.body[23], static_cast<uint16_t>(target)); // the ptgExp's anchor row
+    uint8_t* b = &f.extra[4];
+    const int delta = target - rd16(b);
+    wr16(b, static_cast<uint16_t>(target));
+    wr16(b + 2, static_cast<uint16_t>(target));
+    const std::size_t len = rd16(&f.extra[2]);
+    const std::size_t cce = std::min<std::size_t>(rd16(b + 12), len - 14);
+    std::vector<uint8_t> tokens(b + 14, b + 14 + cce);
+    if (shiftRelativeRows(tokens, delta))
+        std::copy(tokens.begin(), tokens.end(), b + 14);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- Sheet
@@ -347,7 +373,8 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
         if (m.target == m.source || static_cast<std::size_t>(m.source) >= rows_.size())
             continue;
         for (const auto& c : std::vector<Cell>(rows_[m.source].cells)) {
-            if (c.kind != Kind::Formula || c.ref >= formulas_.size())
+            if (c.kind != Kind::Formula || c.ref >= formulas_.size() ||
+                singleCellArray(formulas_[c.ref], m.source, c.col))
                 continue;
             dissolveGroupsAt(m.source, c.col);
             int ar = 0, ac = 0;
@@ -371,8 +398,11 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
                 std::vector<uint8_t> tokens(rgce.begin(), rgce.end());
                 const std::vector<uint8_t> trailing(f.body.begin() + 22 + rgce.size(),
                                                     f.body.end());
+                const bool array = singleCellArray(f, m.source, c.col);
                 if (shiftRelativeRows(tokens, delta))
                     replaceRgce(f, tokens, trailing);
+                if (array)
+                    moveSingleCellArray(f, m.target);
             }
         }
         taken.emplace_back(m.target, std::move(row));
