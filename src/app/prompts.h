@@ -36,12 +36,12 @@ public:
 
     // Shows a modal message box; returns the 1-based number of the button chosen
     // (0 when the box was closed without a button).
-    virtual int message(const MessageSpec& spec) = 0;
+    virtual int message(const MessageSpec& request) = 0;
     // A pop-up menu at the mouse position; 1-based item number, 0 when dismissed.
     virtual int popupMenu(const std::string& items) = 0;
     // File dialogs: the chosen path, nullopt when cancelled.
-    virtual std::optional<std::string> openFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> saveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogSpec& request) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogSpec& request) = 0;
     // Starts a program without waiting, with an argument list (never through a shell).
     virtual bool startProcess(const std::string& program, const std::vector<std::string>& args) = 0;
     // Opens a web address in the desktop's browser.

@@ -30,8 +30,8 @@ constexpr int kSaveFailed = 3;
 // ever answered: a file name comes from the command line.
 class StderrPrompts : public Prompts {
 public:
-    int message(const MessageSpec& spec) override {
-        std::string text = spec.text;
+    int message(const MessageSpec& request) override {
+        std::string text = request.text;
         for (char& c : text) {
             if (c == '|')
                 c = '\n';

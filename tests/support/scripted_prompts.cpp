@@ -13,9 +13,9 @@ T take(std::deque<T>& queue, T fallback) {
 }
 } // namespace
 
-int ScriptedPrompts::message(const MessageSpec& spec) {
-    messages.push_back(spec);
-    asked.push_back({"message", spec.text, spec.caption + "|" + spec.buttons});
+int ScriptedPrompts::message(const MessageSpec& request) {
+    messages.push_back(request);
+    asked.push_back({"message", request.text, request.caption + "|" + request.buttons});
     return take(messageAnswers, 1);
 }
 
@@ -24,15 +24,15 @@ int ScriptedPrompts::popupMenu(const std::string& items) {
     return take(menuAnswers, 0);
 }
 
-std::optional<std::string> ScriptedPrompts::openFile(const FileDialogSpec& spec) {
-    dialogs.push_back(spec);
-    asked.push_back({"open", spec.title, spec.filter});
+std::optional<std::string> ScriptedPrompts::openFile(const FileDialogSpec& request) {
+    dialogs.push_back(request);
+    asked.push_back({"open", request.title, request.filter});
     return take(openAnswers, std::optional<std::string>{});
 }
 
-std::optional<std::string> ScriptedPrompts::saveFile(const FileDialogSpec& spec) {
-    dialogs.push_back(spec);
-    asked.push_back({"save", spec.title, spec.filter});
+std::optional<std::string> ScriptedPrompts::saveFile(const FileDialogSpec& request) {
+    dialogs.push_back(request);
+    asked.push_back({"save", request.title, request.filter});
     return take(saveAnswers, std::optional<std::string>{});
 }
 

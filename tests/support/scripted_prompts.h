@@ -33,10 +33,10 @@ public:
     std::vector<FileDialogSpec> dialogs;
     std::vector<std::pair<std::string, std::vector<std::string>>> processes;
 
-    int message(const MessageSpec& spec) override;
+    int message(const MessageSpec& request) override;
     int popupMenu(const std::string& items) override;
-    std::optional<std::string> openFile(const FileDialogSpec& spec) override;
-    std::optional<std::string> saveFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> openFile(const FileDialogSpec& request) override;
+    std::optional<std::string> saveFile(const FileDialogSpec& request) override;
     bool startProcess(const std::string& program, const std::vector<std::string>& args) override;
     bool openUrl(const std::string& url) override;
 

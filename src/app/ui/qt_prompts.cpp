@@ -40,14 +40,14 @@ QMessageBox::Icon iconOf(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-QString startFolder(const FileDialogSpec& spec) {
-    const QString folder = spec.folder.empty() ? QDir::currentPath() : q(spec.folder);
-    if (spec.initialPath.empty())
+QString startFolder(const FileDialogSpec& request) {
+    const QString folder = request.folder.empty() ? QDir::currentPath() : q(request.folder);
+    if (request.initialPath.empty())
         return folder;
-    const QFileInfo initial(q(spec.initialPath));
+    const QFileInfo initial(q(request.initialPath));
     // The folder asked for wins over the initial name's own folder, so the dialog starts
     // where the last one left off; the name is offered there.
-    if (initial.isAbsolute() && spec.folder.empty())
+    if (initial.isAbsolute() && request.folder.empty())
         return initial.filePath();
     return QDir(folder).filePath(initial.fileName());
 }
@@ -136,18 +136,18 @@ QWidget* promptParent() {
     return QApplication::activeWindow();
 }
 
-int QtPrompts::message(const MessageSpec& spec) {
+int QtPrompts::message(const MessageSpec& request) {
     PromptBox box(promptParent());
-    box.setWindowTitle(q(spec.caption));
-    box.setText(messageText(spec.text));
-    box.setIcon(iconOf(spec.icon));
-    const QStringList buttons = splitItems(spec.buttons);
+    box.setWindowTitle(q(request.caption));
+    box.setText(messageText(request.text));
+    box.setIcon(iconOf(request.icon));
+    const QStringList buttons = splitItems(request.buttons);
     std::vector<QAbstractButton*> made;
     for (const QString& text : buttons)
         made.push_back(box.addButton(text, QMessageBox::AcceptRole));
     if (made.empty())
         made.push_back(box.addButton(QStringLiteral("확인"), QMessageBox::AcceptRole));
-    const auto def = static_cast<std::size_t>(spec.defaultButton);
+    const auto def = static_cast<std::size_t>(request.defaultButton);
     if (def >= 1 && def <= made.size())
         box.setDefaultButton(qobject_cast<QPushButton*>(made[def - 1]));
     // A box with one button closes with Esc as if it were pressed; with several, Esc or the
@@ -178,18 +178,18 @@ int QtPrompts::popupMenu(const std::string& items) {
     return 0;
 }
 
-std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& spec) {
-    return chosen(QFileDialog::getOpenFileName(promptParent(), q(spec.title), startFolder(spec),
-                                               qtFilter(spec.filter), nullptr,
-                                               QFileDialog::HideNameFilterDetails));
+std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& request) {
+    return chosen(QFileDialog::getOpenFileName(promptParent(), q(request.title),
+                                               startFolder(request), qtFilter(request.filter),
+                                               nullptr, QFileDialog::HideNameFilterDetails));
 }
 
-std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& spec) {
+std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& request) {
     // The name is completed by the caller (".xls" appended when missing), so the dialog must
     // not add a suffix of its own.
-    return chosen(QFileDialog::getSaveFileName(promptParent(), q(spec.title), startFolder(spec),
-                                               qtFilter(spec.filter), nullptr,
-                                               QFileDialog::HideNameFilterDetails));
+    return chosen(QFileDialog::getSaveFileName(promptParent(), q(request.title),
+                                               startFolder(request), qtFilter(request.filter),
+                                               nullptr, QFileDialog::HideNameFilterDetails));
 }
 
 bool QtPrompts::startProcess(const std::string& program, const std::vector<std::string>& args) {

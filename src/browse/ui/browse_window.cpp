@@ -70,17 +70,17 @@ public:
     PromptsWhileBusy(Prompts& inner, std::function<void(bool)> busy)
         : inner_(inner), busy_(std::move(busy)) {}
 
-    int message(const MessageSpec& spec) override {
-        return asking([&] { return inner_.message(spec); });
+    int message(const MessageSpec& request) override {
+        return asking([&] { return inner_.message(request); });
     }
     int popupMenu(const std::string& items) override {
         return asking([&] { return inner_.popupMenu(items); });
     }
-    std::optional<std::string> openFile(const FileDialogSpec& spec) override {
-        return asking([&] { return inner_.openFile(spec); });
+    std::optional<std::string> openFile(const FileDialogSpec& request) override {
+        return asking([&] { return inner_.openFile(request); });
     }
-    std::optional<std::string> saveFile(const FileDialogSpec& spec) override {
-        return asking([&] { return inner_.saveFile(spec); });
+    std::optional<std::string> saveFile(const FileDialogSpec& request) override {
+        return asking([&] { return inner_.saveFile(request); });
     }
     bool startProcess(const std::string& program, const std::vector<std::string>& args) override {
         return inner_.startProcess(program, args);
