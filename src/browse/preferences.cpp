@@ -73,6 +73,16 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
     impl_->ini.SetValue(s.c_str(), k.c_str(), v.c_str());
 }
 
+std::optional<std::string> IniFile::read(std::string_view section, std::string_view key) const {
+    if (!has(section, key))
+        return std::nullopt;
+    return get(section, key);
+}
+
+void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    set(section, key, value);
+}
+
 Result<void> IniFile::save(const std::filesystem::path& path) const {
     std::string text;
     if (impl_->ini.Save(text) < 0)

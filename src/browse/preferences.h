@@ -6,10 +6,12 @@
 
 #include "app/app_state.h"
 #include "app/result.h"
+#include "winsupport/window_placement.h"
 
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,10 +21,11 @@ inline constexpr const char* kPreferencesFile = "Rowbit.INI";
 
 // An INI file held in memory (sections and keys compared without regard to case, as the
 // platform's INI functions do). Other sections and keys than the ones changed survive a write.
-class IniFile {
+// Window placement reads and writes its section through the IniStore side.
+class IniFile : public winsupport::IniStore {
 public:
     IniFile();
-    ~IniFile();
+    ~IniFile() override;
     IniFile(IniFile&&) noexcept;
     IniFile& operator=(IniFile&&) noexcept;
 
@@ -34,6 +37,9 @@ public:
     long getInt(std::string_view section, std::string_view key, long fallback) const;
     void set(std::string_view section, std::string_view key, std::string_view value);
     bool has(std::string_view section, std::string_view key) const;
+
+    std::optional<std::string> read(std::string_view section, std::string_view key) const override;
+    void write(std::string_view section, std::string_view key, std::string_view value) override;
 
     // Written as UTF-8 through a temporary file renamed over the target.
     Result<void> save(const std::filesystem::path& path) const;

@@ -1,8 +1,6 @@
 #include "winsupport/window_placement.h"
 
 // Plain 8-bit keys and values: the file is UTF-8 and nothing needs a wide form.
-#define SI_NO_CONVERSION
-#include <SimpleIni.h>
 
 #include <algorithm>
 #include <charconv>
@@ -35,42 +33,6 @@ void MemoryIni::write(std::string_view section, std::string_view key, std::strin
 
 bool MemoryIni::hasSection(std::string_view section) const {
     return sections.count(std::string(section)) > 0;
-}
-
-struct IniFile::Impl {
-    CSimpleIniA ini{false, false, false};
-};
-
-IniFile::IniFile(std::string path) : path_(std::move(path)), impl_(std::make_unique<Impl>()) {}
-
-IniFile::~IniFile() = default;
-
-bool IniFile::load() {
-    impl_->ini.Reset();
-    SI_Error rc = impl_->ini.LoadFile(path_.c_str());
-    // A file that is not there yet is an empty INI file: a first run.
-    return rc >= 0 || rc == SI_FILE;
-}
-
-bool IniFile::save() {
-    return impl_->ini.SaveFile(path_.c_str(), false) >= 0;
-}
-
-std::optional<std::string> IniFile::read(std::string_view section, std::string_view key) const {
-    const std::string s(section);
-    const std::string k(key);
-    const char* value = impl_->ini.GetValue(s.c_str(), k.c_str(), nullptr);
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(value);
-}
-
-void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string s(section);
-    const std::string k(key);
-    const std::string v(value);
-    impl_->ini.SetValue(s.c_str(), k.c_str(), v.c_str());
 }
 
 namespace {

@@ -45,26 +45,6 @@ public:
     std::map<std::string, std::map<std::string, std::string>> sections;
 };
 
-// An INI file on disk (SimpleIni). load() of a missing file gives an empty store; save()
-// writes the whole file back, keeping the sections other code wrote.
-class IniFile : public IniStore {
-public:
-    explicit IniFile(std::string path);
-    ~IniFile() override;
-    IniFile(const IniFile&) = delete;
-    IniFile& operator=(const IniFile&) = delete;
-
-    bool load();
-    bool save();
-    std::optional<std::string> read(std::string_view section, std::string_view key) const override;
-    void write(std::string_view section, std::string_view key, std::string_view value) override;
-
-private:
-    struct Impl;
-    std::string path_;
-    std::unique_ptr<Impl> impl_;
-};
-
 // What the caller reads off its window before saving, and off its window before restoring.
 struct WindowState {
     Rect frame;             // the window's position and size properties

@@ -1,5 +1,7 @@
 #include "winsupport/window_placement.h"
 
+#include "browse/preferences.h"
+
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
@@ -214,16 +216,17 @@ TEST(IniFileStore, RoundTripThroughTheFileKeepingOtherSections) {
         std::ofstream out(path);
         out << "[Fonts]\nFontName=돋움\nFontSize=9\n";
     }
-    IniFile ini(path);
-    ASSERT_TRUE(ini.load());
-    EXPECT_EQ(ini.read("Fonts", "FontName"), "돋움");
+    auto ini = rowbit::IniFile::load(path);
+    ASSERT_TRUE(ini.ok());
+    EXPECT_EQ(ini->read("Fonts", "FontName"), "돋움");
     WindowState saved = designedWindow();
     saved.frame = Rect{11, 22, 333, 444};
-    saveWindow(ini, kSection, saved);
-    ASSERT_TRUE(ini.save());
+    saveWindow(*ini, kSection, saved);
+    ASSERT_TRUE(ini->save(path).ok());
 
-    IniFile again(path);
-    ASSERT_TRUE(again.load());
+    auto loaded = rowbit::IniFile::load(path);
+    ASSERT_TRUE(loaded.ok());
+    const rowbit::IniFile& again = *loaded;
     EXPECT_EQ(again.read("Fonts", "FontSize"), "9");
     EXPECT_EQ(again.read(kSection, "Width"), "333");
     auto plan = planRestore(again, kSection, designedWindow());
@@ -238,17 +241,18 @@ TEST(IniFileStore, RoundTripThroughTheFileKeepingOtherSections) {
 
 TEST(IniFileStore, MissingFileIsAnEmptyStoreAndEmptyValuesStayPresent) {
     rowbit::testing::ScratchDir dir;
-    IniFile ini((dir / "none.ini").string());
-    EXPECT_TRUE(ini.load());
-    EXPECT_FALSE(ini.read(kSection, "Maximize"));
+    const auto path = dir / "none.ini";
+    auto ini = rowbit::IniFile::load(path);
+    ASSERT_TRUE(ini.ok());
+    EXPECT_FALSE(ini->read(kSection, "Maximize"));
     WindowState saved = designedWindow();
     saved.maximized = true;
-    saveWindow(ini, kSection, saved);
-    ASSERT_TRUE(ini.save());
-    IniFile again((dir / "none.ini").string());
-    ASSERT_TRUE(again.load());
-    EXPECT_EQ(again.read(kSection, "XPos"), "");
-    EXPECT_EQ(again.read(kSection, "Maximize"), "Yes");
+    saveWindow(*ini, kSection, saved);
+    ASSERT_TRUE(ini->save(path).ok());
+    auto again = rowbit::IniFile::load(path);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again->read(kSection, "XPos"), "");
+    EXPECT_EQ(again->read(kSection, "Maximize"), "Yes");
 }
 
 } // namespace

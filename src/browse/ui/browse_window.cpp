@@ -46,23 +46,6 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The window placement reads and writes its section through the preferences file.
-class PreferencesIni : public winsupport::IniStore {
-public:
-    explicit PreferencesIni(rowbit::IniFile& ini) : ini_(ini) {}
-    std::optional<std::string> read(std::string_view section, std::string_view key) const override {
-        if (!ini_.has(section, key))
-            return std::nullopt;
-        return ini_.get(section, key);
-    }
-    void write(std::string_view section, std::string_view key, std::string_view value) override {
-        ini_.set(section, key, value);
-    }
-
-private:
-    rowbit::IniFile& ini_;
-};
-
 // Forwards every prompt, taking the busy indication away while the user is asked something
 // (the open dialog of the first load, a message about an unreadable file).
 class PromptsWhileBusy : public Prompts {
@@ -378,9 +361,8 @@ void BrowseWindow::setupWindow() {
     resizer_->setStrategy(kGroup2, pos::kFixRight | pos::kFixTop,
                           size::kLockWidth | size::kLockHeight);
 
-    rowbit::IniFile ini = prefs_.read();
-    PreferencesIni store(ini);
-    restoreWindowPlacement(*this, store, kPlacementSection);
+    const rowbit::IniFile ini = prefs_.read();
+    restoreWindowPlacement(*this, ini, kPlacementSection);
 
     list_->setRowHeightUnits(12);
     showFullList(0);
@@ -798,8 +780,7 @@ void BrowseWindow::afterClose() {
         resizer_->kill();
 
     rowbit::IniFile ini = prefs_.read();
-    PreferencesIni store(ini);
-    saveWindowPlacement(*this, store, kPlacementSection);
+    saveWindowPlacement(*this, ini, kPlacementSection);
     (void)prefs_.write(ini);
     (void)prefs_.writeAtClose(QDir::currentPath().toStdString(), browse_.recent);
 }
