@@ -380,6 +380,37 @@ TEST(XlsxPackage, HugeDeclaredSizeIsRefused) {
         << book.error().describe();
 }
 
+TEST(XlsxPackage, PartsProducedAheadArriveWholeAndInOrder) {
+    ScratchDir dir;
+    auto package = xlsx::Package::fromParts({{"a.txt", "first"}});
+    std::vector<xlsx::Package::OutPart> parts(2);
+    parts[0].name = "a.txt";
+    parts[0].copyOf = 0;
+    parts[1].name = "big.txt";
+    parts[1].fast = parts[1].ahead = true;
+    std::size_t made = 0;
+    const std::size_t total = (5u << 20) + 123;
+    parts[1].producer = [&](char* buffer, std::size_t size) -> Result<std::size_t> {
+        const std::size_t n = std::min<std::size_t>({size, total - made, 7777});
+        for (std::size_t i = 0; i < n; ++i)
+            buffer[i] = static_cast<char>('a' + (made + i) % 26);
+        made += n;
+        return n;
+    };
+    ASSERT_TRUE(package->write((dir / "out.zip").string(), parts).ok());
+    const std::string big = testing::partBytes(dir / "out.zip", "big.txt");
+    ASSERT_EQ(big.size(), total);
+    for (std::size_t i = 0; i < total; i += 4099)
+        ASSERT_EQ(big[i], static_cast<char>('a' + i % 26)) << i;
+    EXPECT_EQ(testing::partBytes(dir / "out.zip", "a.txt"), "first");
+
+    // A producer that fails makes the whole write fail.
+    parts[1].producer = [](char*, std::size_t) -> Result<std::size_t> {
+        return makeError(ErrorCode::Io, "disk on fire");
+    };
+    EXPECT_FALSE(package->write((dir / "bad.zip").string(), parts).ok());
+}
+
 TEST(XlsxPackage, NotAZipIsRefused) {
     auto book = xlsx::loadXlsxBookFromMemory("PK\3\4 this is no zip at all");
     ASSERT_FALSE(book.ok());

@@ -371,6 +371,88 @@ Result<std::unique_ptr<Package::PartReader>> Package::openPart(int index) const 
 
 namespace {
 
+// Runs a producer on a second thread, a few chunks ahead of the deflating writer: generating a
+// big sheet and compressing it take about as long as each other.
+class AheadProducer {
+public:
+    explicit AheadProducer(Package::OutPart::Producer inner) : inner_(std::move(inner)) {}
+    ~AheadProducer() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    Result<std::size_t> read(char* buffer, std::size_t size) {
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { run(); });
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !ready_.empty() || done_; });
+        if (ready_.empty()) {
+            if (!failure_.ok())
+                return failure_.error();
+            return std::size_t{0};
+        }
+        std::string& front = ready_.front();
+        const std::size_t n = std::min(size, front.size() - offset_);
+        std::copy_n(front.data() + offset_, n, buffer);
+        offset_ += n;
+        if (offset_ == front.size()) {
+            ready_.pop_front();
+            offset_ = 0;
+            changed_.notify_all();
+        }
+        return n;
+    }
+
+private:
+    void run() {
+        constexpr std::size_t chunk = 1u << 20;
+        while (true) {
+            std::string data(chunk, '\0');
+            std::size_t filled = 0;
+            Result<void> failed;
+            while (filled < chunk) {
+                auto n = inner_(data.data() + filled, chunk - filled);
+                if (!n) {
+                    failed = n.error();
+                    break;
+                }
+                if (*n == 0)
+                    break;
+                filled += *n;
+            }
+            data.resize(filled);
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return stop_ || ready_.size() < 4; });
+            if (stop_)
+                return;
+            if (!data.empty())
+                ready_.push_back(std::move(data));
+            if (!failed.ok() || filled < chunk) {
+                failure_ = failed;
+                done_ = true;
+                changed_.notify_all();
+                return;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    Package::OutPart::Producer inner_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> ready_;
+    std::size_t offset_ = 0;
+    bool done_ = false;
+    bool stop_ = false;
+    Result<void> failure_;
+};
+
 struct ProducerState {
     Package::OutPart* part;
     std::string error;
@@ -446,6 +528,10 @@ Result<void> Package::write(const std::string& path, std::vector<OutPart>& parts
         } else if (from) {
             src = zip_source_buffer(out, from->bytes.data(), from->bytes.size(), 0);
         } else if (part.producer) {
+            if (part.ahead) {
+                auto ahead = std::make_shared<AheadProducer>(std::move(part.producer));
+                part.producer = [ahead](char* b, std::size_t n) { return ahead->read(b, n); };
+            }
             states.push_back(std::make_unique<ProducerState>(ProducerState{&part, {}, false}));
             src = zip_source_function(out, produce, states.back().get());
         } else {

@@ -72,8 +72,9 @@ public:
         int copyOf = -1;   // index of an entry copied as it is
         std::string bytes; // or these bytes
         using Producer = std::function<Result<std::size_t>(char* buffer, std::size_t size)>;
-        Producer producer; // or a stream of bytes (0 = the end)
-        bool fast = false; // compress for speed (big generated parts)
+        Producer producer;  // or a stream of bytes (0 = the end)
+        bool fast = false;  // compress for speed (big generated parts)
+        bool ahead = false; // the producer may run on its own thread (it touches no zip)
     };
     // Writes a zip holding `parts`, in that order, to `path`.
     Result<void> write(const std::string& path, std::vector<OutPart>& parts) const;

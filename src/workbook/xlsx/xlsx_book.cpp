@@ -822,6 +822,7 @@ Result<void> XlsxBook::save(const std::string& path) {
                 part.name = name;
                 part.producer = (*sheet)->writer();
                 part.fast = entries[i].size > (16u << 20);
+                part.ahead = part.fast;
                 parts.push_back(std::move(part));
             } else {
                 Package::OutPart part;
