@@ -422,3 +422,34 @@ TEST(XlsMoveRows, ArrayFormulasMoveWholeOrKeepTheirValues) {
 
 } // namespace
 } // namespace rowbit::xls
+
+namespace rowbit::xls {
+namespace {
+
+// A formula's text result longer than one record goes on in CONTINUE records, split between
+// characters (an odd split once made the writer loop for ever).
+TEST(XlsWrite, LongFormulaTextResultSurvivesASave) {
+    ScratchDir dir;
+    auto loaded = loadBook((testData() / "xls" / "xlwt_types.xls").string());
+    ASSERT_TRUE(loaded);
+    XlsSheet& s = xlsSheet((*loaded)->sheet(0));
+    for (const std::size_t length : {4110u, 4111u, 4112u, 9000u, 20001u}) {
+        Cell& c = s.place(3, 2);
+        ASSERT_EQ(c.kind, Kind::Formula);
+        c.cached = Cached::Text;
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i)
+            text += i % 2 ? "가" : "b";
+        s.formulas_[c.ref].text = text;
+        s.touched_ = true;
+        const std::string path = (dir / "long-result.xls").string();
+        ASSERT_TRUE((*loaded)->save(path)) << length;
+        auto again = reload(path);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->sheet(0)->readStr(3, 2), text) << length;
+        EXPECT_EQ(again->sheet(0)->readStr(1, 0), "사과") << length;
+    }
+}
+
+} // namespace
+} // namespace rowbit::xls

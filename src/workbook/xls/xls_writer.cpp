@@ -321,11 +321,13 @@ private:
             }
             if (sb.size() <= kMaxRecordBody) {
                 out_.record(rec::String, sb);
-            } else { // continuations restate the option byte
-                out_.record(rec::String, std::span<const uint8_t>(sb).first(kMaxRecordBody));
-                std::size_t done = kMaxRecordBody;
+            } else {
+                // Split between characters; each continuation restates the option byte.
+                constexpr std::size_t perRecord = (kMaxRecordBody - 1) / 2 * 2;
+                std::size_t done = 3 + (kMaxRecordBody - 3) / 2 * 2;
+                out_.record(rec::String, std::span<const uint8_t>(sb).first(done));
                 while (done < sb.size()) {
-                    const std::size_t k = std::min(sb.size() - done, kMaxRecordBody - 1) & ~1u;
+                    const std::size_t k = std::min(sb.size() - done, perRecord);
                     std::vector<uint8_t> cb{1};
                     cb.insert(cb.end(), sb.begin() + done, sb.begin() + done + k);
                     out_.record(rec::Continue, cb);
