@@ -346,6 +346,18 @@ TEST(XlsxSave, SheetWithoutSheetDataGetsOneBeforeItsEnd) {
     EXPECT_DOUBLE_EQ(book->sheet(1)->readNum(2, 2), 7);
 }
 
+TEST(XlsxSave, EmptyRootSheetTakesCells) {
+    PackageParts p = excelLike();
+    p["xl/worksheets/sheet2.xml"] = "<worksheet xmlns=\"" + std::string(testing::mainNs()) + "\"/>";
+    auto s = open(p);
+    ASSERT_TRUE(s->book);
+    ASSERT_TRUE(s->book->sheet(1)->writeStr(0, 0, "a"));
+    ASSERT_TRUE(s->book->save(s->saved.string()).ok());
+    auto book = reload(s->saved);
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->sheet(1)->readStr(0, 0), "a");
+}
+
 TEST(XlsxSave, FailedSaveLeavesTheTargetAlone) {
     auto s = open(excelLike());
     ASSERT_TRUE(s->book);

@@ -131,7 +131,8 @@ public:
         if (mode_ == Head) {
             // No <sheetData>: it goes before the root's end tag when the sheet is written.
             std::string& head = sheet_.hasDimension_ ? sheet_.afterDim_ : sheet_.head_;
-            if (rootEndAt_ == std::string::npos || rootEndAt_ > head.size())
+            if (rootEndAt_ == std::string::npos || rootEndAt_ > head.size() ||
+                rootEndInHead_ == sheet_.hasDimension_)
                 return fail("the sheet part has no root element");
             sheet_.tail_ = head.substr(rootEndAt_);
             head.erase(rootEndAt_);
@@ -165,10 +166,34 @@ private:
                 --skipDepth_;
             return true;
         }
+        if (rootEndAt_ != std::string::npos &&
+            (t.kind == xml::Token::Start || t.kind == xml::Token::Empty ||
+             t.kind == xml::Token::End))
+            return fail("the sheet part goes on after its root element");
         if (t.kind != xml::Token::Start && t.kind != xml::Token::Empty) {
-            if (t.kind == xml::Token::End && --headDepth_ == 0)
-                rootEndAt_ = out.size();
+            if (t.kind == xml::Token::End) {
+                if (--headDepth_ < 0)
+                    return fail("an end tag closes no element");
+                if (headDepth_ == 0) {
+                    rootEndAt_ = out.size();
+                    rootEndInHead_ = !sheet_.hasDimension_;
+                }
+            }
             out.append(t.raw);
+            return true;
+        }
+        if (t.kind == xml::Token::Empty && headDepth_ == 0) {
+            // An empty root: opened and closed apart, so that cells can go in between.
+            sheet_.prefix_ = std::string(xml::prefixOf(t.name));
+            out += '<';
+            out.append(t.name);
+            out.append(t.attrs);
+            out += '>';
+            rootEndAt_ = out.size();
+            rootEndInHead_ = !sheet_.hasDimension_;
+            out += "</";
+            out.append(t.name);
+            out += '>';
             return true;
         }
         if (t.kind == xml::Token::Start && headDepth_++ == 0) {
@@ -624,6 +649,7 @@ private:
     int headDepth_ = 0;
     std::size_t cellCount_ = 0;
     std::size_t rootEndAt_ = std::string::npos;
+    bool rootEndInHead_ = false;
     int skipDepth_ = 0;
 
     bool inRow_ = false;
