@@ -26,7 +26,10 @@ Result<std::unique_ptr<Book>> loadBook(const std::string& path) {
         return xls::loadXlsBook(path);
     if (got >= 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4)
         return xlsx::loadXlsxBook(path);
-    if (got >= 2 && magic[1] == 0 && (magic[0] == 0x09 || magic[0] == 0x02))
+    // A bare BIFF2-4 worksheet starts with its BOF record (0x0009, 0x0209, 0x0409), not a
+    // compound file.
+    if (got >= 2 && magic[0] == 0x09 &&
+        (magic[1] == 0x00 || magic[1] == 0x02 || magic[1] == 0x04 || magic[1] == 0x08))
         return makeError(ErrorCode::Unsupported,
                          "a workbook in an old binary format (before BIFF8) is not supported",
                          path);
