@@ -1,4 +1,5 @@
 #include "workbook/xlsx/opc.h"
+#include "workbook/xlsx/xml_scan.h"
 
 #include <sstream>
 
@@ -14,23 +15,13 @@ std::string relsPartFor(std::string_view part) {
 
 namespace {
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string percentDecode(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size()) {
-            const int hi = hexDigit(s[i + 1]);
-            const int lo = hexDigit(s[i + 2]);
+            const int hi = xml::hexValue(s[i + 1]);
+            const int lo = xml::hexValue(s[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;

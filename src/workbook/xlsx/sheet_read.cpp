@@ -1,4 +1,5 @@
 // Reading a worksheet part: one pass over the inflated bytes, cells straight into the model.
+#include "app/picture.h"
 #include "workbook/xlsx/formula_shift.h"
 #include "workbook/xlsx/scan_part.h"
 #include "workbook/xlsx/sheet.h"
@@ -27,15 +28,6 @@ bool toDouble(std::string_view text, double& value) {
         text.remove_prefix(1);
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && p == text.data() + text.size() && std::isfinite(value);
-}
-
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
 bool digitsAt(std::string_view s, std::size_t pos, std::size_t n, int& value) {
@@ -89,12 +81,12 @@ bool isoToSerial(std::string_view text, bool date1904, double& serial) {
         return false;
     double days = 0;
     if (haveDate) {
-        const std::int64_t n =
-            daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+        const std::int32_t n = picture::serialFromCivil(picture::CivilDate{year, month, day});
         if (date1904) {
-            days = static_cast<double>(n - daysFromCivil(1904, 1, 1));
+            days =
+                static_cast<double>(n - picture::serialFromCivil(picture::CivilDate{1904, 1, 1}));
         } else {
-            days = static_cast<double>(n - daysFromCivil(1899, 12, 30));
+            days = static_cast<double>(n);
             // Serial 60 is the 29 February 1900 that never was: earlier dates count one less.
             if (days < 61)
                 days -= 1;

@@ -4,6 +4,16 @@
 
 namespace rowbit::xlsx::xml {
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 namespace {
 
 bool isSpace(char c) {
@@ -28,16 +38,6 @@ const char* find(const char* from, const char* end, std::string_view what) {
 bool startsWith(const char* p, const char* end, std::string_view what) {
     return static_cast<std::size_t>(end - p) >= what.size() &&
            std::memcmp(p, what.data(), what.size()) == 0;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool isNameByte(char c) {

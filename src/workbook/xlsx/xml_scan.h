@@ -11,6 +11,9 @@
 
 namespace rowbit::xlsx::xml {
 
+// The value of a hexadecimal digit, -1 for any other character.
+int hexValue(char c);
+
 struct Token {
     enum Kind { Start, End, Empty, Text, CData, Other };
     Kind kind = Other;
