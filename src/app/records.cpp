@@ -164,6 +164,13 @@ void RowList::reserve(std::size_t n) {
     ids_.reserve(n);
 }
 
+int ColumnSetup::shownColumns() const {
+    int n = 0;
+    while (n < kMaxColumns && cno[n] != 0)
+        ++n;
+    return n;
+}
+
 int ColumnSetup::usedColumns() const {
     const int limit = std::clamp(ccount, 0, kMaxColumns);
     int used = 0;

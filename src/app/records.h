@@ -132,6 +132,9 @@ struct ColumnSetup {
     void clear() { *this = ColumnSetup{}; }
     // Number of shown columns actually in use: entries up to the first CNO of 0, at most CCOUNT.
     int usedColumns() const;
+    // Shown columns as the sheet loops take them: entries up to the first CNO of 0, whatever
+    // CCOUNT says.
+    int shownColumns() const;
 };
 
 } // namespace rowbit

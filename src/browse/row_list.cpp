@@ -29,49 +29,6 @@ const picture::NumericPicture& listPicture(int places) {
     return pictures[std::clamp(places, 0, 15)];
 }
 
-// CP949 length of a UTF-8 text: one byte for ASCII, two for any other character.
-std::size_t cp949Length(std::string_view text) {
-    std::size_t length = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            length += 1;
-        else if ((byte & 0xC0) == 0xC0)
-            length += 2;
-    }
-    return length;
-}
-
-// The longest prefix of at most `bytes` CP949 bytes, never splitting a character; the same
-// rule as cp949::cut, in one pass for the fill's hot loop.
-std::string cutField(const std::string& text, std::size_t bytes) {
-    std::size_t length = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const std::size_t width = byte < 0x80 ? 1 : 2;
-        std::size_t size = 1;
-        if (byte >= 0xF0)
-            size = 4;
-        else if (byte >= 0xE0)
-            size = 3;
-        else if (byte >= 0xC0)
-            size = 2;
-        if (length + width > bytes)
-            break;
-        length += width;
-        i = std::min(text.size(), i + size);
-    }
-    return text.substr(0, i);
-}
-
-int shownColumns(const ColumnSetup& g1) {
-    int n = 0;
-    while (n < kMaxColumns && g1.cno[n] != 0)
-        ++n;
-    return n;
-}
-
 std::string datePicture(const AppState& state) {
     return state.gdate.empty() ? std::string("@D9-") : state.gdate;
 }
@@ -202,7 +159,7 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
     ColumnSetup& g1 = state.g1;
     if (g1.startline < 1)
         g1.startline = 1;
-    const int used = shownColumns(g1);
+    const int used = g1.shownColumns();
     browse.filled.cno = g1.cno;
     browse.filled.mno = g1.mno;
     const std::string gdate = datePicture(state);
@@ -221,17 +178,17 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
                 g1.format[n] = sheet->cellFormat(row, col);
             std::string text = cellText(*sheet, row, col, gdate, date1904);
             // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
-            if (text.size() > kFieldBytes && cp949Length(text) > kFieldBytes) {
+            if (text.size() > kFieldBytes && cp949::byteLength(text) > kFieldBytes) {
                 // Once the report is full (its entries are ASCII) nothing more fits into it.
                 if (browse.overflow.size() < 100 &&
-                    cp949Length(cp949::trimRight(text)) > kFieldBytes &&
+                    cp949::byteLength(cp949::trimRight(text)) > kFieldBytes &&
                     sheet->cellType(row, col) == CellType::Text) {
                     const std::string entry = std::string(cp949::trimRight(browse.overflow)) + " " +
                                               static_cast<char>(64 + g1.cno[n]) +
                                               std::to_string(row + 1);
                     browse.overflow = cp949::cut(entry, 100);
                 }
-                text = cutField(text, kFieldBytes);
+                text = cp949::cut(text, kFieldBytes);
             }
             buffer.col[n] = std::move(text);
         }

@@ -14,13 +14,6 @@ namespace rowbit {
 
 namespace {
 
-int shownColumns(const ColumnSetup& g1) {
-    int n = 0;
-    while (n < kMaxColumns && g1.cno[n] != 0)
-        ++n;
-    return n;
-}
-
 std::string reasonOf(const Error& error) {
     switch (error.code) {
     case ErrorCode::Unsupported:
@@ -200,7 +193,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     RowList& q1 = state.q1;
     const std::size_t count = q1.count();
     browse.eqcnt = static_cast<int>(count);
-    const int used = shownColumns(g1);
+    const int used = g1.shownColumns();
     const std::string gdate = state.gdate.empty() ? std::string("@D9-") : state.gdate;
     FilledRecords& filled = browse.filled;
 
