@@ -15,6 +15,8 @@ namespace rowbit {
 
 enum class PromptIcon { None, Information, Warning, Error, Question };
 
+enum class ProgressStage { Reading, Listing };
+
 struct MessageSpec {
     std::string text;
     std::string caption;          // empty: no caption
@@ -46,6 +48,13 @@ public:
     virtual bool startProcess(const std::string& program, const std::vector<std::string>& args) = 0;
     // Opens a web address in the desktop's browser.
     virtual bool openUrl(const std::string& url) = 0;
+
+    // Work that takes a while (reading a large workbook, filling its list) says how far it
+    // got, from 0 to 1, on the thread that asked for it, so that a window can show it.
+    virtual void progress(ProgressStage stage, double fraction) {
+        (void)stage;
+        (void)fraction;
+    }
 
     // A plain message box: the text, no caption, no icon, one OK button.
     void tell(const std::string& text) {

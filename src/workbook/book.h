@@ -7,6 +7,7 @@
 
 #include "app/result.h"
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -101,8 +102,11 @@ public:
     virtual Result<void> save(const std::string& path) = 0;
 };
 
+// How far a long load got, from 0 to 1; called now and then on the thread that loads.
+using LoadProgress = std::function<void(double fraction)>;
+
 // Reads a workbook, choosing the codec by the file's content (compound file or zip).
-Result<std::unique_ptr<Book>> loadBook(const std::string& path);
+Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgress& progress = {});
 // A new, empty workbook (no sheets).
 std::unique_ptr<Book> createBook(BookFormat format);
 

@@ -9,7 +9,7 @@
 
 namespace rowbit {
 
-Result<std::unique_ptr<Book>> loadBook(const std::string& path) {
+Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgress& progress) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         const int err = errno;
@@ -25,7 +25,7 @@ Result<std::unique_ptr<Book>> loadBook(const std::string& path) {
     if (got == magic.size() && magic == compoundFile)
         return xls::loadXlsBook(path);
     if (got >= 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4)
-        return xlsx::loadXlsxBook(path);
+        return xlsx::loadXlsxBook(path, progress);
     // A bare BIFF2-4 worksheet starts with its BOF record (0x0009, 0x0209, 0x0409), not a
     // compound file.
     if (got >= 2 && magic[0] == 0x09 &&

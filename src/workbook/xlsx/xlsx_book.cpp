@@ -168,7 +168,7 @@ int toInt(const char* text, int fallback) {
 
 class XlsxBook final : public Book {
 public:
-    Result<void> load(std::unique_ptr<Package> package);
+    Result<void> load(std::unique_ptr<Package> package, const LoadProgress& progress = {});
 
     BookFormat format() const override { return BookFormat::Xlsx; }
     int sheetCount() const override { return static_cast<int>(sheets_.size()); }
@@ -237,7 +237,8 @@ private:
     } patch_;
 };
 
-Result<void> XlsxBook::load(std::unique_ptr<Package> package) {
+Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress& progress) {
+    (void)progress; // TODO wire
     pkg_ = std::move(package);
     const std::string& where = pkg_->where();
 
@@ -860,12 +861,12 @@ Result<void> XlsxBook::save(const std::string& path) {
     return result;
 }
 
-Result<std::unique_ptr<Book>> loadXlsxBook(const std::string& path) {
+Result<std::unique_ptr<Book>> loadXlsxBook(const std::string& path, const LoadProgress& progress) {
     auto package = Package::open(path);
     if (!package)
         return package.error();
     auto book = std::make_unique<XlsxBook>();
-    if (auto r = book->load(std::move(*package)); !r)
+    if (auto r = book->load(std::move(*package), progress); !r)
         return r.error();
     return std::unique_ptr<Book>(std::move(book));
 }
