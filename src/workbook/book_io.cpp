@@ -23,7 +23,7 @@ Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgre
     static constexpr std::array<unsigned char, 8> compoundFile{0xD0, 0xCF, 0x11, 0xE0,
                                                                0xA1, 0xB1, 0x1A, 0xE1};
     if (got == magic.size() && magic == compoundFile)
-        return xls::loadXlsBook(path);
+        return xls::loadXlsBook(path, progress);
     if (got >= 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4)
         return xlsx::loadXlsxBook(path, progress);
     // A bare BIFF2-4 worksheet starts with its BOF record (0x0009, 0x0209, 0x0409), not a

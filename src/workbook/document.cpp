@@ -85,7 +85,10 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
         state.filename = state.unnamedPath();
 
     browse.loadError.reset();
-    auto loaded = loadBook(std::string(cp949::trimRight(state.filename)));
+    auto loaded =
+        loadBook(std::string(cp949::trimRight(state.filename)), [&prompts](double fraction) {
+            prompts.progress(ProgressStage::Reading, fraction);
+        });
     if (!loaded) {
         browse.load = false;
         browse.loadError = loaded.error();

@@ -58,4 +58,18 @@ std::vector<std::string> ScriptedPrompts::messageTexts() const {
     return texts;
 }
 
+void ScriptedPrompts::progress(ProgressStage stage, double fraction) {
+    progressReports.emplace_back(stage, fraction);
+    if (onProgress)
+        onProgress(stage, fraction);
+}
+
+std::vector<double> ScriptedPrompts::progressOf(ProgressStage stage) const {
+    std::vector<double> fractions;
+    for (const auto& [s, f] : progressReports)
+        if (s == stage)
+            fractions.push_back(f);
+    return fractions;
+}
+
 } // namespace rowbit::testing

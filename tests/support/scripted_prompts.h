@@ -7,6 +7,7 @@
 #include "app/prompts.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,10 @@ public:
     std::vector<MessageSpec> messages;
     std::vector<FileDialogSpec> dialogs;
     std::vector<std::pair<std::string, std::vector<std::string>>> processes;
+    // Progress reports are not questions: they go here, not into `asked`.
+    std::vector<std::pair<ProgressStage, double>> progressReports;
+    // Called after each progress report is recorded: a test's look at the screen mid-work.
+    std::function<void(ProgressStage, double)> onProgress;
 
     int message(const MessageSpec& request) override;
     int popupMenu(const std::string& items) override;
@@ -39,9 +44,12 @@ public:
     std::optional<std::string> saveFile(const FileDialogSpec& request) override;
     bool startProcess(const std::string& program, const std::vector<std::string>& args) override;
     bool openUrl(const std::string& url) override;
+    void progress(ProgressStage stage, double fraction) override;
 
     // Texts of every message box shown, in order.
     std::vector<std::string> messageTexts() const;
+    // The fractions reported for one stage, in order.
+    std::vector<double> progressOf(ProgressStage stage) const;
 };
 
 } // namespace rowbit::testing

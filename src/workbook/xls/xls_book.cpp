@@ -545,18 +545,30 @@ void XlsBook::setDefaultFont(std::string_view face, int size) {
 
 // ---------------------------------------------------------------- entry points
 
-Result<std::unique_ptr<Book>> loadXlsBookFromMemory(const uint8_t* data, std::size_t size,
-                                                    const std::string& where) {
+namespace {
+
+Result<std::unique_ptr<Book>> loadFromMemory(const uint8_t* data, std::size_t size,
+                                             const std::string& where,
+                                             const LoadProgress& progress) {
     auto file = readCompoundFile(data, size, where);
     if (!file)
         return file.error();
-    auto book = parseWorkbook(std::move(*file), where);
+    auto book = parseWorkbook(std::move(*file), where, progress);
     if (!book)
         return book.error();
+    if (progress)
+        progress(1.0);
     return std::unique_ptr<Book>(std::move(*book));
 }
 
-Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path) {
+} // namespace
+
+Result<std::unique_ptr<Book>> loadXlsBookFromMemory(const uint8_t* data, std::size_t size,
+                                                    const std::string& where) {
+    return loadFromMemory(data, size, where, {});
+}
+
+Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path, const LoadProgress& progress) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return makeError(ErrorCode::NotFound, "cannot open the file", path);
@@ -568,7 +580,7 @@ Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path) {
     std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
     if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
         return makeError(ErrorCode::Io, "cannot read the file", path);
-    return loadXlsBookFromMemory(bytes.data(), bytes.size(), path);
+    return loadFromMemory(bytes.data(), bytes.size(), path, progress);
 }
 
 std::unique_ptr<Book> createXlsBook() {

@@ -8,7 +8,10 @@
 
 namespace rowbit::xls {
 
-Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path);
+// `progress` hears the share of the workbook stream read, in hundredths at most, never
+// going back, and 1 once the workbook is loaded (not when loading fails).
+Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path,
+                                          const LoadProgress& progress = {});
 std::unique_ptr<Book> createXlsBook();
 // Loads a workbook from bytes in memory; `where` names it in errors.
 Result<std::unique_ptr<Book>> loadXlsBookFromMemory(const uint8_t* data, std::size_t size,

@@ -167,7 +167,9 @@ std::vector<uint8_t> newWorkbookStream();
 // The substream of a new, empty worksheet.
 std::vector<uint8_t> newSheetStream(bool first);
 
-Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::string& where);
+// `progress` hears how far into the workbook stream the parse got (see loadXlsBook).
+Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::string& where,
+                                               const LoadProgress& progress = {});
 // Recomputes which XFs show dates from xfFormat_ and formats_.
 void classifyXfs(XlsBook& book);
 
