@@ -21,8 +21,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <type_traits>
 
@@ -46,12 +51,25 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// Reading the workbook is most of an opening; filling the list the rest.
+constexpr int kReadingShare = 70;
+
+// The bar's percent for a stage's fraction, rounded down so that 100 means done.
+int loadPercent(ProgressStage stage, double fraction) {
+    const double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
+    if (stage == ProgressStage::Reading)
+        return static_cast<int>(std::floor(f * kReadingShare));
+    return kReadingShare + static_cast<int>(std::floor(f * (100 - kReadingShare)));
+}
+
 // Forwards every prompt, taking the busy indication away while the user is asked something
-// (the open dialog of the first load, a message about an unreadable file).
+// (the open dialog of the first load, a message about an unreadable file), and shows the
+// progress of the work in the busy notice.
 class PromptsWhileBusy : public Prompts {
 public:
-    PromptsWhileBusy(Prompts& inner, std::function<void(bool)> busy)
-        : inner_(inner), busy_(std::move(busy)) {}
+    PromptsWhileBusy(Prompts& inner, std::function<void(bool)> busy,
+                     std::function<void(ProgressStage, double)> shown)
+        : inner_(inner), busy_(std::move(busy)), shown_(std::move(shown)) {}
 
     int message(const MessageSpec& request) override {
         return asking([&] { return inner_.message(request); });
@@ -69,6 +87,10 @@ public:
         return inner_.startProcess(program, args);
     }
     bool openUrl(const std::string& url) override { return inner_.openUrl(url); }
+    void progress(ProgressStage stage, double fraction) override {
+        shown_(stage, fraction);
+        inner_.progress(stage, fraction);
+    }
 
     template <class F>
     std::invoke_result_t<F> asking(F&& ask) {
@@ -81,6 +103,7 @@ public:
 private:
     Prompts& inner_;
     std::function<void(bool)> busy_;
+    std::function<void(ProgressStage, double)> shown_;
 };
 
 struct ControlDesign {
@@ -384,13 +407,21 @@ void BrowseWindow::setBusy(bool busy) {
         return;
     if (busy) {
         // A large workbook takes seconds to read: say so, and paint it before the work starts.
-        loading_ = new QLabel(QString::fromUtf8("파일을 여는 중입니다..."), this);
-        loading_->setAlignment(Qt::AlignCenter);
+        loading_ = new QFrame(this);
+        loading_->setObjectName(QStringLiteral("loadingNotice"));
         loading_->setAutoFillBackground(true);
         loading_->setFrameShape(QFrame::Box);
+        auto* label = new QLabel(QString::fromUtf8("파일을 여는 중입니다..."), loading_);
+        label->setAlignment(Qt::AlignCenter);
+        loadingBar_ = new QProgressBar(loading_);
+        loadingBar_->setRange(0, 100);
+        loadingBar_->setValue(loadPercent_);
+        auto* layout = new QVBoxLayout(loading_);
+        layout->addWidget(label);
+        layout->addWidget(loadingBar_);
+        const QSize size(width() / 3, std::max(height() / 6, layout->sizeHint().height()));
         loading_->setGeometry(
-            QRect(0, 0, width() / 3, height() / 6)
-                .translated(list_->geometry().center() - QPoint(width() / 6, height() / 12)));
+            QRect(list_->geometry().center() - QPoint(size.width() / 2, size.height() / 2), size));
         loading_->show();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         if (isVisible())
@@ -399,11 +430,35 @@ void BrowseWindow::setBusy(bool busy) {
         QApplication::restoreOverrideCursor();
         delete loading_;
         loading_ = nullptr;
+        loadingBar_ = nullptr;
     }
 }
 
+void BrowseWindow::showProgress(ProgressStage stage, double fraction) {
+    // Widgets belong to this thread; a report from any other is not for the screen.
+    if (!loadingBar_ || QThread::currentThread() != thread())
+        return;
+    const int percent = loadPercent(stage, fraction);
+    if (percent <= loadPercent_)
+        return;
+    // Painting is the only cost of progress: a few frames a second are enough to see it move,
+    // but the full bar is always shown.
+    if (percent < 100 && loadShownAt_.isValid() && loadShownAt_.elapsed() < 50)
+        return;
+    loadPercent_ = percent;
+    loadingBar_->setValue(percent);
+    loadShownAt_.start();
+    // Paint, but leave clicks and keys queued until the workbook is open.
+    if (isVisible())
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void BrowseWindow::openHere() {
-    PromptsWhileBusy prompts(prompts_, [this](bool busy) { setBusy(busy); });
+    PromptsWhileBusy prompts(
+        prompts_, [this](bool busy) { setBusy(busy); },
+        [this](ProgressStage stage, double fraction) { showProgress(stage, fraction); });
+    loadPercent_ = 0;
+    loadShownAt_.invalidate();
     setBusy(true);
     checkFile(
         state_, browse_, prompts,
@@ -411,6 +466,9 @@ void BrowseWindow::openHere() {
             return prompts.asking([&] { return runPreview(rows, preselected); });
         },
         prefs_, commandLine_);
+    // The list is filled whether or not its filling said so (a new or empty workbook has
+    // nothing to report): the bar ends full.
+    prompts.progress(ProgressStage::Listing, 1.0);
     // The command line chose the first workbook only. Left in place it would win over the
     // recent file picked later in this window (a path) or ask again (the open switch).
     commandLine_.clear();
@@ -743,6 +801,12 @@ bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
 void BrowseWindow::closeEvent(QCloseEvent* event) {
     if (closed_) {
         event->accept();
+        return;
+    }
+    // Painting the progress lets window-system events through; closing now would free the
+    // workbook under the list being filled from it.
+    if (loading_) {
+        event->ignore();
         return;
     }
     if (state_.changed) {

@@ -9,6 +9,7 @@
 #include "browse/browse_state.h"
 #include "workbook/document.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -21,6 +22,8 @@
 class QLineEdit;
 class QPushButton;
 class QLabel;
+class QFrame;
+class QProgressBar;
 
 namespace rowbit {
 class Preferences;
@@ -124,6 +127,7 @@ private:
     void setupWindow();
     void openHere();
     void setBusy(bool busy);
+    void showProgress(ProgressStage stage, double fraction);
     void applyFormat();
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
@@ -144,7 +148,10 @@ private:
     RecordListView* list_ = nullptr;
     QLineEdit* search_ = nullptr;
     QLabel* searchPrompt_ = nullptr;
-    QLabel* loading_ = nullptr;
+    QFrame* loading_ = nullptr; // the busy notice, while a workbook opens
+    QProgressBar* loadingBar_ = nullptr;
+    int loadPercent_ = 0; // what the bar shows, kept while a question hides the notice
+    QElapsedTimer loadShownAt_;
     std::unique_ptr<QtResizeManager> resizer_;
     bool closed_ = false;
     bool searching_ = false;

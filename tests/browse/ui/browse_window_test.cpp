@@ -14,8 +14,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -718,6 +720,71 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), 2);
         QCOMPARE(list()->model()->headerData(1, Qt::Horizontal).toString(), QString("이름"));
         QCOMPARE(cell(2, 2), std::string("1,200"));
+    }
+
+    void theBusyNoticeShowsHowFarTheOpeningGot_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("command line") << "command line";
+        QTest::newRow("open dialog") << "open dialog";
+        QTest::newRow("recent file") << "recent file";
+    }
+    void theBusyNoticeShowsHowFarTheOpeningGot() {
+        QFETCH(QString, way);
+        const std::string plain = (scratch_->path() / "plain.xls").string();
+        writePlainWorkbook(plain);
+        // What the notice showed at each report, and whether it stood aside for the preview.
+        struct Seen {
+            ProgressStage stage;
+            int value;
+            int maximum;
+            bool labelled;
+        };
+        std::vector<Seen> seen;
+        prompts_->onProgress = [&](ProgressStage stage, double) {
+            auto* bar = window_->findChild<QProgressBar*>();
+            QVERIFY(bar && bar->isVisible());
+            const bool labelled = bar->parentWidget()->findChildren<QLabel*>().size() == 1 &&
+                                  bar->parentWidget()->findChild<QLabel*>()->text() ==
+                                      QString("파일을 여는 중입니다...");
+            seen.push_back({stage, bar->value(), bar->maximum(), labelled});
+        };
+        bool barWhileAsked = true;
+        seams_.preview = [&](const std::vector<PreviewRow>&, int pre) {
+            barWhileAsked = window_->findChild<QProgressBar*>() != nullptr;
+            return std::optional<int>(pre);
+        };
+        if (way == "command line") {
+            start(plain);
+        } else if (way == "open dialog") {
+            prompts_->openAnswers.push_back(plain);
+            start("/O");
+        } else {
+            std::ofstream(scratch_->path() / "Rowbit.INI") << "[RecentFiles]\nFile1=" << plain;
+            start(""); // the open dialog cancelled: the unnamed workbook
+            seen.clear();
+            prompts_->menuAnswers.push_back(1);
+            QTest::mouseClick(button(kPick), Qt::LeftButton);
+        }
+        QCOMPARE(state_->filename, plain);
+        QCOMPARE(list()->model()->rowCount(), 2);
+        QVERIFY(!barWhileAsked);
+
+        QVERIFY(!seen.empty());
+        QVERIFY(std::any_of(seen.begin(), seen.end(),
+                            [](const Seen& s) { return s.stage == ProgressStage::Reading; }));
+        int last = 0;
+        for (const Seen& s : seen) {
+            QVERIFY(s.labelled);
+            QCOMPARE(s.maximum, 100);
+            QVERIFY(s.value >= last); // not even a question in between sets it back
+            if (s.stage == ProgressStage::Reading)
+                QVERIFY(s.value <= 70); // the list is still to be filled
+            last = s.value;
+        }
+        QCOMPARE(last, 100);
+        // Gone with the wait cursor once the workbook is open.
+        QVERIFY(!window_->findChild<QProgressBar*>());
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void versionCheckCanEndTheProgramBeforeAnythingShows() {
