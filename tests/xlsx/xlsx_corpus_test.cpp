@@ -20,50 +20,11 @@ namespace {
 using testing::ScratchDir;
 namespace fs = std::filesystem;
 
-std::vector<fs::path> corpus() {
-    std::vector<fs::path> files;
-    for (const fs::path& dir : {testing::sharedTestData() / "xlsx", testing::testData() / "xlsx"}) {
-        if (!fs::is_directory(dir))
-            continue;
-        for (const auto& e : fs::directory_iterator(dir)) {
-            const std::string ext = e.path().extension().string();
-            if (ext == ".xlsx" || ext == ".xlsm")
-                files.push_back(e.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-// Every sheet's cells as text, for comparing two loads.
-std::string dump(const Book& book, int skipSheet = -1, int skipRow = -1, int skipCol = -1) {
-    std::string out;
-    for (int i = 0; i < book.sheetCount(); ++i) {
-        const Sheet* s = book.sheet(i);
-        out += "sheet " + s->name() + "\n";
-        for (int r = 0; r < s->lastRow(); ++r) {
-            for (int c = 0; c < s->lastCol(); ++c) {
-                if (i == skipSheet && (r == skipRow || c == skipCol))
-                    continue;
-                const CellType t = s->cellType(r, c);
-                if (t == CellType::Empty)
-                    continue;
-                out += std::to_string(r) + ',' + std::to_string(c) + ' ' +
-                       std::to_string(static_cast<int>(t)) + ' ' + s->readStr(r, c) + ' ' +
-                       std::to_string(s->readNum(r, c)) + ' ' + s->readError(r, c) + ' ' +
-                       std::to_string(s->cellFormat(r, c)) + (s->isFormula(r, c) ? " f" : "") +
-                       '\n';
-            }
-        }
-    }
-    return out;
-}
-
 TEST(XlsxCorpus, EveryWorkbookLoadsOrIsRefusedAndSavesBackIntact) {
     ScratchDir dir;
     std::ofstream manifest(dir / "manifest.txt");
     int loaded = 0, refused = 0, n = 0;
-    for (const fs::path& file : corpus()) {
+    for (const fs::path& file : testing::xlsxCorpus()) {
         SCOPED_TRACE(file.filename().string());
         auto book = loadBook(file.string());
         if (!book.ok()) {
@@ -72,7 +33,7 @@ TEST(XlsxCorpus, EveryWorkbookLoadsOrIsRefusedAndSavesBackIntact) {
             continue;
         }
         ++loaded;
-        const std::string before = dump(**book);
+        const std::string before = testing::dumpCells(**book);
         const fs::path same = dir / ("same" + std::to_string(n) + ".xlsx");
         const fs::path edited = dir / ("edited" + std::to_string(n) + ".xlsx");
         ++n;
@@ -90,7 +51,7 @@ TEST(XlsxCorpus, EveryWorkbookLoadsOrIsRefusedAndSavesBackIntact) {
         }
         auto again = loadBook(same.string());
         ASSERT_TRUE(again.ok()) << again.error().describe();
-        EXPECT_EQ(dump(**again), before);
+        EXPECT_EQ(testing::dumpCells(**again), before);
         manifest << file.string() << '\t' << same.string() << "\t{}\n";
 
         // Edited: a text below the last row and a number right of the last column.
@@ -110,9 +71,9 @@ TEST(XlsxCorpus, EveryWorkbookLoadsOrIsRefusedAndSavesBackIntact) {
         EXPECT_DOUBLE_EQ((*changed)->sheet(0)->readNum(0, col), 12.5);
         ASSERT_EQ((*changed)->sheetCount(), (*again)->sheetCount() + 1);
         EXPECT_EQ((*changed)->sheet((*again)->sheetCount())->readStr(0, 0), "SetupQ");
-        std::string unchanged = dump(**changed, 0, row, col);
+        std::string unchanged = testing::dumpCells(**changed, 0, row, col);
         unchanged.erase(unchanged.rfind("sheet SetupQ\n"));
-        EXPECT_EQ(unchanged, dump(**again, 0, row, col));
+        EXPECT_EQ(unchanged, testing::dumpCells(**again, 0, row, col));
         manifest << file.string() << '\t' << edited.string() << "\t{\"cells\": [[0," << row
                  << ",0,\"추가 행\"],[0,0," << col << ",12.5]], \"added\": [\"SetupQ\"]}\n";
     }

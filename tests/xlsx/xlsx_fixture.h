@@ -2,6 +2,8 @@
 // Hand-made packages for the XML workbook tests: a minimal workbook whose parts a test can
 // replace or add to, written with the engine's own zip writer.
 
+#include "support/test_paths.h"
+#include "workbook/book.h"
 #include "workbook/xlsx/package.h"
 
 #include <algorithm>
@@ -29,6 +31,48 @@ struct PackageParts {
 
 inline const char* mainNs() {
     return "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+}
+
+// The XML workbooks of the shared collection and of our own test data, sorted.
+inline std::vector<std::filesystem::path> xlsxCorpus() {
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& dir : {sharedTestData() / "xlsx", testData() / "xlsx"}) {
+        if (!std::filesystem::is_directory(dir))
+            continue;
+        for (const auto& e : std::filesystem::directory_iterator(dir)) {
+            const std::string ext = e.path().extension().string();
+            if (ext == ".xlsx" || ext == ".xlsm")
+                files.push_back(e.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Every sheet's cells as text, for comparing two loads; one sheet's row and column can be
+// left out.
+inline std::string dumpCells(const Book& book, int skipSheet = -1, int skipRow = -1,
+                             int skipCol = -1) {
+    std::string out;
+    for (int i = 0; i < book.sheetCount(); ++i) {
+        const Sheet* s = book.sheet(i);
+        out += "sheet " + s->name() + "\n";
+        for (int r = 0; r < s->lastRow(); ++r) {
+            for (int c = 0; c < s->lastCol(); ++c) {
+                if (i == skipSheet && (r == skipRow || c == skipCol))
+                    continue;
+                const CellType t = s->cellType(r, c);
+                if (t == CellType::Empty)
+                    continue;
+                out += std::to_string(r) + ',' + std::to_string(c) + ' ' +
+                       std::to_string(static_cast<int>(t)) + ' ' + s->readStr(r, c) + ' ' +
+                       std::to_string(s->readNum(r, c)) + ' ' + s->readError(r, c) + ' ' +
+                       std::to_string(s->cellFormat(r, c)) + (s->isFormula(r, c) ? " f" : "") +
+                       '\n';
+            }
+        }
+    }
+    return out;
 }
 
 // The inflated bytes of one part of a package file, or "<missing>".

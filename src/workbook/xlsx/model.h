@@ -24,6 +24,16 @@ public:
 
     // False when the arena is full (4 GB) or the text is longer than a segment.
     bool add(std::string_view text, std::uint32_t& offset);
+    // Everything stored, as one block, when it all sits in one segment (or nothing is
+    // stored); false otherwise. A block added to another arena keeps its texts' offsets
+    // relative to where it went.
+    bool single(std::string_view& block) const {
+        if (segments_.size() > 1)
+            return false;
+        block =
+            segments_.empty() ? std::string_view() : std::string_view(segments_[0].get(), used_);
+        return true;
+    }
     std::string_view get(std::uint32_t offset, std::uint32_t length) const {
         if (length == 0)
             return {};

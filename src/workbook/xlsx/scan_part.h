@@ -2,68 +2,148 @@
 // Feeds a streamed part to a token handler, keeping a token that a chunk cut in two until the
 // next chunk completes it.
 
+#include "workbook/book.h"
 #include "workbook/xlsx/package.h"
 #include "workbook/xlsx/xml_scan.h"
 
+#include <algorithm>
 #include <string>
 
 namespace rowbit::xlsx {
 
-// A handler has `bool onToken(const xml::Token&, std::uint64_t offset)`, `bool finish()` and
-// `std::string error`; returning false stops the scan with that error.
-template <class Handler>
-Result<void> scanPart(const Package& package, int index, const std::string& where,
-                      Handler& handler) {
-    constexpr std::size_t longestToken = 64u << 20;
-    std::string buffer;
-    std::size_t start = 0;
-    std::uint64_t base = 0; // offset of buffer[0] in the part
-    xml::Scanner scanner;
-    xml::Token token;
-    bool bomChecked = false;
-    auto sink = [&](const char* data, std::size_t size) -> Result<void> {
-        const bool final = size == 0;
-        if (start > 0) {
-            buffer.erase(0, start);
-            base += start;
-            start = 0;
+// Reports how far the parts of a load got: bytes inflated out of all the bytes to inflate.
+class PartProgress {
+public:
+    PartProgress(const LoadProgress& report, std::uint64_t total)
+        : report_(report), total_(total) {}
+    void advance(std::uint64_t bytes) {
+        done_ += bytes;
+        if (!report_ || total_ == 0)
+            return;
+        const auto percent = static_cast<int>(std::min<std::uint64_t>(done_ * 100 / total_, 100));
+        if (percent != shown_) {
+            shown_ = percent;
+            report_(percent / 100.0);
         }
-        buffer.append(data ? data : "", size);
-        if (base == 0 && !bomChecked && (buffer.size() >= 3 || final)) {
-            bomChecked = true;
-            if (buffer.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-                buffer.erase(0, 3);
-                base = 3;
+    }
+    void finish() {
+        if (report_ && shown_ != 100) {
+            shown_ = 100;
+            report_(1.0);
+        }
+    }
+
+private:
+    const LoadProgress& report_;
+    std::uint64_t total_;
+    std::uint64_t done_ = 0;
+    int shown_ = -1;
+};
+
+// A handler has `bool onToken(const xml::Token&, std::uint64_t offset)`, `bool finish()` and
+// `std::string error`; returning false stops the scan with that error. A handler with
+// `bool pauseScan() const` may stop the scan after a token to take the rest of the bytes
+// itself (see takeRest / resume).
+template <class Handler>
+class PartScanner {
+public:
+    PartScanner(Handler& handler, std::string where)
+        : handler_(handler), where_(std::move(where)) {}
+
+    // Scans the next bytes of the part; `size` 0 marks its end. Once paused, keeps what it is
+    // given unscanned.
+    Result<void> feed(const char* data, std::size_t size) {
+        constexpr std::size_t longestToken = 64u << 20;
+        const bool final = size == 0;
+        if (start_ > 0) {
+            buffer_.erase(0, start_);
+            base_ += start_;
+            start_ = 0;
+        }
+        buffer_.append(data ? data : "", size);
+        if (paused_)
+            return {};
+        if (base_ == 0 && !bomChecked_ && (buffer_.size() >= 3 || final)) {
+            bomChecked_ = true;
+            if (buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+                buffer_.erase(0, 3);
+                base_ = 3;
             }
         }
-        if (!bomChecked)
+        if (!bomChecked_)
             return {};
-        scanner.reset(buffer.data(), buffer.size(), final);
+        scanner_.reset(buffer_.data(), buffer_.size(), final);
+        xml::Token token;
         while (true) {
-            const auto status = scanner.next(token);
+            const auto status = scanner_.next(token);
             if (status == xml::Scanner::Ok) {
                 const std::uint64_t offset =
-                    base + static_cast<std::uint64_t>(token.raw.data() - buffer.data());
-                if (!handler.onToken(token, offset))
-                    return makeError(ErrorCode::Damaged, handler.error,
-                                     where + " at byte " + std::to_string(offset));
+                    base_ + static_cast<std::uint64_t>(token.raw.data() - buffer_.data());
+                if (!handler_.onToken(token, offset))
+                    return makeError(ErrorCode::Damaged, handler_.error,
+                                     where_ + " at byte " + std::to_string(offset));
+                if constexpr (requires { handler_.pauseScan(); }) {
+                    if (handler_.pauseScan()) {
+                        paused_ = true;
+                        start_ = scanner_.consumed();
+                        return {};
+                    }
+                }
                 continue;
             }
             if (status == xml::Scanner::Bad)
-                return makeError(ErrorCode::Damaged,
-                                 std::string("malformed XML: ") + scanner.error(),
-                                 where + " at byte " + std::to_string(base + scanner.consumed()));
+                return makeError(
+                    ErrorCode::Damaged, std::string("malformed XML: ") + scanner_.error(),
+                    where_ + " at byte " + std::to_string(base_ + scanner_.consumed()));
             break;
         }
-        start = scanner.consumed();
-        if (!final && buffer.size() - start > longestToken)
+        start_ = scanner_.consumed();
+        if (!final && buffer_.size() - start_ > longestToken)
             return makeError(ErrorCode::Limit, "an XML element is too long",
-                             where + " at byte " + std::to_string(base + start));
-        if (final && !handler.finish())
-            return makeError(ErrorCode::Damaged, handler.error, where);
+                             where_ + " at byte " + std::to_string(base_ + start_));
+        if (final && !handler_.finish())
+            return makeError(ErrorCode::Damaged, handler_.error, where_);
         return {};
-    };
-    return package.stream(index, sink);
+    }
+
+    bool paused() const { return paused_; }
+    // The bytes not scanned since the pause, and the offset in the part of the first of them.
+    std::string takeRest(std::uint64_t& offset) {
+        buffer_.erase(0, start_);
+        offset = base_ + start_;
+        base_ = offset;
+        start_ = 0;
+        return std::move(buffer_);
+    }
+    // Goes on scanning after a pause, from `rest` at `offset` in the part.
+    void resume(std::string rest, std::uint64_t offset) {
+        buffer_ = std::move(rest);
+        base_ = offset;
+        start_ = 0;
+        paused_ = false;
+    }
+    const std::string& where() const { return where_; }
+
+private:
+    Handler& handler_;
+    std::string where_;
+    std::string buffer_;
+    std::size_t start_ = 0;
+    std::uint64_t base_ = 0; // offset of buffer_[0] in the part
+    xml::Scanner scanner_;
+    bool bomChecked_ = false;
+    bool paused_ = false;
+};
+
+template <class Handler>
+Result<void> scanPart(const Package& package, int index, const std::string& where, Handler& handler,
+                      PartProgress* progress = nullptr) {
+    PartScanner<Handler> scanner(handler, where);
+    return package.stream(index, [&](const char* data, std::size_t size) {
+        if (progress)
+            progress->advance(size);
+        return scanner.feed(data, size);
+    });
 }
 
 } // namespace rowbit::xlsx

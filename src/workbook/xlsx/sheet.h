@@ -13,6 +13,8 @@
 
 namespace rowbit::xlsx {
 
+class PartProgress;
+
 // What the sheets of one workbook share.
 struct BookContext {
     SharedStrings strings;
@@ -29,7 +31,7 @@ public:
     // `worksheet` false: a chart, dialog or macro sheet, kept as it is and never written to.
     XlsxSheet(BookContext& book, std::string name, std::string part, bool worksheet);
 
-    Result<void> load(const Package& package, int index);
+    Result<void> load(const Package& package, int index, PartProgress* progress = nullptr);
     void makeNew();
 
     const std::string& part() const { return part_; }
@@ -73,6 +75,7 @@ private:
     void forget(int row, const Cell& cell); // before a cell is replaced or removed
     void unshare(const std::vector<std::string>& groups);
     void reindex();
+    void forgetLoaded(); // back to nothing read, before reading the part again
     void updateBounds() const;
 
     BookContext& book_;
@@ -102,6 +105,13 @@ private:
     mutable bool boundsDirty_ = true;
     mutable int firstRow_ = 0, lastRow_ = 0, firstCol_ = 0, lastCol_ = 0;
 };
+
+// Big sheets are read in pieces on several threads. Tests set the size of a piece (and then
+// read every sheet in pieces, however small), SIZE_MAX to read every sheet in one piece, or
+// 0 for the usual choice.
+void setSheetPiecesForTesting(std::size_t unitBytes);
+// Pieces merged into sheets so far.
+std::size_t piecesMergedForTesting();
 
 // Days since 30 December 1899 (or 1 January 1904) for an ISO 8601 date or time; false when
 // the text is not one.

@@ -1,12 +1,17 @@
 // Reading a worksheet part: one pass over the inflated bytes, cells straight into the model.
 #include "app/picture.h"
 #include "workbook/xlsx/formula_shift.h"
+#include "workbook/xlsx/ordered_workers.h"
 #include "workbook/xlsx/scan_part.h"
 #include "workbook/xlsx/sheet.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <thread>
 
 namespace rowbit::xlsx {
 
@@ -98,9 +103,104 @@ bool isoToSerial(std::string_view text, bool date1904, double& serial) {
 
 class SheetReader {
 public:
-    SheetReader(XlsxSheet& sheet) : sheet_(sheet), sstSize_(sheet.book_.strings.size()) {}
+    explicit SheetReader(XlsxSheet& sheet)
+        : sheet_(sheet), sstSize_(sheet.book_.strings.size()), rows_(&sheet.rows_),
+          extras_(&sheet.extras_), texts_(&sheet.texts_), rowAttrs_(&sheet.rowAttrs_) {}
+
+    // A piece of <sheetData> cut just after the end of a row, and what reading it on its own
+    // gave. Read side by side with other pieces, then merged in order.
+    struct Unit {
+        std::string bytes;
+        std::uint64_t offset = 0; // of bytes[0] in the part
+        std::vector<Row> rows;
+        std::unordered_map<std::uint64_t, CellExtra> extras;
+        TextArena texts;
+        std::vector<std::string> rowAttrs{""};
+        std::size_t cells = 0;
+        int firstRow = -1; // number of the unit's first row, -1 when it has none
+        int lastRow = -1;  // number of its last row
+        bool sorted = true;
+        bool ok = false; // read as the whole part would have read it (see readUnit)
+    };
 
     std::string error;
+
+    // Whether the scan should stop here so that the rows can be read in pieces: inside
+    // <sheetData>, between rows.
+    bool pauseScan() const { return splitting_ && atRowLevel(); }
+    void setSplitting(bool on) { splitting_ = on; }
+    bool atRowLevel() const { return mode_ == Data && !inRow_ && !inCell_ && skipDepth_ == 0; }
+    // The end tag of a row as this part writes it.
+    std::string rowEndTag() const { return "</" + sheet_.prefix_ + "row>"; }
+
+    // Reads a unit from row level, as the whole part would have read it there. A unit read
+    // alone may differ from that only if its cut was not between two rows, or if its first
+    // row takes its number from the row before; then it is marked not ok and the caller
+    // reads the part in one piece instead. A cut inside a comment, CDATA section or
+    // instruction leaves the unit before it unclosed (malformed); a cut inside any element
+    // leaves that unit off row level.
+    static void readUnit(const SheetReader& whole, Unit& unit) {
+        SheetReader reader(whole, unit);
+        xml::Scanner scanner;
+        scanner.reset(unit.bytes.data(), unit.bytes.size(), true);
+        xml::Token token;
+        bool good = true;
+        while (good) {
+            const auto status = scanner.next(token);
+            if (status != xml::Scanner::Ok) {
+                good = status == xml::Scanner::End;
+                break;
+            }
+            good = reader.data(token);
+        }
+        unit.ok = good && reader.atRowLevel();
+        unit.cells = reader.cellCount_;
+        unit.lastRow = reader.rowNum_;
+        unit.sorted = reader.sorted_;
+        std::string().swap(unit.bytes);
+    }
+
+    // Puts a unit's rows after those read so far; false when it cannot (the part is then
+    // read in one piece).
+    bool merge(Unit& unit) {
+        std::string_view block;
+        if (!unit.ok || !unit.texts.single(block))
+            return false;
+        std::uint32_t base = 0;
+        if (!block.empty() && !texts_->add(block, base))
+            return false;
+        cellCount_ += unit.cells;
+        if (cellCount_ > cellLimit)
+            return false;
+        std::vector<std::uint32_t> attrs(unit.rowAttrs.size(), 0);
+        for (std::size_t k = 1; k < unit.rowAttrs.size(); ++k) {
+            auto [it, added] = attrIds_.emplace(unit.rowAttrs[k], 0);
+            if (added) {
+                it->second = static_cast<std::uint32_t>(rowAttrs_->size());
+                rowAttrs_->push_back(unit.rowAttrs[k]);
+            }
+            attrs[k] = it->second;
+        }
+        if (unit.firstRow >= 0) {
+            if (unit.firstRow <= rowNum_ || !unit.sorted)
+                sorted_ = false;
+            rowNum_ = unit.lastRow;
+        }
+        for (Row& row : unit.rows) {
+            row.attrs = attrs[row.attrs];
+            if (base != 0) {
+                for (Cell& cell : row.cells) {
+                    if (cell.kind == Kind::Inline || cell.kind == Kind::Error)
+                        cell.ref.a += base;
+                }
+            }
+            rows_->push_back(std::move(row));
+        }
+        // A cell written twice: the later one wins, as when read in one piece.
+        for (auto& [key, extra] : unit.extras)
+            (*extras_)[key] = std::move(extra);
+        return extras_->size() <= extraLimit;
+    }
 
     bool onToken(const xml::Token& t, std::uint64_t) {
         if (sheet_.head_.size() + sheet_.afterDim_.size() + sheet_.tail_.size() > keptLimit)
@@ -136,6 +236,12 @@ public:
     }
 
 private:
+    SheetReader(const SheetReader& whole, Unit& unit)
+        : sheet_(whole.sheet_), sstSize_(whole.sstSize_), rows_(&unit.rows), extras_(&unit.extras),
+          texts_(&unit.texts), rowAttrs_(&unit.rowAttrs), unit_(&unit) {
+        mode_ = Data;
+    }
+
     // Bounds on what a small, highly compressed part can make us hold in memory.
     static constexpr std::size_t keptLimit = 256u << 20;
     static constexpr std::size_t cellLimit = 150'000'000;
@@ -270,6 +376,8 @@ private:
         if (t.kind == xml::Token::End) {
             if (inRow_)
                 return endRow();
+            if (unit_)
+                return fail("the sheet data ends inside a unit");
             // </sheetData>
             mode_ = Tail;
             return true;
@@ -295,6 +403,12 @@ private:
         }
         if (reader.bad())
             return fail("a row's attributes are malformed");
+        if (unit_ && unit_->firstRow < 0) {
+            // The number of a row without one depends on the rows before the unit.
+            if (!rowHadR_)
+                return fail("the first row of a unit has no number");
+            unit_->firstRow = r;
+        }
         if (r <= rowNum_)
             sorted_ = false;
         prevRowNum_ = rowNum_ + 1;
@@ -312,8 +426,8 @@ private:
         if (!rowAttrText_.empty()) {
             auto [it, added] = attrIds_.emplace(rowAttrText_, 0);
             if (added) {
-                it->second = static_cast<std::uint32_t>(sheet_.rowAttrs_.size());
-                sheet_.rowAttrs_.push_back(rowAttrText_);
+                it->second = static_cast<std::uint32_t>(rowAttrs_->size());
+                rowAttrs_->push_back(rowAttrText_);
             }
             attrs = it->second;
         }
@@ -336,7 +450,7 @@ private:
         row.r = rowNum_;
         row.attrs = attrs;
         row.cells.assign(rowCells_.begin(), rowCells_.end());
-        sheet_.rows_.push_back(std::move(row));
+        rows_->push_back(std::move(row));
         return true;
     }
 
@@ -512,7 +626,7 @@ private:
         const bool escaped = text.find("_x") != std::string_view::npos;
         const std::string decoded = escaped ? xml::decodeEscapes(text) : std::string();
         const std::string_view stored = escaped ? std::string_view(decoded) : text;
-        if (!sheet_.texts_.add(stored, offset))
+        if (!texts_->add(stored, offset))
             return fail("the sheet's texts are too large");
         cell.kind = Kind::Inline;
         cell.ref.a = offset;
@@ -567,7 +681,7 @@ private:
         case 'e':
             if (haveV_) {
                 std::uint32_t offset = 0;
-                if (!sheet_.texts_.add(value_, offset))
+                if (!texts_->add(value_, offset))
                     return fail("the sheet's texts are too large");
                 cell.kind = Kind::Error;
                 cell.ref.a = offset;
@@ -590,7 +704,7 @@ private:
             cell.flags |= FormulaFlag;
         if (extra) {
             cell.flags |= ExtraFlag;
-            CellExtra& e = sheet_.extras_[cellKey(rowNum_, colNum_)];
+            CellExtra& e = (*extras_)[cellKey(rowNum_, colNum_)];
             e = CellExtra{};
             e.attrs = cellAttrs_;
             e.hasFormula = haveF_;
@@ -602,7 +716,7 @@ private:
                 e.isoValue = value_;
             e.children = children_;
         }
-        if (++cellCount_ > cellLimit || sheet_.extras_.size() > extraLimit)
+        if (++cellCount_ > cellLimit || extras_->size() > extraLimit)
             return fail("the sheet holds too many cells to load");
         rowCells_.push_back(cell);
         return true;
@@ -637,6 +751,13 @@ private:
 
     XlsxSheet& sheet_;
     std::size_t sstSize_;
+    // Where the rows go: the sheet, or a unit read on its own.
+    std::vector<Row>* rows_;
+    std::unordered_map<std::uint64_t, CellExtra>* extras_;
+    TextArena* texts_;
+    std::vector<std::string>* rowAttrs_;
+    Unit* unit_ = nullptr;
+    bool splitting_ = false;
     Mode mode_ = Head;
     int headDepth_ = 0;
     std::size_t cellCount_ = 0;
@@ -668,11 +789,190 @@ private:
     bool inT_ = false;
 };
 
-Result<void> XlsxSheet::load(const Package& package, int index) {
+namespace {
+
+// Big sheets are read in pieces of about this size, side by side with the inflating.
+constexpr std::size_t kUnitBytes = 4u << 20;
+// Rows this long cannot be cut into pieces that fit one text segment: read in one piece.
+constexpr std::size_t kUnitLimit = 10u << 20;
+static_assert(kUnitLimit + (4u << 20) < TextArena::segmentSize);
+constexpr std::uint64_t kSplitFrom = 8u << 20;
+std::atomic<std::size_t> testUnitBytes{0};
+std::atomic<std::size_t> unitsMerged{0};
+
+unsigned readingThreads() {
+    return std::min(4u, std::thread::hardware_concurrency());
+}
+
+// Reads the rows of a sheet part in pieces on worker threads while the calling thread
+// inflates the part and cuts it after row ends. Any doubt about a piece (see readUnit) fails:
+// the caller then reads the part in one piece, which decides.
+Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
+                          const std::string& where, PartProgress* progress) {
+    using Unit = SheetReader::Unit;
+    SheetReader reader(sheet);
+    reader.setSplitting(true);
+    PartScanner<SheetReader> scanner(reader, where);
+    std::optional<OrderedWorkers<Unit>> workers;
+    const unsigned threads = std::max(2u, readingThreads());
+    std::string carry;
+    std::uint64_t carryOffset = 0;
+    std::string endTag;
+    bool cutting = false;
+    bool again = false;
+    const std::size_t unitBytes =
+        testUnitBytes ? std::max<std::size_t>(testUnitBytes, 16) : kUnitBytes;
+
+    auto mergeFinished = [&](bool wait) {
+        while (auto unit = workers->takeFinished(wait)) {
+            if (!reader.merge(*unit))
+                return false;
+            ++unitsMerged;
+        }
+        return true;
+    };
+    std::size_t start = 0; // carry[start] is the first byte not in a unit yet
+    auto dispatch = [&](std::size_t length) {
+        auto unit = std::make_unique<Unit>();
+        unit->offset = carryOffset + start;
+        if (start == 0 && carry.size() - length < length / 4) {
+            // Streaming, the rest after the cut is a few rows: take the buffer, copy those.
+            unit->bytes = std::move(carry);
+            carry.assign(unit->bytes, length, std::string::npos);
+            unit->bytes.resize(length);
+            carryOffset += length;
+        } else {
+            unit->bytes.assign(carry, start, length);
+            start += length;
+        }
+        if (!workers)
+            workers.emplace([&reader](Unit& u) { SheetReader::readUnit(reader, u); }, threads);
+        workers->submit(std::move(unit));
+        while (workers->outstanding() > 2 * threads) {
+            auto done = workers->takeFinished(true);
+            if (!reader.merge(*done))
+                return false;
+            ++unitsMerged;
+        }
+        return mergeFinished(false);
+    };
+    enum Cut { Wait, Stop, Failed };
+    // Cuts whole rows off the carried bytes, a unit of about `unitBytes` at a time (at the
+    // end: all of them). Stop: the rest is to be read in one piece.
+    auto cutUnits = [&](bool final) {
+        while (true) {
+            const std::size_t left = carry.size() - start;
+            if (left == 0 || (!final && left < unitBytes))
+                return final ? Stop : Wait;
+            std::size_t at = std::string::npos;
+            if (left > unitBytes)
+                at = carry.find(endTag, start + std::max(unitBytes, endTag.size()) - endTag.size());
+            if (at == std::string::npos || at + endTag.size() - start > kUnitLimit) {
+                // The last row end within reach of one unit.
+                const std::size_t reach = std::min(left, kUnitLimit);
+                at = reach < endTag.size() ? std::string::npos
+                                           : carry.rfind(endTag, start + reach - endTag.size());
+                if (at != std::string::npos && at < start)
+                    at = std::string::npos;
+            }
+            if (at == std::string::npos)
+                return final || left >= kUnitLimit ? Stop : Wait;
+            if (!dispatch(at + endTag.size() - start))
+                return Failed;
+        }
+    };
+    // From here on the scanner reads the rest in one piece.
+    auto stopCutting = [&] {
+        if (workers && !mergeFinished(true))
+            return false;
+        reader.setSplitting(false);
+        cutting = false;
+        carry.erase(0, start);
+        scanner.resume(std::move(carry), carryOffset + start);
+        return true;
+    };
+    const Error retry =
+        makeError(ErrorCode::Damaged, "the sheet is read again in one piece", where);
+
+    auto result = package.stream(index, [&](const char* data, std::size_t size) -> Result<void> {
+        if (progress)
+            progress->advance(size);
+        const bool final = size == 0;
+        if (!cutting) {
+            if (auto r = scanner.feed(data, size); !r || !scanner.paused())
+                return r;
+            // Inside <sheetData>, between rows: the rest goes into pieces.
+            cutting = true;
+            endTag = reader.rowEndTag();
+            carry = scanner.takeRest(carryOffset);
+            start = 0;
+        } else {
+            if (start > 0) {
+                carry.erase(0, start);
+                carryOffset += start;
+                start = 0;
+            }
+            carry.append(data ? data : "", size);
+        }
+        const Cut cut = cutUnits(final);
+        if (cut == Wait)
+            return {};
+        // The end of the part, or a row too long to cut: the rest is read in one piece.
+        if (cut == Failed || !stopCutting()) {
+            again = true;
+            return retry;
+        }
+        return final ? scanner.feed(nullptr, 0) : Result<void>();
+    });
+    if (again)
+        return retry;
+    return result;
+}
+
+} // namespace
+
+void setSheetPiecesForTesting(std::size_t unitBytes) {
+    testUnitBytes = unitBytes;
+}
+
+std::size_t piecesMergedForTesting() {
+    return unitsMerged;
+}
+
+void XlsxSheet::forgetLoaded() {
+    rows_.clear();
+    rowIndex_.clear();
+    extras_.clear();
+    texts_ = TextArena();
+    rowAttrs_.assign(1, std::string());
+    cols_.clear();
+    defaultWidth_ = -1;
+    baseWidth_ = 8;
+    head_.clear();
+    afterDim_.clear();
+    tail_.clear();
+    prefix_.clear();
+    dimPrefix_.clear();
+    hasDimension_ = false;
+    boundsDirty_ = true;
+}
+
+Result<void> XlsxSheet::load(const Package& package, int index, PartProgress* progress) {
     if (!worksheet_)
         return {};
+    const std::string where = package.where() + ": " + part_;
+    const std::size_t testUnits = testUnitBytes;
+    if (testUnits != SIZE_MAX &&
+        (testUnits != 0 ||
+         (readingThreads() >= 2 &&
+          package.entries()[static_cast<std::size_t>(index)].size >= kSplitFrom))) {
+        // Any doubt or damage: the one-piece reading decides, and says where it failed.
+        if (readInPieces(*this, package, index, where, progress).ok())
+            return {};
+        forgetLoaded();
+    }
     SheetReader reader(*this);
-    return scanPart(package, index, package.where() + ": " + part_, reader);
+    return scanPart(package, index, where, reader, progress);
 }
 
 } // namespace rowbit::xlsx

@@ -238,7 +238,6 @@ private:
 };
 
 Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress& progress) {
-    (void)progress; // TODO wire
     pkg_ = std::move(package);
     const std::string& where = pkg_->where();
 
@@ -359,9 +358,20 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
             return r;
     }
 
+    // Progress counts the bytes of the big parts: the shared strings and the sheets.
+    std::uint64_t bigBytes = 0;
+    if (const int idx = sstPart_.empty() ? -1 : pkg_->find(sstPart_); idx >= 0)
+        bigBytes += pkg_->entries()[static_cast<std::size_t>(idx)].size;
+    for (const Relationship& rel : rels) {
+        if (const int idx = rel.external ? -1 : pkg_->find(rel.target);
+            idx >= 0 && relIs(rel.type, "worksheet"))
+            bigBytes += pkg_->entries()[static_cast<std::size_t>(idx)].size;
+    }
+    PartProgress partProgress(progress, bigBytes);
+
     if (const int idx = sstPart_.empty() ? -1 : pkg_->find(sstPart_); idx >= 0) {
         SharedStringsReader reader(ctx_.strings);
-        if (auto r = scanPart(*pkg_, idx, where + ": " + sstPart_, reader); !r)
+        if (auto r = scanPart(*pkg_, idx, where + ": " + sstPart_, reader, &partProgress); !r)
             return r;
         sstRootOffset_ = reader.rootOffset;
         sstRootEnd_ = reader.rootEnd;
@@ -401,12 +411,13 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
                              where + ": " + rel->target);
         auto sheet = std::make_unique<XlsxSheet>(
             ctx_, name, pkg_->entries()[static_cast<std::size_t>(partIndex)].name, worksheet);
-        if (auto r = sheet->load(*pkg_, partIndex); !r)
+        if (auto r = sheet->load(*pkg_, partIndex, &partProgress); !r)
             return r;
         sheets_.push_back(std::move(sheet));
         savedNames_.push_back(name);
         sheetNodes_.push_back(n);
     }
+    partProgress.finish();
     return {};
 }
 
