@@ -4,6 +4,7 @@
 //   xlsx_bench read FILE
 //   xlsx_bench edit FILE OUT
 #include "workbook/book.h"
+#include "workbook/xlsx/sheet.h"
 
 #include <sys/resource.h>
 
@@ -68,9 +69,9 @@ int main(int argc, char** argv) {
             }
         }
         std::printf("read rows=%d cells=%zu dates=%zu text_bytes=%zu sum=%.6g load_s=%.3f "
-                    "total_s=%.3f cpu_s=%.3f peak_mb=%.1f\n",
+                    "total_s=%.3f cpu_s=%.3f peak_mb=%.1f pieces=%zu\n",
                     rows, cells, dates, textBytes, sum, loaded, seconds(start), cpuSeconds(),
-                    static_cast<double>(peakKb()) / 1024);
+                    static_cast<double>(peakKb()) / 1024, rowbit::xlsx::piecesMergedForTesting());
         return 0;
     }
     if (mode == "edit" && argc > 3) {

@@ -2,8 +2,10 @@
 // package; any other input is cut at "\n--\n" into a sheet part, a shared strings part and a
 // styles part of an otherwise sound workbook, so that the XML readers are reached without
 // the zip layer's checksums stopping every mutation. Whatever loads is read in full, edited
-// and saved.
+// and saved. A sheet part is also read in small pieces on worker threads (as big sheets
+// are), which must give exactly what reading it in one piece gives.
 #include "workbook/book.h"
+#include "workbook/xlsx/sheet.h"
 #include "workbook/xlsx/xlsx_book.h"
 
 #include <unistd.h>
@@ -55,6 +57,36 @@ std::vector<std::pair<std::string, std::string>> partsFrom(std::string_view inpu
     return parts;
 }
 
+std::string cells(const rowbit::Book& book) {
+    std::string out;
+    for (int i = 0; i < book.sheetCount(); ++i) {
+        const rowbit::Sheet* s = book.sheet(i);
+        out += s->name() + '\n';
+        for (int r = 0; r < s->lastRow() && r < 2000; ++r) {
+            for (int c = 0; c < s->lastCol() && c < 64; ++c) {
+                out += std::to_string(static_cast<int>(s->cellType(r, c))) + s->readStr(r, c) +
+                       std::to_string(s->readNum(r, c)) + s->readError(r, c) +
+                       std::to_string(s->cellFormat(r, c)) + (s->isFormula(r, c) ? "f" : "") + '\n';
+            }
+        }
+    }
+    return out;
+}
+
+// Reads the parts again in pieces of 16 to 79 bytes and traps on any difference.
+void compareInPieces(const std::vector<std::pair<std::string, std::string>>& parts,
+                     rowbit::Result<std::unique_ptr<rowbit::Book>>& whole) {
+    rowbit::xlsx::setSheetPiecesForTesting(16 + parts[3].second.size() % 64);
+    auto pieces = rowbit::xlsx::loadXlsxBookFromParts(parts);
+    rowbit::xlsx::setSheetPiecesForTesting(0);
+    const std::string a = whole.ok() ? cells(**whole) : whole.error().describe();
+    const std::string b = pieces.ok() ? cells(**pieces) : pieces.error().describe();
+    if (a != b) {
+        std::fprintf(stderr, "read in pieces:\n%s\nin one piece:\n%s\n", b.c_str(), a.c_str());
+        __builtin_trap();
+    }
+}
+
 void exercise(rowbit::Book& book) {
     volatile double sink = 0;
     for (int i = 0; i < book.sheetCount(); ++i) {
@@ -95,8 +127,17 @@ void exercise(rowbit::Book& book) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    auto book = input.rfind("PK", 0) == 0 ? rowbit::xlsx::loadXlsxBookFromMemory(input)
-                                          : rowbit::xlsx::loadXlsxBookFromParts(partsFrom(input));
+    if (input.rfind("PK", 0) == 0) {
+        auto book = rowbit::xlsx::loadXlsxBookFromMemory(input);
+        if (book.ok())
+            exercise(**book);
+        return 0;
+    }
+    const auto parts = partsFrom(input);
+    rowbit::xlsx::setSheetPiecesForTesting(SIZE_MAX);
+    auto book = rowbit::xlsx::loadXlsxBookFromParts(parts);
+    rowbit::xlsx::setSheetPiecesForTesting(0);
+    compareInPieces(parts, book);
     if (book.ok())
         exercise(**book);
     return 0;

@@ -140,6 +140,25 @@ TEST(XlsxPieces, OrdinaryRowsAreReadInPiecesAlike) {
     }
 }
 
+TEST(XlsxPieces, PrefixedElementsAreCutAtTheirOwnRowEnds) {
+    ScratchDir dir;
+    std::string rows;
+    for (int r = 1; r <= 500; ++r) {
+        const std::string n = std::to_string(r);
+        rows += "<x:row r=\"" + n + "\"><x:c r=\"A" + n + "\"><x:v>" + n + "</x:v></x:c></x:row>";
+    }
+    auto parts = testing::PackageParts::workbook("");
+    parts["xl/worksheets/sheet1.xml"] = std::string("<x:worksheet xmlns:x=\"") + testing::mainNs() +
+                                        "\"><x:sheetData>" + rows + "</x:sheetData></x:worksheet>";
+    const fs::path file = dir / "prefixed.xlsx";
+    parts.write(file);
+    const std::string whole = outcome(file, SIZE_MAX, dir.path());
+    ASSERT_NE(whole.find("499,0 1"), std::string::npos) << whole.substr(0, 300);
+    const std::size_t before = xlsx::piecesMergedForTesting();
+    EXPECT_EQ(outcome(file, 300, dir.path()), whole);
+    EXPECT_GE(xlsx::piecesMergedForTesting() - before, 10u);
+}
+
 TEST(XlsxPieces, DamageAnywhereGivesTheSameErrorAsOnePiece) {
     ScratchDir dir;
     const std::string rows = trickyRows(20);
