@@ -76,7 +76,30 @@ std::size_t byteLength(std::string_view utf8) {
     return bytes;
 }
 
+std::size_t byteLength(std::string_view utf8, std::size_t bytes, std::size_t& cutAt) {
+    std::size_t used = 0;
+    std::size_t i = 0;
+    bool cutFound = false;
+    cutAt = utf8.size();
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t width = lead < 0x80 ? 1 : 2;
+        const std::size_t len = sequenceLength(lead);
+        if (!cutFound && (used + width > bytes || i + len > utf8.size())) {
+            cutFound = true;
+            cutAt = i;
+        }
+        used += width;
+        i += len;
+    }
+    return used;
+}
+
 std::string cut(std::string_view utf8, std::size_t bytes) {
+    return std::string(utf8.substr(0, cutLength(utf8, bytes)));
+}
+
+std::size_t cutLength(std::string_view utf8, std::size_t bytes) {
     std::size_t used = 0;
     std::size_t i = 0;
     while (i < utf8.size()) {
@@ -92,7 +115,7 @@ std::string cut(std::string_view utf8, std::size_t bytes) {
         used += width;
         i += len;
     }
-    return std::string(utf8.substr(0, i));
+    return i;
 }
 
 std::string_view trimRight(std::string_view text) {

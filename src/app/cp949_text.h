@@ -14,6 +14,10 @@ namespace rowbit::cp949 {
 std::size_t byteLength(std::string_view utf8);
 // The longest prefix of `utf8` whose CP949 length is at most `bytes`.
 std::string cut(std::string_view utf8, std::size_t bytes);
+// The length in UTF-8 bytes of that prefix, for cutting a string in place.
+std::size_t cutLength(std::string_view utf8, std::size_t bytes);
+// byteLength(utf8) and cutLength(utf8, bytes) in one pass over the text.
+std::size_t byteLength(std::string_view utf8, std::size_t bytes, std::size_t& cutAt);
 // Removes trailing blanks (spaces only, as fixed-width fields are padded with them).
 std::string_view trimRight(std::string_view text);
 // Removes leading and trailing blanks.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <numeric>
 
 namespace rowbit {
@@ -47,6 +48,26 @@ std::size_t RowList::add() {
         index_[static_cast<std::size_t>(newId - idBase_)] = current_;
     }
     return current_;
+}
+
+RecordId RowList::append(std::vector<Record>&& records) {
+    const RecordId first = nextId_;
+    if (records.empty())
+        return first;
+    if (records_.empty()) {
+        records_ = std::move(records);
+    } else {
+        records_.reserve(records_.size() + records.size());
+        std::move(records.begin(), records.end(), std::back_inserter(records_));
+    }
+    records.clear();
+    ids_.reserve(records_.size());
+    while (ids_.size() < records_.size())
+        ids_.push_back(nextId_++);
+    current_ = records_.size();
+    // Built again on the first look-up: a fill of a million rows seldom needs it at all.
+    indexValid_ = false;
+    return first;
 }
 
 bool RowList::get(std::size_t pos) {

@@ -48,6 +48,10 @@ public:
     std::size_t position() const; // position of the current record, 0 when none
     // Appends the buffer as a new record; it becomes the current record. Returns its position.
     std::size_t add();
+    // Appends these records, moved in, with consecutive new identities; the last becomes the
+    // current record. Returns the identity of the first. Into an empty list the vector itself
+    // is taken over, so a caller that reserved it to its final size never has it grow.
+    RecordId append(std::vector<Record>&& records);
     // Loads the record at `pos` (1-based) into the buffer and makes it current.
     bool get(std::size_t pos);
     // Writes the buffer back over the current record.

@@ -34,6 +34,10 @@ public:
     void clear();
     // Records are added in ascending identity (the order the fill appends them).
     void add(RecordId id, std::int32_t row, const Record& record, int columns, bool memo);
+    // Appends records filled apart (on another thread), whose identities count from 0: they
+    // are renumbered from `firstId` on, above every identity held. Their texts are taken over,
+    // not copied.
+    void append(FilledRecords&& part, RecordId firstId);
     std::size_t size() const { return ids_.size(); }
 
     // Index of the record with this identity, nullopt when it was not filled (inserted later).
@@ -51,8 +55,12 @@ public:
 private:
     std::vector<RecordId> ids_;
     std::vector<std::int32_t> rows_;
-    std::vector<std::uint64_t> offsets_; // into arena_, one past the end per record
-    std::string arena_;                  // per record: fields as 4-byte length + bytes
+    // Per record: fields as 4-byte length + bytes, in arenas of a few megabytes (and the
+    // arenas of parts appended), so that neither growing nor joining the parts of a fill
+    // copies the texts again; arenas_[s] holds the records from arenaStart_[s] on.
+    std::vector<std::string> arenas_ = std::vector<std::string>(1);
+    std::vector<std::size_t> arenaStart_ = std::vector<std::size_t>(1, 0);
+    std::vector<std::uint64_t> offsets_; // into the record's arena, one past the end per record
     std::vector<std::uint8_t> fields_;   // number of fields stored per record
 };
 

@@ -5,9 +5,15 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <exception>
 #include <iterator>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace rowbit {
 
@@ -147,7 +153,157 @@ std::string cellText(const Sheet& sheet, int row, int col, const std::string& gd
     }
 }
 
-void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
+namespace {
+
+// What every thread of a fill reads; none of it changes while they run.
+struct FillSource {
+    const Sheet* sheet = nullptr;
+    std::array<int, kMaxColumns> cno{};
+    int used = 0;
+    int mno = 0;
+    std::string gdate;
+    bool date1904 = false;
+    // Every column letter of the report is one ASCII letter, so each entry makes the report
+    // longer until it is full; with other letters the merge looks at every overlong cell.
+    bool asciiEntries = false;
+};
+
+// The overflow report holds this many bytes.
+constexpr std::size_t kReportBytes = 100;
+
+// What one thread makes of its rows [from, to).
+struct FillPart {
+    int from = 0;
+    int to = 0;
+    std::vector<Record> records;
+    FilledRecords filled; // identities count from 0 within the part
+    // Text cells too long for a field, as (row, shown column), in sheet order: whether they
+    // still fit into the report depends on the parts before, so the merge decides.
+    std::vector<std::pair<int, int>> overlong;
+    // Bytes of the report this part could still fill on its own: once they are used up, the
+    // report is full whatever the parts before held, and no more cells need looking at.
+    long reportRoom = kReportBytes;
+    std::exception_ptr error;
+};
+
+// A report entry: a blank, the column letter, the row number.
+long entryLength(int row) {
+    long length = 2;
+    for (int shown = row + 1; shown > 0; shown /= 10)
+        ++length;
+    return length;
+}
+
+// Threads add to the shared row count in batches, so that they seldom touch it.
+constexpr int kCountBatch = 1024;
+
+// Reports in steps of a hundredth at most, never backwards; only the calling thread calls it.
+class ListingProgress {
+public:
+    ListingProgress(Prompts& prompts, std::size_t rows) : prompts_(prompts), rows_(rows) {
+        prompts_.progress(ProgressStage::Listing, 0.0);
+    }
+    void update(std::size_t done) {
+        if (rows_ == 0)
+            return;
+        const auto step = static_cast<int>(std::min(done, rows_) * 100 / rows_);
+        if (step > step_ && step < 100) {
+            step_ = step;
+            prompts_.progress(ProgressStage::Listing, step / 100.0);
+        }
+    }
+    void finish() { prompts_.progress(ProgressStage::Listing, 1.0); }
+
+private:
+    Prompts& prompts_;
+    std::size_t rows_;
+    int step_ = 0;
+};
+
+void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>& rowsDone,
+              ListingProgress* progress) {
+    const Sheet& sheet = *source.sheet;
+    int counted = part.from;
+    for (int row = part.from; row < part.to; ++row) {
+        if (row - counted == kCountBatch) {
+            counted = row;
+            const std::size_t done =
+                rowsDone.fetch_add(kCountBatch, std::memory_order_relaxed) + kCountBatch;
+            if (progress)
+                progress->update(done);
+        }
+        Record& record = part.records.emplace_back();
+        for (int n = 0; n < source.used; ++n) {
+            const int col = source.cno[n] - 1;
+            std::string text = cellText(sheet, row, col, source.gdate, source.date1904);
+            // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
+            std::size_t cutAt = 0;
+            std::size_t bytes = 0;
+            if (text.size() > kFieldBytes &&
+                (bytes = cp949::byteLength(text, kFieldBytes, cutAt)) > kFieldBytes) {
+                if (part.reportRoom > 0) {
+                    const std::string_view trimmed = cp949::trimRight(text);
+                    if (trimmed.size() != text.size())
+                        bytes = cp949::byteLength(trimmed);
+                    if (bytes > kFieldBytes && sheet.cellType(row, col) == CellType::Text) {
+                        part.overlong.emplace_back(row, n);
+                        if (source.asciiEntries)
+                            part.reportRoom -= entryLength(row);
+                    }
+                }
+                text = text.substr(0, cutAt);
+            }
+            record.col[n] = std::move(text);
+        }
+        if (allBlank(record)) {
+            part.records.pop_back();
+            continue;
+        }
+        if (source.mno != 0) {
+            record.memo = sheet.readStr(row, source.mno - 1);
+            const std::size_t keep = cp949::cutLength(record.memo, kMemoBytes);
+            if (keep < record.memo.size()) {
+                record.memo.resize(keep);
+                record.memo.shrink_to_fit();
+            }
+        }
+        record.row = row;
+        part.filled.add(part.records.size() - 1, row, record, source.used, source.mno != 0);
+    }
+    rowsDone.fetch_add(static_cast<std::size_t>(part.to - counted), std::memory_order_relaxed);
+}
+
+void runPart(const FillSource& source, FillPart& part, std::atomic<std::size_t>& rowsDone,
+             ListingProgress* progress) {
+    try {
+        fillRows(source, part, rowsDone, progress);
+    } catch (...) {
+        part.error = std::current_exception();
+    }
+}
+
+void noteOverlong(std::string& overflow, int cno, int row) {
+    // Once the report is full (its entries are ASCII) nothing more fits into it.
+    if (overflow.size() >= kReportBytes)
+        return;
+    const std::string entry = std::string(cp949::trimRight(overflow)) + " " +
+                              static_cast<char>(64 + cno) + std::to_string(row + 1);
+    overflow = cp949::cut(entry, kReportBytes);
+}
+
+int fillThreads(const FillOptions& options, std::size_t rows) {
+    if (rows == 0 || rows < static_cast<std::size_t>(std::max(options.parallelFrom, 0)))
+        return 1;
+    const int wanted =
+        options.threads > 0
+            ? options.threads
+            : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(wanted), rows));
+}
+
+} // namespace
+
+void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillOptions& options) {
     state.q1.clear();
     browse.overflow.clear();
     browse.filled.clear();
@@ -159,49 +315,80 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts) {
     ColumnSetup& g1 = state.g1;
     if (g1.startline < 1)
         g1.startline = 1;
-    const int used = g1.shownColumns();
+    FillSource source;
+    source.sheet = sheet;
+    source.cno = g1.cno;
+    source.used = g1.shownColumns();
+    source.mno = g1.mno;
+    source.gdate = datePicture(state);
+    source.date1904 = state.book->date1904();
+    source.asciiEntries = std::all_of(g1.cno.begin(), g1.cno.begin() + source.used,
+                                      [](int cno) { return cno >= 1 && cno <= 26; });
     browse.filled.cno = g1.cno;
     browse.filled.mno = g1.mno;
-    const std::string gdate = datePicture(state);
-    const bool date1904 = state.book->date1904();
 
+    // The engines work their bounds out on first demand: asked here, before threads read.
     const int first = g1.startline - 1;
     const int end = sheet->lastRow();
-    Record& buffer = state.q1.buffer;
-    if (end > first)
-        state.q1.reserve(static_cast<std::size_t>(end - first));
-    for (int row = first; row < end; ++row) {
-        buffer.clear();
-        for (int n = 0; n < used; ++n) {
-            const int col = g1.cno[n] - 1;
-            if (row == g1.startline)
-                g1.format[n] = sheet->cellFormat(row, col);
-            std::string text = cellText(*sheet, row, col, gdate, date1904);
-            // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
-            if (text.size() > kFieldBytes && cp949::byteLength(text) > kFieldBytes) {
-                // Once the report is full (its entries are ASCII) nothing more fits into it.
-                if (browse.overflow.size() < 100 &&
-                    cp949::byteLength(cp949::trimRight(text)) > kFieldBytes &&
-                    sheet->cellType(row, col) == CellType::Text) {
-                    const std::string entry = std::string(cp949::trimRight(browse.overflow)) + " " +
-                                              static_cast<char>(64 + g1.cno[n]) +
-                                              std::to_string(row + 1);
-                    browse.overflow = cp949::cut(entry, 100);
-                }
-                text = cp949::cut(text, kFieldBytes);
-            }
-            buffer.col[n] = std::move(text);
-        }
-        if (allBlank(buffer))
-            continue;
-        if (g1.mno != 0)
-            buffer.memo = cp949::cut(sheet->readStr(row, g1.mno - 1), kMemoBytes);
-        buffer.row = row;
-        const std::size_t pos = state.q1.add();
-        browse.filled.add(state.q1.id(pos), row, buffer, used, g1.mno != 0);
+    sheet->lastCol();
+    // The list's formats come from the row below the start line, blank or not.
+    if (g1.startline < end) {
+        for (int n = 0; n < source.used; ++n)
+            g1.format[n] = sheet->cellFormat(g1.startline, g1.cno[n] - 1);
     }
-    buffer.clear();
+
+    const std::size_t rows = end > first ? static_cast<std::size_t>(end - first) : 0;
+    const int threads = fillThreads(options, rows);
+    std::vector<FillPart> parts(static_cast<std::size_t>(threads));
+    for (int k = 0; k < threads; ++k) {
+        FillPart& part = parts[static_cast<std::size_t>(k)];
+        part.from = first + static_cast<int>(rows * static_cast<std::size_t>(k) /
+                                             static_cast<std::size_t>(threads));
+        part.to = first + static_cast<int>(rows * static_cast<std::size_t>(k + 1) /
+                                           static_cast<std::size_t>(threads));
+        // The first part becomes the list, which then takes the others without growing.
+        part.records.reserve(k == 0 ? rows : static_cast<std::size_t>(part.to - part.from));
+    }
+
+    ListingProgress progress(prompts, rows);
+    std::atomic<std::size_t> rowsDone{0};
+    std::atomic<std::size_t> finished{0};
+    std::vector<std::thread> workers;
+    workers.reserve(parts.size());
+    std::size_t started = 1; // parts below this run on a thread of their own (but part 0)
+    for (; started < parts.size(); ++started) {
+        try {
+            workers.emplace_back([&source, &parts, &rowsDone, &finished, started] {
+                runPart(source, parts[started], rowsDone, nullptr);
+                finished.fetch_add(1, std::memory_order_release);
+            });
+        } catch (...) {
+            break; // no more threads to be had: the calling thread takes the rest
+        }
+    }
+    runPart(source, parts[0], rowsDone, &progress);
+    for (std::size_t k = started; k < parts.size(); ++k)
+        runPart(source, parts[k], rowsDone, &progress);
+    while (finished.load(std::memory_order_acquire) < workers.size()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        progress.update(rowsDone.load(std::memory_order_relaxed));
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    for (const FillPart& part : parts) {
+        if (part.error)
+            std::rethrow_exception(part.error);
+    }
+
+    for (FillPart& part : parts) {
+        const RecordId firstId = state.q1.append(std::move(part.records));
+        browse.filled.append(std::move(part.filled), firstId);
+        for (const auto& [row, n] : part.overlong)
+            noteOverlong(browse.overflow, g1.cno[n], row);
+    }
+    state.q1.buffer.clear();
     browse.sqcnt = static_cast<int>(state.q1.count());
+    progress.finish();
 
     if (!browse.overflow.empty())
         prompts.tell(kOverflowMessage + std::string(cp949::trimRight(browse.overflow)));

@@ -23,11 +23,21 @@ std::string cellText(const Sheet& sheet, int row, int col, const std::string& gd
 // The display text of a number as the list shows it (1,234.5; "" for 0).
 std::string numberText(double value);
 
+// How fillQue shares out its work. A small sheet is filled on the calling thread alone: for
+// it, starting threads costs more than it saves.
+struct FillOptions {
+    int parallelFrom = 20000; // sheets with fewer rows to read start no thread
+    int threads = 0;          // 0: one per core, at most 4
+};
+
 // FillQue: empties Q1 and fills it from the data sheet of BOOK from STARTLINE down; rows
 // empty in every shown column are skipped. Remembers what it produced per record (browse.filled)
 // and tells the user of overlong text cells. Closes nothing of the search state: the caller
-// does that first when results are shown.
-void fillQue(AppState& state, BrowseState& browse, Prompts& prompts);
+// does that first when results are shown. Large sheets are read by several threads at once;
+// the result is the same as reading them row by row, and progress is reported on the calling
+// thread only.
+void fillQue(AppState& state, BrowseState& browse, Prompts& prompts,
+             const FillOptions& options = {});
 
 // FormatWindow: the list format string of the row list.
 std::string formatWindow(const AppState& state, const BrowseState& browse);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 namespace rowbit::cp949 {
 namespace {
 
@@ -67,6 +70,25 @@ TEST(Cp949Cut, HundredByteFieldOfHangulKeepsFiftySyllables) {
 TEST(Cp949Cut, DropsATruncatedSequenceAtTheEnd) {
     EXPECT_EQ(cut("a\xEA\xB0", 10), "a");
     EXPECT_TRUE(isValidUtf8(cut("a\xEA\xB0", 10)));
+}
+
+TEST(Cp949Cut, OnePassMeasureAgreesWithLengthAndCutEvenOnBrokenText) {
+    // Pieces include a stray continuation byte and sequences cut short.
+    const std::string pieces[] = {"a", " ", "가", "é", "😀", "\x80", "\xEA\xB0", "\xF0"};
+    std::uint64_t seed = 7;
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        const int count = static_cast<int>(seed >> 59);
+        for (int k = 0; k < count; ++k) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            text += pieces[(seed >> 33) % 8];
+        }
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const std::size_t bytes = (seed >> 33) % 24;
+        std::size_t cutAt = 999;
+        EXPECT_EQ(byteLength(text, bytes, cutAt), byteLength(text)) << text;
+        EXPECT_EQ(text.substr(0, cutAt), cut(text, bytes)) << text << " at " << bytes;
+    }
 }
 
 TEST(Cp949Trim, OnlyBlanksAreTrimmed) {

@@ -135,6 +135,39 @@ TEST(RowList, IdentitiesAreNotReusedAfterClear) {
     EXPECT_FALSE(list.find(999999));
 }
 
+TEST(RowList, AppendMovesRecordsInWithConsecutiveIdentities) {
+    RowList list = listOf({"a"});
+    const RecordId before = list.id(1);
+    std::vector<Record> more(3);
+    more[0].col[0] = std::string(40, 'b'); // on the heap: moved, not copied
+    more[2].col[0] = "d";
+    const char* heap = more[0].col[0].data();
+    const RecordId first = list.append(std::move(more));
+    EXPECT_GT(first, before);
+    ASSERT_EQ(list.count(), 4u);
+    EXPECT_EQ(list.at(2).col[0].data(), heap);
+    EXPECT_EQ(list.position(), 4u); // the last appended is current, as after add()
+    for (std::size_t pos = 2; pos <= 4; ++pos) {
+        EXPECT_EQ(list.id(pos), first + (pos - 2));
+        EXPECT_EQ(list.find(first + (pos - 2)), pos);
+    }
+    EXPECT_EQ(list.find(before), 1u);
+
+    // Into an empty list, then add() after it: identities keep growing, look-ups still find.
+    RowList other;
+    std::vector<Record> batch(2);
+    batch[1].col[0] = "y";
+    const RecordId start = other.append(std::move(batch));
+    other.buffer.col[0] = "z";
+    other.add();
+    EXPECT_EQ(column0(other), (std::vector<std::string>{"", "y", "z"}));
+    EXPECT_EQ(other.id(3), start + 2);
+    EXPECT_EQ(other.find(start + 1), 2u);
+    EXPECT_EQ(other.append({}), start + 3); // nothing appended, nothing changes
+    EXPECT_EQ(other.count(), 3u);
+    EXPECT_EQ(other.position(), 3u);
+}
+
 TEST(RowList, SortIsStableAndKeepsTheCurrentRecord) {
     RowList list = listOf({"b", "a", "b", "a", "b"});
     ASSERT_TRUE(list.get(3)); // the second "b", sheet row 2

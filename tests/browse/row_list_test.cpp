@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <new>
+#include <thread>
+#include <vector>
 
 namespace rowbit {
 namespace {
@@ -204,6 +208,224 @@ TEST(FillQue, FieldsAreCutLikeEveryOtherWidth) {
         f.fill();
         ASSERT_EQ(f.state.q1.count(), 1u);
         EXPECT_EQ(f.state.q1.at(1).col[0], cp949::cut(textValue, kFieldBytes)) << textValue;
+    }
+}
+
+// Fills by one thread and by several must not differ in anything a later step reads.
+void expectSameFill(Filled& serial, Filled& parallel) {
+    const RowList& a = serial.state.q1;
+    const RowList& b = parallel.state.q1;
+    ASSERT_EQ(a.count(), b.count());
+    EXPECT_EQ(a.position(), b.position());
+    EXPECT_EQ(serial.browse.sqcnt, parallel.browse.sqcnt);
+    EXPECT_EQ(serial.state.g1.format, parallel.state.g1.format);
+    EXPECT_EQ(serial.browse.overflow, parallel.browse.overflow);
+    EXPECT_EQ(serial.prompts.messageTexts(), parallel.prompts.messageTexts());
+    const FilledRecords& fa = serial.browse.filled;
+    const FilledRecords& fb = parallel.browse.filled;
+    ASSERT_EQ(fa.size(), fb.size());
+    EXPECT_EQ(fa.places(), fb.places());
+    const int used = serial.state.g1.shownColumns();
+    for (std::size_t pos = 1; pos <= a.count(); ++pos) {
+        const Record& ra = a.at(pos);
+        const Record& rb = b.at(pos);
+        ASSERT_EQ(ra.row, rb.row) << pos;
+        EXPECT_EQ(ra.col, rb.col) << "row " << ra.row;
+        EXPECT_EQ(ra.memo, rb.memo) << "row " << ra.row;
+        ASSERT_EQ(a.id(pos), b.id(pos));
+        const auto index = fb.find(b.id(pos));
+        ASSERT_TRUE(index) << "row " << ra.row;
+        EXPECT_EQ(fb.row(*index), rb.row);
+        for (int k = 0; k < used; ++k) {
+            EXPECT_TRUE(fb.unchanged(*index, k, rb.col[k])) << "row " << ra.row << " field " << k;
+            EXPECT_FALSE(fb.unchanged(*index, k, rb.col[k] + "!"));
+        }
+        EXPECT_TRUE(fb.unchanged(*index, kMaxColumns, rb.memo)) << "row " << ra.row;
+    }
+}
+
+TEST(FilledRecords, TextsStayFoundAcrossArenasAndAppendedParts) {
+    // Enough text for several arenas, in a list, an appended part and adds after it.
+    auto recordOf = [](int i) {
+        Record record;
+        record.col[0] = "c" + std::to_string(i);
+        record.memo = std::string(static_cast<std::size_t>(500 + i % 700), char('a' + i % 26));
+        return record;
+    };
+    FilledRecords filled, part;
+    for (int i = 0; i < 6000; ++i)
+        filled.add(static_cast<RecordId>(i + 1), i, recordOf(i), 1, true);
+    for (int i = 0; i < 9000; ++i)
+        part.add(static_cast<RecordId>(i), 6000 + i, recordOf(6000 + i), 1, true);
+    filled.append(std::move(part), 6001);
+    for (int i = 15000; i < 15100; ++i)
+        filled.add(static_cast<RecordId>(i + 1), i, recordOf(i), 1, true);
+    ASSERT_EQ(filled.size(), 15100u);
+    for (int i = 0; i < 15100; ++i) {
+        const auto index = filled.find(static_cast<RecordId>(i + 1));
+        ASSERT_TRUE(index) << i;
+        ASSERT_EQ(filled.row(*index), i);
+        const Record record = recordOf(i);
+        ASSERT_TRUE(filled.unchanged(*index, 0, record.col[0])) << i;
+        ASSERT_TRUE(filled.unchanged(*index, kMaxColumns, record.memo)) << i;
+        ASSERT_FALSE(filled.unchanged(*index, kMaxColumns, record.memo + "x")) << i;
+    }
+}
+
+// Rows of every kind the fill treats differently, the kinds repeating at unrelated periods so
+// that the threads' borders fall next to each of them.
+void fillVariedSheet(Filled& f, int rows) {
+    const int dateFormat = f.book->addFormat(true);
+    const std::string longText(120, 'L');
+    std::string longMemo;
+    for (int i = 0; i < 260; ++i)
+        longMemo += "메"; // 520 bytes as the workbooks count
+    const int shownB = f.state.g1.cno[1] - 1;
+    for (int r = 1; r <= rows; ++r) {
+        if (r % 7 == 3) {
+            f.sheet->setCell(r, 4, text("memo of a blank row")); // blank in every shown column
+            continue;
+        }
+        if (r % 11 == 5)
+            continue; // wholly empty
+        f.sheet->setCell(r, 0,
+                         r % 13 == 0 ? text(longText + std::to_string(r))
+                                     : text("item" + std::to_string(r)));
+        if (r % 5 == 0)
+            f.sheet->setCell(r, shownB, number(serialOf(2000, 1, 1) + r, dateFormat));
+        else if (r % 17 == 0)
+            f.sheet->setCell(r, shownB, text(std::string(101, 'x') + "  ")); // cut, reported
+        else if (r % 19 == 0)
+            f.sheet->setCell(r, shownB, text(std::string(99, 'y') + "      ")); // cut, not reported
+        else
+            f.sheet->setCell(r, shownB, number(r * 1.25 - 40, r % 4));
+        f.sheet->setCell(r, 4, text(r % 9 == 0 ? longMemo : "memo " + std::to_string(r)));
+    }
+}
+
+TEST(FillQue, ThreadsFillExactlyAsOneThreadDoes) {
+    // The second setup shows a column past Z, whose report letters are no longer plain letters.
+    for (const int shownB : {3, 28}) {
+        for (const int threads : {2, 3, 4, 7}) {
+            for (const int startline : {1, 2, 150}) {
+                Filled serial, parallel;
+                for (Filled* f : {&serial, &parallel}) {
+                    f->state.g1.cno = {1, shownB};
+                    f->state.g1.startline = startline;
+                    fillVariedSheet(*f, 400);
+                }
+                serial.state.g1.format = parallel.state.g1.format = {0, 0};
+                fillQue(serial.state, serial.browse, serial.prompts,
+                        FillOptions{.parallelFrom = 1 << 30});
+                fillQue(parallel.state, parallel.browse, parallel.prompts,
+                        FillOptions{.parallelFrom = 1, .threads = threads});
+                SCOPED_TRACE(::testing::Message() << "column " << shownB << ", " << threads
+                                                  << " threads, start line " << startline);
+                expectSameFill(serial, parallel);
+                ASSERT_FALSE(serial.browse.overflow.empty());
+            }
+        }
+    }
+}
+
+TEST(FillQue, ReportFullInOnePartStillTakesTheEarlierPartsFirst) {
+    // The last part alone has enough overlong cells to fill the report; the first part's few
+    // come first all the same.
+    Filled serial, parallel;
+    for (Filled* f : {&serial, &parallel}) {
+        for (int r = 1; r < 100; ++r)
+            f->sheet->setCell(r, 0, text(r == 10 || r == 20 ? std::string(101, 'a') : "a"));
+        for (int r = 100; r < 200; ++r)
+            f->sheet->setCell(r, 0, text(std::string(101, 'b')));
+    }
+    fillQue(serial.state, serial.browse, serial.prompts, FillOptions{.parallelFrom = 1 << 30});
+    fillQue(parallel.state, parallel.browse, parallel.prompts,
+            FillOptions{.parallelFrom = 1, .threads = 2});
+    EXPECT_EQ(serial.browse.overflow.substr(0, 8), " A11 A21");
+    expectSameFill(serial, parallel);
+}
+
+// Records the progress reports and the thread each came from.
+class ProgressRecorder : public ScriptedPrompts {
+public:
+    struct Report {
+        ProgressStage stage;
+        double fraction;
+        std::thread::id thread;
+    };
+    std::vector<Report> reports;
+    void progress(ProgressStage stage, double fraction) override {
+        reports.push_back({stage, fraction, std::this_thread::get_id()});
+    }
+};
+
+TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
+    for (const int threads : {1, 3}) {
+        Filled f;
+        for (int r = 1; r <= 30000; ++r)
+            f.sheet->setCell(r, 0, text("x"));
+        ProgressRecorder recorder;
+        fillQue(f.state, f.browse, recorder, FillOptions{.parallelFrom = 1, .threads = threads});
+        const auto& reports = recorder.reports;
+        ASSERT_GE(reports.size(), 3u) << threads;
+        EXPECT_LE(reports.size(), 101u);
+        EXPECT_EQ(reports.front().fraction, 0.0);
+        EXPECT_EQ(reports.back().fraction, 1.0);
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            EXPECT_EQ(reports[i].stage, ProgressStage::Listing);
+            EXPECT_EQ(reports[i].thread, std::this_thread::get_id());
+            if (i > 0) {
+                EXPECT_GE(reports[i].fraction, reports[i - 1].fraction);
+            }
+            if (i + 1 < reports.size()) {
+                EXPECT_LT(reports[i].fraction, 1.0);
+            }
+        }
+    }
+    // No rows to read still ends the stage.
+    Filled empty;
+    empty.state.g1.startline = 5;
+    ProgressRecorder recorder;
+    fillQue(empty.state, empty.browse, recorder);
+    ASSERT_FALSE(recorder.reports.empty());
+    EXPECT_EQ(recorder.reports.back().fraction, 1.0);
+}
+
+// A sheet whose reading fails in one row, as when memory runs out.
+class FailingSheet : public MemorySheet {
+public:
+    using MemorySheet::MemorySheet;
+    int failAt = -1;
+    CellType cellType(int row, int col) const override {
+        if (row == failAt)
+            throw std::bad_alloc();
+        return MemorySheet::cellType(row, col);
+    }
+};
+
+class FailingBook : public MemoryBook {
+public:
+    FailingSheet failing{"Data"};
+    FailingBook() { addSheet("Data"); }
+    Sheet* sheet(int) override { return &failing; }
+    const Sheet* sheet(int) const override { return &failing; }
+};
+
+TEST(FillQue, AFailureOnAnyThreadReachesTheCaller) {
+    for (const int failAt : {3, 900, 1999}) {
+        AppState state;
+        BrowseState browse;
+        ScriptedPrompts prompts;
+        auto book = std::make_unique<FailingBook>();
+        for (int r = 0; r < 2000; ++r)
+            book->failing.setCell(r, 0, text("row"));
+        book->failing.failAt = failAt;
+        state.book = std::move(book);
+        state.g1.cno = {1};
+        state.g1.startline = 1;
+        EXPECT_THROW(fillQue(state, browse, prompts, FillOptions{.parallelFrom = 1, .threads = 4}),
+                     std::bad_alloc)
+            << failAt;
     }
 }
 
