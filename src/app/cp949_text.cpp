@@ -81,15 +81,25 @@ std::size_t byteLength(std::string_view utf8, std::size_t bytes, std::size_t& cu
     std::size_t i = 0;
     bool cutFound = false;
     cutAt = utf8.size();
+    // Branches rather than arithmetic: runs of ASCII and of Hangul predict well, while a
+    // table lookup would chain a memory load into every step.
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t width = lead < 0x80 ? 1 : 2;
+        if (lead < 0x80) {
+            if (!cutFound && used + 1 > bytes) {
+                cutFound = true;
+                cutAt = i;
+            }
+            ++used;
+            ++i;
+            continue;
+        }
         const std::size_t len = sequenceLength(lead);
-        if (!cutFound && (used + width > bytes || i + len > utf8.size())) {
+        if (!cutFound && (used + 2 > bytes || i + len > utf8.size())) {
             cutFound = true;
             cutAt = i;
         }
-        used += width;
+        used += 2;
         i += len;
     }
     return used;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <exception>
 #include <iterator>
+#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -175,6 +176,7 @@ constexpr std::size_t kReportBytes = 100;
 struct FillPart {
     int from = 0;
     int to = 0;
+    std::size_t capacity = 0; // records reserved for
     std::vector<Record> records;
     FilledRecords filled; // identities count from 0 within the part
     // Text cells too long for a field, as (row, shown column), in sheet order: whether they
@@ -184,7 +186,11 @@ struct FillPart {
     // report is full whatever the parts before held, and no more cells need looking at.
     long reportRoom = kReportBytes;
     std::exception_ptr error;
+    std::atomic<bool> done{false}; // set by the thread that filled it, once it is complete
 };
+
+// Parts per thread: enough that the merge mostly overlaps the filling.
+constexpr std::size_t kPartsPerThread = 16;
 
 // A report entry: a blank, the column letter, the row number.
 long entryLength(int row) {
@@ -223,6 +229,7 @@ private:
 void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>& rowsDone,
               ListingProgress* progress) {
     const Sheet& sheet = *source.sheet;
+    part.records.reserve(part.capacity);
     int counted = part.from;
     for (int row = part.from; row < part.to; ++row) {
         if (row - counted == kCountBatch) {
@@ -339,53 +346,100 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
 
     const std::size_t rows = end > first ? static_cast<std::size_t>(end - first) : 0;
     const int threads = fillThreads(options, rows);
-    std::vector<FillPart> parts(static_cast<std::size_t>(threads));
-    for (int k = 0; k < threads; ++k) {
-        FillPart& part = parts[static_cast<std::size_t>(k)];
-        part.from = first + static_cast<int>(rows * static_cast<std::size_t>(k) /
-                                             static_cast<std::size_t>(threads));
-        part.to = first + static_cast<int>(rows * static_cast<std::size_t>(k + 1) /
-                                           static_cast<std::size_t>(threads));
-        // The first part becomes the list, which then takes the others without growing.
-        part.records.reserve(k == 0 ? rows : static_cast<std::size_t>(part.to - part.from));
+    // More parts than threads: whichever thread is free takes the next part, and the calling
+    // thread merges finished parts between its own, so that little is left to merge when the
+    // last part is done.
+    const std::size_t count =
+        threads == 1 ? 1 : std::min(rows, static_cast<std::size_t>(threads) * kPartsPerThread);
+    std::vector<FillPart> parts(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        parts[k].from = first + static_cast<int>(rows * k / count);
+        parts[k].to = first + static_cast<int>(rows * (k + 1) / count);
     }
+    // The first part becomes the list, which then takes the others without growing. The
+    // others' record vectors go round: once merged, a part's vector is emptied and taken by
+    // a later part, so that the records are not written into fresh memory twice.
+    parts[0].capacity = rows;
+    for (std::size_t k = 1; k < count; ++k)
+        parts[k].capacity = rows / count + 1;
+    std::mutex poolLock;
+    std::vector<std::vector<Record>> pool;
 
     ListingProgress progress(prompts, rows);
     std::atomic<std::size_t> rowsDone{0};
-    std::atomic<std::size_t> finished{0};
+    std::atomic<std::size_t> nextPart{1}; // part 0 is the calling thread's own
+    auto takePart = [&](ListingProgress* reporter) {
+        const std::size_t k = nextPart.fetch_add(1, std::memory_order_relaxed);
+        if (k >= parts.size())
+            return false;
+        {
+            const std::lock_guard<std::mutex> hold(poolLock);
+            if (!pool.empty()) {
+                parts[k].records = std::move(pool.back());
+                pool.pop_back();
+            }
+        }
+        runPart(source, parts[k], rowsDone, reporter);
+        parts[k].done.store(true, std::memory_order_release);
+        return true;
+    };
     std::vector<std::thread> workers;
-    workers.reserve(parts.size());
-    std::size_t started = 1; // parts below this run on a thread of their own (but part 0)
-    for (; started < parts.size(); ++started) {
+    workers.reserve(static_cast<std::size_t>(threads - 1));
+    for (int t = 1; t < threads; ++t) {
         try {
-            workers.emplace_back([&source, &parts, &rowsDone, &finished, started] {
-                runPart(source, parts[started], rowsDone, nullptr);
-                finished.fetch_add(1, std::memory_order_release);
+            workers.emplace_back([&takePart] {
+                while (takePart(nullptr)) {
+                }
             });
         } catch (...) {
-            break; // no more threads to be had: the calling thread takes the rest
+            break; // no more threads to be had: those there are take the rest
         }
     }
+
+    std::size_t merged = 0;
+    bool failed = false;
+    auto mergeFinished = [&] {
+        while (!failed && merged < parts.size() &&
+               (merged == 0 || parts[merged].done.load(std::memory_order_acquire))) {
+            FillPart& part = parts[merged];
+            if (part.error) {
+                failed = true;
+                break;
+            }
+            const RecordId firstId = state.q1.append(std::move(part.records));
+            browse.filled.append(std::move(part.filled), firstId);
+            for (const auto& [row, n] : part.overlong)
+                noteOverlong(browse.overflow, g1.cno[n], row);
+            if (merged != 0) {
+                part.records.clear();
+                const std::lock_guard<std::mutex> hold(poolLock);
+                pool.push_back(std::move(part.records));
+            }
+            ++merged;
+        }
+    };
     runPart(source, parts[0], rowsDone, &progress);
-    for (std::size_t k = started; k < parts.size(); ++k)
-        runPart(source, parts[k], rowsDone, &progress);
-    while (finished.load(std::memory_order_acquire) < workers.size()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    mergeFinished();
+    while (takePart(&progress)) {
         progress.update(rowsDone.load(std::memory_order_relaxed));
+        mergeFinished();
+    }
+    while (!failed && merged < parts.size()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        progress.update(rowsDone.load(std::memory_order_relaxed));
+        mergeFinished();
     }
     for (std::thread& worker : workers)
         worker.join();
     for (const FillPart& part : parts) {
-        if (part.error)
+        if (part.error) {
+            state.q1.clear();
+            browse.filled.clear();
+            browse.overflow.clear();
             std::rethrow_exception(part.error);
+        }
     }
 
-    for (FillPart& part : parts) {
-        const RecordId firstId = state.q1.append(std::move(part.records));
-        browse.filled.append(std::move(part.filled), firstId);
-        for (const auto& [row, n] : part.overlong)
-            noteOverlong(browse.overflow, g1.cno[n], row);
-    }
     state.q1.buffer.clear();
     browse.sqcnt = static_cast<int>(state.q1.count());
     progress.finish();

@@ -329,13 +329,13 @@ TEST(FillQue, ThreadsFillExactlyAsOneThreadDoes) {
 }
 
 TEST(FillQue, ReportFullInOnePartStillTakesTheEarlierPartsFirst) {
-    // The last part alone has enough overlong cells to fill the report; the first part's few
-    // come first all the same.
+    // Each part of the second half alone has enough overlong cells to fill the report; the
+    // first half's few come first all the same.
     Filled serial, parallel;
     for (Filled* f : {&serial, &parallel}) {
-        for (int r = 1; r < 100; ++r)
+        for (int r = 1; r < 1000; ++r)
             f->sheet->setCell(r, 0, text(r == 10 || r == 20 ? std::string(101, 'a') : "a"));
-        for (int r = 100; r < 200; ++r)
+        for (int r = 1000; r < 2000; ++r)
             f->sheet->setCell(r, 0, text(std::string(101, 'b')));
     }
     fillQue(serial.state, serial.browse, serial.prompts, FillOptions{.parallelFrom = 1 << 30});
