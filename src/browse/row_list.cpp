@@ -384,6 +384,21 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
         return true;
     };
     std::vector<std::thread> workers;
+    // However the calling thread leaves (a failed merge, a throwing progress report), no
+    // thread is left running on the locals: the rest of the parts are given up and the
+    // threads joined.
+    struct Joiner {
+        std::vector<std::thread>& threads;
+        std::atomic<std::size_t>& next;
+        std::size_t parts;
+        ~Joiner() {
+            next.store(parts, std::memory_order_relaxed);
+            for (std::thread& thread : threads) {
+                if (thread.joinable())
+                    thread.join();
+            }
+        }
+    } joiner{workers, nextPart, parts.size()};
     workers.reserve(static_cast<std::size_t>(threads - 1));
     for (int t = 1; t < threads; ++t) {
         try {
@@ -429,6 +444,7 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
         progress.update(rowsDone.load(std::memory_order_relaxed));
         mergeFinished();
     }
+    nextPart.store(parts.size(), std::memory_order_relaxed); // after a failure: stop early
     for (std::thread& worker : workers)
         worker.join();
     for (const FillPart& part : parts) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -426,7 +427,25 @@ TEST(FillQue, AFailureOnAnyThreadReachesTheCaller) {
         EXPECT_THROW(fillQue(state, browse, prompts, FillOptions{.parallelFrom = 1, .threads = 4}),
                      std::bad_alloc)
             << failAt;
+        EXPECT_EQ(state.q1.count(), 0u); // nothing half-filled is left behind
+        EXPECT_EQ(browse.filled.size(), 0u);
     }
+}
+
+TEST(FillQue, AProgressReportThatThrowsLeavesNoThreadRunning) {
+    class ThrowingProgress : public ScriptedPrompts {
+    public:
+        void progress(ProgressStage, double fraction) override {
+            if (fraction > 0.3)
+                throw std::runtime_error("cancelled");
+        }
+    };
+    Filled f;
+    for (int r = 1; r <= 30000; ++r)
+        f.sheet->setCell(r, 0, text("x"));
+    ThrowingProgress prompts;
+    EXPECT_THROW(fillQue(f.state, f.browse, prompts, FillOptions{.parallelFrom = 1, .threads = 3}),
+                 std::runtime_error);
 }
 
 TEST(FormatWindow, BuildsTheListFormatFromSheetWidths) {
