@@ -11,6 +11,7 @@
 #include <cmath>
 #include <exception>
 #include <iterator>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -134,8 +135,10 @@ std::string numberText(double value) {
     return text;
 }
 
-std::string cellText(const Sheet& sheet, int row, int col, const std::string& gdate,
-                     bool date1904) {
+namespace {
+
+template <class DateText>
+std::string cellTextWith(const Sheet& sheet, int row, int col, bool date1904, DateText&& dateText) {
     switch (sheet.cellType(row, col)) {
     case CellType::Number: {
         const double value = sheet.readNum(row, col);
@@ -143,7 +146,7 @@ std::string cellText(const Sheet& sheet, int row, int col, const std::string& gd
             const double serial = date1904 ? picture::serialFrom1904(value) : value;
             // A date format on a number no calendar holds shows the number instead.
             if (serial >= 0 && serial <= kLastSerial)
-                return picture::formatDate(serial, gdate.empty() ? "@D9-" : gdate);
+                return dateText(serial);
         }
         return numberText(value);
     }
@@ -152,6 +155,15 @@ std::string cellText(const Sheet& sheet, int row, int col, const std::string& gd
     default:
         return {};
     }
+}
+
+} // namespace
+
+std::string cellText(const Sheet& sheet, int row, int col, const std::string& gdate,
+                     bool date1904) {
+    return cellTextWith(sheet, row, col, date1904, [&gdate](double serial) {
+        return picture::formatDate(serial, gdate.empty() ? "@D9-" : gdate);
+    });
 }
 
 namespace {
@@ -167,6 +179,31 @@ struct FillSource {
     // Every column letter of the report is one ASCII letter, so each entry makes the report
     // longer until it is full; with other letters the merge looks at every overlong cell.
     bool asciiEntries = false;
+};
+
+// The texts of the days a thread showed last: a sheet holds millions of dates but seldom
+// more than a few thousand different days, and a date shows only its day.
+class DateTexts {
+public:
+    explicit DateTexts(const std::string& picture) : picture_(picture), slots_(kSlots) {}
+    std::string operator()(double serial) {
+        const auto day = static_cast<std::int32_t>(std::floor(serial));
+        Slot& slot = slots_[static_cast<std::size_t>(day) % kSlots];
+        if (slot.day != day) {
+            slot.text = picture::formatDate(serial, picture_);
+            slot.day = day;
+        }
+        return slot.text;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 16384;
+    struct Slot {
+        std::int32_t day = -1;
+        std::string text;
+    };
+    const std::string& picture_;
+    std::vector<Slot> slots_;
 };
 
 // The overflow report holds this many bytes.
@@ -227,7 +264,7 @@ private:
 };
 
 void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>& rowsDone,
-              ListingProgress* progress) {
+              ListingProgress* progress, DateTexts& dates) {
     const Sheet& sheet = *source.sheet;
     part.records.reserve(part.capacity);
     int counted = part.from;
@@ -242,7 +279,7 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
         Record& record = part.records.emplace_back();
         for (int n = 0; n < source.used; ++n) {
             const int col = source.cno[n] - 1;
-            std::string text = cellText(sheet, row, col, source.gdate, source.date1904);
+            std::string text = cellTextWith(sheet, row, col, source.date1904, dates);
             // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
             std::size_t cutAt = 0;
             std::size_t bytes = 0;
@@ -281,9 +318,11 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
 }
 
 void runPart(const FillSource& source, FillPart& part, std::atomic<std::size_t>& rowsDone,
-             ListingProgress* progress) {
+             ListingProgress* progress, std::unique_ptr<DateTexts>& dates) {
     try {
-        fillRows(source, part, rowsDone, progress);
+        if (!dates)
+            dates = std::make_unique<DateTexts>(source.gdate);
+        fillRows(source, part, rowsDone, progress, *dates);
     } catch (...) {
         part.error = std::current_exception();
     }
@@ -368,7 +407,7 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
     ListingProgress progress(prompts, rows);
     std::atomic<std::size_t> rowsDone{0};
     std::atomic<std::size_t> nextPart{1}; // part 0 is the calling thread's own
-    auto takePart = [&](ListingProgress* reporter) {
+    auto takePart = [&](ListingProgress* reporter, std::unique_ptr<DateTexts>& dates) {
         const std::size_t k = nextPart.fetch_add(1, std::memory_order_relaxed);
         if (k >= parts.size())
             return false;
@@ -379,7 +418,7 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
                 pool.pop_back();
             }
         }
-        runPart(source, parts[k], rowsDone, reporter);
+        runPart(source, parts[k], rowsDone, reporter, dates);
         parts[k].done.store(true, std::memory_order_release);
         return true;
     };
@@ -403,7 +442,8 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
     for (int t = 1; t < threads; ++t) {
         try {
             workers.emplace_back([&takePart] {
-                while (takePart(nullptr)) {
+                std::unique_ptr<DateTexts> dates;
+                while (takePart(nullptr, dates)) {
                 }
             });
         } catch (...) {
@@ -433,9 +473,10 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
             ++merged;
         }
     };
-    runPart(source, parts[0], rowsDone, &progress);
+    std::unique_ptr<DateTexts> dates;
+    runPart(source, parts[0], rowsDone, &progress, dates);
     mergeFinished();
-    while (takePart(&progress)) {
+    while (takePart(&progress, dates)) {
         progress.update(rowsDone.load(std::memory_order_relaxed));
         mergeFinished();
     }

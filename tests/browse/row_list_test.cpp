@@ -293,7 +293,9 @@ void fillVariedSheet(Filled& f, int rows) {
                          r % 13 == 0 ? text(longText + std::to_string(r))
                                      : text("item" + std::to_string(r)));
         if (r % 5 == 0)
-            f.sheet->setCell(r, shownB, number(serialOf(2000, 1, 1) + r, dateFormat));
+            f.sheet->setCell(
+                r, shownB, // days 16384 apart, alike to a cache by day
+                number(serialOf(2000, 1, 1) + (r % 10 == 0 ? r - 5 + 16384 : r + 0.5), dateFormat));
         else if (r % 17 == 0)
             f.sheet->setCell(r, shownB, text(std::string(101, 'x') + "  ")); // cut, reported
         else if (r % 19 == 0)
@@ -324,6 +326,15 @@ TEST(FillQue, ThreadsFillExactlyAsOneThreadDoes) {
                                                   << " threads, start line " << startline);
                 expectSameFill(serial, parallel);
                 ASSERT_FALSE(serial.browse.overflow.empty());
+                // And both show each cell as cellText does.
+                for (std::size_t pos = 1; pos <= serial.state.q1.count(); ++pos) {
+                    const Record& record = serial.state.q1.at(pos);
+                    for (int k = 0; k < 2; ++k) {
+                        const std::string shown =
+                            cellText(*serial.sheet, record.row, serial.state.g1.cno[k] - 1, "@D9-");
+                        EXPECT_EQ(record.col[k], cp949::cut(shown, kFieldBytes));
+                    }
+                }
             }
         }
     }
