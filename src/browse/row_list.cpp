@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -176,6 +177,7 @@ struct FillSource {
     int mno = 0;
     std::string gdate;
     bool date1904 = false;
+    std::size_t rows = 0; // rows to read in all
     // Every column letter of the report is one ASCII letter, so each entry makes the report
     // longer until it is full; with other letters the merge looks at every overlong cell.
     bool asciiEntries = false;
@@ -185,10 +187,12 @@ struct FillSource {
 // more than a few thousand different days, and a date shows only its day.
 class DateTexts {
 public:
-    explicit DateTexts(const std::string& picture) : picture_(picture), slots_(kSlots) {}
+    // Room for as many days as there are rows, up to kMaxSlots: a small sheet costs little.
+    DateTexts(const std::string& picture, std::size_t rows)
+        : picture_(picture), slots_(std::bit_ceil(std::clamp<std::size_t>(rows, 64, kMaxSlots))) {}
     std::string operator()(double serial) {
         const auto day = static_cast<std::int32_t>(std::floor(serial));
-        Slot& slot = slots_[static_cast<std::size_t>(day) % kSlots];
+        Slot& slot = slots_[static_cast<std::size_t>(day) & (slots_.size() - 1)];
         if (slot.day != day) {
             slot.text = picture::formatDate(serial, picture_);
             slot.day = day;
@@ -197,7 +201,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSlots = 16384;
+    static constexpr std::size_t kMaxSlots = 16384;
     struct Slot {
         std::int32_t day = -1;
         std::string text;
@@ -321,7 +325,7 @@ void runPart(const FillSource& source, FillPart& part, std::atomic<std::size_t>&
              ListingProgress* progress, std::unique_ptr<DateTexts>& dates) {
     try {
         if (!dates)
-            dates = std::make_unique<DateTexts>(source.gdate);
+            dates = std::make_unique<DateTexts>(source.gdate, source.rows);
         fillRows(source, part, rowsDone, progress, *dates);
     } catch (...) {
         part.error = std::current_exception();
@@ -384,6 +388,7 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
     }
 
     const std::size_t rows = end > first ? static_cast<std::size_t>(end - first) : 0;
+    source.rows = rows;
     const int threads = fillThreads(options, rows);
     // More parts than threads: whichever thread is free takes the next part, and the calling
     // thread merges finished parts between its own, so that little is left to merge when the
