@@ -111,7 +111,6 @@ public:
     // gave. Read side by side with other pieces, then merged in order.
     struct Unit {
         std::string bytes;
-        std::uint64_t offset = 0; // of bytes[0] in the part
         std::vector<Row> rows;
         std::unordered_map<std::uint64_t, CellExtra> extras;
         TextArena texts;
@@ -823,18 +822,23 @@ Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
     const std::size_t unitBytes =
         testUnitBytes ? std::max<std::size_t>(testUnitBytes, 16) : kUnitBytes;
 
+    auto merge = [&](const std::unique_ptr<Unit>& unit) {
+        if (!reader.merge(*unit))
+            return false;
+        ++unitsMerged;
+        return true;
+    };
+    // Merges the finished units at the front (wait: every unit, as it finishes).
     auto mergeFinished = [&](bool wait) {
         while (auto unit = workers->takeFinished(wait)) {
-            if (!reader.merge(*unit))
+            if (!merge(unit))
                 return false;
-            ++unitsMerged;
         }
         return true;
     };
     std::size_t start = 0; // carry[start] is the first byte not in a unit yet
     auto dispatch = [&](std::size_t length) {
         auto unit = std::make_unique<Unit>();
-        unit->offset = carryOffset + start;
         if (start == 0 && carry.size() - length < length / 4) {
             // Streaming, the rest after the cut is a few rows: take the buffer, copy those.
             unit->bytes = std::move(carry);
@@ -848,11 +852,10 @@ Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
         if (!workers)
             workers.emplace([&reader](Unit& u) { SheetReader::readUnit(reader, u); }, threads);
         workers->submit(std::move(unit));
+        // A few units ahead of the merging, no more: they hold memory until merged.
         while (workers->outstanding() > 2 * threads) {
-            auto done = workers->takeFinished(true);
-            if (!reader.merge(*done))
+            if (!merge(workers->takeFinished(true)))
                 return false;
-            ++unitsMerged;
         }
         return mergeFinished(false);
     };
