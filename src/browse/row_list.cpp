@@ -2,6 +2,7 @@
 
 #include "app/cp949_text.h"
 #include "app/picture.h"
+#include "app/progress_steps.h"
 
 #include <algorithm>
 #include <array>
@@ -247,24 +248,15 @@ constexpr int kCountBatch = 1024;
 // Reports in steps of a hundredth at most, never backwards; only the calling thread calls it.
 class ListingProgress {
 public:
-    ListingProgress(Prompts& prompts, std::size_t rows) : prompts_(prompts), rows_(rows) {
-        prompts_.progress(ProgressStage::Listing, 0.0);
+    ListingProgress(Prompts& prompts, std::size_t rows)
+        : steps_([&prompts](double f) { prompts.progress(ProgressStage::Listing, f); }, rows) {
+        steps_.at(0);
     }
-    void update(std::size_t done) {
-        if (rows_ == 0)
-            return;
-        const auto step = static_cast<int>(std::min(done, rows_) * 100 / rows_);
-        if (step > step_ && step < 100) {
-            step_ = step;
-            prompts_.progress(ProgressStage::Listing, step / 100.0);
-        }
-    }
-    void finish() { prompts_.progress(ProgressStage::Listing, 1.0); }
+    void update(std::size_t done) { steps_.at(done); }
+    void finish() { steps_.finish(); }
 
 private:
-    Prompts& prompts_;
-    std::size_t rows_;
-    int step_ = 0;
+    ProgressSteps steps_;
 };
 
 void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>& rowsDone,

@@ -1,4 +1,5 @@
 // Reading a BIFF8 workbook stream into the model.
+#include "app/progress_steps.h"
 #include "workbook/number_format.h"
 #include "workbook/xls/xls_model.h"
 
@@ -204,40 +205,6 @@ std::span<const uint8_t> cutSubstream(std::span<const uint8_t> stream, std::size
     return own;
 }
 
-// Tells how far into the workbook stream parsing got, in whole hundredths and never going
-// back (sheets need not lie in stream order), so that a listener that repaints on each call
-// is called at most a hundred times. The last hundredth is left to the caller, who knows
-// when the workbook is really loaded.
-class StreamProgress {
-public:
-    StreamProgress(const LoadProgress& report, std::size_t total)
-        : report_(report), total_(std::max<std::size_t>(total, 1)), next_(report ? 0 : kNever) {}
-
-    // Cheap enough for every record: one comparison until the next hundredth is reached.
-    void at(std::size_t position) {
-        if (position >= next_)
-            advance(position);
-    }
-
-private:
-    static constexpr std::size_t kNever = static_cast<std::size_t>(-1);
-
-    void advance(std::size_t position) {
-        const std::size_t step = std::min<std::size_t>(position * 100 / total_, 99);
-        if (static_cast<int>(step) > shown_) {
-            shown_ = static_cast<int>(step);
-            report_(static_cast<double>(step) / 100.0);
-        }
-        // The first position whose hundredth is the next one.
-        next_ = step >= 99 ? kNever : ((step + 1) * total_ + 99) / 100;
-    }
-
-    const LoadProgress& report_;
-    std::size_t total_;
-    std::size_t next_;
-    int shown_ = -1;
-};
-
 void addCell(XlsSheet& s, uint16_t row, uint16_t col, uint16_t xf, Kind kind, double num,
              uint32_t ref = 0, uint8_t small = 0) {
     if (col >= kMaxCols)
@@ -250,7 +217,7 @@ void addCell(XlsSheet& s, uint16_t row, uint16_t col, uint16_t xf, Kind kind, do
     c.small = small;
 }
 
-Result<void> parseSheet(XlsBook& book, XlsSheet& s, StreamProgress& progress) {
+Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress) {
     const std::span<const uint8_t> raw = s.raw_;
     RecordCursor cur(raw);
     RecordView rv;
@@ -454,7 +421,8 @@ Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::str
     auto book = std::make_unique<XlsBook>();
     book->file_ = std::move(file);
     const std::span<const uint8_t> stream(book->file_.workbook);
-    StreamProgress progress(report, stream.size());
+    // The last hundredth is left to the caller, who knows when the workbook is really loaded.
+    ProgressSteps progress(report, stream.size());
     progress.at(0);
 
     RecordCursor cur(stream);

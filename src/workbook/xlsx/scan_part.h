@@ -2,6 +2,7 @@
 // Feeds a streamed part to a token handler, keeping a token that a chunk cut in two until the
 // next chunk completes it.
 
+#include "app/progress_steps.h"
 #include "workbook/book.h"
 #include "workbook/xlsx/package.h"
 #include "workbook/xlsx/xml_scan.h"
@@ -11,33 +12,16 @@
 
 namespace rowbit::xlsx {
 
-// Reports how far the parts of a load got: bytes inflated out of all the bytes to inflate.
+// How far the parts of a load got: bytes inflated out of all the bytes to inflate.
 class PartProgress {
 public:
-    PartProgress(const LoadProgress& report, std::uint64_t total)
-        : report_(report), total_(total) {}
-    void advance(std::uint64_t bytes) {
-        done_ += bytes;
-        if (!report_ || total_ == 0)
-            return;
-        const auto percent = static_cast<int>(std::min<std::uint64_t>(done_ * 100 / total_, 100));
-        if (percent != shown_) {
-            shown_ = percent;
-            report_(percent / 100.0);
-        }
-    }
-    void finish() {
-        if (report_ && shown_ != 100) {
-            shown_ = 100;
-            report_(1.0);
-        }
-    }
+    PartProgress(const LoadProgress& report, std::uint64_t total) : steps_(report, total) {}
+    void advance(std::uint64_t bytes) { steps_.at(done_ += bytes); }
+    void finish() { steps_.finish(); }
 
 private:
-    const LoadProgress& report_;
-    std::uint64_t total_;
+    ProgressSteps steps_;
     std::uint64_t done_ = 0;
-    int shown_ = -1;
 };
 
 // A handler has `bool onToken(const xml::Token&, std::uint64_t offset)`, `bool finish()` and
