@@ -349,7 +349,7 @@ private:
         if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
             const std::string_view local = xml::localName(t.name);
             if (!inRow_) {
-                if (local != "row") {
+                if (!xml::is(local, "row")) {
                     if (t.kind == xml::Token::Start)
                         skipDepth_ = 1;
                     return true;
@@ -360,7 +360,7 @@ private:
                     return endRow();
                 return true;
             }
-            if (local != "c") {
+            if (!xml::is(local, "c")) {
                 if (t.kind == xml::Token::Start)
                     skipDepth_ = 1;
                 return true;
@@ -391,12 +391,12 @@ private:
         xml::AttrReader reader(attrs);
         std::string_view name, value;
         while (reader.next(name, value)) {
-            if (name == "r") {
+            if (xml::is(name, "r")) {
                 if (!toInt(value, r) || r < 1 || r > maxRows)
                     return fail("a row number is out of range");
                 --r;
                 rowHadR_ = true;
-            } else if (name != "spans") {
+            } else if (!xml::is(name, "spans")) {
                 xml::appendRawAttr(rowAttrText_, name, value);
             }
         }
@@ -461,7 +461,7 @@ private:
         xml::AttrReader reader(attrs);
         std::string_view name, value;
         while (reader.next(name, value)) {
-            if (name == "r") {
+            if (xml::is(name, "r")) {
                 int row = 0;
                 if (!parseCellRef(value, row, col))
                     return fail("a cell reference is malformed or out of range");
@@ -472,25 +472,25 @@ private:
                     rowNum_ = row;
                     rowHadR_ = true;
                 }
-            } else if (name == "s") {
+            } else if (xml::is(name, "s")) {
                 int s = 0;
                 if (!toInt(value, s) || s < 0)
                     return fail("a cell's style index is malformed");
                 style_ = static_cast<std::uint32_t>(s);
-            } else if (name == "t") {
-                if (value == "s")
+            } else if (xml::is(name, "t")) {
+                if (xml::is(value, "s"))
                     type_ = 's';
-                else if (value == "inlineStr")
+                else if (xml::is(value, "inlineStr"))
                     type_ = 'i';
-                else if (value == "str")
+                else if (xml::is(value, "str"))
                     type_ = 'f';
-                else if (value == "b")
+                else if (xml::is(value, "b"))
                     type_ = 'b';
-                else if (value == "e")
+                else if (xml::is(value, "e"))
                     type_ = 'e';
-                else if (value == "d")
+                else if (xml::is(value, "d"))
                     type_ = 'd';
-                else if (value == "n")
+                else if (xml::is(value, "n"))
                     type_ = 'n';
                 else
                     return fail("a cell has an unknown type");
@@ -532,14 +532,14 @@ private:
         case None:
             if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
                 const std::string_view local = xml::localName(t.name);
-                if (local == "v") {
+                if (xml::is(local, "v")) {
                     haveV_ = true;
                     sub_ = open ? V : None;
-                } else if (local == "f") {
+                } else if (xml::is(local, "f")) {
                     haveF_ = true;
                     formulaAttrs_.assign(t.attrs);
                     sub_ = open ? F : None;
-                } else if (local == "is") {
+                } else if (xml::is(local, "is")) {
                     haveIs_ = true;
                     isRaw_.assign(t.raw);
                     isDepth_ = 1;
@@ -578,18 +578,18 @@ private:
             isRaw_.append(t.raw);
             if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
                 const std::string_view local = xml::localName(t.name);
-                if (local == "r")
+                if (xml::is(local, "r"))
                     rich_ = true;
                 if (t.kind == xml::Token::Start) {
                     ++isDepth_;
-                    if (local == "rPh" || local == "phoneticPr")
+                    if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
                         ++phonetic_;
-                    else if (local == "t")
+                    else if (xml::is(local, "t"))
                         inT_ = true;
-                } else if (local == "rPh") {
+                } else if (xml::is(local, "rPh")) {
                     rich_ = true;
                 }
-                if (local == "rPh" || local == "phoneticPr")
+                if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
                     rich_ = true; // keep the raw element so nothing is lost
                 return true;
             }
@@ -599,9 +599,9 @@ private:
                     sub_ = None;
                     return true;
                 }
-                if (local == "rPh" || local == "phoneticPr")
+                if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
                     --phonetic_;
-                else if (local == "t")
+                else if (xml::is(local, "t"))
                     inT_ = false;
                 return true;
             }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,13 @@ private:
     bool final_ = true;
     const char* error_ = "";
 };
+
+// Whether `text` is the word: a compare of constant size, done inline, for the names tested
+// for every cell of a sheet.
+template <std::size_t N>
+inline bool is(std::string_view text, const char (&word)[N]) {
+    return text.size() == N - 1 && std::memcmp(text.data(), word, N - 1) == 0;
+}
 
 inline std::string_view localName(std::string_view qname) {
     const auto colon = qname.find(':');
