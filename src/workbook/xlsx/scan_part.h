@@ -106,7 +106,6 @@ public:
         start_ = 0;
         paused_ = false;
     }
-    const std::string& where() const { return where_; }
 
 private:
     Handler& handler_;

@@ -559,20 +559,13 @@ private:
             }
             return true;
         case V:
-            if (t.kind == xml::Token::End) {
-                sub_ = None;
-                return true;
-            }
-            if (t.kind == xml::Token::Text || t.kind == xml::Token::CData)
-                return appendText(value_, t);
-            return true;
         case F:
             if (t.kind == xml::Token::End) {
                 sub_ = None;
                 return true;
             }
             if (t.kind == xml::Token::Text || t.kind == xml::Token::CData)
-                return appendText(formula_, t);
+                return appendText(sub_ == V ? value_ : formula_, t);
             return true;
         case Is:
             isRaw_.append(t.raw);
