@@ -9,7 +9,7 @@
 #include "browse/browse_state.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
-#include "workbook/document.h"
+#include "document/document.h"
 
 #include <chrono>
 #include <cstdio>

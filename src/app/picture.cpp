@@ -180,10 +180,6 @@ constexpr std::int64_t kUnixEpochSerial = 25569;
 // Days between the two date systems' day 0 (30 Dec 1899 and 1 Jan 1904).
 constexpr double k1904Offset = 1462;
 
-int windowYear(int twoDigits) {
-    return twoDigits < 30 ? 2000 + twoDigits : 1900 + twoDigits;
-}
-
 enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
 
 struct DatePicture {
@@ -446,6 +442,19 @@ std::int32_t today() {
     return serialFromCivil(CivilDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
 }
 
+int fullYear(int twoDigits, const YearWindow& window) {
+    if (window.heldYear && *window.heldYear >= 0 && *window.heldYear % 100 == twoDigits) {
+        return *window.heldYear;
+    }
+    const int thisYear = window.todayYear != 0 ? window.todayYear : civilFromSerial(today()).year;
+    const int first = thisYear - 80;
+    int year = first - first % 100 + twoDigits;
+    if (year < first) {
+        year += 100;
+    }
+    return year;
+}
+
 std::string formatDate(double serial, std::string_view picture) {
     auto pic = parseDatePicture(picture);
     if (!pic) {
@@ -503,7 +512,8 @@ std::string formatDate(double serial, std::string_view picture) {
     return out;
 }
 
-std::optional<std::int32_t> readDate(std::string_view text, std::string_view picture) {
+std::optional<std::int32_t> readDate(std::string_view text, std::string_view picture,
+                                     const YearWindow& window) {
     auto pic = parseDatePicture(picture);
     if (!pic) {
         return std::nullopt;
@@ -574,7 +584,7 @@ std::optional<std::int32_t> readDate(std::string_view text, std::string_view pic
         break;
     }
     if (yearLen <= 2) {
-        year = windowYear(year);
+        year = fullYear(year, window);
     } else if (yearLen != 4) {
         return std::nullopt;
     }

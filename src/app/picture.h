@@ -61,12 +61,23 @@ std::string formatNumber(double value, const NumericPicture& picture);
 // two digits. A serial outside the years 1 to 9999 shows "#" over the picture's length; a text
 // that is no date picture is formatted as "D10-".
 std::string formatDate(double serial, std::string_view picture);
+// How the program turns every two-digit year into a full one. A date whose two digits equal
+// those of the year its cell held (`heldYear`) keeps that century; any other year lands in the
+// hundred years from `todayYear` - 80 to `todayYear` + 19. `todayYear` 0 means the system's
+// current year.
+struct YearWindow {
+    int todayYear = 0;
+    std::optional<int> heldYear;
+};
+int fullYear(int twoDigits, const YearWindow& window = {});
+
 // Reads a date text (or, with D11 / D12, a digit string) with a date picture; nullopt when
-// the text is not a possible date in that picture. A two-digit year means 2000-2029 for
-// 00-29 and 1930-1999 for 30-99. Blanks around the text are ignored. D11 and D12 take exactly
+// the text is not a possible date in that picture. A two-digit year becomes a full one by
+// `window`. Blanks around the text are ignored. D11 and D12 take exactly
 // 6 and 8 digits; the other pictures three groups of digits in the picture's order split by
 // "/", "-" or "." (the year in two or four digits).
-std::optional<std::int32_t> readDate(std::string_view text, std::string_view picture);
+std::optional<std::int32_t> readDate(std::string_view text, std::string_view picture,
+                                     const YearWindow& window = {});
 // A text through a string picture: at most n CP949 bytes, never splitting a character. A text
 // that is no string picture leaves the text as it is.
 std::string formatString(std::string_view text, std::string_view picture);

@@ -5,8 +5,8 @@
 // dialog made current since.
 
 #include "app/app_state.h"
+#include "app/ini_file.h"
 #include "app/result.h"
-#include "winsupport/window_placement.h"
 
 #include <array>
 #include <filesystem>
@@ -18,36 +18,6 @@
 namespace rowbit {
 
 inline constexpr const char* kPreferencesFile = "Rowbit.INI";
-
-// An INI file held in memory (sections and keys compared without regard to case, as the
-// platform's INI functions do). Other sections and keys than the ones changed survive a write.
-// Window placement reads and writes its section through the IniStore side.
-class IniFile : public winsupport::IniStore {
-public:
-    IniFile();
-    ~IniFile() override;
-    IniFile(IniFile&&) noexcept;
-    IniFile& operator=(IniFile&&) noexcept;
-
-    // A missing file gives an empty IniFile; a file that is neither UTF-8 nor CP949 an error.
-    static Result<IniFile> load(const std::filesystem::path& path);
-
-    std::string get(std::string_view section, std::string_view key,
-                    std::string_view fallback = {}) const;
-    long getInt(std::string_view section, std::string_view key, long fallback) const;
-    void set(std::string_view section, std::string_view key, std::string_view value);
-    bool has(std::string_view section, std::string_view key) const;
-
-    std::optional<std::string> read(std::string_view section, std::string_view key) const override;
-    void write(std::string_view section, std::string_view key, std::string_view value) override;
-
-    // Written as UTF-8 through a temporary file renamed over the target.
-    Result<void> save(const std::filesystem::path& path) const;
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
-};
 
 // The date picture (GDATE) of a "DateFormat" text; "@D9" for anything outside the table.
 std::string datePictureFor(std::string_view dateFormat);

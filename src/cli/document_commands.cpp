@@ -6,8 +6,8 @@
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "cli/commands.h"
+#include "document/document.h"
 #include "report/totals.h"
-#include "workbook/document.h"
 
 #include <nlohmann/json.hpp>
 

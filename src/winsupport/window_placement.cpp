@@ -15,26 +15,6 @@ void failCheck(const char* condition, const char* file, int line) {
     std::abort();
 }
 
-std::optional<std::string> MemoryIni::read(std::string_view section, std::string_view key) const {
-    auto s = sections.find(std::string(section));
-    if (s == sections.end()) {
-        return std::nullopt;
-    }
-    auto k = s->second.find(std::string(key));
-    if (k == s->second.end()) {
-        return std::nullopt;
-    }
-    return k->second;
-}
-
-void MemoryIni::write(std::string_view section, std::string_view key, std::string_view value) {
-    sections[std::string(section)][std::string(key)] = std::string(value);
-}
-
-bool MemoryIni::hasSection(std::string_view section) const {
-    return sections.count(std::string(section)) > 0;
-}
-
 namespace {
 
 std::string numberOrEmpty(std::int32_t value) {

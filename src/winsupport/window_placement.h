@@ -9,6 +9,7 @@
 //   Minimize  "Yes" / "No"   (written, never acted upon)
 //   XPos, YPos, Width, Height   decimal integers, or an empty value
 
+#include "app/ini_file.h"
 #include "winsupport/geometry.h"
 
 #include <cstdint>
@@ -25,25 +26,9 @@ namespace rowbit::winsupport {
 // Stands for "no value" in memory; written as an empty entry.
 inline constexpr std::int32_t kNoValue = std::numeric_limits<std::int32_t>::min();
 
-// Key/value access to an INI file. read() gives nullopt for an absent entry and "" for an
-// entry that is present but empty.
-class IniStore {
-public:
-    virtual ~IniStore() = default;
-    virtual std::optional<std::string> read(std::string_view section,
-                                            std::string_view key) const = 0;
-    virtual void write(std::string_view section, std::string_view key, std::string_view value) = 0;
-};
-
-// An INI file held in memory; for tests and for callers that load and save elsewhere.
-class MemoryIni : public IniStore {
-public:
-    std::optional<std::string> read(std::string_view section, std::string_view key) const override;
-    void write(std::string_view section, std::string_view key, std::string_view value) override;
-    bool hasSection(std::string_view section) const;
-
-    std::map<std::string, std::map<std::string, std::string>> sections;
-};
+// The INI access placement goes through; it lives with the shared records.
+using IniStore = rowbit::IniStore;
+using MemoryIni = rowbit::MemoryIni;
 
 // What the caller reads off its window before saving, and off its window before restoring.
 struct WindowState {

@@ -291,7 +291,7 @@ class ReadDateTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadDateTest, ReadsOrRefuses) {
     const ReadCase& c = GetParam();
-    auto got = readDate(c.text, c.picture);
+    auto got = readDate(c.text, c.picture, YearWindow{2026, std::nullopt});
     if (!c.expected) {
         EXPECT_FALSE(got) << c.text << " with " << c.picture;
         return;
@@ -306,12 +306,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"151031", "D11", CivilDate{2015, 10, 31}},
         ReadCase{"20151031", "D12", CivilDate{2015, 10, 31}},
         ReadCase{" 151031 ", "D11", CivilDate{2015, 10, 31}},
-        // The two-digit-year window.
+        // The two-digit-year window of 2026: 1946 to 2045.
         ReadCase{"000101", "D11", CivilDate{2000, 1, 1}},
-        ReadCase{"291231", "D11", CivilDate{2029, 12, 31}},
-        ReadCase{"300101", "D11", CivilDate{1930, 1, 1}},
+        ReadCase{"300101", "D11", CivilDate{2030, 1, 1}},
+        ReadCase{"451231", "D11", CivilDate{2045, 12, 31}},
+        ReadCase{"460101", "D11", CivilDate{1946, 1, 1}},
         ReadCase{"991231", "D11", CivilDate{1999, 12, 31}},
-        // 29 February exists in 2000 and 2028, not in 1930 or 1900.
+        // 29 February exists in 2000 and 2028, not in 2030 or 1900.
         ReadCase{"000229", "D11", CivilDate{2000, 2, 29}},
         ReadCase{"280229", "D11", CivilDate{2028, 2, 29}}, ReadCase{"300229", "D11", std::nullopt},
         ReadCase{"19000229", "D12", std::nullopt},
@@ -339,14 +340,33 @@ INSTANTIATE_TEST_SUITE_P(ShortForms, ReadDateTest,
 TEST(ReadDate, EveryShortPictureReadsBackWhatItShows) {
     const char* pictures[] = {"@D1", "@D1-", "@D1.", "@D5",  "@D5-", "@D5.",
                               "@D9", "@D9-", "@D9.", "D10-", "D11",  "D12"};
-    const std::int32_t first = serialFromCivil({1930, 1, 1});
-    const std::int32_t last = serialFromCivil({2029, 12, 31});
+    const std::int32_t first = serialFromCivil({1946, 1, 1});
+    const std::int32_t last = serialFromCivil({2045, 12, 31});
     for (const char* p : pictures) {
         for (std::int32_t s = first; s <= last; s += 7) {
-            auto back = readDate(formatDate(s, p), p);
+            auto back = readDate(formatDate(s, p), p, YearWindow{2026, std::nullopt});
             ASSERT_TRUE(back) << p << " " << formatDate(s, p);
             ASSERT_EQ(*back, s) << p << " " << formatDate(s, p);
         }
+    }
+}
+
+TEST(FullYear, KeepsTheHeldCenturyElseTheHundredYearsAroundToday) {
+    struct Case {
+        int twoDigits;
+        YearWindow window;
+        int expected;
+    } cases[] = {
+        {30, {2026, 2029}, 2030}, {29, {2026, 2029}, 2029},
+        {30, {2026, 1930}, 1930}, {30, {2026, std::nullopt}, 2030},
+        {45, {2026, {}}, 2045},   {46, {2026, {}}, 1946},
+        {0, {2026, {}}, 2000},    {99, {2026, {}}, 1999},
+        {7, {2126, {}}, 2107},    {46, {2126, {}}, 2046},
+        {45, {2126, {}}, 2145},   {12, {2026, 1812}, 1812},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fullYear(c.twoDigits, c.window), c.expected)
+            << c.twoDigits << " in " << c.window.todayYear;
     }
 }
 

@@ -12,6 +12,10 @@ inline std::filesystem::path sharedTestData() {
 inline std::filesystem::path testData() {
     return ROWBIT_TEST_DATA;
 }
+// The project's checkout: samples/, fuzz/regressions/ and the tests' own scripts.
+inline std::filesystem::path sourceRoot() {
+    return ROWBIT_SOURCE_ROOT;
+}
 inline std::filesystem::path cliPath() {
     return ROWBIT_CLI;
 }

@@ -81,14 +81,14 @@ TEST(XlsxCorpus, EveryWorkbookLoadsOrIsRefusedAndSavesBackIntact) {
     EXPECT_GT(loaded, 200);
     std::printf("loaded %d, refused %d\n", loaded, refused);
 
-    const fs::path script = fs::path(__FILE__).parent_path() / "openpyxl_roundtrip.py";
+    const fs::path script = testing::sourceRoot() / "tests/xlsx/openpyxl_roundtrip.py";
     const std::string command =
         "/usr/bin/python3 '" + script.string() + "' '" + (dir / "manifest.txt").string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << "openpyxl disagrees; see its output above";
 }
 
 TEST(XlsxCorpus, FuzzerFindsAreHarmless) {
-    const fs::path dir = fs::path(__FILE__).parent_path() / "../../fuzz/regressions/xlsx_load_fuzz";
+    const fs::path dir = testing::sourceRoot() / "fuzz/regressions/xlsx_load_fuzz";
     int replayed = 0;
     for (const auto& e : fs::directory_iterator(dir)) {
         std::ifstream in(e.path(), std::ios::binary);

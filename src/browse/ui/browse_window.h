@@ -7,7 +7,7 @@
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "browse/browse_state.h"
-#include "workbook/document.h"
+#include "document/document.h"
 
 #include <QElapsedTimer>
 #include <QWidget>

@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kSample = fs::path(__FILE__).parent_path() / "../../../samples/sample.xls";
+const fs::path kSample = rowbit::testing::sourceRoot() / "samples/sample.xls";
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -2,11 +2,11 @@
 #include "browse/preferences.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
+#include "document/document.h"
+#include "document/settings_sheet.h"
 #include "support/memory_book.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "workbook/document.h"
-#include "workbook/settings_sheet.h"
 
 #include <gtest/gtest.h>
 
@@ -128,7 +128,7 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
         {1, "12원", CellType::Number, 12, ""},
         {1, "n/a", CellType::Number, 0, ""},
         {2, "29-02-03", CellType::Number, double(picture::serialFromCivil({2029, 2, 3})), ""},
-        {2, "30-02-03", CellType::Number, double(picture::serialFromCivil({1930, 2, 3})), ""},
+        {2, "30-02-03", CellType::Number, double(picture::serialFromCivil({2030, 2, 3})), ""},
         {2, "someday", CellType::Text, 0, "someday"},
         {0, "새 이름  ", CellType::Text, 0, "새 이름"},
     };

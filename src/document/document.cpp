@@ -1,10 +1,10 @@
-#include "workbook/document.h"
+#include "document/document.h"
 
 #include "app/cp949_text.h"
 #include "app/picture.h"
 #include "browse/preferences.h"
 #include "browse/row_list.h"
-#include "workbook/settings_sheet.h"
+#include "document/settings_sheet.h"
 
 #include <algorithm>
 #include <filesystem>

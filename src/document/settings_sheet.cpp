@@ -1,4 +1,4 @@
-#include "workbook/settings_sheet.h"
+#include "document/settings_sheet.h"
 
 #include "app/cp949_text.h"
 

@@ -1,9 +1,9 @@
 // How far a workbook load got, as the window hears it: through loadFile for the document and
 // straight from loadBook for workbooks written by other programs.
+#include "document/document.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 #include "workbook/book.h"
-#include "workbook/document.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 #include "app/picture.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
+#include "document/document.h"
+#include "document/settings_sheet.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
-#include "workbook/document.h"
-#include "workbook/settings_sheet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "document/settings_sheet.h"
 #include "support/memory_book.h"
-#include "workbook/settings_sheet.h"
 
 #include <gtest/gtest.h>
 
