@@ -69,6 +69,8 @@ TEST(RowListText, NumbersShowAsTheListPictureWouldShowThem) {
         expected.erase(0, expected.find_first_not_of(' ') == std::string::npos
                               ? expected.size()
                               : expected.find_first_not_of(' '));
+        if (expected.size() > kListNumberWidth) // the picture's 18 places are all there is
+            expected.assign(kListNumberWidth, '#');
         EXPECT_EQ(listFieldText(g1, 0, numberText(v)), expected) << plain;
     }
 }
