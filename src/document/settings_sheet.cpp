@@ -225,10 +225,16 @@ void writeColumn(Sheet& settings, const ColumnSetup& g1, int k, bool fresh) {
     if (fresh || titleReading(settings.readStr(row, kColB)) != titleReading(g1.cname[k]))
         putText(settings, row, kColB, title);
 
-    const std::string type =
-        cp949::cut(cp949::trim(g1.type[k] + std::to_string(g1.size[k])), kTitleBytes);
-    if (fresh || typeReading(settings.readStr(row, kColC)) != typeReading(type))
-        putText(settings, row, kColC, type);
+    // Compared as the reader would take the setup's own type and size, so that a cell it
+    // reads the same (an empty one for no type, "N" for a number column) stays.
+    const int size = g1.type[k] == "S" && g1.size[k] == 0 ? 30 : g1.size[k];
+    const std::pair<std::string, int> wanted{g1.type[k], g1.type[k] == "N"   ? 20
+                                                         : g1.type[k] == "D" ? 12
+                                                         : g1.type[k] == "S" ? size
+                                                                             : 30};
+    if (fresh || typeReading(settings.readStr(row, kColC)) != wanted)
+        putText(settings, row, kColC,
+                cp949::cut(cp949::trim(g1.type[k] + std::to_string(g1.size[k])), kTitleBytes));
 
     // The reader takes the formula of number columns only; for another column an empty
     // formula leaves whatever the cell holds.

@@ -136,10 +136,11 @@ def test_setupq_not_last(work, ext):
 def settings_cells():
     return {(0, 7): 2.0,
             (1, 0): "A", (1, 1): TITLE20, (1, 2): "S20", (1, 3): "note for a text column",
-            (2, 0): "?", (2, 1): "unusable", (2, 2): "S",
-            (3, 0): "C", (3, 1): "after the unusable one", (3, 2): "N",
+            (2, 0): "D", (2, 1): "no type",
+            (3, 0): "?", (3, 1): "unusable", (3, 2): "S",
+            (4, 0): "C", (4, 1): "after the unusable one", (4, 2): "N",
             (2, 7): "E", (2, 8): TITLE20, (2, 9): 300.0, (2, 10): 4.0,
-            (4, 25): "user note", (30, 0): "사과", (31, 0): "배"}
+            (6, 25): "user note", (30, 0): "사과", (31, 0): "배"}
 
 
 def test_settings_untouched(work, ext):
