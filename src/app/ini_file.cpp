@@ -71,13 +71,13 @@ std::string decodeMixed(std::string_view bytes) {
     return out;
 }
 
+// A file of mixed lines (some written here in UTF-8, some in CP949 elsewhere) is read line
+// by line, each in the encoding it holds.
 std::string decode(std::string_view bytes, Encoding encoding) {
-    if (encoding == Encoding::Utf8)
+    if (encoding == Encoding::Utf8 || (encoding == Encoding::Mixed && cp949::isValidUtf8(bytes)))
         return std::string(bytes);
-    if (encoding == Encoding::Cp949) {
-        if (auto text = cp949::toUtf8(bytes))
-            return *text;
-    }
+    if (auto text = cp949::toUtf8(bytes))
+        return *text;
     return decodeMixed(bytes);
 }
 
