@@ -169,8 +169,8 @@ std::string letter(int cno) {
     return cno >= 1 && cno <= 26 ? std::string(1, static_cast<char>('A' + cno - 1)) : "";
 }
 
-// Saves as the Save command does, to `out`.
-// A name with no workbook ending gets the open workbook's, as a typed save-as name does.
+// Saves as the Save command does, to `out`; a name with no workbook ending gets the open
+// workbook's, as a typed save-as name does.
 int saveTo(Document& doc, const std::string& out) {
     const BookFormat format = doc.state.book->format();
     const std::string name = saveAsName(out, format);

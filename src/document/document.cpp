@@ -177,7 +177,8 @@ std::optional<int> heldYear(const Book& book, const Sheet& sheet, int row, int c
     double serial = sheet.readNum(row, col);
     if (book.date1904())
         serial = picture::serialFrom1904(serial);
-    if (!(serial >= 1 && serial < 2958466))
+    constexpr double kAfterLastDay = 2958466; // 1 January 10000
+    if (!(serial >= 1 && serial < kAfterLastDay))
         return std::nullopt;
     return picture::civilFromSerial(static_cast<std::int32_t>(std::floor(serial))).year;
 }
