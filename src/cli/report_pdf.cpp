@@ -1,11 +1,8 @@
 // The report command's PDF: the report painter on a QPdfWriter, headless.
 #include "cli/commands.h"
-#include "report/list_report.h"
 #include "report/paint/page_painter.h"
 
-#include <QFile>
 #include <QGuiApplication>
-#include <QPdfWriter>
 
 #include <cstdio>
 
@@ -20,13 +17,8 @@ bool writeReportPdf(const std::vector<report::Page>& pages, const std::string& p
     char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
-    const QString file = QString::fromStdString(path);
-    QPdfWriter writer(file);
-    writer.setTitle(QString::fromUtf8(report::kReportDocumentName));
-    writer.setCreator(QStringLiteral("Rowbit"));
-    if (!report::paintPages(writer, pages)) {
+    if (!report::writePdf(pages, QString::fromStdString(path))) {
         std::fprintf(stderr, "rowbit-cli: cannot write the PDF file %s\n", path.c_str());
-        QFile::remove(file);
         return false;
     }
     return true;

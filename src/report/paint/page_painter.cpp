@@ -1,8 +1,12 @@
 #include "report/paint/page_painter.h"
 
+#include "report/list_report.h"
+
+#include <QFile>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPen>
 #include <QString>
 #include <QStringList>
@@ -87,6 +91,19 @@ bool paintPages(QPagedPaintDevice& device, const std::vector<Page>& pages) {
         paintPage(painter, pages[i]);
     }
     return painter.end();
+}
+
+bool writePdf(const std::vector<Page>& pages, const QString& path) {
+    bool written = false;
+    {
+        QPdfWriter writer(path);
+        writer.setTitle(QString::fromUtf8(kReportDocumentName));
+        writer.setCreator(QStringLiteral("Rowbit"));
+        written = paintPages(writer, pages);
+    }
+    if (!written)
+        QFile::remove(path);
+    return written;
 }
 
 } // namespace rowbit::report

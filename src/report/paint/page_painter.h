@@ -28,4 +28,8 @@ void paintPage(QPainter& painter, const Page& page);
 // be written); nothing was then printed.
 bool paintPages(QPagedPaintDevice& device, const std::vector<Page>& pages);
 
+// Writes the pages to a PDF file under the report's document name; false when the file
+// cannot be written (nothing is left behind then).
+bool writePdf(const std::vector<Page>& pages, const QString& path);
+
 } // namespace rowbit::report
