@@ -193,6 +193,8 @@ void ReportPreview::showPage(int n, int page) {
         return;
     }
     images_[n]->setPage(&pages_[static_cast<std::size_t>(page - 1)]);
+    if (n == 0 || multi_)
+        frames_[n]->show();
 }
 
 void ReportPreview::placeFrame(int n, QRect geometry, bool fillFrame, bool hBar, bool vBar) {
@@ -249,10 +251,8 @@ void ReportPreview::next() {
 void ReportPreview::previous() {
     current_ = std::max(current_ - (multi_ ? 2 : 1), 1);
     showPage(0, current_);
-    if (multi_) {
-        frames_[1]->show();
+    if (multi_)
         showPage(1, current_ + 1);
-    }
     handled();
 }
 
