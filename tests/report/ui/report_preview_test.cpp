@@ -1,19 +1,27 @@
 // The report preview on a one-page and a twelve-page report: paging, the two-page view, jump,
 // zoom, keys, and the verdict each way out gives.
 #include "report/list_report.h"
+#include "report/paint/page_painter.h"
+#include "report/ui/progress_window.h"
 #include "report/ui/report_preview.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
+#include <QTimer>
 
 using namespace rowbit;
 using namespace rowbit::ui;
 
 namespace {
 
-std::vector<report::Page> pagesOf(int records) {
+ColumnSetup twoColumns() {
     ColumnSetup g1;
     g1.ccount = 2;
     g1.cno = {1, 2};
@@ -21,12 +29,22 @@ std::vector<report::Page> pagesOf(int records) {
     g1.type[1] = "N";
     g1.cname = {"이름", "금액"};
     g1.listWidth = {60, 60};
+    return g1;
+}
+
+RowList recordsOf(int records) {
     RowList q1;
     for (int n = 1; n <= records; ++n) {
         q1.buffer.col[0] = "사람 " + std::to_string(n);
         q1.buffer.col[1] = std::to_string(n * 100);
         q1.add();
     }
+    return q1;
+}
+
+std::vector<report::Page> pagesOf(int records) {
+    const ColumnSetup g1 = twoColumns();
+    const RowList q1 = recordsOf(records);
     report::ListReport report(g1, q1, "/tmp/a.xls", false, {});
     while (!report.printQue()) {
     }
@@ -121,6 +139,46 @@ private slots:
         QVERIFY(p.twoPageView());
         QCOMPARE(shown(p), std::make_pair(7, 8));
         QCOMPARE(p.frame(1)->x(), p.frame(0)->width() + 10);
+    }
+
+    void progressWindowRunsToTheEndOrStopsAtCancel() {
+        const ColumnSetup g1 = twoColumns();
+        const RowList q1 = recordsOf(1000);
+        report::ListReport whole(g1, q1, "a.xls", false, {});
+        QVERIFY(ProgressWindow::run(whole, nullptr));
+        QVERIFY(whole.done());
+
+        report::ListReport cancelled(g1, q1, "a.xls", false, {});
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto* w = qobject_cast<ProgressWindow*>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            caption = w->windowTitle();
+            w->cancelButton()->click();
+        });
+        QVERIFY(!ProgressWindow::run(cancelled, nullptr));
+        QCOMPARE(caption, QString("인쇄 중..."));
+    }
+
+    // The layout cuts cells counting one CP949 byte as half an em of the body face.
+    void painterDrawsInTheFacesTheLayoutCountsOn() {
+        const QFont body = report::reportFont(report::FontRole::Body);
+        QCOMPARE(QFontInfo(body).family(), QString("NanumGothicCoding"));
+        QCOMPARE(qRound(QFontMetricsF(body).horizontalAdvance("가나다abc")),
+                 qRound(9 * report::kBodyByteWidth));
+        QCOMPARE(QFontInfo(report::reportFont(report::FontRole::Title)).family(),
+                 QString("NanumGothic"));
+
+        const auto pages = pagesOf(3);
+        QImage image(827, 1169, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        report::paintPage(painter, pages[0]);
+        painter.end();
+        // The title box's left edge, at 4 + 396 thousandths of an inch, is drawn.
+        const int x = (4 + 396) * 827 / 8268;
+        const int y = (452 + 1125 + 150) * 1169 / 11693;
+        QCOMPARE(QColor(image.pixel(x, y)).lightness() < 128, true);
     }
 
     void verdictOfEachWayOut() {
