@@ -11,7 +11,11 @@ namespace rowbit::ui {
 
 report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& prompts,
                                    bool landscape) {
-    const std::string pdfName = report::reportTitle(state.filename) + ".pdf";
+    // The workbook's name with ".pdf" for its extension.
+    std::string pdfName = report::reportTitle(state.filename);
+    if (const std::size_t dot = pdfName.find_last_of('.'); dot != std::string::npos && dot > 0)
+        pdfName.resize(dot);
+    pdfName += ".pdf";
     report::ListPrintWindows windows;
     windows.render = [parent](report::ListReport& report) {
         return ProgressWindow::run(report, parent);
