@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -153,7 +154,10 @@ ReportPreview::ReportPreview(const std::vector<report::Page>& pages, QWidget* pa
         imageWidth_ = pages_.front().width * logicalDpiX() / 1000;
         imageHeight_ = pages_.front().height * logicalDpiY() / 1000;
     }
-    resize(860, 860);
+    QSize size(860, 860);
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(20, 60));
+    resize(size);
     layout->activate();
     computeSizes();
     showPage(0, 1);
