@@ -93,6 +93,41 @@ std::string numberText(double value) {
         return std::string(std::make_reverse_iterator(digits + n),
                            std::make_reverse_iterator(digits));
     }
+    // Most other numbers carry a few places (prices, amounts). When the value is exactly the
+    // nearest double to some whole count of its last place's units, with at most 15 digits,
+    // that count is the plain text's digits: the fewest places that read back win, and within
+    // 15 digits two texts of the same places are too far apart to read back as one value.
+    if (std::fabs(value) < 1e14) {
+        static constexpr double kScale[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        for (int places = 1; places < 16; ++places) {
+            const double scaled = value * kScale[places];
+            if (!(std::fabs(scaled) < 1e15))
+                break;
+            const long long units = std::llround(scaled);
+            if (static_cast<double>(units) / kScale[places] != value)
+                continue;
+            // Digits from the last place up, the point and the groups put in on the way.
+            auto rest = static_cast<unsigned long long>(units < 0 ? -units : units);
+            char digits[40];
+            int n = 0;
+            for (int i = 0; i < places; ++i, rest /= 10)
+                digits[n++] = static_cast<char>('0' + rest % 10);
+            digits[n++] = '.';
+            int whole = 0;
+            do {
+                if (whole != 0 && whole % 3 == 0)
+                    digits[n++] = ',';
+                digits[n++] = static_cast<char>('0' + rest % 10);
+                rest /= 10;
+                ++whole;
+            } while (rest > 0);
+            if (units < 0)
+                digits[n++] = '-';
+            return std::string(std::make_reverse_iterator(digits + n),
+                               std::make_reverse_iterator(digits));
+        }
+    }
     // The shortest text that reads back as the value is the plain text whenever it has at
     // most the plain text's 15 significant digits; only longer ones need rounding.
     char shortest[64];

@@ -58,6 +58,9 @@ TEST(RowListText, NumbersShowAsTheListPictureWouldShowThem) {
         const double scale = std::pow(10.0, static_cast<int>(seed >> 60) - 4);
         values.push_back((static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5) * scale);
         values.push_back(std::round(values.back()));
+        // Amounts of a few places, the common case.
+        const double unit = std::pow(10.0, static_cast<int>(seed >> 8 & 7));
+        values.push_back(std::round(values.back() / 7 * unit) / unit);
     }
     for (double v : values) {
         const std::string plain = picture::plainDecimal(v);
