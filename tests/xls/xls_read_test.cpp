@@ -2,6 +2,7 @@
 // python3-xlwt, and refusals of what cannot be read.
 #include "support/test_paths.h"
 #include "workbook/book.h"
+#include "workbook/xls/biff.h"
 #include "workbook/xls/xls_book.h"
 #include "xls/xls_test_support.h"
 
@@ -243,4 +244,34 @@ TEST(XlsRead, DamagedWorkbookStreamsAreRefused) {
 }
 
 } // namespace
+TEST(XlsText, Utf16AndUtf8ConvertBothWays) {
+    // ASCII runs just under, at and over the lengths taken at once, next to other widths.
+    struct Case {
+        std::string utf8;
+        std::u16string utf16;
+    };
+    const Case cases[] = {
+        {"abcdefg", u"abcdefg"},
+        {"abcdefgh", u"abcdefgh"},
+        {"abcdefghi한", u"abcdefghi한"},
+        {"한글 abcdefgh 주소", u"한글 abcdefgh 주소"},
+        {"é1234567890ü", u"é1234567890ü"},
+        {"x\xF0\x9F\x98\x80yz", u"x\U0001F600yz"},
+        {"\xED\xA0\x80"
+         "abcdefgh",
+         u"\xFFFD"
+         u"abcdefgh"},                                 // an encoded surrogate
+        {"abcdefgh\xE4\xB8", u"abcdefgh\xFFFD\xFFFD"}, // a cut character
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(utf16FromUtf8(c.utf8), c.utf16) << c.utf8;
+        std::string back;
+        appendUtf8FromUtf16(back, reinterpret_cast<const uint16_t*>(c.utf16.data()),
+                            c.utf16.size());
+        if (c.utf8.find('\xED') == std::string::npos && c.utf8.back() != '\xB8') {
+            EXPECT_EQ(back, c.utf8); // valid texts come back as they were
+        }
+    }
+}
+
 } // namespace rowbit::xls

@@ -577,10 +577,11 @@ Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path, const LoadPro
     if (size < 0 || static_cast<std::size_t>(size) > kMaxCompoundBytes)
         return makeError(ErrorCode::Limit, "the file is too large", path);
     in.seekg(0);
-    std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+    // Room without zeroing it first: the read fills every byte.
+    const std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<std::size_t>(size)]);
+    if (!in.read(reinterpret_cast<char*>(bytes.get()), size))
         return makeError(ErrorCode::Io, "cannot read the file", path);
-    return loadFromMemory(bytes.data(), bytes.size(), path, progress);
+    return loadFromMemory(bytes.get(), static_cast<std::size_t>(size), path, progress);
 }
 
 std::unique_ptr<Book> createXlsBook() {
