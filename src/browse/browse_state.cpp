@@ -20,12 +20,12 @@ namespace {
 constexpr int kMemoBit = 0x80;
 constexpr std::size_t kArenaBytes = std::size_t{1} << 22;
 
-void putField(std::string& arena, const std::string& text) {
+// Writes a field (4-byte length, bytes) at `to`; returns the end.
+char* putField(char* to, const std::string& text) {
     const auto size = static_cast<std::uint32_t>(text.size());
-    char len[4];
-    std::memcpy(len, &size, sizeof len);
-    arena.append(len, sizeof len);
-    arena.append(text);
+    std::memcpy(to, &size, sizeof size);
+    std::memcpy(to + sizeof size, text.data(), text.size());
+    return to + sizeof size + text.size();
 }
 } // namespace
 
@@ -41,11 +41,16 @@ void FilledRecords::add(RecordId id, std::int32_t row, const Record& record, int
         arenas_.emplace_back().reserve(std::max(kArenaBytes, needed));
         arenaStart_.push_back(ids_.size());
     }
+    // One resize, then the fields copied into place: appending each field on its own costs
+    // more than the copying when a million records are added.
     std::string& arena = arenas_.back();
+    const std::size_t start = arena.size();
+    arena.resize(start + needed);
+    char* to = arena.data() + start;
     for (int k = 0; k < columns; ++k)
-        putField(arena, record.col[static_cast<std::size_t>(k)]);
+        to = putField(to, record.col[static_cast<std::size_t>(k)]);
     if (memo)
-        putField(arena, record.memo);
+        putField(to, record.memo);
     ids_.push_back(id);
     rows_.push_back(row);
     offsets_.push_back(arena.size());
@@ -107,6 +112,29 @@ bool FilledRecords::unchanged(std::size_t index, int field, const std::string& t
             return size == text.size() && arena.compare(at, size, text) == 0;
         at += size;
     }
+}
+
+FilledRecords::Texts FilledRecords::texts(std::size_t index) const {
+    Texts texts;
+    if (index >= ids_.size())
+        return texts;
+    const int columns = fields_[index] & ~kMemoBit;
+    const bool memo = (fields_[index] & kMemoBit) != 0;
+    const std::size_t s =
+        static_cast<std::size_t>(std::upper_bound(arenaStart_.begin(), arenaStart_.end(), index) -
+                                 arenaStart_.begin()) -
+        1;
+    const std::string& arena = arenas_[s];
+    std::size_t at = index == arenaStart_[s] ? 0 : offsets_[index - 1];
+    for (int i = 0; i < columns + (memo ? 1 : 0); ++i) {
+        std::uint32_t size = 0;
+        std::memcpy(&size, arena.data() + at, sizeof size);
+        at += sizeof size;
+        texts[static_cast<std::size_t>(i < columns ? i : kMaxColumns)] =
+            std::string_view(arena.data() + at, size);
+        at += size;
+    }
+    return texts;
 }
 
 std::vector<std::int32_t> FilledRecords::places() const {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rowbit {
@@ -45,6 +46,10 @@ public:
     std::int32_t row(std::size_t index) const { return rows_[index]; }
     // Whether field k (0-based; kMaxColumns for the memo) still holds the filled text.
     bool unchanged(std::size_t index, int field, const std::string& text) const;
+    // Every filled text of a record at once (the memo at kMaxColumns), for a caller that
+    // looks at all of them; nullopt for a field not filled.
+    using Texts = std::array<std::optional<std::string_view>, kMaxColumns + 1>;
+    Texts texts(std::size_t index) const;
     // The sheet rows of all filled records, ascending: the records' places.
     std::vector<std::int32_t> places() const;
 

@@ -279,9 +279,10 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     for (std::size_t p = 0; p < count; ++p) {
         const Record& record = q1.at(p + 1);
         const auto& from = source[p];
+        const FilledRecords::Texts before = from ? filled.texts(*from) : FilledRecords::Texts{};
         for (int k = 0; k < used; ++k) {
             const std::string& text = record.col[k];
-            if (from && filled.cno[k] == g1.cno[k] && filled.unchanged(*from, k, text))
+            if (from && filled.cno[k] == g1.cno[k] && before[k] && *before[k] == text)
                 continue;
             if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, dateFormats[k]))
                 return makeError(ErrorCode::Limit,
@@ -289,7 +290,8 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
                                  "row " + std::to_string(target[p] + 1));
         }
         if (g1.mno != 0) {
-            if (from && filled.mno == g1.mno && filled.unchanged(*from, kMaxColumns, record.memo))
+            if (from && filled.mno == g1.mno && before[kMaxColumns] &&
+                *before[kMaxColumns] == record.memo)
                 continue;
             if (!sheet->writeStr(target[p], g1.mno - 1, cp949::trimRight(record.memo)))
                 return makeError(ErrorCode::Limit,

@@ -245,11 +245,17 @@ void expectSameFill(Filled& serial, Filled& parallel) {
         const auto index = fb.find(b.id(pos));
         ASSERT_TRUE(index) << "row " << ra.row;
         EXPECT_EQ(fb.row(*index), rb.row);
+        const FilledRecords::Texts texts = fb.texts(*index);
         for (int k = 0; k < used; ++k) {
             EXPECT_TRUE(fb.unchanged(*index, k, rb.col[k])) << "row " << ra.row << " field " << k;
             EXPECT_FALSE(fb.unchanged(*index, k, rb.col[k] + "!"));
+            EXPECT_EQ(texts[k], std::optional<std::string_view>(rb.col[k]));
+        }
+        if (used < kMaxColumns) {
+            EXPECT_FALSE(texts[used]); // fields not filled are absent
         }
         EXPECT_TRUE(fb.unchanged(*index, kMaxColumns, rb.memo)) << "row " << ra.row;
+        EXPECT_EQ(texts[kMaxColumns], std::optional<std::string_view>(rb.memo));
     }
 }
 

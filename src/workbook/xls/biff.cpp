@@ -1,7 +1,5 @@
 #include "workbook/xls/biff.h"
 
-#include <cstring>
-
 namespace rowbit::xls {
 
 void appendUtf8FromUtf16(std::string& out, const uint16_t* units, std::size_t n) {
@@ -10,24 +8,9 @@ void appendUtf8FromUtf16(std::string& out, const uint16_t* units, std::size_t n)
     out.resize(old + n * 3);
     char* d = out.data() + old;
     for (std::size_t i = 0; i < n; ++i) {
-        // Four ASCII units at a time.
-        uint64_t four;
-        if (i + 4 <= n && (std::memcpy(&four, units + i, 8), (four & 0xFF80FF80FF80FF80u) == 0)) {
-            for (int k = 0; k < 4; ++k)
-                d[k] = static_cast<char>(units[i + static_cast<std::size_t>(k)]);
-            d += 4;
-            i += 3;
-            continue;
-        }
         uint32_t u = units[i];
         if (u < 0x80) {
             *d++ = static_cast<char>(u);
-            continue;
-        }
-        if (u >= 0xE000 || (u >= 0x800 && u < 0xD800)) { // Hangul and the rest of three bytes
-            *d++ = static_cast<char>(0xE0 | (u >> 12));
-            *d++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            *d++ = static_cast<char>(0x80 | (u & 0x3F));
             continue;
         }
         if (u < 0x800) {
@@ -84,22 +67,13 @@ void utf16FromUtf8(std::string_view text, std::u16string& out) {
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {
-        // Eight ASCII bytes at a time: most texts are mostly ASCII.
-        uint64_t eight;
-        if (i + 8 <= n && (std::memcpy(&eight, s + i, 8), (eight & 0x8080808080808080u) == 0)) {
-            for (int k = 0; k < 8; ++k)
-                d[k] = static_cast<char16_t>(s[i + static_cast<std::size_t>(k)]);
-            d += 8;
-            i += 8;
-            continue;
-        }
         uint32_t c = s[i];
         if (c < 0x80) {
             *d++ = static_cast<char16_t>(c);
             ++i;
             continue;
         }
-        // Three-byte characters (Hangul among them) straight through; the same result as the
+        // Three-byte characters (Hangul among them) straight through, with the result of the
         // general way below.
         if ((c & 0xF0) == 0xE0 && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 &&
             (s[i + 2] & 0xC0) == 0x80) {
