@@ -40,6 +40,17 @@ double peakMb() {
     return static_cast<double>(u.ru_maxrss) / 1024;
 }
 
+// The resident size of this process now, in MB.
+double residentMb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * 4096 / (1024 * 1024);
+}
+
 double since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -62,6 +73,7 @@ int main(int argc, char** argv) {
     const auto outcome = rowbit::loadFile(
         state, browse, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
     const double load = since(start);
+    const double loadResident = residentMb();
     rowbit::fillQue(state, browse, prompts);
     const std::string format = rowbit::formatWindow(state, browse);
     const double open = since(start);
@@ -71,6 +83,7 @@ int main(int argc, char** argv) {
     }
     std::printf("records %zu\n", state.q1.count());
     std::printf("load %.3f\nopen %.3f\nopen_peak_mb %.0f\n", load, open, peakMb());
+    std::printf("load_resident_mb %.0f\nopen_resident_mb %.0f\n", loadResident, residentMb());
 
     start = Clock::now();
     const auto status = rowbit::runSearch(state, browse, prompts, argv[2]);
