@@ -42,6 +42,12 @@ void initGsf() {
     });
 }
 
+std::string lowerAscii(std::string s) {
+    for (char& ch : s)
+        ch = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    return s;
+}
+
 template <class T>
 struct GRef {
     T* p = nullptr;
@@ -153,26 +159,23 @@ Result<CompoundFile> readCompoundFile(const uint8_t* data, std::size_t size,
     if (auto r = readStorage(ole.p, file.root, state, 0, where); !r)
         return r.error();
 
+    // "Workbook" holds BIFF8; "Book" usually an older version, but some writers put BIFF8
+    // there too. Either is taken, and the BOF record's version decides.
     auto& kids = file.root.children;
-    for (auto it = kids.begin(); it != kids.end(); ++it) {
-        if (!it->storage && (it->name == "Workbook" || it->name == "WORKBOOK")) {
-            file.workbookName = it->name;
-            file.workbook = std::move(it->data);
-            kids.erase(it);
-            return file;
+    for (const char* wanted : {"workbook", "book"}) {
+        for (auto it = kids.begin(); it != kids.end(); ++it) {
+            if (!it->storage && lowerAscii(it->name) == wanted) {
+                file.workbookName = it->name;
+                file.workbook = std::move(it->data);
+                kids.erase(it);
+                return file;
+            }
         }
     }
     for (const auto& e : kids) {
         if (e.name == "EncryptionInfo")
             return makeError(ErrorCode::Encrypted,
                              "the workbook is protected by a password (encrypted package)", where);
-    }
-    for (const auto& e : kids) {
-        if (!e.storage && (e.name == "Book" || e.name == "BOOK"))
-            return makeError(ErrorCode::Unsupported,
-                             "a workbook in an old binary format (BIFF5 or earlier) is not "
-                             "supported",
-                             where);
     }
     return makeError(ErrorCode::Unsupported, "the compound file holds no workbook stream", where);
 }
