@@ -105,14 +105,8 @@ Result<void> IniFile::save(const std::filesystem::path& path) const {
     std::string text;
     if (impl_->ini.Save(text) < 0)
         return makeError(ErrorCode::Io, "cannot format the preferences", path.string());
-    return saveAtomically(path.string(), [&](const std::string& temp) -> Result<void> {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out)
-            return makeError(ErrorCode::Io, "cannot write the preferences", temp);
-        return {};
-    });
+    return saveAtomically(path.string(),
+                          [&](OutputFile& out) { return out.write(text.data(), text.size()); });
 }
 
 } // namespace rowbit

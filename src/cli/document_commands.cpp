@@ -7,6 +7,7 @@
 #include "browse/search_sort.h"
 #include "cli/commands.h"
 #include "document/document.h"
+#include "document/save_notices.h"
 #include "report/totals.h"
 
 #include <nlohmann/json.hpp>
@@ -179,6 +180,8 @@ int saveTo(Document& doc, const std::string& out) {
     }
     doc.state.filename = out;
     const SaveOutcome saved = saveFile(doc.state, doc.browse, doc.prompts);
+    if (const std::string notices = saveNoticesMessage(saved.notices); !notices.empty())
+        doc.prompts.tell(notices);
     return saved.status == SaveStatus::Saved ? 0 : kSaveFailed;
 }
 

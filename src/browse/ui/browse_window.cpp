@@ -8,6 +8,7 @@
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "browse/ui/record_list_view.h"
+#include "document/save_notices.h"
 #include "setup/ui/preview_window.h"
 #include "winsupport/ui/qt_resize_manager.h"
 #include "winsupport/ui/qt_window_placement.h"
@@ -568,6 +569,12 @@ void BrowseWindow::save() {
     calcField();
     if (outcome.status == SaveStatus::Saved)
         list_->reload();
+    tellNotices(outcome);
+}
+
+void BrowseWindow::tellNotices(const SaveOutcome& outcome) {
+    if (const std::string text = saveNoticesMessage(outcome.notices); !text.empty())
+        prompts_.tell(text);
 }
 
 void BrowseWindow::totals() {
@@ -828,6 +835,7 @@ void BrowseWindow::closeEvent(QCloseEvent* event) {
                 event->ignore();
                 return;
             }
+            tellNotices(outcome);
         }
     }
     afterClose();

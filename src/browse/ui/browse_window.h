@@ -123,6 +123,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the save could not carry along with the records, in one message.
+    void tellNotices(const SaveOutcome& outcome);
     void buildControls();
     void setupWindow();
     void openHere();
