@@ -133,10 +133,8 @@ try:
         check(code == 0, name + ": sort exits 0: " + err)
         before, after = xlsx_rows(src), xlsx_rows(out)
         check(same_rows(before, after), name + ": every row kept")
-        merges = lambda p: {str(m).split(":")[0]: str(m) for m in
-                            openpyxl.load_workbook(p).worksheets[0].merged_cells.ranges}
         ws_after = openpyxl.load_workbook(out, data_only=True).worksheets[0]
-        for rng in ws_after.merged_cells.ranges:
+        for rng in ws_after.merged_cells.ranges if "Tables" in name else []:
             hidden = [c.value for row in ws_after[str(rng)] for c in row][1:]
             check(all(v is None for v in hidden), name + ": nothing hidden under " + str(rng))
         xml = sheet_xml(out, "xl/worksheets/sheet1.xml")
@@ -155,7 +153,7 @@ try:
                   name + ": recalculation on open asked for")
 
     # --- binary workbooks: notes, links, arrays ---------------------------------------------
-    for name, column, what in [("poi-comments.xls", 2, "note"),
+    for name, column, what in [("poi-SimpleWithComments.xls", 2, "note"),
                                ("poi-WithTwoHyperLinks.xls", 1, "link"),
                                ("poi-MatrixFormulaEvalTestData.xls", 1, "")]:
         src = os.path.join(SHARED, "xls", name)
@@ -183,15 +181,44 @@ try:
                 pos += 4 + size
             check(uncalced >= 1, name + ": recalculation on open asked for")
 
+    # --- merged ranges of a binary workbook written by xlwt ---------------------------------
+    import xlwt
+    src = os.path.join(tmp, "merges.xls")
+    book = xlwt.Workbook()
+    sh = book.add_sheet("Data")
+    for r, row in enumerate([["Name", "Qty"], ["pear", 3], ["apple", 1], ["kiwi", 4], ["date", 5]]):
+        for c, v in enumerate(row):
+            sh.write(r, c, v)
+    sh.write_merge(2, 2, 2, 3, "apple wide")
+    sh.write_merge(3, 4, 4, 4, "kiwi and date")
+    sh.row(2).height_mismatch = True
+    sh.row(2).height = 600
+    book.save(src)
+    out = os.path.join(tmp, "sorted-merges.xls")
+    code, err = sort(src, 1, out)
+    check(code == 0, "xls sort exits 0: " + err)
+    got = xlrd.open_workbook(out, formatting_info=True).sheet_by_index(0)
+    check([got.cell_value(r, 0) for r in range(1, 5)] == ["apple", "date", "kiwi", "pear"],
+          "xls records sorted")
+    check(sorted(got.merged_cells) == [(1, 2, 2, 4), (3, 5, 4, 5)],
+          "xls merge within apple's row follows it, the one over two records stays")
+    check(got.rowinfo_map[1].height == 600, "xls row height follows apple")
+    check(same_rows(xls_rows(src), xls_rows(out)), "xls every record kept")
+    check(err.count("E4:E5") == 1, "xls save tells of the kept merge once: " + err)
+
     # --- a tiny workbook with a cell in the last position: cells lists stored cells only ------
     far = os.path.join(tmp, "far.xlsx")
     wb = openpyxl.Workbook()
     wb.active["A1"] = "first"
     wb.active["XFD1048576"] = "last"
     wb.save(far)
-    p = subprocess.run([CLI, "cells", far], capture_output=True, timeout=60)
-    check(p.stdout.decode().splitlines() == ["0\t0\ttext\tfirst", "1048575\t16383\ttext\tlast"],
-          "cells lists the two stored cells")
+    try:
+        p = subprocess.run([CLI, "cells", far], capture_output=True, timeout=60)
+        listed = p.stdout.decode().splitlines()
+    except subprocess.TimeoutExpired:
+        listed = "still walking after a minute"
+    check(listed == ["0\t0\ttext\tfirst", "1048575\t16383\ttext\tlast"],
+          "cells lists the two stored cells: %r" % (listed,))
 finally:
     shutil.rmtree(tmp, ignore_errors=True)
 
