@@ -470,9 +470,11 @@ void XlsxSheet::arraysToValues(std::span<const RowMove> moves) {
         if (map.place(std::min(r0, r1), std::max(r0, r1), newRow) != RowMap::Fate::Breaks)
             continue;
         anchors.push_back(key);
-        book_.notice({SaveNotice::Kind::ArrayToValues, name_, fa.ref});
     }
+    std::sort(anchors.begin(), anchors.end()); // told in the sheet's order
     for (const std::uint64_t key : anchors) {
+        book_.notice({SaveNotice::Kind::ArrayToValues, name_,
+                      splitFormulaAttrs(extras_[key].formulaAttrs).ref});
         const int row = static_cast<int>(key >> 14);
         const int col = static_cast<int>(key & 0x3FFF);
         CellExtra& extra = extras_[key];
