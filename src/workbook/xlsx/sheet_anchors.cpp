@@ -205,7 +205,8 @@ std::string remapComments(const std::string& part, const RowMap& map) {
     std::string prefix;
     if (root != std::string::npos && root > 0 && text[root - 1] == ':') {
         const std::size_t lt = text.rfind('<', root);
-        prefix = text.substr(lt + 1, root - lt - 1);
+        if (lt != std::string::npos)
+            prefix = text.substr(lt + 1, root - lt - 1);
     }
     remapElements(text, prefix + "comment", "ref", map, {});
     return text;
@@ -220,7 +221,7 @@ std::string remapNoteShapes(const std::string& part, const RowMap& map) {
         const std::size_t rowAt = shape.find("<x:Row>");
         const std::size_t rowEnd = shape.find("</x:Row>");
         int row = 0;
-        if (rowAt == std::string::npos || rowEnd == std::string::npos ||
+        if (rowAt == std::string::npos || rowEnd == std::string::npos || rowEnd < rowAt + 7 ||
             std::from_chars(shape.data() + rowAt + 7, shape.data() + rowEnd, row).ec !=
                 std::errc()) {
             from = f.end;
