@@ -375,8 +375,10 @@ void XlsSheet::clear(int firstRow, int lastRowIn, int firstCol, int lastColIn) {
     for (int r = firstRow; r <= lastRowIn; ++r) {
         auto& cells = rows_[r].cells;
         for (const auto& c : std::vector<Cell>(cells)) {
-            if (c.col >= firstCol && c.col <= lastColIn && c.kind == Kind::Formula)
+            if (c.col >= firstCol && c.col <= lastColIn && c.kind == Kind::Formula) {
                 dissolveGroupsAt(r, c.col);
+                formulasMoved_ = true;
+            }
         }
         std::erase_if(cells,
                       [&](const Cell& c) { return c.col >= firstCol && c.col <= lastColIn; });
