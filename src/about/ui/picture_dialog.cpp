@@ -17,4 +17,10 @@ void PictureDialog::paintEvent(QPaintEvent*) {
     picture_->render(&painter, rect());
 }
 
+void PictureDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Before the main window there is no active window to take the keys from.
+    activateWindow();
+}
+
 } // namespace rowbit::ui

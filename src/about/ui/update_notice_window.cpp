@@ -75,8 +75,6 @@ NoticeOutcome UpdateNoticeWindow::run(const UpdateNotice& notice, Prompts& promp
     UpdateNoticeWindow window(notice, parent);
     // The working folder goes to the clipboard, to be pasted where the new version is put.
     QApplication::clipboard()->setText(QDir::toNativeSeparators(QDir::currentPath()));
-    window.show();
-    window.activateWindow();
     if (window.exec() != QDialog::Accepted)
         return NoticeOutcome::CarryOn;
     prompts.openUrl(kDownloadPage);

@@ -229,5 +229,10 @@ private slots:
     }
 };
 
-QTEST_MAIN(AboutWindowsTest)
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(rowbit);
+    AboutWindowsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "about_windows_test.moc"
