@@ -10,8 +10,8 @@ namespace rowbit::ui {
 
 namespace {
 // Designed size, in dialog units.
-constexpr int kWidth = 240;
-constexpr int kHeight = 150;
+constexpr int kWidth = 300;
+constexpr int kHeight = 136;
 } // namespace
 
 AboutWindow::AboutWindow(QWidget* parent)
@@ -24,8 +24,9 @@ AboutWindow::AboutWindow(QWidget* parent)
     // The text's lines end in CR LF; a label breaks at the LF alone.
     text_->setText(QString::fromStdString(aboutText(ownVersion())).remove(QLatin1Char('\r')));
     text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    text_->setWordWrap(true);
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    text_->setGeometry(du.rect(58, 8, kWidth - 66, kHeight - 36));
+    text_->setGeometry(du.rect(66, 10, kWidth - 74, kHeight - 36));
 
     close_->setObjectName(QStringLiteral("?CLOSE"));
     close_->setText(QString::fromUtf8(kAboutClose));
