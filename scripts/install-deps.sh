@@ -15,7 +15,7 @@ packages=(cmake ninja-build g++ pkg-config
 case "$what" in
     run)  packages+=(xvfb xauth) ;;
     test) packages+=(libgtest-dev clang-format python3-xlrd python3-openpyxl python3-xlwt
-                    desktop-file-utils appstream dpkg-dev file) ;;
+                    poppler-utils desktop-file-utils appstream dpkg-dev file) ;;
 esac
 
 missing=()

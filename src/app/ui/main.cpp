@@ -8,6 +8,7 @@
 #include "app/ui/qt_prompts.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
+#include "report/ui/report_output.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,7 +35,9 @@ int main(int argc, char** argv) {
         return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
     };
     seams.about = &rowbit::ui::AboutWindow::run;
-
+    seams.print = [&](QWidget* parent, bool landscape) {
+        rowbit::ui::listPrint(parent, state, prompts, landscape);
+    };
     rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
     if (!window.open())
