@@ -5,10 +5,14 @@
 #include "app/ui/qt_prompts.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
+#include "report/ui/totals_window.h"
+#include "setup/ui/setup_dialog.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+
+#include <utility>
 
 int main(int argc, char** argv) {
     Q_INIT_RESOURCE(rowbit);
@@ -26,7 +30,11 @@ int main(int argc, char** argv) {
     // dialog makes current later.
     rowbit::Preferences prefs(QDir::currentPath().toStdString());
 
-    rowbit::ui::BrowseWindow window(state, prompts, prefs, rowbit::ui::BrowseSeams{}, commandLine,
+    rowbit::ui::BrowseSeams seams;
+    seams.setup = [&](QWidget* parent) { rowbit::ui::SetupDialog::run(state, prompts, parent); };
+    seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(state, prompts, parent); };
+
+    rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
     if (!window.open())
         return 0;
