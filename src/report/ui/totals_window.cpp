@@ -2,6 +2,7 @@
 
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
+#include "browse/list_format.h"
 #include "browse/ui/record_list_view.h"
 
 #include <QIcon>
@@ -31,7 +32,14 @@ TotalsWindow::TotalsWindow(const ColumnSetup& g1, Totals totals, const QFont& fo
     list_->setObjectName(QStringLiteral("?LIST"));
     list_->setFont(font);
     list_->setUnits(du);
-    list_->setFormat(totalsFormat(g1));
+    // The values come as totalsText gives them, "@N-25B" already applied and without the
+    // field's leading blanks: a 25-character field would not fit a column of 50 units.
+    auto format = browse::parseListFormat(totalsFormat(g1));
+    if (format) {
+        for (browse::ListColumn& column : *format)
+            column.picture.clear();
+        list_->setColumns(std::move(*format));
+    }
     list_->setSource(LineSource{[this] { return totals_.lines.size(); },
                                 [this](std::size_t line, int field) -> std::string {
                                     const TotalsLine& l = totals_.lines[line];

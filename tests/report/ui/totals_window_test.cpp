@@ -38,7 +38,7 @@ void fill(AppState& state, int numbers, const std::vector<std::vector<std::strin
 QStringList column(const TotalsWindow& w, int c) {
     QStringList texts;
     for (int line = 0; line < w.list()->model()->rowCount(); ++line)
-        texts << w.list()->model()->index(line, c).data().toString().trimmed();
+        texts << w.list()->model()->index(line, c).data().toString();
     return texts;
 }
 
