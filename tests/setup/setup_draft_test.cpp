@@ -10,25 +10,19 @@
 namespace rowbit {
 namespace {
 
-using testing::ScriptedPrompts;
-
-// Five used slots (B text 25, C date, D number with a formula, E and F text), a memo in H.
+// Five used slots on B..F (text 25, date, number with a formula, text, text), memo in H.
 ColumnSetup fiveColumns() {
     ColumnSetup g1;
     const char* types[] = {"S", "D", "N", "S", "S"};
     const int sizes[] = {25, 12, 20, 30, 8};
-    const char* justify[] = {"L", "C", "R", "L", "L"};
     for (int i = 0; i < kMaxColumns; ++i) {
-        g1.type[i] = "S";
-        g1.justify[i] = "L";
-        g1.size[i] = 30;
+        g1.type[i] = i < 5 ? types[i] : "S";
+        g1.size[i] = i < 5 ? sizes[i] : 30;
+        g1.justify[i] = i == 1 ? "C" : i == 2 ? "R" : "L";
     }
     for (int i = 0; i < 5; ++i) {
         g1.cno[i] = i + 2;
         g1.cname[i] = "제목" + std::to_string(i + 1);
-        g1.type[i] = types[i];
-        g1.size[i] = sizes[i];
-        g1.justify[i] = justify[i];
         g1.formula[i] = "=" + std::to_string(i);
     }
     g1.ccount = 5;
@@ -40,125 +34,103 @@ ColumnSetup fiveColumns() {
     return g1;
 }
 
+// The dialog opened on `g1` with ACTION 2, its first Calc_Fields run.
 struct Dialog {
     AppState state;
-    ScriptedPrompts prompts;
+    testing::ScriptedPrompts prompts;
     SetupDraft draft;
     explicit Dialog(const ColumnSetup& g1) {
         state.g1 = g1;
         state.action = kActionChange;
-        draft = openDraft(state.g1);
+        draft = openDraft(g1);
         calcFields(draft);
     }
-    SetupConfirmation ok() { return confirmSetup(draft, state, prompts); }
+    SetupConfirmation ok(std::deque<int> answers = {}) {
+        prompts.messageAnswers = std::move(answers);
+        return confirmSetup(draft, state, prompts);
+    }
 };
 
-TEST(SetupDraft, OkUntouchedAsksNothingAndRewritesTheSetup) {
+TEST(SetupDraft, OkUntouchedAsksNothingAndLeftAlignsDates) {
     Dialog d(fiveColumns());
-    const auto result = d.ok();
-    EXPECT_EQ(result.outcome, SetupOutcome::Relayout);
+    EXPECT_EQ(d.ok().outcome, SetupOutcome::Relayout);
     EXPECT_TRUE(d.prompts.asked.empty());
     EXPECT_EQ(d.state.action, kActionDone);
     EXPECT_EQ(d.state.changed, 0);
-
     ColumnSetup expected = fiveColumns();
-    expected.justify[1] = "L"; // dates are left-aligned until the workbook is read again
+    expected.justify[1] = "L";
     EXPECT_EQ(d.state.g1, expected);
 }
 
-TEST(SetupDraft, BlankingSlotThreeOfFive) {
-    for (const int answer : {1, 2}) {
-        Dialog d(fiveColumns());
-        d.draft.cno[2].clear();
-        calcFields(d.draft);
-        EXPECT_EQ(d.draft.cname[2], "");
-        EXPECT_EQ(d.draft.type[2], "");
-        EXPECT_EQ(d.draft.size[2], 0);
-        d.prompts.messageAnswers = {answer};
-        const auto result = d.ok();
-        ASSERT_EQ(d.prompts.messages.size(), 2u - (answer == 1));
-        const MessageSpec& question = d.prompts.messages[0];
-        EXPECT_EQ(question.text, kReloadQuestion);
-        EXPECT_EQ(question.caption, "경고");
-        EXPECT_EQ(question.buttons, "예(Yes)|아니오(No)");
-        EXPECT_EQ(question.defaultButton, 2);
-        if (answer == 2) {
-            EXPECT_EQ(result.outcome, SetupOutcome::Cancelled);
-            EXPECT_EQ(d.prompts.messageTexts()[1], kSetupCancelled);
-            EXPECT_EQ(d.state.g1, fiveColumns());
-            EXPECT_EQ(d.state.action, kActionChange);
-            EXPECT_EQ(d.state.changed, 0);
-            continue;
-        }
-        EXPECT_EQ(result.outcome, SetupOutcome::Reload);
-        EXPECT_EQ(d.state.action, kActionReload);
-        EXPECT_EQ(d.state.changed, 1);
-        const ColumnSetup& g1 = d.state.g1;
-        EXPECT_EQ(g1.ccount, 2);
-        EXPECT_EQ(g1.cno[2], 0);
-        EXPECT_EQ(g1.usedColumns(), 2);
-        // Slots 4 and 5 are kept unused, as text of size 30, and show again at the next opening.
-        for (int i : {3, 4}) {
-            EXPECT_EQ(g1.cno[i], i + 2);
-            EXPECT_EQ(g1.cname[i], "제목" + std::to_string(i + 1));
-            EXPECT_EQ(g1.formula[i], "=" + std::to_string(i));
-            EXPECT_EQ(g1.type[i], "S");
-            EXPECT_EQ(g1.size[i], 30);
-        }
-        SetupDraft again = openDraft(g1);
-        calcFields(again);
-        EXPECT_EQ(again.cno[3], "E");
-        EXPECT_EQ(again.cname[4], "제목5");
-        EXPECT_FALSE(needsReload(again, g1));
-    }
+TEST(SetupDraft, BlankingSlotThreeOfFiveAsksAndKeepsTheRestUnused) {
+    Dialog no(fiveColumns());
+    no.draft.cno[2].clear();
+    EXPECT_EQ(no.ok({2}).outcome, SetupOutcome::Cancelled);
+    EXPECT_EQ(no.prompts.messageTexts(),
+              (std::vector<std::string>{kReloadQuestion, kSetupCancelled}));
+    EXPECT_EQ(no.prompts.messages[0].defaultButton, 2);
+    EXPECT_EQ(no.state.g1, fiveColumns());
+    EXPECT_EQ(no.state.action, kActionChange);
+
+    Dialog yes(fiveColumns());
+    yes.draft.cno[2].clear();
+    calcFields(yes.draft);
+    EXPECT_EQ(yes.draft.cname[2] + yes.draft.type[2] + std::to_string(yes.draft.size[2]), "0");
+    EXPECT_EQ(yes.ok({1}).outcome, SetupOutcome::Reload);
+    EXPECT_EQ(yes.state.action, kActionReload);
+    EXPECT_EQ(yes.state.changed, 1);
+    ColumnSetup expected = fiveColumns();
+    expected.ccount = 2;
+    expected.cno[2] = 0;
+    expected.justify.fill("L");
+    expected.type[2] = expected.type[3] = expected.type[4] = "S";
+    expected.size[1] = 12;
+    expected.size[2] = expected.size[3] = expected.size[4] = 30;
+    EXPECT_EQ(yes.state.g1, expected);
+    // The kept slots show again at the next opening, without being used.
+    const SetupDraft again = openDraft(yes.state.g1);
+    EXPECT_EQ(again.cno[3] + again.cname[4], "E제목5");
+    EXPECT_FALSE(needsReload(again, yes.state.g1));
 }
 
 TEST(SetupDraft, StoredTypeSizeAndAlignment) {
     struct Case {
-        std::string type;
-        int sizeField;
-        std::string type_, justify;
+        std::string type, storedType, justify;
         int size;
     };
-    const Case cases[] = {
-        {"N", 7, "N", "R", 20}, {"D", 7, "D", "L", 12}, {"S", 7, "S", "L", 7},
-        {"", 7, "S", "L", 7},   {"X", 7, "S", "L", 7},
-    };
+    const Case cases[] = {{"N", "N", "R", 20},
+                          {"D", "D", "L", 12},
+                          {"S", "S", "L", 7},
+                          {"", "S", "L", 7},
+                          {"X", "S", "L", 7}};
     for (const Case& c : cases) {
         Dialog d(fiveColumns());
         d.draft.type[0] = c.type;
-        d.draft.size[0] = c.sizeField;
-        ASSERT_TRUE(saveToFile(d.draft, d.state.g1).ok()) << c.type;
-        EXPECT_EQ(d.state.g1.type[0], c.type_) << c.type;
-        EXPECT_EQ(d.state.g1.justify[0], c.justify) << c.type;
-        EXPECT_EQ(d.state.g1.size[0], c.size) << c.type;
-        EXPECT_EQ(d.state.g1.formula[0], "=0") << "formulas are kept for every type";
+        d.draft.size[0] = 7;
+        ASSERT_TRUE(saveToFile(d.draft, d.state.g1).ok());
+        const ColumnSetup& g1 = d.state.g1;
+        EXPECT_EQ(g1.type[0] + g1.justify[0] + std::to_string(g1.size[0]) + g1.formula[0],
+                  c.storedType + c.justify + std::to_string(c.size) + "=0")
+            << c.type;
     }
 }
 
-TEST(SetupDraft, ANewSlotIsStringOfThirtyUntilReopened) {
+TEST(SetupDraft, NewAndReletteredSlots) {
     Dialog d(fiveColumns());
+    // A slot empty at opening is String of 30 for as long as it has a letter.
     d.draft.cno[5] = "K";
-    calcFields(d.draft);
-    EXPECT_EQ(d.draft.type[5], "S");
-    EXPECT_EQ(d.draft.size[5], 30);
     d.draft.type[5] = "N";
     d.draft.size[5] = 4;
     d.draft.cname[5] = "새칸";
     calcFields(d.draft);
-    EXPECT_EQ(d.draft.type[5], "S");
-    EXPECT_EQ(d.draft.size[5], 30);
-    EXPECT_EQ(d.draft.cname[5], "새칸");
-
-    // A used slot blanked and lettered again stays empty and then needs a size.
+    EXPECT_EQ(d.draft.type[5] + std::to_string(d.draft.size[5]) + d.draft.cname[5], "S30새칸");
+    // A used slot blanked and lettered again stays empty, then needs a size.
     d.draft.cno[1].clear();
     calcFields(d.draft);
     d.draft.cno[1] = "Q";
     calcFields(d.draft);
-    EXPECT_EQ(d.draft.type[1], "");
-    EXPECT_EQ(d.draft.size[1], 0);
-    d.prompts.messageAnswers = {1};
-    const auto result = d.ok();
+    EXPECT_EQ(d.draft.type[1] + std::to_string(d.draft.size[1]), "0");
+    const auto result = d.ok({1});
     EXPECT_FALSE(result.outcome);
     EXPECT_EQ(result.focus, "?LOC:SIZE_2");
     EXPECT_EQ(d.prompts.messageTexts().back(), kSizeMissing);
@@ -167,64 +139,45 @@ TEST(SetupDraft, ANewSlotIsStringOfThirtyUntilReopened) {
 }
 
 TEST(SetupDraft, WhatAsksForAReRead) {
-    struct Case {
-        const char* what;
-        std::function<void(SetupDraft&)> edit;
-        bool reload;
+    using Edit = std::function<void(SetupDraft&)>;
+    const std::pair<Edit, bool> cases[] = {
+        {[](SetupDraft& d) { d.cname[0] = "새 제목"; }, false},
+        {[](SetupDraft& d) { d.formula[2] = "=A1*2"; }, false},
+        {[](SetupDraft& d) { d.type[0] = "N"; }, false},
+        {[](SetupDraft& d) { d.mname = "메모"; }, false},
+        {[](SetupDraft& d) { d.mwsize = 80; }, false},
+        {[](SetupDraft& d) { d.startline = 3; }, true},
+        {[](SetupDraft& d) { d.cno[1] = "Z"; }, true},
+        {[](SetupDraft& d) { d.mno.clear(); }, true},
+        {[](SetupDraft& d) { d.cno[4].clear(); }, true},
+        {[](SetupDraft& d) { d.cno[5] = "A"; }, true},
     };
-    const Case cases[] = {
-        {"title", [](SetupDraft& d) { d.cname[0] = "새 제목"; }, false},
-        {"formula", [](SetupDraft& d) { d.formula[2] = "=A1*2"; }, false},
-        {"type", [](SetupDraft& d) { d.type[0] = "N"; }, false},
-        {"size", [](SetupDraft& d) { d.size[0] = 9; }, false},
-        {"memo title", [](SetupDraft& d) { d.mname = "메모"; }, false},
-        {"memo size", [](SetupDraft& d) { d.mwsize = 80; }, false},
-        {"start row", [](SetupDraft& d) { d.startline = 3; }, true},
-        {"letter", [](SetupDraft& d) { d.cno[1] = "Z"; }, true},
-        {"memo letter", [](SetupDraft& d) { d.mno = "I"; }, true},
-        {"no memo", [](SetupDraft& d) { d.mno.clear(); }, true},
-        {"last slot blanked", [](SetupDraft& d) { d.cno[4].clear(); }, true},
-        {"slot added", [](SetupDraft& d) { d.cno[5] = "A"; }, true},
-    };
-    for (const Case& c : cases) {
+    int n = 0;
+    for (const auto& [edit, reload] : cases) {
         Dialog d(fiveColumns());
-        c.edit(d.draft);
-        calcFields(d.draft);
-        EXPECT_EQ(needsReload(d.draft, d.state.g1), c.reload) << c.what;
+        edit(d.draft);
+        EXPECT_EQ(needsReload(d.draft, d.state.g1), reload) << "case " << n++;
     }
-    // A setup whose count disagrees with its letters is read again whatever was edited.
-    ColumnSetup odd = fiveColumns();
-    odd.ccount = 6;
-    EXPECT_TRUE(needsReload(openDraft(odd), odd));
 }
 
 TEST(SetupDraft, MemoDefaultsAndLowBits) {
     struct Case {
         std::string mno, mname;
         int width, height;
-        int storedMno;
-        std::string storedName;
-        int storedWidth, storedHeight;
+        std::string stored;
     };
-    const Case cases[] = {
-        {"C", "", 0, 0, 3, "Memo", 50, 5},
-        {"C", "  ", 0, 7, 3, "Memo", 50, 7},
-        {"C", "비고", 60, 0, 3, "비고", 60, 5},
-        {"", "", 0, 0, 0, "", 0, 0}, // no memo column: nothing is filled in
-    };
+    const Case cases[] = {{"C", "", 0, 0, "3 Memo 50 5"},
+                          {"C", "비고", 60, 0, "3 비고 60 5"},
+                          {"", "", 0, 0, "0  0 0"}};
     for (const Case& c : cases) {
         Dialog d(ColumnSetup{});
-        d.draft.mno = c.mno;
-        d.draft.mname = c.mname;
-        d.draft.mwsize = c.width;
-        d.draft.mhsize = c.height;
+        ASSERT_TRUE(setMemo(d.draft, c.mno, c.mname, c.width, c.height).ok());
         ASSERT_TRUE(saveToFile(d.draft, d.state.g1).ok());
-        EXPECT_EQ(d.state.g1.mno, c.storedMno);
-        EXPECT_EQ(d.state.g1.mname, c.storedName);
-        EXPECT_EQ(d.state.g1.mwsize, c.storedWidth);
-        EXPECT_EQ(d.state.g1.mhsize, c.storedHeight);
+        const ColumnSetup& g1 = d.state.g1;
+        EXPECT_EQ(std::to_string(g1.mno) + " " + g1.mname + " " + std::to_string(g1.mwsize) + " " +
+                      std::to_string(g1.mhsize),
+                  c.stored);
     }
-
     ColumnSetup wide = fiveColumns();
     wide.mwsize = 300;
     Dialog d(wide);
@@ -233,64 +186,46 @@ TEST(SetupDraft, MemoDefaultsAndLowBits) {
     EXPECT_EQ(d.state.g1.mwsize, 44);
 }
 
-TEST(SetupDraft, StartRowLimit) {
-    struct Case {
-        long long startline;
-        bool stored;
-    };
-    for (const Case& c : {Case{32767, true}, Case{32768, false}, Case{9999999999LL, false}}) {
+TEST(SetupDraft, StartRowAbove32767IsRefusedAtItsField) {
+    for (const long long startline : {32767LL, 32768LL}) {
         Dialog d(fiveColumns());
-        d.draft.startline = c.startline;
-        d.prompts.messageAnswers = {1};
-        const auto result = d.ok();
-        EXPECT_EQ(result.outcome.has_value(), c.stored) << c.startline;
-        if (c.stored) {
-            EXPECT_EQ(d.state.g1.startline, 32767);
-            continue;
-        }
-        EXPECT_EQ(result.focus, "?LOC:STARTLINE");
-        EXPECT_EQ(d.prompts.messageTexts().back(), kStartLineTooLarge);
-        EXPECT_EQ(d.state.g1, fiveColumns());
+        d.draft.startline = startline;
+        const auto result = d.ok({1});
+        EXPECT_EQ(result.outcome.has_value(), startline == 32767);
+        EXPECT_EQ(d.state.g1.startline, startline == 32767 ? 32767 : 2);
+        EXPECT_EQ(result.focus, startline == 32767 ? "" : "?LOC:STARTLINE");
     }
 }
 
 TEST(SetupDraft, AReReadOffersTheLookupListsOfTheNewLetters) {
     Dialog d(fiveColumns());
-    d.state.g1.btn[0] = 1; // column B had a list
+    d.state.g1.btn[0] = 1;
     auto book = std::make_unique<testing::MemoryBook>();
     book->addSheet("Data");
-    auto* settings = static_cast<testing::MemorySheet*>(book->addSheet("SetupQ"));
-    settings->setCell(30, 25, testing::text("가")); // a list for column Z
+    static_cast<testing::MemorySheet*>(book->addSheet("SetupQ"))
+        ->setCell(30, 25, testing::text("가")); // Z31
     d.state.book = std::move(book);
     d.draft.cno[0] = "Z";
-    d.prompts.messageAnswers = {1};
-    EXPECT_EQ(d.ok().outcome, SetupOutcome::Reload);
-    EXPECT_EQ(d.state.g1.btn[0], 1);
-    EXPECT_EQ(d.state.g1.btn[1], 0);
+    d.draft.cno[1] = "A";
+    EXPECT_EQ(d.ok({1}).outcome, SetupOutcome::Reload);
+    EXPECT_EQ(d.state.g1.btn[0] * 10 + d.state.g1.btn[1], 10);
 }
 
 TEST(SetupDraft, EditsFromOutsideTheDialogKeepItsLimits) {
-    struct Case {
-        SlotInput input;
-        bool ok;
-    };
-    const Case cases[] = {
-        {{"A", "가나다라마바사아", "S", 30, std::string(30, 'x')}, true},
-        {{"", "", "", 0, ""}, true},
+    const std::pair<SlotInput, bool> cases[] = {
+        {{"A", "가나다라마바사아", "S", 9999, std::string(30, 'x')}, true},
         {{"a", "", "S", 30, ""}, false},
         {{"AA", "", "S", 30, ""}, false},
-        {{"A", "가나다라마바사아자", "S", 30, ""}, false}, // 18 bytes
+        {{"A", "가나다라마바사아자", "S", 30, ""}, false},
         {{"A", "", "S", 30, std::string(31, 'x')}, false},
         {{"A", "", "SN", 30, ""}, false},
         {{"A", "", "S", 10000, ""}, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [input, ok] : cases) {
         SetupDraft draft;
-        EXPECT_EQ(setSlot(draft, 0, c.input).ok(), c.ok) << c.input.letter << c.input.title;
+        EXPECT_EQ(setSlot(draft, 0, input).ok(), ok) << input.letter << input.title;
     }
     SetupDraft draft;
-    EXPECT_FALSE(setSlot(draft, 10, {}).ok());
-    EXPECT_TRUE(setMemo(draft, "H", "메모", 255, 0).ok());
     EXPECT_FALSE(setMemo(draft, "H", "메모", 256, 0).ok());
     EXPECT_FALSE(setStartLine(draft, -1).ok());
 }
