@@ -13,6 +13,8 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include <vector>
+
 namespace rowbit::ui {
 
 namespace {
@@ -80,7 +82,7 @@ SetupDialog::SetupDialog(AppState& state, Prompts& prompts, const QFont& font, Q
     setWindowTitle(q(kSetupCaption));
     buildControls(font);
     connectControls();
-    setTabOrder();
+    orderTabs();
     // The dialog's first event already runs Calc_Fields: slots not in use open empty.
     calcFields(draft_);
     showDraft();
@@ -236,7 +238,7 @@ void SetupDialog::connectControls() {
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void SetupDialog::setTabOrder() {
+void SetupDialog::orderTabs() {
     // Kind by kind, as the window was designed: the ten letters, the ten titles, the ten
     // type groups, the ten sizes, the ten formulas, then the memo row, the start row, OK.
     std::vector<QWidget*> order;

@@ -56,7 +56,7 @@ private:
 
     void buildControls(const QFont& font);
     void connectControls();
-    void setTabOrder();
+    void orderTabs();
     // Calc_Fields after an edit, then every control shows the draft again.
     void edited();
     void showDraft();
