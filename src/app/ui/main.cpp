@@ -5,6 +5,7 @@
 #include "app/ui/qt_prompts.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
+#include "report/ui/report_output.h"
 #include "report/ui/totals_window.h"
 #include "setup/ui/setup_dialog.h"
 
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
     rowbit::ui::BrowseSeams seams;
     seams.setup = [&](QWidget* parent) { rowbit::ui::SetupDialog::run(state, prompts, parent); };
     seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(state, prompts, parent); };
+    seams.print = [&](QWidget* parent, bool landscape) {
+        rowbit::ui::listPrint(parent, state, prompts, landscape);
+    };
 
     rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
