@@ -1,5 +1,8 @@
 // rowbit: the desktop program. Prepares the shared records and runs the browse window; the
 // program ends when it closes.
+#include "about/about_text.h"
+#include "about/ui/about_window.h"
+#include "about/ui/start_check.h"
 #include "app/app_state.h"
 #include "app/ui/fonts.h"
 #include "app/ui/qt_prompts.h"
@@ -32,6 +35,10 @@ int main(int argc, char** argv) {
     rowbit::Preferences prefs(QDir::currentPath().toStdString());
 
     rowbit::ui::BrowseSeams seams;
+    seams.versionCheck = [&](QWidget* parent) {
+        return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
+    };
+    seams.about = &rowbit::ui::AboutWindow::run;
     seams.setup = [&](QWidget* parent) { rowbit::ui::SetupDialog::run(state, prompts, parent); };
     seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(state, prompts, parent); };
     seams.print = [&](QWidget* parent, bool landscape) {
