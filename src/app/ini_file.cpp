@@ -290,14 +290,8 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
 
 Result<void> IniFile::save(const std::filesystem::path& path) const {
     const std::string text = impl_->bytes();
-    return saveAtomically(path.string(), [&](const std::string& temp) -> Result<void> {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out)
-            return makeError(ErrorCode::Io, "cannot write the preferences", temp);
-        return {};
-    });
+    return saveAtomically(path.string(),
+                          [&](OutputFile& out) { return out.write(text.data(), text.size()); });
 }
 
 } // namespace rowbit

@@ -47,46 +47,44 @@ int cells(const Args& args) {
         return loadFailed(makeError(ErrorCode::Invalid, "no sheet " + std::to_string(index)));
 
     std::string out;
-    const int rows = sheet->lastRow();
-    const int cols = sheet->lastCol();
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
-            std::string type;
-            std::string value;
-            switch (sheet->cellType(r, c)) {
-            case CellType::Number:
-                type = sheet->isDate(r, c) ? "date" : "number";
-                value = shortestNumber(sheet->readNum(r, c));
-                break;
-            case CellType::Text:
-                type = "text";
-                value = escapeField(sheet->readStr(r, c));
-                break;
-            case CellType::Boolean:
-                type = "bool";
-                value = sheet->readBool(r, c) ? "1" : "0";
-                break;
-            case CellType::Error:
-                type = "error";
-                value = sheet->readError(r, c);
-                break;
-            default:
-                continue;
-            }
-            out += std::to_string(r);
-            out += '\t';
-            out += std::to_string(c);
-            out += '\t';
-            out += type;
-            out += '\t';
-            out += value;
-            out += '\n';
-            if (out.size() > (1u << 20)) {
-                std::cout << out;
-                out.clear();
-            }
+    // Only stored cells: a sheet with one cell at each far corner is two lines, not a walk
+    // over seventeen billion positions.
+    sheet->visitCells([&](int r, int c) {
+        std::string type;
+        std::string value;
+        switch (sheet->cellType(r, c)) {
+        case CellType::Number:
+            type = sheet->isDate(r, c) ? "date" : "number";
+            value = shortestNumber(sheet->readNum(r, c));
+            break;
+        case CellType::Text:
+            type = "text";
+            value = escapeField(sheet->readStr(r, c));
+            break;
+        case CellType::Boolean:
+            type = "bool";
+            value = sheet->readBool(r, c) ? "1" : "0";
+            break;
+        case CellType::Error:
+            type = "error";
+            value = sheet->readError(r, c);
+            break;
+        default:
+            return;
         }
-    }
+        out += std::to_string(r);
+        out += '\t';
+        out += std::to_string(c);
+        out += '\t';
+        out += type;
+        out += '\t';
+        out += value;
+        out += '\n';
+        if (out.size() > (1u << 20)) {
+            std::cout << out;
+            out.clear();
+        }
+    });
     std::cout << out;
     return 0;
 }

@@ -359,7 +359,7 @@ SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
     state.changed = 0;
     browse.load = true;
     recentFiles(browse.recent, state.filename);
-    return {SaveStatus::Saved, std::nullopt};
+    return {SaveStatus::Saved, std::nullopt, state.book->takeNotices()};
 }
 
 } // namespace rowbit

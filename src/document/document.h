@@ -67,8 +67,14 @@ enum class SaveStatus {
 };
 
 struct SaveOutcome {
+    SaveOutcome(SaveStatus s = SaveStatus::Saved, std::optional<Error> e = std::nullopt,
+                std::vector<SaveNotice> n = {})
+        : status(s), error(std::move(e)), notices(std::move(n)) {}
     SaveStatus status = SaveStatus::Saved;
     std::optional<Error> error; // set when Failed
+    // What moving the records could not carry along (merged ranges left in place, array
+    // formulas turned into values); set when Saved.
+    std::vector<SaveNotice> notices;
 };
 
 // The Save command: asks for a name for the unnamed workbook, writes the settings sheet and

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rowbit {
 
@@ -31,6 +32,18 @@ enum class CellType : int {
 struct RowMove {
     int target = 0;
     int source = 0;
+};
+
+// Something moving rows could not carry along, for the user to hear once after the save.
+struct SaveNotice {
+    enum class Kind {
+        MergeKept,     // a merged range over several moved rows stayed where it was
+        ArrayToValues, // an array formula over several moved rows became its values
+    };
+    Kind kind = Kind::MergeKept;
+    std::string sheet;
+    std::string range; // "B3:C5"
+    bool operator==(const SaveNotice&) const = default;
 };
 
 class Sheet {
@@ -75,7 +88,20 @@ public:
     // other rows stay as they are. Fails (changing nothing) when a target or source repeats
     // or lies outside the grid.
     virtual Result<void> moveRows(std::span<const RowMove> moves) = 0;
+
+    // Calls `visit` for every stored cell (blank ones too), row by row, in column order.
+    virtual void visitCells(const std::function<void(int row, int col)>& visit) const {
+        for (int r = 0; r < lastRow(); ++r) {
+            for (int c = 0; c < lastCol(); ++c) {
+                if (cellType(r, c) != CellType::Empty)
+                    visit(r, c);
+            }
+        }
+    }
 };
+
+// Sheet names compare without regard to case: a workbook never holds two that match.
+bool sameSheetName(std::string_view a, std::string_view b);
 
 class Book {
 public:
@@ -85,7 +111,8 @@ public:
     virtual int sheetCount() const = 0;
     virtual Sheet* sheet(int index) = 0; // nullptr when out of range
     virtual const Sheet* sheet(int index) const = 0;
-    virtual Sheet* addSheet(std::string_view name) = 0; // appended as the last sheet
+    // Appended as the last sheet; nullptr when a sheet of that name (in any case) exists.
+    virtual Sheet* addSheet(std::string_view name) = 0;
 
     // True for workbooks that count dates from 1 January 1904.
     virtual bool date1904() const = 0;
@@ -96,6 +123,10 @@ public:
     // alignment, borders); `like` itself when it already is a date format.
     virtual int dateFormat(int like = 0) = 0;
     virtual bool isDateFormat(int format) const = 0;
+
+    // What row moves could not carry along since the last call, each once. The document
+    // layer takes them after a successful save (a failed one keeps them for the next).
+    virtual std::vector<SaveNotice> takeNotices() { return {}; }
 
     // Writes the workbook to `path` atomically: a temporary file beside it, flushed and
     // renamed over the target. On failure the target is untouched.

@@ -2,6 +2,7 @@
 #include "workbook/xls/xls_book.h"
 #include "workbook/xlsx/xlsx_book.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -36,6 +37,14 @@ Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgre
     if (got == 0)
         return makeError(ErrorCode::Damaged, "the file is empty", path);
     return makeError(ErrorCode::Unsupported, "the file is not a workbook (.xls or .xlsx)", path);
+}
+
+bool sameSheetName(std::string_view a, std::string_view b) {
+    auto lower = [](char ch) {
+        return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::unique_ptr<Book> createBook(BookFormat format) {

@@ -142,6 +142,10 @@ const Sheet* MemoryBook::sheet(int index) const {
 }
 
 Sheet* MemoryBook::addSheet(std::string_view name) {
+    for (const auto& s : sheets_) {
+        if (sameSheetName(s->name(), name))
+            return nullptr; // as the codecs do
+    }
     sheets_.push_back(std::make_unique<MemorySheet>(std::string(name)));
     sheets_.back()->dateFormats = &dateFormats_;
     return sheets_.back().get();

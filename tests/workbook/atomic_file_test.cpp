@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace rowbit {
 namespace {
@@ -24,6 +26,10 @@ Result<void> writeText(const std::string& path, const std::string& text) {
     return out ? Result<void>{} : makeError(ErrorCode::Io, "write failed", path);
 }
 
+FileWriter text(const std::string& t) {
+    return [t](OutputFile& out) { return out.write(t.data(), t.size()); };
+}
+
 std::size_t filesIn(const std::filesystem::path& dir) {
     std::size_t n = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir))
@@ -37,8 +43,7 @@ TEST(AtomicSave, ReplacesTheTargetAndKeepsItsPermissions) {
     ASSERT_TRUE(writeText(target.string(), "old").ok());
     ::chmod(target.c_str(), 0640);
 
-    auto saved = saveAtomically(target.string(),
-                                [](const std::string& temp) { return writeText(temp, "new"); });
+    auto saved = saveAtomically(target.string(), text("new"));
     ASSERT_TRUE(saved.ok()) << saved.error().describe();
     EXPECT_EQ(slurp(target), "new");
     struct stat st {};
@@ -52,9 +57,9 @@ TEST(AtomicSave, AFailingWriterLeavesTheOriginalAndNoLeftovers) {
     const auto target = dir / "book.xls";
     ASSERT_TRUE(writeText(target.string(), "original").ok());
 
-    auto saved = saveAtomically(target.string(), [](const std::string& temp) -> Result<void> {
-        (void)writeText(temp, "half");
-        return makeError(ErrorCode::Io, "disk full", temp);
+    auto saved = saveAtomically(target.string(), [](OutputFile& out) -> Result<void> {
+        (void)out.write("half", 4);
+        return makeError(ErrorCode::Io, "disk full", out.path());
     });
     ASSERT_FALSE(saved.ok());
     EXPECT_EQ(saved.error().message, "disk full");
@@ -65,8 +70,7 @@ TEST(AtomicSave, AFailingWriterLeavesTheOriginalAndNoLeftovers) {
 TEST(AtomicSave, AMissingFolderIsAnErrorNotACrash) {
     testing::ScratchDir dir;
     const auto target = dir / "no-such-folder" / "book.xls";
-    auto saved = saveAtomically(target.string(),
-                                [](const std::string& temp) { return writeText(temp, "x"); });
+    auto saved = saveAtomically(target.string(), text("x"));
     EXPECT_FALSE(saved.ok());
     EXPECT_FALSE(std::filesystem::exists(target));
 }
@@ -78,11 +82,30 @@ TEST(AtomicSave, SavingThroughASymlinkReplacesTheLinkedFile) {
     ASSERT_TRUE(writeText(real.string(), "old").ok());
     std::filesystem::create_symlink(real, link);
 
-    ASSERT_TRUE(saveAtomically(link.string(), [](const std::string& temp) {
-                    return writeText(temp, "new");
-                }).ok());
+    ASSERT_TRUE(saveAtomically(link.string(), text("new")).ok());
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(slurp(real), "new");
+}
+
+// What an interrupted save left beside the target goes with the next save of that target,
+// unless the process that writes it still runs.
+TEST(AtomicSave, RemovesLeftoversOfProcessesThatAreGone) {
+    testing::ScratchDir dir;
+    const auto target = dir / "book.xls";
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = ".book.xls.rowbit-" + std::to_string(gone) + "-0123.tmp";
+    const std::string live = ".book.xls.rowbit-" + std::to_string(::getpid()) + "-4567.tmp";
+    const std::string other = ".other.xls.rowbit-" + std::to_string(gone) + "-89ab.tmp";
+    for (const auto& name : {dead, live, other})
+        ASSERT_TRUE(writeText((dir / name).string(), "partial").ok());
+
+    ASSERT_TRUE(saveAtomically(target.string(), text("new")).ok());
+    EXPECT_FALSE(std::filesystem::exists(dir / dead));
+    EXPECT_TRUE(std::filesystem::exists(dir / live));
+    EXPECT_TRUE(std::filesystem::exists(dir / other));
 }
 
 } // namespace

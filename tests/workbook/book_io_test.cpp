@@ -1,10 +1,16 @@
 #include "support/test_paths.h"
+#include "workbook/atomic_file.h"
 #include "workbook/book.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace rowbit {
 namespace {
@@ -50,6 +56,50 @@ TEST(BookDetection, ChoosesTheCodecByContentNotByName) {
     ASSERT_TRUE(loaded.ok()) << loaded.error().describe();
     EXPECT_EQ((*loaded)->format(), BookFormat::Xlsx);
     EXPECT_EQ((*loaded)->sheet(0)->readStr(0, 0), "품명");
+}
+
+// No workbook holds two sheets whose names differ only in case.
+TEST(BookSheets, RefusesASecondSheetOfTheSameName) {
+    for (const BookFormat format : {BookFormat::Xls, BookFormat::Xlsx}) {
+        auto book = createBook(format);
+        ASSERT_TRUE(book->addSheet("Data"));
+        ASSERT_TRUE(book->addSheet("SetupQ"));
+        EXPECT_EQ(book->addSheet("setupq"), nullptr);
+        EXPECT_EQ(book->addSheet("DATA"), nullptr);
+        EXPECT_TRUE(book->addSheet("SetupQ2"));
+        EXPECT_EQ(book->sheetCount(), 3);
+    }
+}
+
+// A failed save says why in the system's words, whichever codec wrote it; the target stays and
+// nothing is left beside it.
+TEST(BookSave, FailuresCarryTheSystemsReason) {
+    for (const BookFormat format : {BookFormat::Xls, BookFormat::Xlsx}) {
+        testing::ScratchDir dir;
+        const auto target = dir / (format == BookFormat::Xls ? "b.xls" : "b.xlsx");
+        auto book = createBook(format);
+        book->addSheet("Data")->writeStr(0, 0, "품명");
+        ASSERT_TRUE(book->save(target.string()).ok());
+        for (const int err : {ENOSPC, EACCES}) {
+            failWritesForTesting(err);
+            auto saved = book->save(target.string());
+            failWritesForTesting(0);
+            ASSERT_FALSE(saved.ok());
+            EXPECT_NE(saved.error().describe().find(std::strerror(err)), std::string::npos)
+                << saved.error().describe();
+            EXPECT_TRUE(loadBook(target.string()).ok());
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                    std::filesystem::directory_iterator()),
+                      1);
+        }
+        if (::geteuid() != 0) { // a real read-only folder (root may write anyway)
+            ::chmod(dir.path().c_str(), 0500);
+            auto saved = book->save(target.string());
+            ::chmod(dir.path().c_str(), 0700);
+            ASSERT_FALSE(saved.ok());
+            EXPECT_NE(saved.error().describe().find(std::strerror(EACCES)), std::string::npos);
+        }
+    }
 }
 
 } // namespace

@@ -170,7 +170,6 @@ TEST(XlsRead, RefusesWhatItCannotRead) {
         {"poi-xor-encryption-abc.xls", ErrorCode::Encrypted},
         {"poi-testEXCEL_95.xls", ErrorCode::Unsupported},
         {"poi-testEXCEL_5.xls", ErrorCode::Unsupported},
-        {"poi-BOOK_in_capitals.xls", ErrorCode::Unsupported},
         {"poi-clusterfuzz-testcase-minimized-POIHSSFFuzzer-4651309315719168.xls",
          ErrorCode::Damaged},
     };
@@ -203,6 +202,30 @@ TEST(XlsRead, EncryptedPackageIsRefusedAsEncrypted) {
     auto book = loadXlsBookFromMemory(bytes.data(), bytes.size(), "package");
     ASSERT_FALSE(book);
     EXPECT_EQ(book.error().code, ErrorCode::Encrypted);
+}
+
+// The BOF record's version decides, whatever the workbook stream is called.
+TEST(XlsRead, StreamNameDoesNotDecideTheVersion) {
+    const std::vector<uint8_t> globals8 = {0x09, 0x08, 0x10, 0x00, 0x00, 0x06, 0x05, 0x00,
+                                           0xBB, 0x0D, 0xCC, 0x07, 0,    0,    0,    0,
+                                           6,    0,    0,    0,    0x0A, 0,    0,    0};
+    const std::vector<uint8_t> globals5 = {0x09, 0x08, 8, 0, 0, 5, 5, 0, 0, 0, 0, 0, 0x0A, 0, 0, 0};
+    const struct {
+        const char* name;
+        const std::vector<uint8_t>& stream;
+        bool loads;
+    } cases[] = {{"Book", globals8, true},
+                 {"BOOK", globals8, true},
+                 {"WORKBOOK", globals8, true},
+                 {"Book", globals5, false}};
+    for (const auto& c : cases) {
+        const auto bytes = compoundWith(c.name, c.stream);
+        auto book = loadXlsBookFromMemory(bytes.data(), bytes.size(), c.name);
+        EXPECT_EQ(bool(book), c.loads) << c.name;
+    }
+    auto capitals = load(sharedTestData() / "xls" / "poi-BOOK_in_capitals.xls");
+    ASSERT_TRUE(capitals);
+    EXPECT_EQ(capitals->sheet(0)->lastRow(), 23);
 }
 
 // Workbook streams that are damaged in one way each: refused (or read) without a crash.

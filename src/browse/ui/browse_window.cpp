@@ -8,6 +8,7 @@
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "browse/ui/record_list_view.h"
+#include "document/save_notices.h"
 #include "setup/ui/preview_window.h"
 #include "winsupport/ui/qt_resize_manager.h"
 #include "winsupport/ui/qt_window_placement.h"
@@ -60,6 +61,12 @@ int loadPercent(ProgressStage stage, double fraction) {
     if (stage == ProgressStage::Reading)
         return static_cast<int>(std::floor(f * kReadingShare));
     return kReadingShare + static_cast<int>(std::floor(f * (100 - kReadingShare)));
+}
+
+// The bar's percent while only the list is filled (a re-read): the whole bar is the list's.
+int listPercent(double fraction) {
+    const double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
+    return static_cast<int>(std::floor(f * 100));
 }
 
 // Forwards every prompt, taking the busy indication away while the user is asked something
@@ -435,10 +442,13 @@ void BrowseWindow::setBusy(bool busy) {
 }
 
 void BrowseWindow::showProgress(ProgressStage stage, double fraction) {
+    showPercent(loadPercent(stage, fraction));
+}
+
+void BrowseWindow::showPercent(int percent) {
     // Widgets belong to this thread; a report from any other is not for the screen.
     if (!loadingBar_ || QThread::currentThread() != thread())
         return;
-    const int percent = loadPercent(stage, fraction);
     if (percent <= loadPercent_)
         return;
     // Painting is the only cost of progress: a few frames a second are enough to see it move,
@@ -572,6 +582,12 @@ void BrowseWindow::save() {
     calcField();
     if (outcome.status == SaveStatus::Saved)
         list_->reload();
+    tellNotices(outcome);
+}
+
+void BrowseWindow::tellNotices(const SaveOutcome& outcome) {
+    if (const std::string text = saveNoticesMessage(outcome.notices); !text.empty())
+        prompts_.tell(text);
 }
 
 void BrowseWindow::totals() {
@@ -725,7 +741,17 @@ void BrowseWindow::setting() {
             browse_.search.clear();
             button(kBack)->hide();
         }
-        fillQue(state_, browse_, prompts_);
+        // The rows are read again under the progress bar opening shows; there is no file to
+        // read this time, so filling the list takes the whole bar.
+        PromptsWhileBusy prompts(
+            prompts_, [this](bool busy) { setBusy(busy); },
+            [this](ProgressStage, double fraction) { showPercent(listPercent(fraction)); });
+        loadPercent_ = 0;
+        loadShownAt_.invalidate();
+        setBusy(true);
+        fillQue(state_, browse_, prompts);
+        prompts.progress(ProgressStage::Listing, 1.0);
+        setBusy(false);
         applyFormat();
         showFullList(0);
     }
@@ -832,6 +858,7 @@ void BrowseWindow::closeEvent(QCloseEvent* event) {
                 event->ignore();
                 return;
             }
+            tellNotices(outcome);
         }
     }
     afterClose();

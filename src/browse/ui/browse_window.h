@@ -123,11 +123,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the save could not carry along with the records, in one message.
+    void tellNotices(const SaveOutcome& outcome);
     void buildControls();
     void setupWindow();
     void openHere();
     void setBusy(bool busy);
     void showProgress(ProgressStage stage, double fraction);
+    void showPercent(int percent);
     void applyFormat();
     void showFullList(std::size_t select);
     void showResults(std::size_t select);

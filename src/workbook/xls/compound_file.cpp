@@ -1,11 +1,13 @@
 #include "workbook/xls/compound_file.h"
 
+#include "workbook/atomic_file.h"
+
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
 #include <mutex>
@@ -40,6 +42,12 @@ void initGsf() {
                           static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
                           quietLog, nullptr);
     });
+}
+
+std::string lowerAscii(std::string s) {
+    for (char& ch : s)
+        ch = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    return s;
 }
 
 template <class T>
@@ -153,13 +161,17 @@ Result<CompoundFile> readCompoundFile(const uint8_t* data, std::size_t size,
     if (auto r = readStorage(ole.p, file.root, state, 0, where); !r)
         return r.error();
 
+    // "Workbook" holds BIFF8; "Book" usually an older version, but some writers put BIFF8
+    // there too. Either is taken, and the BOF record's version decides.
     auto& kids = file.root.children;
-    for (auto it = kids.begin(); it != kids.end(); ++it) {
-        if (!it->storage && (it->name == "Workbook" || it->name == "WORKBOOK")) {
-            file.workbookName = it->name;
-            file.workbook = std::move(it->data);
-            kids.erase(it);
-            return file;
+    for (const char* wanted : {"workbook", "book"}) {
+        for (auto it = kids.begin(); it != kids.end(); ++it) {
+            if (!it->storage && lowerAscii(it->name) == wanted) {
+                file.workbookName = it->name;
+                file.workbook = std::move(it->data);
+                kids.erase(it);
+                return file;
+            }
         }
     }
     for (const auto& e : kids) {
@@ -167,29 +179,18 @@ Result<CompoundFile> readCompoundFile(const uint8_t* data, std::size_t size,
             return makeError(ErrorCode::Encrypted,
                              "the workbook is protected by a password (encrypted package)", where);
     }
-    for (const auto& e : kids) {
-        if (!e.storage && (e.name == "Book" || e.name == "BOOK"))
-            return makeError(ErrorCode::Unsupported,
-                             "a workbook in an old binary format (BIFF5 or earlier) is not "
-                             "supported",
-                             where);
-    }
     return makeError(ErrorCode::Unsupported, "the compound file holds no workbook stream", where);
 }
 
 Result<void> writeCompoundFile(const CompoundFile& file, const std::vector<uint8_t>& workbook,
                                const std::string& path) {
     initGsf();
-    GError* err = nullptr;
-    GRef<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &err));
-    if (!sink.p) {
-        std::string msg = "cannot create the file";
-        if (err) {
-            msg += std::string(": ") + err->message;
-            g_error_free(err);
-        }
-        return makeError(ErrorCode::Io, msg, path);
-    }
+    // The container is put together in memory and written through the program's own atomic
+    // file: libgsf's file output would leave its own temporary file behind on a crash, and
+    // would lose the system's reason for a failed write.
+    GRef<GsfOutput> sink(gsf_output_memory_new());
+    if (!sink.p)
+        return makeError(ErrorCode::Io, "cannot create the compound file", path);
     GRef<GsfOutfile> ole(gsf_outfile_msole_new(sink.p));
     if (!ole.p)
         return makeError(ErrorCode::Io, "cannot create the compound file", path);
@@ -214,10 +215,15 @@ Result<void> writeCompoundFile(const CompoundFile& file, const std::vector<uint8
         }
     }
     const bool closedOle = gsf_output_close(GSF_OUTPUT(ole.p));
-    const bool closedSink = gsf_output_is_closed(sink.p) || gsf_output_close(sink.p);
-    if (result && (!closedOle || !closedSink))
-        result = makeError(ErrorCode::Io, "cannot finish writing the file", path);
-    return result;
+    if (result && !closedOle)
+        result = makeError(ErrorCode::Io, "cannot put the compound file together", path);
+    if (!result)
+        return result;
+    const auto size = static_cast<std::size_t>(gsf_output_size(sink.p));
+    const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.p));
+    if (size > 0 && !bytes)
+        return makeError(ErrorCode::Io, "cannot put the compound file together", path);
+    return saveAtomically(path, [&](OutputFile& out) { return out.write(bytes, size); });
 }
 
 } // namespace rowbit::xls

@@ -30,7 +30,7 @@ constexpr std::size_t kMaxCompoundBytes = std::size_t{1} << 30;
 
 Result<CompoundFile> readCompoundFile(const uint8_t* data, std::size_t size,
                                       const std::string& where);
-// Writes `file` to `path` with `workbook` as the workbook stream, placed first.
+// Writes `file` to `path` atomically with `workbook` as the workbook stream, placed first.
 Result<void> writeCompoundFile(const CompoundFile& file, const std::vector<uint8_t>& workbook,
                                const std::string& path);
 

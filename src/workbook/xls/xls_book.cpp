@@ -1,6 +1,7 @@
 #include "workbook/xls/xls_book.h"
 
-#include "workbook/atomic_file.h"
+#include "workbook/row_map.h"
+
 #include "workbook/xls/formula_tokens.h"
 #include "workbook/xls/xls_model.h"
 
@@ -88,29 +89,32 @@ bool groupAnchor(const FormulaData& f, int& row, int& col) {
     return true;
 }
 
-// An array formula of one cell: its ARRAY record follows it and covers only itself. Such a
-// formula moves whole; larger arrays are dissolved when one of their rows moves.
-bool singleCellArray(const FormulaData& f, int row, int col) {
-    int ar = 0, ac = 0;
-    if (!groupAnchor(f, ar, ac) || ar != row || ac != col || f.extra.size() < 4 + 14 ||
-        rd16(&f.extra[0]) != rec::Array)
+// The rows an array formula's ARRAY record (after its anchor) covers; false when it has none.
+bool arrayRows(const FormulaData& f, int& first, int& last, int& firstCol, int& lastCol) {
+    if (f.extra.size() < 4 + 14 || rd16(&f.extra[0]) != rec::Array)
         return false;
-    const std::size_t len = rd16(&f.extra[2]);
     const uint8_t* b = &f.extra[4];
-    return len + 4 == f.extra.size() && len >= 14 && rd16(b) == row && rd16(b + 2) == row &&
-           b[4] == col && b[5] == col;
+    first = rd16(b);
+    last = rd16(b + 2);
+    firstCol = b[4];
+    lastCol = b[5];
+    return rd16(&f.extra[2]) + 4u == f.extra.size() && rd16(&f.extra[2]) >= 14;
 }
 
-void moveSingleCellArray(FormulaData& f, int target) {
+// An array formula's cell moving with its row: the anchor it points at moves along, and the
+// anchor's ARRAY record with its formula.
+void moveArrayCell(FormulaData& f, int source, int target) {
     wr16(&f.body[23], static_cast<uint16_t>(target)); // the ptgExp's anchor row
+    int first = 0, last = 0, c0 = 0, c1 = 0;
+    if (!arrayRows(f, first, last, c0, c1) || first != source)
+        return;
     uint8_t* b = &f.extra[4];
-    const int delta = target - rd16(b);
     wr16(b, static_cast<uint16_t>(target));
     wr16(b + 2, static_cast<uint16_t>(target));
     const std::size_t len = rd16(&f.extra[2]);
     const std::size_t cce = std::min<std::size_t>(rd16(b + 12), len - 14);
     std::vector<uint8_t> tokens(b + 14, b + 14 + cce);
-    if (shiftRelativeRows(tokens, delta))
+    if (shiftRelativeRows(tokens, target - source))
         std::copy(tokens.begin(), tokens.end(), b + 14);
 }
 
@@ -271,6 +275,22 @@ double XlsSheet::colWidth(int col) const {
     return std::round((px - 5) / 7 * 100) / 100;
 }
 
+// True for a cell of an array formula that lies within `row`: it moves whole with the row.
+bool XlsSheet::inSingleRowArray(int row, const FormulaData& f, int col) const {
+    int ar = 0, ac = 0;
+    if (!groupAnchor(f, ar, ac) || ar != row || rgceOf(f)[0] != 0x01)
+        return false;
+    const FormulaData* anchor = &f;
+    if (ac != col) {
+        const Cell* a = find(ar, ac);
+        if (!a || a->kind != Kind::Formula || a->ref >= formulas_.size())
+            return false;
+        anchor = &formulas_[a->ref];
+    }
+    int first = 0, last = 0, c0 = 0, c1 = 0;
+    return arrayRows(*anchor, first, last, c0, c1) && first == row && last == row;
+}
+
 void XlsSheet::dissolveGroupsAt(int row, int col) {
     Cell* a = findMutable(row, col);
     if (!a || a->kind != Kind::Formula || a->ref >= formulas_.size() ||
@@ -285,6 +305,9 @@ void XlsSheet::dissolveGroupsAt(int row, int col) {
         if (b.size() < 6)
             continue;
         const int r0 = rd16(&b[0]), r1 = rd16(&b[2]), c0 = b[4], c1 = b[5];
+        formulasMoved_ = true;
+        if (rv.type == rec::Array && r0 != r1)
+            book_->notice({SaveNotice::Kind::ArrayToValues, name_, rangeText(r0, c0, r1, c1)});
         std::span<const uint8_t> rgce, rgcb;
         if (rv.type == rec::ShrFmla && b.size() >= 10) {
             const std::size_t cce = std::min<std::size_t>(rd16(&b[8]), b.size() - 10);
@@ -319,6 +342,7 @@ bool XlsSheet::writeStr(int row, int col, std::string_view text, int format) {
     if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxCols)
         return false;
     dissolveGroupsAt(row, col);
+    formulasMoved_ = formulasMoved_ || isFormula(row, col);
     const uint32_t ref = book_->addString(text);
     Cell& c = place(row, col);
     c.kind = Kind::Text;
@@ -332,6 +356,7 @@ bool XlsSheet::writeNum(int row, int col, double value, int format) {
     if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxCols)
         return false;
     dissolveGroupsAt(row, col);
+    formulasMoved_ = formulasMoved_ || isFormula(row, col);
     Cell& c = place(row, col);
     c.kind = Kind::Number;
     c.num = value;
@@ -350,8 +375,10 @@ void XlsSheet::clear(int firstRow, int lastRowIn, int firstCol, int lastColIn) {
     for (int r = firstRow; r <= lastRowIn; ++r) {
         auto& cells = rows_[r].cells;
         for (const auto& c : std::vector<Cell>(cells)) {
-            if (c.col >= firstCol && c.col <= lastColIn && c.kind == Kind::Formula)
+            if (c.col >= firstCol && c.col <= lastColIn && c.kind == Kind::Formula) {
                 dissolveGroupsAt(r, c.col);
+                formulasMoved_ = true;
+            }
         }
         std::erase_if(cells,
                       [&](const Cell& c) { return c.col >= firstCol && c.col <= lastColIn; });
@@ -374,7 +401,7 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
             continue;
         for (const auto& c : std::vector<Cell>(rows_[m.source].cells)) {
             if (c.kind != Kind::Formula || c.ref >= formulas_.size() ||
-                singleCellArray(formulas_[c.ref], m.source, c.col))
+                inSingleRowArray(m.source, formulas_[c.ref], c.col))
                 continue;
             dissolveGroupsAt(m.source, c.col);
             int ar = 0, ac = 0;
@@ -398,11 +425,15 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
                 std::vector<uint8_t> tokens(rgce.begin(), rgce.end());
                 const std::vector<uint8_t> trailing(f.body.begin() + 22 + rgce.size(),
                                                     f.body.end());
-                const bool array = singleCellArray(f, m.source, c.col);
+                // Arrays over several rows were dissolved above: what still points at an
+                // anchor in its own row belongs to an array within the row.
+                int ar = 0, ac = 0;
+                const bool array = groupAnchor(f, ar, ac) && rgce[0] == 0x01 && ar == m.source;
                 if (shiftRelativeRows(tokens, delta))
                     replaceRgce(f, tokens, trailing);
                 if (array)
-                    moveSingleCellArray(f, m.target);
+                    moveArrayCell(f, m.source, m.target);
+                formulasMoved_ = true;
             }
         }
         taken.emplace_back(m.target, std::move(row));
@@ -421,6 +452,7 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
             rows_.resize(static_cast<std::size_t>(target) + 1);
         rows_[target] = std::move(row);
     }
+    remapAnchors(moves);
     invalidate();
     return {};
 }
@@ -598,8 +630,7 @@ Result<void> XlsBook::save(const std::string& path) {
     auto stream = buildStream();
     if (!stream)
         return stream.error();
-    return saveAtomically(
-        path, [&](const std::string& temp) { return writeCompoundFile(file_, *stream, temp); });
+    return writeCompoundFile(file_, *stream, path);
 }
 
 } // namespace rowbit::xls

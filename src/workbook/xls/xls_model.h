@@ -6,11 +6,13 @@
 #include "workbook/xls/biff.h"
 #include "workbook/xls/compound_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace rowbit::xls {
@@ -64,6 +66,12 @@ public:
     bool writeNum(int row, int col, double value, int format) override;
     void clear(int firstRow, int lastRow, int firstCol, int lastCol) override;
     Result<void> moveRows(std::span<const RowMove> moves) override;
+    void visitCells(const std::function<void(int row, int col)>& visit) const override {
+        for (std::size_t r = 0; r < rows_.size(); ++r) {
+            for (const Cell& c : rows_[r].cells)
+                visit(static_cast<int>(r), c.col);
+        }
+    }
 
     // --- used by the reader and writer ---
     const Cell* find(int row, int col) const;
@@ -84,15 +92,18 @@ public:
         uint16_t first, last, width, xf, flags;
     };
     std::vector<ColInfo> colInfos_;
-    int defColWidth_ = 8;    // DEFCOLWIDTH, characters
-    int standardWidth_ = -1; // STANDARDWIDTH, 1/256 characters; -1 when absent
-    uint32_t sstRefs_ = 0;   // LABELSST cells counted while reading
+    int defColWidth_ = 8;        // DEFCOLWIDTH, characters
+    int standardWidth_ = -1;     // STANDARDWIDTH, 1/256 characters; -1 when absent
+    uint32_t sstRefs_ = 0;       // LABELSST cells counted while reading
+    bool formulasMoved_ = false; // formulas moved or rewritten: recalculated on open
     mutable int lastRowCache_ = -1;
     mutable int lastColCache_ = -1;
 
 private:
     Cell* findMutable(int row, int col);
     void dissolveGroupsAt(int row, int col);
+    bool inSingleRowArray(int row, const FormulaData& f, int col) const;
+    void remapAnchors(std::span<const RowMove> moves);
     void invalidate() {
         touched_ = true;
         lastRowCache_ = lastColCache_ = -1;
@@ -126,8 +137,14 @@ public:
     int dateFormat(int like) override;
     bool isDateFormat(int format) const override;
     Result<void> save(const std::string& path) override;
+    std::vector<SaveNotice> takeNotices() override { return std::exchange(notices_, {}); }
 
     // --- used by the reader and writer ---
+    void notice(SaveNotice n) {
+        if (std::find(notices_.begin(), notices_.end(), n) == notices_.end())
+            notices_.push_back(std::move(n));
+    }
+    std::vector<SaveNotice> notices_;
     std::string_view str(uint32_t index) const {
         if (index + 1 >= strStart_.size())
             return {};

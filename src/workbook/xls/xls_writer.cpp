@@ -421,11 +421,19 @@ std::vector<Fixup> regenerateSheet(const XlsSheet& s, ByteSink& out) {
             if (rv.type == rec::DefColWidth)
                 defColWidthAt = out.size();
         }
+        if (depth == 1 && rv.type == rec::Uncalced && s.formulasMoved_)
+            continue; // written once, after the BOF
         if (isBof(rv.type))
             ++depth;
         else if (rv.type == rec::Eof)
             --depth;
         out.raw(s.raw_.data() + rv.offset, 4 + rv.body.size());
+        if (depth == 1 && isBof(rv.type) && s.formulasMoved_) {
+            // Formulas moved: their cached results are stale until recalculated on open.
+            const std::size_t b = out.begin(rec::Uncalced);
+            out.u16(0);
+            out.end(b);
+        }
         if (depth <= 0)
             break;
     }
@@ -578,6 +586,9 @@ Result<std::vector<uint8_t>> XlsBook::buildStream() const {
         }
     }
 
+    bool formulasMoved = false;
+    for (const auto& sh : sheets_)
+        formulasMoved = formulasMoved || sh->formulasMoved_;
     ByteSink g;
     g.bytes.reserve(estimate);
     std::vector<std::size_t> plyPos;
@@ -620,6 +631,16 @@ Result<std::vector<uint8_t>> XlsBook::buildStream() const {
             if (!sstDone)
                 emitSst();
             break;
+        case rec::RecalcId:
+            // An engine id older than any: spreadsheet programs recalculate everything on
+            // open, so moved formulas show fresh results.
+            if (rec.body.size() >= 8 && formulasMoved) {
+                std::vector<uint8_t> b = rec.body;
+                wr32(&b[4], 0);
+                g.record(rec.type, b);
+                continue;
+            }
+            break;
         case 0x01AE: // SUPBOOK: the workbook's own entry counts its sheets
             if (rec.body.size() == 4 && rd16(&rec.body[2]) == 0x0401) {
                 std::vector<uint8_t> b = rec.body;
@@ -657,6 +678,10 @@ Result<std::vector<uint8_t>> XlsBook::buildStream() const {
 Sheet* XlsBook::addSheet(std::string_view name) {
     if (substreams_.size() >= 4096)
         return nullptr;
+    for (const auto& s : sheets_) {
+        if (sameSheetName(s->name_, name))
+            return nullptr;
+    }
     SubstreamEntry e;
     e.sheet = static_cast<int>(sheets_.size());
     auto sheet = std::make_unique<XlsSheet>(*this, std::string(name));

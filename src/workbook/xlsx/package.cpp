@@ -1,11 +1,14 @@
 #include "workbook/xlsx/package.h"
 
+#include "workbook/atomic_file.h"
+
 #include <zip.h>
 
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace rowbit::xlsx {
@@ -496,13 +499,95 @@ zip_int64_t produce(void* userdata, void* data, zip_uint64_t len, zip_source_cmd
     }
 }
 
+// The zip writer's destination: the atomic file's temporary file. libzip writes a local
+// header, the data, then goes back to finish the header, so writes carry their position.
+struct FileSink {
+    OutputFile* file = nullptr;
+    std::uint64_t pos = 0;
+    std::optional<Error> failure;
+    zip_error_t error{};
+};
+
+zip_int64_t toFile(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* sink = static_cast<FileSink*>(userdata);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+    case ZIP_SOURCE_BEGIN_WRITE:
+    case ZIP_SOURCE_COMMIT_WRITE:
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+    case ZIP_SOURCE_REMOVE:
+        return 0;
+    case ZIP_SOURCE_READ:
+        return 0; // a new archive: nothing to read
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_SIZE;
+        st->size = 0;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_WRITE: {
+        auto r = sink->file->writeAt(sink->pos, data, static_cast<std::size_t>(len));
+        if (!r) {
+            sink->failure = r.error();
+            zip_error_set(&sink->error, ZIP_ER_WRITE, 0);
+            return -1;
+        }
+        sink->pos += len;
+        return static_cast<zip_int64_t>(len);
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        const zip_int64_t at =
+            zip_source_seek_compute_offset(sink->pos, sink->file->size(), data, len, &sink->error);
+        if (at < 0)
+            return -1;
+        sink->pos = static_cast<std::uint64_t>(at);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE:
+        return static_cast<zip_int64_t>(sink->pos);
+    case ZIP_SOURCE_SEEK:
+    case ZIP_SOURCE_TELL:
+        return 0;
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&sink->error, data, len);
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(
+            ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+            ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS,
+            ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE, ZIP_SOURCE_ROLLBACK_WRITE,
+            ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+    default:
+        zip_error_set(&sink->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
 } // namespace
 
 Result<void> Package::write(const std::string& path, std::vector<OutPart>& parts) const {
-    int code = 0;
-    zip_t* out = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!out)
-        return makeError(ErrorCode::Io, "cannot create the package: " + zipErrorText(code), path);
+    return saveAtomically(path, [&](OutputFile& file) { return write(file, parts); });
+}
+
+Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const {
+    const std::string& path = file.path();
+    FileSink sink;
+    sink.file = &file;
+    zip_error_init(&sink.error);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* dest = zip_source_function_create(toFile, &sink, &openError);
+    zip_t* out = dest ? zip_open_from_source(dest, ZIP_CREATE | ZIP_TRUNCATE, &openError) : nullptr;
+    if (!out) {
+        std::string text = zip_error_strerror(&openError);
+        zip_error_fini(&openError);
+        if (dest)
+            zip_source_free(dest);
+        return makeError(ErrorCode::Io, "cannot create the package: " + text, path);
+    }
+    zip_error_fini(&openError);
     std::vector<std::unique_ptr<ProducerState>> states;
     auto fail = [&](const std::string& what) -> Result<void> {
         std::string text = what + ": " + zip_error_strerror(zip_get_error(out));
@@ -555,6 +640,8 @@ Result<void> Package::write(const std::string& path, std::vector<OutPart>& parts
                 text = s->error;
         }
         zip_discard(out);
+        if (sink.failure)
+            return *sink.failure; // the system's reason, from the file itself
         return makeError(ErrorCode::Io, "cannot write the package: " + text, path);
     }
     return {};

@@ -15,6 +15,10 @@
 
 struct zip;
 
+namespace rowbit {
+class OutputFile;
+}
+
 namespace rowbit::xlsx {
 
 // Bounds against zip bombs and absurd declared sizes.
@@ -76,8 +80,9 @@ public:
         bool fast = false;  // compress for speed (big generated parts)
         bool ahead = false; // the producer may run on its own thread (it touches no zip)
     };
-    // Writes a zip holding `parts`, in that order, to `path`.
+    // Writes a zip holding `parts`, in that order, to `path` atomically, or into `file`.
     Result<void> write(const std::string& path, std::vector<OutPart>& parts) const;
+    Result<void> write(OutputFile& file, std::vector<OutPart>& parts) const;
 
     const PackageLimits& limits() const { return limits_; }
     const std::string& where() const { return where_; }

@@ -1,6 +1,7 @@
 #include "workbook/xlsx/sheet.h"
 
 #include "workbook/xlsx/formula_shift.h"
+#include "workbook/xlsx/sheet_anchors.h"
 #include "workbook/xlsx/xml_scan.h"
 
 #include <algorithm>
@@ -384,6 +385,7 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
     for (int r : targets)
         collect(r);
     unshare(groups);
+    arraysToValues(moves);
 
     // Take the source rows (and their side tables) out, then put them at their targets.
     std::vector<Row> taken;
@@ -436,8 +438,59 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
     }
     std::sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) { return a.r < b.r; });
     reindex();
+    const RowMap map(moves);
+    if (map.moves()) {
+        tail_ = remapSheetTail(tail_, prefix_, map, [&](const std::string& range) {
+            book_.notice({SaveNotice::Kind::MergeKept, name_, range});
+        });
+        rowMoves_.emplace_back(moves.begin(), moves.end());
+    }
     touched_ = true;
     return {};
+}
+
+// An array formula over several rows cannot follow one record: when any of its rows moves,
+// its cells keep their values and the formula goes.
+void XlsxSheet::arraysToValues(std::span<const RowMove> moves) {
+    const RowMap map(moves);
+    if (!map.moves())
+        return;
+    std::vector<std::uint64_t> anchors;
+    for (auto& [key, extra] : extras_) {
+        if (!extra.hasFormula)
+            continue;
+        const FormulaAttrs fa = splitFormulaAttrs(extra.formulaAttrs);
+        int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+        const auto colon = fa.ref.find(':');
+        if (fa.type != "array" || colon == std::string::npos ||
+            !parseCellRef(std::string_view(fa.ref).substr(0, colon), r0, c0) ||
+            !parseCellRef(std::string_view(fa.ref).substr(colon + 1), r1, c1) || r0 == r1)
+            continue;
+        int newRow = 0;
+        if (map.place(std::min(r0, r1), std::max(r0, r1), newRow) != RowMap::Fate::Breaks)
+            continue;
+        anchors.push_back(key);
+    }
+    std::sort(anchors.begin(), anchors.end()); // told in the sheet's order
+    for (const std::uint64_t key : anchors) {
+        book_.notice({SaveNotice::Kind::ArrayToValues, name_,
+                      splitFormulaAttrs(extras_[key].formulaAttrs).ref});
+        const int row = static_cast<int>(key >> 14);
+        const int col = static_cast<int>(key & 0x3FFF);
+        CellExtra& extra = extras_[key];
+        extra.hasFormula = false;
+        extra.formula.clear();
+        extra.formulaAttrs.clear();
+        if (Cell* c = const_cast<Cell*>(find(row, col))) {
+            c->flags = static_cast<std::uint8_t>(c->flags & ~FormulaFlag);
+            if (extra.attrs.empty() && extra.richInline.empty() && extra.isoValue.empty() &&
+                extra.children.empty()) {
+                c->flags = static_cast<std::uint8_t>(c->flags & ~ExtraFlag);
+                extras_.erase(key);
+            }
+        }
+        book_.formulasChanged = true;
+    }
 }
 
 std::size_t XlsxSheet::sharedStringRefs() const {

@@ -21,6 +21,14 @@ struct BookContext {
     Styles styles;
     bool date1904 = false;
     bool formulasChanged = false; // a formula cell was overwritten, cleared or moved
+    std::vector<SaveNotice> notices;
+    void notice(SaveNotice n) {
+        for (const auto& had : notices) {
+            if (had == n)
+                return;
+        }
+        notices.push_back(std::move(n));
+    }
     std::string mainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
     std::string relNamespace =
         "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
@@ -58,6 +66,16 @@ public:
     bool writeNum(int row, int col, double value, int format) override;
     void clear(int firstRow, int lastRow, int firstCol, int lastCol) override;
     Result<void> moveRows(std::span<const RowMove> moves) override;
+    void visitCells(const std::function<void(int row, int col)>& visit) const override {
+        for (const Row& row : rows_) {
+            for (const Cell& c : row.cells)
+                visit(row.r, c.col);
+        }
+    }
+
+    // Every row move since loading, in order: the comments and note shapes in their own parts
+    // follow them when the workbook is saved.
+    const std::vector<std::vector<RowMove>>& rowMoves() const { return rowMoves_; }
 
     // The formula text of a cell (as stored, without "="), empty when it has none.
     std::string formula(int row, int col) const;
@@ -77,6 +95,7 @@ private:
     void reindex();
     void forgetLoaded(); // back to nothing read, before reading the part again
     void updateBounds() const;
+    void arraysToValues(std::span<const RowMove> moves);
 
     BookContext& book_;
     std::string name_;
@@ -101,6 +120,7 @@ private:
     std::string prefix_;    // namespace prefix of the sheet's elements ("" or "x:")
     std::string dimPrefix_; // set when there was a dimension element
     bool hasDimension_ = false;
+    std::vector<std::vector<RowMove>> rowMoves_;
 
     mutable bool boundsDirty_ = true;
     mutable int firstRow_ = 0, lastRow_ = 0, firstCol_ = 0, lastCol_ = 0;

@@ -1,16 +1,18 @@
 #include "workbook/xlsx/xlsx_book.h"
 
-#include "workbook/atomic_file.h"
 #include "workbook/xlsx/opc.h"
 #include "workbook/xlsx/package.h"
 #include "workbook/xlsx/scan_part.h"
 #include "workbook/xlsx/sheet.h"
+#include "workbook/xlsx/sheet_anchors.h"
 #include "workbook/xlsx/xml_scan.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <set>
+#include <unordered_map>
+#include <utility>
 
 namespace rowbit::xlsx {
 
@@ -191,8 +193,11 @@ public:
     int dateFormat(int like) override { return ctx_.styles.dateFormat(like); }
     bool isDateFormat(int format) const override { return ctx_.styles.isDate(format); }
     Result<void> save(const std::string& path) override;
+    std::vector<SaveNotice> takeNotices() override { return std::exchange(ctx_.notices, {}); }
 
 private:
+    void markFullRecalculation();
+    Result<void> remapNoteParts(std::unordered_map<std::string, std::string>& rewritten) const;
     std::string contentTypeOf(const std::string& part) const;
     void addOverride(const std::string& part, const char* type);
     void removeOverride(const std::string& part);
@@ -512,6 +517,10 @@ std::string XlsxBook::newPartName(const std::string& folder, const std::string& 
 }
 
 Sheet* XlsxBook::addSheet(std::string_view name) {
+    for (const auto& s : sheets_) {
+        if (sameSheetName(s->name(), name))
+            return nullptr;
+    }
     const auto slash = workbookPart_.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : workbookPart_.substr(0, slash + 1);
@@ -781,6 +790,11 @@ Result<void> XlsxBook::save(const std::string& path) {
         }
         calcChainPart_.clear();
     }
+    if (ctx_.formulasChanged)
+        markFullRecalculation();
+    std::unordered_map<std::string, std::string> rewritten; // lower-case part name -> bytes
+    if (auto r = remapNoteParts(rewritten); !r)
+        return r;
     const bool newStrings = ctx_.strings.size() > ctx_.strings.loadedCount();
     if (newStrings && sstPart_.empty()) {
         sstPart_ = newPartName(folder, "sharedStrings");
@@ -827,6 +841,8 @@ Result<void> XlsxBook::save(const std::string& path) {
             relsWritten = true;
         } else if (key == stylesKey && !stylesNew_ && ctx_.styles.modified()) {
             parts.push_back(serialized(name, ctx_.styles.serialize()));
+        } else if (const auto it = rewritten.find(key); it != rewritten.end()) {
+            parts.push_back(serialized(name, std::move(it->second)));
         } else if (key == appKey && appChanged_) {
             parts.push_back(serialized(name, serializeXml(app_)));
         } else if (key == sstKey && !sstNew_ && newStrings) {
@@ -880,10 +896,75 @@ Result<void> XlsxBook::save(const std::string& path) {
         part.producer = s->writer();
         parts.push_back(std::move(part));
     }
-    auto result =
-        saveAtomically(path, [&](const std::string& temp) { return pkg_->write(temp, parts); });
+    auto result = pkg_->write(path, parts);
     patch_ = SstPatch{};
     return result;
+}
+
+// Formulas moved or were overwritten: their cached results are stale, so spreadsheet programs
+// are asked to recalculate everything when they open the file.
+void XlsxBook::markFullRecalculation() {
+    pugi::xml_node root = workbook_.document_element();
+    pugi::xml_node calc = child(root, "calcPr");
+    if (!calc) {
+        // calcPr follows sheets and the elements that may come between.
+        pugi::xml_node after;
+        for (pugi::xml_node n = root.first_child(); n; n = n.next_sibling()) {
+            const std::string_view local = localOf(n.name());
+            if (local == "sheets" || local == "functionGroups" || local == "externalReferences" ||
+                local == "definedNames")
+                after = n;
+        }
+        const std::string name = elementName(after ? after : root, "calcPr");
+        calc =
+            after ? root.insert_child_after(name.c_str(), after) : root.append_child(name.c_str());
+    }
+    pugi::xml_attribute full = calc.attribute("fullCalcOnLoad");
+    if (!full)
+        full = calc.append_attribute("fullCalcOnLoad");
+    if (std::string_view(full.value()) != "1") {
+        full.set_value("1");
+        workbookChanged_ = true;
+    }
+}
+
+// The comments and note shapes of sheets whose rows moved, rewritten to follow them.
+Result<void>
+XlsxBook::remapNoteParts(std::unordered_map<std::string, std::string>& rewritten) const {
+    for (const auto& sheet : sheets_) {
+        if (sheet->isNew() || sheet->rowMoves().empty())
+            continue;
+        const int relsIndex = pkg_->find(relsPartFor(sheet->part()));
+        if (relsIndex < 0)
+            continue;
+        auto relsBytes = pkg_->read(relsIndex);
+        if (!relsBytes)
+            return relsBytes.error();
+        auto rels = parseRelationships(*relsBytes, sheet->part(), pkg_->where());
+        if (!rels)
+            continue; // unreadable: the parts stay as they are
+        for (const Relationship& rel : *rels) {
+            const bool comments = relIs(rel.type, "comments");
+            if (rel.external || (!comments && !relIs(rel.type, "vmlDrawing")))
+                continue;
+            const int index = pkg_->find(rel.target);
+            if (index < 0)
+                continue;
+            auto bytes = pkg_->read(index);
+            if (!bytes)
+                return bytes.error();
+            std::string text = std::move(*bytes);
+            for (const auto& moves : sheet->rowMoves()) {
+                const RowMap map(moves);
+                text = comments ? remapComments(text, map) : remapNoteShapes(text, map);
+            }
+            std::string key = lowerAscii(pkg_->entries()[static_cast<std::size_t>(index)].name);
+            if (!key.empty() && key.front() == '/')
+                key.erase(0, 1);
+            rewritten[key] = std::move(text);
+        }
+    }
+    return {};
 }
 
 Result<std::unique_ptr<Book>> loadXlsxBook(const std::string& path, const LoadProgress& progress) {

@@ -1,0 +1,35 @@
+#include "document/save_notices.h"
+
+namespace rowbit {
+
+std::string saveNoticesMessage(const std::vector<SaveNotice>& notices) {
+    struct Sentence {
+        SaveNotice::Kind kind;
+        const char* text;
+    };
+    static constexpr Sentence sentences[] = {
+        {SaveNotice::Kind::MergeKept,
+         "여러 줄에 걸친 셀 병합은 레코드를 따라 옮길 수 없어 제자리에 두었습니다: "},
+        {SaveNotice::Kind::ArrayToValues,
+         "여러 줄에 걸친 배열 수식은 레코드를 따라 옮길 수 없어 값으로 바꾸었습니다: "},
+    };
+    std::string message;
+    for (const Sentence& s : sentences) {
+        std::string ranges;
+        for (const SaveNotice& n : notices) {
+            if (n.kind != s.kind)
+                continue;
+            if (!ranges.empty())
+                ranges += ", ";
+            ranges += n.sheet + "!" + n.range;
+        }
+        if (ranges.empty())
+            continue;
+        if (!message.empty())
+            message += "|";
+        message += s.text + ranges;
+    }
+    return message;
+}
+
+} // namespace rowbit

@@ -1,0 +1,64 @@
+#include "workbook/row_map.h"
+
+#include <algorithm>
+
+namespace rowbit {
+
+RowMap::RowMap(std::span<const RowMove> moves) {
+    std::unordered_set<int> sources;
+    for (const RowMove& m : moves)
+        sources.insert(m.source);
+    bool any = false;
+    for (const RowMove& m : moves) {
+        if (m.source == m.target)
+            continue;
+        to_[m.source] = m.target;
+        if (!sources.count(m.target))
+            replaced_.insert(m.target);
+        const int lo = std::min(m.source, m.target), hi = std::max(m.source, m.target);
+        low_ = any ? std::min(low_, lo) : lo;
+        high_ = any ? std::max(high_, hi) : hi;
+        any = true;
+    }
+}
+
+RowMap::Fate RowMap::place(int firstRow, int lastRow, int& newRow) const {
+    newRow = firstRow;
+    if (lastRow < low_ || firstRow > high_)
+        return Fate::Stays;
+    if (firstRow == lastRow) {
+        if (const auto it = to_.find(firstRow); it != to_.end()) {
+            newRow = it->second;
+            return Fate::Moves;
+        }
+        return replaced_.count(firstRow) ? Fate::Goes : Fate::Stays;
+    }
+    for (int r = std::max(firstRow, low_); r <= std::min(lastRow, high_); ++r) {
+        if (to_.count(r) || replaced_.count(r))
+            return Fate::Breaks;
+    }
+    return Fate::Stays;
+}
+
+namespace {
+
+void appendCell(std::string& out, int row, int col) {
+    std::string letters;
+    for (int c = col + 1; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    out += letters + std::to_string(row + 1);
+}
+
+} // namespace
+
+std::string rangeText(int firstRow, int firstCol, int lastRow, int lastCol) {
+    std::string out;
+    appendCell(out, firstRow, firstCol);
+    if (firstRow != lastRow || firstCol != lastCol) {
+        out += ':';
+        appendCell(out, lastRow, lastCol);
+    }
+    return out;
+}
+
+} // namespace rowbit

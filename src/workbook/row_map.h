@@ -1,0 +1,36 @@
+#pragma once
+// Where things anchored to rows go when whole rows move: a comment, a link or a merged range
+// that lies within one row follows that row; one over several rows cannot follow one record.
+
+#include "workbook/book.h"
+
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace rowbit {
+
+class RowMap {
+public:
+    explicit RowMap(std::span<const RowMove> moves);
+
+    enum class Fate {
+        Stays, // no row of it moves
+        Moves, // within one row that moves: to newRow
+        Goes,  // within one row that another record's row replaced: it belonged to the old one
+        Breaks // over several rows, some of which move or are replaced
+    };
+    Fate place(int firstRow, int lastRow, int& newRow) const;
+    bool moves() const { return !to_.empty(); }
+
+private:
+    std::unordered_map<int, int> to_;  // source row -> target row (sources that move)
+    std::unordered_set<int> replaced_; // targets that were no source: their old content goes
+    int low_ = 0, high_ = -1;          // the rows involved
+};
+
+// "B3:C5" for zero-based rows and columns ("B3" when it is one cell).
+std::string rangeText(int firstRow, int firstCol, int lastRow, int lastCol);
+
+} // namespace rowbit
