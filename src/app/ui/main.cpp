@@ -5,6 +5,7 @@
 #include "app/ui/qt_prompts.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
+#include "form/ui/record_form.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +27,11 @@ int main(int argc, char** argv) {
     // dialog makes current later.
     rowbit::Preferences prefs(QDir::currentPath().toStdString());
 
-    rowbit::ui::BrowseWindow window(state, prompts, prefs, rowbit::ui::BrowseSeams{}, commandLine,
+    rowbit::ui::BrowseSeams seams;
+    seams.recordForm = [&](QWidget* parent) {
+        rowbit::ui::RecordForm::run(state, prompts, parent);
+    };
+    rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
     if (!window.open())
         return 0;
