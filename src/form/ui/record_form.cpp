@@ -42,6 +42,7 @@ RecordForm::RecordForm(AppState& state, Prompts& prompts, std::int32_t today, QW
     model_.start(state.action, state.q1.buffer);
     build();
     refresh();
+    memo_->setPlainText(q(model_.memo())); // no check touches the memo: it is read back on OK
 }
 
 RecordForm::~RecordForm() = default;
@@ -133,14 +134,15 @@ void RecordForm::build() {
 
 void RecordForm::refresh() {
     for (int k = 0; k < kMaxColumns; ++k) {
+        // A box the user is still editing keeps what is typed until it is accepted.
+        if (fields_[k]->isModified())
+            continue;
         const std::string& text = model_.field(k + 1);
         // Numbers stand flush right in their box: the padding FontCheck gives is not needed.
         const std::string_view shown =
             state_.g1.type[k] == "N" ? cp949::trim(text) : std::string_view(text);
         fields_[k]->setText(q(std::string(shown)));
     }
-    if (memo_->toPlainText() != q(model_.memo()))
-        memo_->setPlainText(q(model_.memo()));
 }
 
 void RecordForm::acceptField(int i) {
@@ -172,6 +174,7 @@ void RecordForm::pressLookup(int i) {
     if (checking_ || layout_.readOnly)
         return;
     checking_ = true;
+    fields_[i - 1]->setModified(false);
     model_.setField(i, {});
     const std::vector<std::string> entries = model_.openLookup(i);
     refresh();

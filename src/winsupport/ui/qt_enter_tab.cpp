@@ -71,7 +71,7 @@ bool QtEnterTab::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     auto it = ids_.find(watched);
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (it == ids_.end() || !widget || !widget->hasFocus())
+    if (it == ids_.end() || !widget)
         return QObject::eventFilter(watched, event);
     const auto action = table_.takeEvent(it->second, navKeyOf(*static_cast<QKeyEvent*>(event)));
     switch (action) {
