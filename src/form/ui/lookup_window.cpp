@@ -30,6 +30,7 @@ LookupWindow::LookupWindow(std::vector<std::string> entries, QWidget* parent)
     list_->setFormat(form::kLookupFormat);
     list_->setSource(LineSource{[this] { return entries_.size(); },
                                 [this](std::size_t line, int) { return entries_[line]; }});
+    list_->setHeaderHidden(true); // the list has no header
     list_->setRowHeightUnits(14);
     list_->setGeometry(du.rect(4, 4, 104, kHeight - 8));
 

@@ -84,7 +84,6 @@ void RecordForm::build() {
         auto* button = new QPushButton(QStringLiteral("..."), this);
         button->setFont(fieldFont);
         button->setObjectName(QStringLiteral("?BTN%1").arg(k + 1));
-        button->setAutoDefault(false);
         place(button, du, layout_.buttons[k]);
         connect(button, &QPushButton::clicked, this, [this, k] { pressLookup(k + 1); });
         buttons_[k] = button;
@@ -105,9 +104,7 @@ void RecordForm::build() {
     cancel_->setFont(labelFont);
     cancel_->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     place(cancel_, du, layout_.cancel);
-    // Enter in a field moves on; only on OK itself does it confirm.
-    ok_->setAutoDefault(false);
-    cancel_->setAutoDefault(false);
+    // Enter presses the button that has the focus; in a field it moves on (Enter-as-Tab).
     connect(ok_, &QPushButton::clicked, this, &RecordForm::confirm);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
