@@ -331,6 +331,7 @@ int recordCommand(const Args& args, int action) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
+    doc.state.todayYear = picture::civilFromSerial(edit.today).year;
     if (edit.number > doc.state.q1.count())
         return usageError("no such record in the list");
     const int status = editRecord(doc.state, edit);

@@ -164,14 +164,14 @@ namespace {
 
 // Writes an edited or inserted field by its column's type.
 bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
-                const std::string& text, const std::string& gdate, int& dateFormat) {
+                const std::string& text, const std::string& gdate, int todayYear, int& dateFormat) {
     const int col = g1.cno[k] - 1;
     const int format = g1.format[k];
     const std::string value(cp949::trimRight(text));
     if (g1.type[k] == "N")
         return sheet.writeNum(row, col, picture::readNumber(value), format);
     if (g1.type[k] == "D") {
-        if (const auto serial = picture::readDate(value, gdate)) {
+        if (const auto serial = picture::readDate(value, gdate, {todayYear, std::nullopt})) {
             // A date stays a date: a serial with a date format, the column's own when it is one.
             if (dateFormat < 0)
                 dateFormat = book.isDateFormat(format) ? format : book.dateFormat(format);
@@ -259,7 +259,8 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
             const std::string& text = record.col[k];
             if (from && filled.cno[k] == g1.cno[k] && filled.unchanged(*from, k, text))
                 continue;
-            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, dateFormats[k]))
+            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, state.todayYear,
+                            dateFormats[k]))
                 return makeError(ErrorCode::Limit,
                                  "no room in the data sheet for record " + std::to_string(p + 1),
                                  "row " + std::to_string(target[p] + 1));
