@@ -124,6 +124,15 @@ def test_sample(work):
         check(code == want and says in err, "%s: exit %d, %r" % (args[0:1] + args[2:], code, err))
     check(open(path, "rb").read() == original, "a refused command wrote the sample")
 
+    # --today stands for the system date in the century rule too, when the record is saved.
+    century = os.path.join(work, "century.xls")
+    shutil.copy(SAMPLE, century)
+    code, _, err = run("add", century, "--today", "1990-06-01", "450101")
+    check(code == 0, "century add: %d %s" % (code, err))
+    saved = rows(century)
+    check(saved[max(saved)].get(0) == datetime.date(1945, 1, 1),
+          "century: %r" % saved[max(saved)].get(0))
+
     count = len(run("list", path)[1].splitlines())
     code, _, err = run("add", path, "--today", "2026-12-07", "--date-format", "mm/dd/yy",
                        "", "푸른", "배", "3", "15000")
