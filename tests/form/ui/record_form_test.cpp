@@ -8,6 +8,7 @@
 #include "support/scripted_prompts.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -168,6 +169,17 @@ private slots:
         QCOMPARE(form.field(2)->text(), QString(99, 'x'));
         type(form.field(2), "y");
         QCOMPARE(form.field(2)->text().size(), 100);
+
+        // Through an input method: composing is never cut; the committed syllable counts.
+        for (int room : {1, 2}) {
+            form.field(2)->setText(QString(100 - room, 'x'));
+            QInputMethodEvent composing(QStringLiteral("ㄱ"), {});
+            QApplication::sendEvent(form.field(2), &composing);
+            QInputMethodEvent commit;
+            commit.setCommitString(QStringLiteral("가"));
+            QApplication::sendEvent(form.field(2), &commit);
+            QCOMPARE(form.field(2)->text(), QString(100 - room, 'x') + (room == 2 ? "가" : ""));
+        }
     }
 
     void enterAndArrowsMoveTheFocusButTheMemoBreaksLines() {
