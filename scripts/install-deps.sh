@@ -12,7 +12,8 @@ packages=(cmake ninja-build g++ pkg-config
           fonts-nanum)
 case "$what" in
     run)  packages+=(xvfb xauth) ;;
-    test) packages+=(libgtest-dev clang-format python3-xlrd python3-openpyxl python3-xlwt) ;;
+    test) packages+=(libgtest-dev clang-format python3-xlrd python3-openpyxl python3-xlwt
+                     poppler-utils) ;;
 esac
 
 missing=()

@@ -3,6 +3,8 @@
 // stdout carries only the command's output; what the program would show in a message box
 // goes to stderr.
 
+#include "report/page_model.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,6 +27,7 @@ int totals(const Args& args);
 int search(const Args& args);
 int sort(const Args& args);
 int resave(const Args& args);
+int report(const Args& args);
 int add(const Args& args);
 int change(const Args& args);
 int remove(const Args& args);
@@ -50,6 +53,8 @@ std::optional<std::int32_t> parseToday(const std::string& text);
 std::string escapeField(const std::string& text);
 // Shortest text that reads back as the same double.
 std::string shortestNumber(double value);
+// Writes the report's pages to a PDF file; false (and a line on stderr) when it cannot.
+bool writeReportPdf(const std::vector<report::Page>& pages, const std::string& path);
 // The value after `--name` in args, or nullptr.
 const std::string* option(const Args& args, const std::string& name);
 

@@ -3,11 +3,13 @@
 #include "app/cp949_text.h"
 #include "app/picture.h"
 #include "browse/browse_state.h"
+#include "browse/list_format.h"
 #include "browse/preferences.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "cli/commands.h"
 #include "document/document.h"
+#include "report/list_print.h"
 #include "report/totals.h"
 
 #include <nlohmann/json.hpp>
@@ -296,6 +298,45 @@ int resave(const Args& args) {
     if (auto failed = open(doc, args))
         return *failed;
     return saveTo(doc, *out);
+}
+
+int report(const Args& given) {
+    // A flag without a value: taken out before the positional arguments are counted.
+    Args args;
+    bool landscape = false;
+    for (const std::string& arg : given) {
+        if (arg == "--landscape")
+            landscape = true;
+        else
+            args.push_back(arg);
+    }
+    const std::string* out = positional(args, 1);
+    if (!out)
+        return usageError("report needs FILE OUT.pdf");
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    if (doc.state.q1.count() == 0) {
+        doc.prompts.tell(report::kNoData);
+        return 1;
+    }
+    // The columns as wide as the list shows them before the user drags any.
+    const auto format = browse::parseListFormat(formatWindow(doc.state, doc.browse));
+    if (!format) {
+        std::fprintf(stderr, "rowbit-cli: %s\n", format.error().describe().c_str());
+        return 1;
+    }
+    const auto& columns = format.value();
+    for (int c = 0; c < std::min(doc.state.g1.ccount, kMaxColumns); ++c) {
+        if (static_cast<std::size_t>(c) < columns.size())
+            doc.state.g1.listWidth[static_cast<std::size_t>(c)] =
+                columns[static_cast<std::size_t>(c)].width;
+    }
+    report::ListReport layout(doc.state.g1, doc.state.q1, doc.state.filename, landscape,
+                              report::stampsNow());
+    while (!layout.printQue()) {
+    }
+    return writeReportPdf(layout.takePages(), *out) ? 0 : kSaveFailed;
 }
 
 } // namespace rowbit::cli

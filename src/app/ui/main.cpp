@@ -6,6 +6,7 @@
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
 #include "form/ui/record_form.h"
+#include "report/ui/report_output.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
     rowbit::ui::BrowseSeams seams;
     seams.recordForm = [&](QWidget* parent) {
         rowbit::ui::RecordForm::run(state, prompts, parent);
+    };
+    seams.print = [&](QWidget* parent, bool landscape) {
+        rowbit::ui::listPrint(parent, state, prompts, landscape);
     };
     rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
