@@ -172,15 +172,17 @@ std::string letter(int cno) {
     return cno >= 1 && cno <= 26 ? std::string(1, static_cast<char>('A' + cno - 1)) : "";
 }
 
-// Saves as the Save command does, to `out`.
+// Saves as the Save command does, to `out`; a name with no workbook ending gets the open
+// workbook's, as a typed save-as name does.
 int saveTo(Document& doc, const std::string& out) {
-    const bool wantsXml = cp949::upper(out).ends_with(".XLSX");
-    if (wantsXml != (doc.state.book->format() == BookFormat::Xlsx)) {
+    const BookFormat format = doc.state.book->format();
+    const std::string name = saveAsName(out, format);
+    if (formatOfName(name) != format) {
         std::fprintf(stderr, "rowbit-cli: %s must end in %s, as the workbook's format is\n",
-                     out.c_str(), wantsXml ? ".xls" : ".xlsx");
+                     out.c_str(), format == BookFormat::Xlsx ? ".xlsx or .xlsm" : ".xls");
         return kUsage;
     }
-    doc.state.filename = out;
+    doc.state.filename = name;
     const SaveOutcome saved = saveFile(doc.state, doc.browse, doc.prompts);
     return saved.status == SaveStatus::Saved ? 0 : kSaveFailed;
 }
@@ -285,6 +287,8 @@ int sort(const Args& args) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
+    if (*c > doc.state.g1.usedColumns())
+        return usageError("COLUMN is not a column of the list");
     sortList(doc.state, *c);
     doc.state.changed = 1;
     return saveTo(doc, *out);

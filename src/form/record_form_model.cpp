@@ -22,8 +22,13 @@ void RecordFormModel::start(int action, Record& buffer) {
     }
     for (int k = 0; k < kMaxColumns; ++k) {
         fields_[k] = cp949::cut(buffer.col[k], kFieldBytes);
-        if (g1_.type[k] == "N")
-            fields_[k] = fontCheck(fields_[k], gsize_);
+        if (g1_.type[k] != "N")
+            continue;
+        // A number too long for the picture keeps its own text: the overflow marker would
+        // be stored as 0 by an OK that never touched the field.
+        std::string formatted = fontCheck(fields_[k], gsize_);
+        if (formatted.find('#') == std::string::npos)
+            fields_[k] = std::move(formatted);
     }
     memo_ = cp949::cut(buffer.memo, kMemoBytes);
 }

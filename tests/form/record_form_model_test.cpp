@@ -87,11 +87,12 @@ TEST(RecordFormModel, InsertTypesChecksComputesAndStores) {
 TEST(RecordFormModel, ChangeFormatsNumbersAndLookupButtonEmptiesTheField) {
     RecordFormModel model = makeModel();
     Record buffer;
-    buffer.col = {"15-10-01", "Seoul", "1234.5", "", "0.00"};
+    buffer.col = {"15-10-01", "Seoul", "1234.5", "10,000,000,000,000,000,000,000", "0.00"};
     buffer.memo = "m";
     model.start(kActionChange, buffer);
     EXPECT_EQ(trimmed(model.field(3)), "1,234.5");
     EXPECT_EQ(trimmed(model.field(5)), "0.00");
+    EXPECT_EQ(model.field(4), buffer.col[3]) << "too long for the picture: kept, not '#'";
     EXPECT_EQ(model.memo(), "m");
 
     EXPECT_EQ(model.openLookup(2), (std::vector<std::string>{"Seoul", "Busan", "Daegu"}));

@@ -1,5 +1,8 @@
 // rowbit: the desktop program. Prepares the shared records and runs the browse window; the
 // program ends when it closes.
+#include "about/about_text.h"
+#include "about/ui/about_window.h"
+#include "about/ui/start_check.h"
 #include "app/app_state.h"
 #include "app/ui/fonts.h"
 #include "app/ui/qt_prompts.h"
@@ -32,6 +35,10 @@ int main(int argc, char** argv) {
     seams.recordForm = [&](QWidget* parent) {
         rowbit::ui::RecordForm::run(state, prompts, parent);
     };
+    seams.versionCheck = [&](QWidget* parent) {
+        return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
+    };
+    seams.about = &rowbit::ui::AboutWindow::run;
     seams.print = [&](QWidget* parent, bool landscape) {
         rowbit::ui::listPrint(parent, state, prompts, landscape);
     };
