@@ -128,6 +128,7 @@ private:
     void openHere();
     void setBusy(bool busy);
     void showProgress(ProgressStage stage, double fraction);
+    void showPercent(int percent);
     void applyFormat();
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
