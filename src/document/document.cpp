@@ -185,7 +185,7 @@ std::optional<int> heldYear(const Book& book, const Sheet& sheet, int row, int c
 
 // Writes an edited or inserted field by its column's type.
 bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
-                const std::string& text, const std::string& gdate, int& dateFormat) {
+                const std::string& text, const std::string& gdate, int todayYear, int& dateFormat) {
     const int col = g1.cno[k] - 1;
     const int format = g1.format[k];
     const std::string value(cp949::trimRight(text));
@@ -194,7 +194,7 @@ bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
     if (g1.type[k] == "D") {
         // The list shows two-digit years: an edited date keeps the century its cell held
         // when the two digits are still that year's.
-        const picture::YearWindow window{0, heldYear(book, sheet, row, col)};
+        const picture::YearWindow window{todayYear, heldYear(book, sheet, row, col)};
         if (const auto serial = picture::readDate(value, gdate, window)) {
             // A date stays a date: a serial with a date format, the column's own when it is one.
             if (dateFormat < 0)
@@ -283,7 +283,8 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
             const std::string& text = record.col[k];
             if (from && filled.cno[k] == g1.cno[k] && filled.unchanged(*from, k, text))
                 continue;
-            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, dateFormats[k]))
+            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, state.todayYear,
+                            dateFormats[k]))
                 return makeError(ErrorCode::Limit,
                                  "no room in the data sheet for record " + std::to_string(p + 1),
                                  "row " + std::to_string(target[p] + 1));
