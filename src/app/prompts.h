@@ -23,6 +23,9 @@ struct MessageSpec {
     std::string buttons = "확인"; // "예|아니오"
     PromptIcon icon = PromptIcon::None;
     int defaultButton = 1; // 1-based
+    // The technical side of a failure (the full path, the part, offset or record that failed):
+    // out of the way of the sentence the user reads, for whoever needs it.
+    std::string details;
 };
 
 struct FileDialogSpec {
@@ -57,8 +60,8 @@ public:
     }
 
     // A plain message box: the text, no caption, no icon, one OK button.
-    void tell(const std::string& text) {
-        message(MessageSpec{text, {}, "확인", PromptIcon::None, 1});
+    void tell(const std::string& text, const std::string& details = {}) {
+        message(MessageSpec{text, {}, "확인", PromptIcon::None, 1, details});
     }
 };
 

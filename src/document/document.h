@@ -79,8 +79,4 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse);
 // its first full stop begins with "xls" (any case).
 std::string saveAsName(const std::string& chosen);
 
-// The Korean message texts for a file that could not be opened or saved.
-std::string openFailedMessage(const std::string& path, const Error& error);
-std::string saveFailedMessage(const std::string& path, const Error& error);
-
 } // namespace rowbit

@@ -141,6 +141,8 @@ int QtPrompts::message(const MessageSpec& request) {
     box.setWindowTitle(q(request.caption));
     box.setText(messageText(request.text));
     box.setIcon(iconOf(request.icon));
+    if (!request.details.empty())
+        box.setDetailedText(q(request.details));
     const QStringList buttons = splitItems(request.buttons);
     std::vector<QAbstractButton*> made;
     for (const QString& text : buttons)
