@@ -354,9 +354,8 @@ void BrowseWindow::buildControls() {
     connect(button(kClose), &QPushButton::clicked, this, &QWidget::close);
 
     connect(search_, &QLineEdit::returnPressed, this, &BrowseWindow::search);
-    // Leaving the field after changing its text completes it as well.
-    // A box or menu of ours that takes the focus for a moment is not leaving the field: the
-    // focus comes back to it afterwards.
+    // Leaving the field after changing its text completes it as well; a box or menu of ours
+    // that takes the focus for a moment is no leaving, as the focus comes back afterwards.
     connect(search_, &QLineEdit::editingFinished, this, [this] {
         if (!search_->hasFocus() && !QApplication::activeModalWidget() &&
             !QApplication::activePopupWidget())
