@@ -354,10 +354,10 @@ void BrowseWindow::buildControls() {
     connect(button(kClose), &QPushButton::clicked, this, &QWidget::close);
 
     connect(search_, &QLineEdit::returnPressed, this, &BrowseWindow::search);
-    // Leaving the field after changing its text completes it as well; a box or menu of ours
-    // that takes the focus for a moment is no leaving, as the focus comes back afterwards.
+    // Leaving the field for another control after changing its text completes it as well; a
+    // box or menu that takes the focus for a moment is no leaving, as the focus comes back.
     connect(search_, &QLineEdit::editingFinished, this, [this] {
-        if (!search_->hasFocus() && !QApplication::activeModalWidget() &&
+        if (!search_->hasFocus() && QApplication::activeWindow() == this &&
             !QApplication::activePopupWidget())
             search();
     });

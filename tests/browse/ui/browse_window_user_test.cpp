@@ -132,7 +132,7 @@ private slots:
         start(book_);
         list()->selectLine(5);
         state_->changed = 1;
-        QTest::mouseClick(button(kSave), Qt::LeftButton);
+        window_->save();
         QCOMPARE(state_->changed, 0);
         QCOMPARE(list()->selectedLine(), std::size_t(5));
 
@@ -140,7 +140,7 @@ private slots:
         QTest::keyClick(window_->searchField(), Qt::Key_Return);
         list()->selectLine(4);
         state_->changed = 1;
-        QTest::mouseClick(button(kSave), Qt::LeftButton);
+        window_->save();
         QCOMPARE(window_->browseState().whatQue, 2);
         QCOMPARE(list()->model()->rowCount(), 6);
         QCOMPARE(list()->selectedLine(), std::size_t(4));
