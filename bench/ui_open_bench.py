@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """How long the desktop program takes from start to showing a workbook's list.
 
-    /usr/bin/python3 ui_open_bench.py ROWBIT_BINARY WORKBOOK [RUNS]
+    /usr/bin/python3 ui_open_bench.py ROWBIT_BINARY WORKBOOK [RUNS] [--ini KEY=VALUE ...]
 
 Starts Rowbit under a private Xvfb display on the workbook (one with settings, so that no
 preview question stops the opening) and polls the window title: it changes to the file's name
 right after the list is filled and formatted. A message the opening puts up (cells too long
 for the list) counts as the end too: the list is filled by then. Prints the seconds of each
-run. Needs xvfb and xdotool.
+run. Needs xvfb and xdotool. Each --ini entry goes into the [Rowbit] section of the
+Rowbit.INI the program starts with (CheckVersion=0, VersionURL=http://127.0.0.1:PORT/...).
 """
 import os
 import shutil
@@ -39,10 +40,15 @@ def wait_for_list(display, want, pid, timeout):
 
 
 def main():
-    if len(sys.argv) < 3:
+    args, ini = sys.argv[1:], []
+    while "--ini" in args[:-1]:
+        at = args.index("--ini")
+        ini.append(args[at + 1])
+        del args[at:at + 2]
+    if len(args) < 2:
         sys.exit(__doc__)
-    binary, workbook = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    binary, workbook = os.path.abspath(args[0]), os.path.abspath(args[1])
+    runs = int(args[2]) if len(args) > 2 else 3
     # Xvfb picks a free display and says which.
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
@@ -57,6 +63,9 @@ def main():
                 # A start folder of its own: no recent files or placement from earlier runs.
                 copy = os.path.join(home, os.path.basename(workbook))
                 shutil.copyfile(workbook, copy)
+                if ini:
+                    with open(os.path.join(home, "Rowbit.INI"), "w") as f:
+                        f.write("[Rowbit]\n" + "".join(line + "\n" for line in ini))
                 env = dict(os.environ, DISPLAY=display, HOME=home)
                 env.pop("QT_QPA_PLATFORM", None)
                 start = time.time()

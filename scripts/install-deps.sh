@@ -2,7 +2,9 @@
 # Installs the Debian packages Rowbit needs, only those missing.
 #   install-deps.sh build   what building the program needs
 #   install-deps.sh run     + what showing it needs (fonts, a virtual display for headless checks)
-#   install-deps.sh test    + the peers that judge the workbook engine, and the style checker
+#   install-deps.sh test    + the peers that judge the workbook engine, the style checker, and
+#                           the checkers of the installed desktop entry and metainfo and of
+#                           the .deb's library dependencies
 set -euo pipefail
 what=${1:-build}
 
@@ -12,7 +14,8 @@ packages=(cmake ninja-build g++ pkg-config
           fonts-nanum)
 case "$what" in
     run)  packages+=(xvfb xauth) ;;
-    test) packages+=(libgtest-dev clang-format python3-xlrd python3-openpyxl python3-xlwt) ;;
+    test) packages+=(libgtest-dev clang-format python3-xlrd python3-openpyxl python3-xlwt
+                    poppler-utils desktop-file-utils appstream dpkg-dev file) ;;
 esac
 
 missing=()

@@ -1,7 +1,8 @@
 #pragma once
 // INI files: the preferences file "Rowbit.INI" and the window placement kept in it share one
 // store. Read whether it is UTF-8 or CP949 (an INI file written on Windows in the Korean code
-// page), written as UTF-8.
+// page); bytes in neither read as U+FFFD. Written back line for line: a line the program did
+// not change keeps its bytes, and changed lines take the file's own encoding.
 
 #include "app/result.h"
 
@@ -44,7 +45,7 @@ public:
     IniFile(IniFile&&) noexcept;
     IniFile& operator=(IniFile&&) noexcept;
 
-    // A missing file gives an empty IniFile; a file that is neither UTF-8 nor CP949 an error.
+    // A missing file gives an empty IniFile; only a file that cannot be read is an error.
     static Result<IniFile> load(const std::filesystem::path& path);
 
     std::string get(std::string_view section, std::string_view key,

@@ -62,6 +62,12 @@ std::string Preferences::readOpenFolder() const {
     return read().get("Rowbit", "PATH", current);
 }
 
+Preferences::VersionCheck Preferences::readVersionCheck() const {
+    const IniFile ini = read();
+    return {std::string(cp949::trim(ini.get("Rowbit", "CheckVersion"))) != "0",
+            std::string(cp949::trim(ini.get("Rowbit", "VersionURL")))};
+}
+
 Result<void> Preferences::writeAtClose(const std::string& currentFolder,
                                        const std::array<std::string, 10>& recent) const {
     IniFile ini = read();

@@ -36,6 +36,13 @@ public:
     std::array<std::string, 10> readRecentFiles() const;
     // "PATH" of "Rowbit": the folder the open dialog starts in (default: the current folder).
     std::string readOpenFolder() const;
+    // "CheckVersion" and "VersionURL" of "Rowbit": whether the version check runs at start
+    // (only "0" turns it off) and the address it asks (empty: the built-in endpoint).
+    struct VersionCheck {
+        bool enabled = true;
+        std::string url;
+    };
+    VersionCheck readVersionCheck() const;
     // At close: "PATH" = `currentFolder`, File1..File10 = `recent` (empty ones as empty values).
     Result<void> writeAtClose(const std::string& currentFolder,
                               const std::array<std::string, 10>& recent) const;

@@ -132,9 +132,15 @@ std::string numberText(double value) {
         text += plain[start + i];
     }
     text.append(plain, wholeEnd, std::string::npos);
-    if (text.size() > 18)
-        return numberTextByPicture(value, plain); // too wide for the list's picture
+    // Kept whole even when wider than the list's picture: totals, sort and saving read the
+    // number back from this text. Only the list cuts it (listFieldText).
     return text;
+}
+
+std::string listFieldText(const ColumnSetup& g1, int k, const std::string& text) {
+    if (k < 0 || k >= kMaxColumns || g1.type[k] != "N" || text.size() <= kListNumberWidth)
+        return text;
+    return std::string(kListNumberWidth, '#');
 }
 
 namespace {

@@ -20,8 +20,12 @@ inline constexpr const char* kOverflowMessage = "Below Cells are too big to fetc
 // counting from 1904.
 std::string cellText(const Sheet& sheet, int row, int col, const std::string& gdate,
                      bool date1904 = false);
-// The display text of a number as the list shows it (1,234.5; "" for 0).
+// The display text of a number as the record keeps it (1,234.5; "" for 0), however long.
 std::string numberText(double value);
+// What the list shows of field `k` (0-based) of a record: a number column's text wider than
+// the list's 18-character number picture shows as that many "#", as the picture would.
+inline constexpr std::size_t kListNumberWidth = 18;
+std::string listFieldText(const ColumnSetup& g1, int k, const std::string& text);
 
 // How fillQue shares out its work. A small sheet is filled on the calling thread alone: for
 // it, starting threads costs more than it saves.

@@ -2,11 +2,13 @@
 #include "app/app_state.h"
 #include "app/cp949_text.h"
 #include "browse/browse_state.h"
+#include "browse/list_format.h"
 #include "browse/preferences.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "cli/commands.h"
 #include "document/document.h"
+#include "report/list_print.h"
 #include "report/totals.h"
 
 #include <nlohmann/json.hpp>
@@ -171,15 +173,17 @@ std::string letter(int cno) {
     return cno >= 1 && cno <= 26 ? std::string(1, static_cast<char>('A' + cno - 1)) : "";
 }
 
-// Saves as the Save command does, to `out`.
+// Saves as the Save command does, to `out`; a name with no workbook ending gets the open
+// workbook's, as a typed save-as name does.
 int saveTo(Document& doc, const std::string& out) {
-    const bool wantsXml = cp949::upper(out).ends_with(".XLSX");
-    if (wantsXml != (doc.state.book->format() == BookFormat::Xlsx)) {
+    const BookFormat format = doc.state.book->format();
+    const std::string name = saveAsName(out, format);
+    if (formatOfName(name) != format) {
         std::fprintf(stderr, "rowbit-cli: %s must end in %s, as the workbook's format is\n",
-                     out.c_str(), wantsXml ? ".xls" : ".xlsx");
+                     out.c_str(), format == BookFormat::Xlsx ? ".xlsx or .xlsm" : ".xls");
         return kUsage;
     }
-    doc.state.filename = out;
+    doc.state.filename = name;
     const SaveOutcome saved = saveFile(doc.state, doc.browse, doc.prompts);
     return saved.status == SaveStatus::Saved ? 0 : kSaveFailed;
 }
@@ -284,6 +288,8 @@ int sort(const Args& args) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
+    if (*c > doc.state.g1.usedColumns())
+        return usageError("COLUMN is not a column of the list");
     sortList(doc.state, *c);
     doc.state.changed = 1;
     return saveTo(doc, *out);
@@ -297,6 +303,45 @@ int resave(const Args& args) {
     if (auto failed = open(doc, args))
         return *failed;
     return saveTo(doc, *out);
+}
+
+int report(const Args& given) {
+    // A flag without a value: taken out before the positional arguments are counted.
+    Args args;
+    bool landscape = false;
+    for (const std::string& arg : given) {
+        if (arg == "--landscape")
+            landscape = true;
+        else
+            args.push_back(arg);
+    }
+    const std::string* out = positional(args, 1);
+    if (!out)
+        return usageError("report needs FILE OUT.pdf");
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    if (doc.state.q1.count() == 0) {
+        doc.prompts.tell(report::kNoData);
+        return 1;
+    }
+    // The columns as wide as the list shows them before the user drags any.
+    const auto format = browse::parseListFormat(formatWindow(doc.state, doc.browse));
+    if (!format) {
+        std::fprintf(stderr, "rowbit-cli: %s\n", format.error().describe().c_str());
+        return 1;
+    }
+    const auto& columns = format.value();
+    for (int c = 0; c < std::min(doc.state.g1.ccount, kMaxColumns); ++c) {
+        if (static_cast<std::size_t>(c) < columns.size())
+            doc.state.g1.listWidth[static_cast<std::size_t>(c)] =
+                columns[static_cast<std::size_t>(c)].width;
+    }
+    report::ListReport layout(doc.state.g1, doc.state.q1, doc.state.filename, landscape,
+                              report::stampsNow());
+    while (!layout.printQue()) {
+    }
+    return writeReportPdf(layout.takePages(), *out) ? 0 : kSaveFailed;
 }
 
 } // namespace rowbit::cli

@@ -22,6 +22,7 @@ constexpr Command kCommands[] = {
     {"search", rowbit::cli::search, "search FILE TEXT"},
     {"sort", rowbit::cli::sort, "sort FILE COLUMN --out OUT"},
     {"resave", rowbit::cli::resave, "resave FILE --out OUT [--title-row N]"},
+    {"report", rowbit::cli::report, "report FILE OUT.pdf [--landscape]"},
 };
 
 int usage() {

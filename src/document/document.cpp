@@ -8,17 +8,13 @@
 #include "document/settings_sheet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
 namespace rowbit {
 
 namespace {
-
-bool endsWithXlsx(const std::string& path) {
-    const std::string name = cp949::upper(cp949::trimRight(path));
-    return name.size() >= 5 && name.compare(name.size() - 5, 5, ".XLSX") == 0;
-}
 
 // A new workbook with the sheets every new workbook gets.
 std::unique_ptr<Book> newWorkbook(BookFormat format) {
@@ -67,8 +63,9 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
         browse.loadError = loaded.error();
         if (loaded.error().code == ErrorCode::NotFound) {
             // A file that is not there yet: the new workbook, named as asked.
-            state.book =
-                newWorkbook(endsWithXlsx(state.filename) ? BookFormat::Xlsx : BookFormat::Xls);
+            // The ending decides the format; a name with no workbook ending gets ".xls".
+            state.filename = saveAsName(state.filename, BookFormat::Xls);
+            state.book = newWorkbook(*formatOfName(state.filename));
             defaultSetting(state.g1);
             return LoadOutcome::NewWorkbook;
         }
@@ -123,17 +120,41 @@ LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
     return outcome;
 }
 
-std::string saveAsName(const std::string& chosen) {
+std::optional<BookFormat> formatOfName(const std::string& path) {
+    const std::string file =
+        std::filesystem::path(std::string(cp949::trimRight(path))).filename().string();
+    const auto stop = file.rfind('.');
+    if (stop == std::string::npos)
+        return std::nullopt;
+    const std::string ending = cp949::upper(file.substr(stop + 1));
+    if (ending == "XLS")
+        return BookFormat::Xls;
+    if (ending == "XLSX" || ending == "XLSM")
+        return BookFormat::Xlsx;
+    return std::nullopt;
+}
+
+std::string saveAsName(const std::string& chosen, BookFormat open) {
     const std::string name(cp949::trimRight(chosen));
-    const std::filesystem::path path(name);
-    const std::string file = path.filename().string();
-    const auto stop = file.find('.');
-    if (stop != std::string::npos && cp949::upper(file.substr(stop + 1, 3)) == "XLS")
+    if (formatOfName(name))
         return name;
-    return name + ".xls";
+    return name + (open == BookFormat::Xlsx ? ".xlsx" : ".xls");
 }
 
 namespace {
+
+// The year of the date a cell holds, if it holds one.
+std::optional<int> heldYear(const Book& book, const Sheet& sheet, int row, int col) {
+    if (sheet.cellType(row, col) != CellType::Number || !sheet.isDate(row, col))
+        return std::nullopt;
+    double serial = sheet.readNum(row, col);
+    if (book.date1904())
+        serial = picture::serialFrom1904(serial);
+    constexpr double kAfterLastDay = 2958466; // 1 January 10000
+    if (!(serial >= 1 && serial < kAfterLastDay))
+        return std::nullopt;
+    return picture::civilFromSerial(static_cast<std::int32_t>(std::floor(serial))).year;
+}
 
 // Writes an edited or inserted field by its column's type.
 bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
@@ -144,7 +165,10 @@ bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
     if (g1.type[k] == "N")
         return sheet.writeNum(row, col, picture::readNumber(value), format);
     if (g1.type[k] == "D") {
-        if (const auto serial = picture::readDate(value, gdate)) {
+        // The list shows two-digit years: an edited date keeps the century its cell held
+        // when the two digits are still that year's.
+        const picture::YearWindow window{0, heldYear(book, sheet, row, col)};
+        if (const auto serial = picture::readDate(value, gdate, window)) {
             // A date stays a date: a serial with a date format, the column's own when it is one.
             if (dateFormat < 0)
                 dateFormat = book.isDateFormat(format) ? format : book.dateFormat(format);
@@ -266,14 +290,15 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
 }
 
 SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
-    if (state.isUnnamed()) {
+    const bool unnamed = state.isUnnamed();
+    if (unnamed) {
         const auto chosen = prompts.saveFile(FileDialogSpec{kSaveTitle, kSaveFilter, {}, {}});
         if (!chosen || cp949::trim(*chosen).empty())
             return {SaveStatus::Cancelled, std::nullopt};
-        state.filename = saveAsName(*chosen);
+        state.filename = saveAsName(*chosen, state.book ? state.book->format() : BookFormat::Xls);
         makeCurrent(std::filesystem::path(state.filename).parent_path());
-        // The ending decides the format, so a name ending in .xlsx is an XML workbook.
-        state.book = newWorkbook(endsWithXlsx(state.filename) ? BookFormat::Xlsx : BookFormat::Xls);
+        // The ending decides the format: .xlsx and .xlsm are XML workbooks, .xls binary.
+        state.book = newWorkbook(*formatOfName(state.filename));
         // Nothing of the list stands in the new workbook yet: every record is new there.
         browse.filled.clear();
     }
@@ -283,8 +308,18 @@ SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
     auto fail = [&](const Error& error) {
         state.changed = 1;
         prompts.message(saveFailedMessage(state.filename, error));
+        // A first save that failed names nothing: the next Save asks for a name again.
+        if (unnamed)
+            state.filename = state.unnamedPath();
         return SaveOutcome{SaveStatus::Failed, error};
     };
+    if (settingsTarget(*state.book).kind == SettingsTarget::Kind::NameTaken) {
+        // Nothing is written: the settings would have to go into the data sheet itself.
+        state.changed = 1;
+        prompts.tell(kSettingsNameTakenMessage);
+        return SaveOutcome{SaveStatus::Failed,
+                           makeError(ErrorCode::Invalid, "the data sheet is named SetupQ")};
+    }
     if (!writeSettings(*state.book, state.g1))
         return fail(makeError(ErrorCode::Invalid, "cannot add the settings sheet"));
     if (auto rows = saveSheet1(state, browse); !rows)

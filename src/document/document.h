@@ -8,6 +8,7 @@
 #include "app/result.h"
 #include "browse/browse_state.h"
 #include "setup/preview.h"
+#include "workbook/book.h"
 
 #include <functional>
 #include <optional>
@@ -25,6 +26,11 @@ inline constexpr const char* kSaveFilter = "엑셀파일(*.xls)|*.xls";
 inline constexpr const char* kUnnamedFile = "Noname.xls";
 inline constexpr const char* kDefaultFontFace = "돋움";
 inline constexpr int kDefaultFontSize = 11;
+// The save refused because the one data sheet bears the settings sheet's name.
+inline constexpr const char* kSettingsNameTakenMessage =
+    "데이터 시트의 이름이 SetupQ라서 설정을 저장할 시트를 따로 만들 수 없습니다.|"
+    "스프레드시트 프로그램에서 시트 이름을 바꾼 뒤 다시 저장하세요.||"
+    "변경내용은 저장되지 않은 채 그대로 남아 있습니다.";
 
 // The preview seam: shows the preview rows with `preselected` (1-based line, 0 = none)
 // selected and returns the chosen title row (1..10), or nullopt when the user cancelled.
@@ -75,8 +81,11 @@ SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts);
 // settings. Fails only when rows do not fit the sheet.
 Result<void> saveSheet1(AppState& state, BrowseState& browse);
 
-// The file name a typed save-as name becomes: ".xls" appended unless the name's ending after
-// its first full stop begins with "xls" (any case).
-std::string saveAsName(const std::string& chosen);
+// The format a file name's ending means: ".xls" binary, ".xlsx" and ".xlsm" XML (any case);
+// nullopt for any other ending.
+std::optional<BookFormat> formatOfName(const std::string& path);
+// The file name a typed save-as name becomes: kept when its ending means a format, else with
+// ".xls" appended (".xlsx" when the open workbook `open` is an XML one).
+std::string saveAsName(const std::string& chosen, BookFormat open = BookFormat::Xls);
 
 } // namespace rowbit

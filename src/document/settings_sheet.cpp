@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace rowbit {
 
@@ -93,19 +94,29 @@ bool isSettingsSheetName(std::string_view name) {
 }
 
 Sheet* settingsSheet(Book& book) {
-    const int count = book.sheetCount();
-    if (count == 0)
-        return nullptr;
-    Sheet* last = book.sheet(count - 1);
-    return last && isSettingsSheetName(last->name()) ? last : nullptr;
+    return const_cast<Sheet*>(settingsSheet(std::as_const(book)));
 }
 
 const Sheet* settingsSheet(const Book& book) {
     const int count = book.sheetCount();
-    if (count == 0)
+    if (count < 2)
         return nullptr;
     const Sheet* last = book.sheet(count - 1);
     return last && isSettingsSheetName(last->name()) ? last : nullptr;
+}
+
+SettingsTarget settingsTarget(const Book& book) {
+    const int count = book.sheetCount();
+    // The last sheet first: that is where the reader looks.
+    for (int i = count - 1; i >= 1; --i) {
+        const Sheet* sheet = book.sheet(i);
+        if (sheet && isSettingsSheetName(sheet->name()))
+            return {SettingsTarget::Kind::Existing, i};
+    }
+    const Sheet* data = count > 0 ? book.sheet(0) : nullptr;
+    if (data && isSettingsSheetName(data->name()))
+        return {SettingsTarget::Kind::NameTaken, -1};
+    return {SettingsTarget::Kind::New, -1};
 }
 
 void readSettings(const Sheet& settings, ColumnSetup& g1) {
@@ -160,51 +171,143 @@ void readSettings(const Sheet& settings, ColumnSetup& g1) {
     }
 }
 
-Sheet* writeSettings(Book& book, const ColumnSetup& g1) {
-    Sheet* settings = settingsSheet(book);
-    if (!settings) {
-        Sheet* last = book.sheetCount() > 0 ? book.sheet(book.sheetCount() - 1) : nullptr;
-        // The data sheet of a one-sheet workbook is never taken for the settings.
-        if (last && book.sheetCount() > 1 && last->lastCol() == 256) {
-            last->setName(kSettingsSheetName);
-            settings = last;
-        } else {
-            settings = book.addSheet(kSettingsSheetName);
-        }
+namespace {
+
+// What the reader takes from each kind of cell; the writer compares these, so a cell whose
+// reading already equals the setup is left as it is (a 20-byte title the reader cut to 16
+// keeps its 20 bytes).
+std::string titleReading(std::string_view cell) {
+    return std::string(cp949::trimRight(cp949::cut(cell, kTitleBytes)));
+}
+
+std::string formulaReading(std::string_view cell) {
+    return std::string(cp949::trimRight(cp949::cut(cell, kFormulaBytes)));
+}
+
+std::pair<std::string, int> typeReading(const std::string& cell) {
+    const std::string type = firstCharacter(cell);
+    if (type == "N")
+        return {type, 20};
+    if (type == "D")
+        return {type, 12};
+    if (type == "S") {
+        const int size = sizeOf(cell);
+        return {type, size == 0 ? 30 : size};
     }
+    return {type, 30};
+}
+
+int memoReading(std::string_view cell) {
+    if (isBlank(cell))
+        return 0;
+    const auto code = static_cast<unsigned char>(cell[0]);
+    return code >= 'A' && code <= '~' ? code - 64 : 0;
+}
+
+int startReading(const Sheet& settings) {
+    return std::max(1, wholeNumber(settings.readNum(0, kColH)));
+}
+
+// An empty text empties the cell instead of leaving an empty text cell behind.
+void putText(Sheet& sheet, int row, int col, const std::string& text) {
+    if (!text.empty())
+        sheet.writeStr(row, col, text);
+    else if (sheet.cellType(row, col) != CellType::Empty)
+        sheet.clear(row, row, col, col);
+}
+
+void writeColumn(Sheet& settings, const ColumnSetup& g1, int k, bool fresh) {
+    const int row = k + 1;
+    if (fresh || letterIndex(settings.readStr(row, kColA)) != g1.cno[k])
+        settings.writeStr(row, kColA, cp949::cut(letterOf(g1.cno[k]), kTitleBytes));
+
+    const std::string title = cp949::cut(cp949::trim(g1.cname[k]), kTitleBytes);
+    if (fresh || titleReading(settings.readStr(row, kColB)) != titleReading(g1.cname[k]))
+        putText(settings, row, kColB, title);
+
+    // Compared as the reader would take the setup's own type and size, so that a cell it
+    // reads the same (an empty one for no type, "N" for a number column) stays.
+    const int size = g1.type[k] == "S" && g1.size[k] == 0 ? 30 : g1.size[k];
+    const std::pair<std::string, int> wanted{g1.type[k], g1.type[k] == "N"   ? 20
+                                                         : g1.type[k] == "D" ? 12
+                                                         : g1.type[k] == "S" ? size
+                                                                             : 30};
+    if (fresh || typeReading(settings.readStr(row, kColC)) != wanted)
+        putText(settings, row, kColC,
+                cp949::cut(cp949::trim(g1.type[k] + std::to_string(g1.size[k])), kTitleBytes));
+
+    // The reader takes the formula of number columns only; for another column an empty
+    // formula leaves whatever the cell holds.
+    const std::string formula = cp949::cut(cp949::trim(g1.formula[k]), kFormulaBytes);
+    if (!fresh && g1.type[k] != "N" && formula.empty())
+        return;
+    if (fresh || formulaReading(settings.readStr(row, kColD)) != formulaReading(formula))
+        putText(settings, row, kColD, formula);
+}
+
+// The memo box: the setup's own values where it has them, else the defaults where the sheet
+// has none. Without a memo column an existing sheet keeps what it holds.
+void writeMemoBox(Sheet& settings, const ColumnSetup& g1, bool fresh) {
+    if (g1.mno == 0 && !fresh)
+        return;
+    const bool ownTitle = g1.mno != 0 && !isBlank(g1.mname);
+    if (ownTitle && titleReading(settings.readStr(2, kColI)) != titleReading(g1.mname))
+        settings.writeStr(2, kColI, cp949::cut(cp949::trim(g1.mname), kTitleBytes));
+    else if (!ownTitle && settings.readStr(2, kColI).empty())
+        settings.writeStr(2, kColI, "메모");
+
+    const auto size = [&](int col, int own, int fallback) {
+        const int held = wholeNumber(settings.readNum(2, col));
+        if (g1.mno != 0 && own != 0) {
+            if (held != own)
+                settings.writeNum(2, col, own);
+        } else if (settings.readNum(2, col) == 0) {
+            settings.writeNum(2, col, fallback);
+        }
+    };
+    size(kColJ, g1.mwsize, 50);
+    size(kColK, g1.mhsize, 5);
+}
+
+} // namespace
+
+Sheet* writeSettings(Book& book, const ColumnSetup& g1) {
+    const SettingsTarget target = settingsTarget(book);
+    Sheet* settings = nullptr;
+    if (target.kind == SettingsTarget::Kind::Existing)
+        settings = book.sheet(target.index);
+    else if (target.kind == SettingsTarget::Kind::New)
+        settings = book.addSheet(kSettingsSheetName);
     if (!settings)
         return nullptr;
+    const bool fresh = target.kind == SettingsTarget::Kind::New;
 
-    int k = 0;
-    for (; k < kMaxColumns && g1.cno[k] != 0; ++k) {
-        const int row = k + 1;
-        settings->writeStr(row, kColA, cp949::cut(letterOf(g1.cno[k]), kTitleBytes));
-        settings->writeStr(row, kColB, cp949::cut(cp949::trim(g1.cname[k]), kTitleBytes));
-        settings->writeStr(
-            row, kColC,
-            cp949::cut(cp949::trim(g1.type[k] + std::to_string(g1.size[k])), kTitleBytes));
-        settings->writeStr(row, kColD, cp949::cut(cp949::trim(g1.formula[k]), kFormulaBytes));
-    }
-    // Rows of columns removed since an earlier save would otherwise be read back.
-    if (k < kMaxColumns)
-        settings->clear(k + 1, kMaxColumns, kColA, kColD);
+    // What the sheet holds now, as the reader takes it: the entries that were read.
+    ColumnSetup held;
+    if (!fresh)
+        readSettings(*settings, held);
 
-    if (g1.mno != 0)
+    const int used = g1.shownColumns();
+    for (int k = 0; k < used; ++k)
+        writeColumn(*settings, g1, k, fresh);
+    // Entries read and used before but not now would be read back: they go. Entries after
+    // an unusable letter were never used and stay.
+    for (int k = used; k < held.shownColumns(); ++k)
+        settings->clear(k + 1, k + 1, kColA, kColD);
+
+    if (g1.mno != 0 && (fresh || memoReading(settings->readStr(2, kColH)) != g1.mno))
         settings->writeStr(2, kColH, letterOf(g1.mno));
-    else
+    else if (g1.mno == 0 && held.mno != 0)
         settings->clear(2, 2, kColH, kColH);
-    settings->writeNum(0, kColH, g1.startline);
 
-    for (const Label& label : kLabels) {
-        if (settings->readStr(label.row, label.col).empty())
+    if (fresh || startReading(*settings) != g1.startline)
+        settings->writeNum(0, kColH, g1.startline);
+
+    if (fresh) {
+        for (const Label& label : kLabels)
             settings->writeStr(label.row, label.col, label.text);
     }
-    if (settings->readStr(2, kColI).empty())
-        settings->writeStr(2, kColI, "메모");
-    if (settings->readNum(2, kColJ) == 0)
-        settings->writeNum(2, kColJ, 50);
-    if (settings->readNum(2, kColK) == 0)
-        settings->writeNum(2, kColK, 5);
+    writeMemoBox(*settings, g1, fresh);
     return settings;
 }
 

@@ -16,15 +16,30 @@ inline constexpr int kLookupFirstRow = 30; // zero-based: sheet row 31
 
 // True when a sheet of this name is the settings sheet ("SETUPQ" in any case).
 bool isSettingsSheetName(std::string_view name);
-// The workbook's settings sheet: its last sheet when so named; nullptr otherwise.
+// The workbook's settings sheet: its last sheet when so named; nullptr otherwise. A workbook
+// of one sheet has none, whatever the sheet's name: that sheet holds the data.
 Sheet* settingsSheet(Book& book);
 const Sheet* settingsSheet(const Book& book);
+
+// Where the writer puts the settings: into the sheet named "SetupQ" that is not the data
+// sheet, wherever it stands; else into a new last sheet of that name. When the data sheet
+// itself bears the name, no sheet of it can be added (names are unique in a workbook).
+struct SettingsTarget {
+    enum class Kind { Existing, New, NameTaken };
+    Kind kind = Kind::New;
+    int index = -1; // the existing sheet's index
+};
+SettingsTarget settingsTarget(const Book& book);
 
 // Reads the setup into `g1`, which the caller has cleared.
 void readSettings(const Sheet& settings, ColumnSetup& g1);
 
-// Writes `g1` into the settings sheet, creating or adopting it first. Only the workbook in
-// memory changes; the caller saves it. Returns the settings sheet.
+// Writes `g1` into the settings sheet (settingsTarget), adding it when there is none. In a
+// sheet that exists, only cells whose reading would differ from `g1` are written, and only
+// entries that were read and are no longer used are emptied: what the reader cannot take
+// (an entry after an unusable letter, an unusable memo letter) stays as the user left it.
+// Labels and the memo box defaults go into a new sheet. Only the workbook in memory changes;
+// the caller saves it. Returns the settings sheet; nullptr when it cannot be had (NameTaken).
 Sheet* writeSettings(Book& book, const ColumnSetup& g1);
 
 // The lookup list of sheet column `cno` (A = 1): entries from row 31 down to the first empty

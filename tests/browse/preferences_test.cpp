@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace rowbit {
 namespace {
@@ -66,23 +68,46 @@ TEST(Preferences, ReadsUtf8AndLegacyCp949) {
     }
 }
 
-TEST(Preferences, WrittenAtCloseAsUtf8KeepingOtherSections) {
-    ScratchDir dir;
-    writeFile(dir / "Rowbit.INI", *cp949::fromUtf8("[Window]\nX=10\n[Fonts]\nFontName=바탕\n"));
-    Preferences prefs(dir.path());
-    std::array<std::string, 10> recent{"/data/가.xls", "/data/b.xlsx"};
-    ASSERT_TRUE(prefs.writeAtClose("/data", recent).ok());
+TEST(Preferences, WrittenAtCloseKeepingEverySectionItDidNotChange) {
+    // Files in UTF-8, in CP949, and in neither (stray bytes in a section the program never
+    // writes): every section and key survives, a section left alone keeps its bytes, and the
+    // file reads back as it was written.
+    const std::string window = "[Window]\r\nX=10\r\n; 메모\r\n";
+    const std::string fonts = "[Fonts]\r\nFontName=바탕\r\n";
+    const std::string stray = "[Date]\r\nDateFormat=dd.mm.yy\r\nNote=\xff\xfe\x80x\r\n";
+    const std::string recentOld = "[RecentFiles]\r\nFile1=/old.xls\r\n";
+    struct Case {
+        std::string file;
+        std::string kept; // the bytes the written file must begin with
+        bool utf8;        // the written file is UTF-8 throughout
+    };
+    const Case cases[] = {
+        {window + fonts + recentOld, window + fonts, true},
+        {*cp949::fromUtf8(window + fonts) + recentOld, *cp949::fromUtf8(window + fonts), false},
+        {window + stray + *cp949::fromUtf8(fonts) + recentOld,
+         window + stray + *cp949::fromUtf8(fonts), false},
+    };
+    for (const Case& c : cases) {
+        ScratchDir dir;
+        writeFile(dir / "Rowbit.INI", c.file);
+        Preferences prefs(dir.path());
+        std::array<std::string, 10> recent{"/data/가.xls", "/data/b.xlsx"};
+        ASSERT_TRUE(prefs.writeAtClose("/data", recent).ok());
 
-    const std::string written = readFile(dir / "Rowbit.INI");
-    EXPECT_TRUE(cp949::isValidUtf8(written));
-    for (int i = 1; i <= 10; ++i)
-        EXPECT_NE(written.find("File" + std::to_string(i) + "="), std::string::npos) << i;
-    const IniFile ini = prefs.read();
-    EXPECT_EQ(ini.get("Window", "X"), "10");
-    EXPECT_EQ(ini.get("Fonts", "FontName"), "바탕");
-    EXPECT_EQ(ini.get("Rowbit", "PATH"), "/data");
-    EXPECT_EQ(prefs.readRecentFiles(), recent);
-    EXPECT_EQ(prefs.readOpenFolder(), "/data");
+        const std::string written = readFile(dir / "Rowbit.INI");
+        EXPECT_EQ(written.rfind(c.kept, 0), 0u) << c.file;
+        EXPECT_EQ(cp949::isValidUtf8(written), c.utf8) << c.file;
+        EXPECT_EQ(written.find("/old.xls"), std::string::npos);
+        const IniFile ini = prefs.read();
+        EXPECT_EQ(ini.get("Window", "X"), "10");
+        EXPECT_EQ(ini.get("Fonts", "FontName"), "바탕");
+        EXPECT_EQ(ini.get("Rowbit", "PATH"), "/data");
+        EXPECT_EQ(prefs.readRecentFiles(), recent);
+        EXPECT_EQ(prefs.readOpenFolder(), "/data");
+        // Written again unchanged: not a byte moves.
+        ASSERT_TRUE(prefs.writeAtClose("/data", recent).ok());
+        EXPECT_EQ(readFile(dir / "Rowbit.INI"), written);
+    }
 }
 
 TEST(Preferences, UnreadableFileGivesDefaults) {

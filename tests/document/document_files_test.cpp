@@ -156,13 +156,23 @@ TEST(DocumentFilesSaveAs, XlsxEndingMakesAnXmlWorkbook) {
     EXPECT_EQ((*book)->sheet(0)->readStr(0, 0), "첫 자료");
 
     prompts.saveAnswers.push_back((dir / "plain").string());
-    state.filename = state.unnamedPath();
+    state.filename.clear(); // the new unnamed workbook again: a binary one
+    ASSERT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
     ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
     auto xls = loadBook((dir / "plain.xls").string());
     ASSERT_TRUE(xls.ok());
     EXPECT_EQ((*xls)->format(), BookFormat::Xls);
     EXPECT_EQ((*xls)->sheet(1)->name(), "SetupQ");
     EXPECT_EQ(std::filesystem::current_path(), dir.path());
+
+    // A new workbook named .xlsm on the command line is an XML one and keeps its name.
+    state.filename = (dir / "macro.xlsm").string();
+    ASSERT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
+    EXPECT_EQ(state.book->format(), BookFormat::Xlsx);
+    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
+    auto xlsm = loadBook((dir / "macro.xlsm").string());
+    ASSERT_TRUE(xlsm.ok());
+    EXPECT_EQ((*xlsm)->format(), BookFormat::Xlsx);
     std::filesystem::current_path(cwd);
 }
 

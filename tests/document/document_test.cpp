@@ -154,6 +154,31 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
     EXPECT_EQ(d.sheet->readNum(1, 1), 1);
 }
 
+TEST(SaveSheet, EditedTwoDigitYearsKeepTheCenturyTheirCellHeld) {
+    struct Case {
+        int held; // 0: the cell held no date
+        const char* typed;
+        int year;
+    };
+    const Case cases[] = {
+        {1930, "30-01-01", 1930}, {2050, "50-02-02", 2050}, {1999, "30-01-01", 2030},
+        {2029, "30-01-01", 2030}, {0, "99-12-31", 1999},
+    };
+    for (const Case& c : cases) {
+        Doc d;
+        if (c.held != 0)
+            d.row(1, "a", 1, c.held);
+        else
+            d.sheet->setCell(1, 0, text("a"));
+        d.fill();
+        d.state.g1.format[2] = d.dateFormat;
+        d.record(1).col[2] = c.typed;
+        ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+        const auto serial = static_cast<std::int32_t>(d.sheet->readNum(1, 2));
+        EXPECT_EQ(picture::civilFromSerial(serial).year, c.year) << c.held << " " << c.typed;
+    }
+}
+
 TEST(SaveSheet, DatesInA1904WorkbookStayTheSameDay) {
     Doc d;
     d.book->date1904_ = true;
@@ -295,19 +320,64 @@ TEST(SaveFile, TheUnnamedWorkbookAsksForAName) {
     EXPECT_EQ(d.prompts.dialogs[0].filter, "엑셀파일(*.xls)|*.xls");
 }
 
+TEST(SaveFile, AFailedFirstSaveLeavesTheWorkbookUnnamed) {
+    ScratchDir dir;
+    Doc d;
+    d.state.filename = d.state.unnamedPath();
+    d.state.changed = 1;
+    d.prompts.saveAnswers.push_back((dir / "no such folder" / "book.xls").string());
+    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Failed);
+    EXPECT_EQ(d.state.changed, 1);
+    EXPECT_TRUE(d.state.isUnnamed());
+    // The next Save asks for a name again.
+    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Cancelled);
+    EXPECT_EQ(d.prompts.dialogs.size(), 2u);
+}
+
+TEST(SaveFile, TheDataSheetNamedSetupQIsNeverWrittenOver) {
+    Doc d;
+    auto book = std::make_unique<MemoryBook>();
+    auto* only = static_cast<MemorySheet*>(book->addSheet("SETUPQ"));
+    only->setCell(1, 0, text("자료"));
+    MemoryBook* raw = book.get();
+    d.state.book = std::move(book);
+    d.state.changed = 1;
+    const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts);
+    EXPECT_EQ(saved.status, SaveStatus::Failed);
+    EXPECT_EQ(d.state.changed, 1);
+    EXPECT_TRUE(raw->savedTo.empty());
+    EXPECT_EQ(raw->sheetCount(), 1);
+    EXPECT_EQ(only->readStr(1, 0), "자료");
+    EXPECT_EQ(d.prompts.messageTexts(), std::vector<std::string>{kSettingsNameTakenMessage});
+}
+
 TEST(SaveFile, SaveAsNameEnding) {
     struct Case {
         const char* typed;
+        BookFormat open;
         const char* name;
     };
+    const auto xls = BookFormat::Xls, xlsx = BookFormat::Xlsx;
     const Case cases[] = {
-        {"/d/book", "/d/book.xls"},           {"/d/book.xls", "/d/book.xls"},
-        {"/d/book.XLS", "/d/book.XLS"},       {"/d/book.xlsx", "/d/book.xlsx"},
-        {"/d/my.book", "/d/my.book.xls"},     {"/d.x/book", "/d.x/book.xls"},
-        {"/d/book.txt  ", "/d/book.txt.xls"},
+        {"/d/book", xls, "/d/book.xls"},
+        {"/d/book.xls", xlsx, "/d/book.xls"},
+        {"/d/book.XLS", xls, "/d/book.XLS"},
+        {"/d/book.xlsx", xls, "/d/book.xlsx"},
+        {"/d/book.XLSM", xls, "/d/book.XLSM"},
+        {"/d/book.xlsb", xls, "/d/book.xlsb.xls"},
+        {"/d/book.xls.txt", xls, "/d/book.xls.txt.xls"},
+        {"/d/book.xlsx.bak", xlsx, "/d/book.xlsx.bak.xlsx"},
+        {"/d/my.book", xlsx, "/d/my.book.xlsx"},
+        {"/d.x/book", xls, "/d.x/book.xls"},
+        {"/d/book.txt  ", xls, "/d/book.txt.xls"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(saveAsName(c.typed), c.name) << c.typed;
+    for (const Case& c : cases) {
+        const std::string name = saveAsName(c.typed, c.open);
+        EXPECT_EQ(name, c.name) << c.typed;
+        EXPECT_TRUE(formatOfName(name)) << c.typed;
+    }
+    EXPECT_EQ(formatOfName("/d/a.xlsm"), BookFormat::Xlsx);
+    EXPECT_EQ(formatOfName("/d/a.Xls"), BookFormat::Xls);
 }
 
 TEST(LoadFile, MissingAndUnreadableFiles) {

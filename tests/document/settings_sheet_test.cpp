@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace rowbit {
 namespace {
@@ -214,8 +216,59 @@ TEST(SettingsSheet, WriterKeepsTheUsersLabelsAndMemoBoxValues) {
     EXPECT_EQ(b.settings->readStr(1, 7), "Memo");
     EXPECT_EQ(b.settings->readStr(2, 8), "비고");
     EXPECT_EQ(b.settings->readNum(2, 9), 70);
-    EXPECT_EQ(b.settings->readNum(2, 10), 5);
-    EXPECT_EQ(b.settings->readStr(0, 0), "컬럼"); // empty labels are filled
+    EXPECT_EQ(b.settings->readNum(2, 10), 5); // a memo in use gets the default it lacks
+    EXPECT_EQ(b.settings->readStr(0, 0), ""); // labels go into new sheets only
+}
+
+TEST(SettingsSheet, MemoBoxIsWrittenWhenTheSetupDiffers) {
+    const std::string title20 = "가나다라마바사아자차"; // 20 bytes; the reader takes 16
+    struct Case {
+        std::string mname;
+        int mwsize, mhsize;
+        std::string i3;
+        double j3, k3;
+    };
+    const Case cases[] = {
+        {"가나다라마바사아", 300, 4, title20, 300, 4}, // as read: nothing changes
+        {"비고", 300, 4, "비고", 300, 4},
+        {"가나다라마바사아", 40, 8, title20, 40, 8},
+        {"", 0, 0, title20, 300, 4}, // nothing of its own: the sheet keeps its values
+    };
+    for (const Case& c : cases) {
+        SettingsBook b;
+        b.settings->setCell(2, 7, text("E"));
+        b.settings->setCell(2, 8, text(title20));
+        b.settings->setCell(2, 9, number(300));
+        b.settings->setCell(2, 10, number(4));
+        ColumnSetup g1 = sampleSetup();
+        g1.mname = c.mname;
+        g1.mwsize = c.mwsize;
+        g1.mhsize = c.mhsize;
+        writeSettings(b.book, g1);
+        EXPECT_EQ(b.settings->readStr(2, 8), c.i3) << c.mname;
+        EXPECT_EQ(b.settings->readNum(2, 9), c.j3) << c.mname;
+        EXPECT_EQ(b.settings->readNum(2, 10), c.k3) << c.mname;
+    }
+}
+
+TEST(SettingsSheet, WriterErasesOnlyEntriesItReadAndNoLongerUses) {
+    SettingsBook b;
+    b.column(1, "A", "a", "S30");
+    b.column(2, "B", "b", "S30");
+    b.column(3, "?", "unusable", "S30"); // ends the columns the reader uses
+    b.column(4, "D", "d", "N", "B*2");
+    b.settings->setCell(2, 7, text("*")); // no memo the reader can take
+    ColumnSetup g1 = b.read();
+    ASSERT_EQ(g1.shownColumns(), 2);
+    g1.cno[1] = 0; // column B removed
+    g1.mno = 0;
+    writeSettings(b.book, g1);
+    EXPECT_EQ(b.settings->readStr(1, 0), "A");
+    EXPECT_EQ(b.settings->cellType(2, 0), CellType::Empty); // read, no longer used
+    EXPECT_EQ(b.settings->readStr(3, 0), "?");              // never read: kept
+    EXPECT_EQ(b.settings->readStr(4, 1), "d");
+    EXPECT_EQ(b.settings->readStr(4, 3), "B*2");
+    EXPECT_EQ(b.settings->readStr(2, 7), "*");
 }
 
 TEST(SettingsSheet, RemovedColumnsAndMemoDoNotComeBack) {
@@ -231,33 +284,38 @@ TEST(SettingsSheet, RemovedColumnsAndMemoDoNotComeBack) {
     EXPECT_EQ(back.mno, 0);
 }
 
-TEST(SettingsSheet, WriterAdoptsOrAppendsTheLastSheet) {
-    {
-        // A one-sheet workbook: the data sheet is never renamed, even at 256 columns.
+TEST(SettingsSheet, WriterFindsOrAddsTheSettingsSheet) {
+    struct Case {
+        std::vector<std::string> sheets;
+        std::vector<std::string> after; // empty: refused
+        int written;                    // index of the sheet written
+    };
+    const Case cases[] = {
+        {{"Data"}, {"Data", "SetupQ"}, 1},
+        {{"Data", "Spare"}, {"Data", "Spare", "SetupQ"}, 2}, // Spare reaches column IV
+        {{"Data", "setupq"}, {"Data", "setupq"}, 1},
+        {{"Data", "SETUPQ", "Other"}, {"Data", "SETUPQ", "Other"}, 1},
+        {{"SetupQ"}, {}, -1}, // the one data sheet bears the name
+        {{"setupq", "Other"}, {}, -1},
+    };
+    for (const Case& c : cases) {
         MemoryBook book;
-        auto* data = static_cast<MemorySheet*>(book.addSheet("Data"));
-        data->forcedLastCol = 256;
-        writeSettings(book, sampleSetup());
-        ASSERT_EQ(book.sheetCount(), 2);
-        EXPECT_EQ(book.sheet(0)->name(), "Data");
-        EXPECT_EQ(book.sheet(1)->name(), "SetupQ");
-    }
-    {
-        MemoryBook book;
-        book.addSheet("Data");
-        auto* last = static_cast<MemorySheet*>(book.addSheet("Spare"));
-        last->forcedLastCol = 256;
-        writeSettings(book, sampleSetup());
-        ASSERT_EQ(book.sheetCount(), 2);
-        EXPECT_EQ(book.sheet(1)->name(), "SetupQ");
-    }
-    {
-        MemoryBook book;
-        book.addSheet("Data");
-        book.addSheet("setupq"); // already the settings sheet: kept, name and all
-        writeSettings(book, sampleSetup());
-        ASSERT_EQ(book.sheetCount(), 2);
-        EXPECT_EQ(book.sheet(1)->name(), "setupq");
+        for (const std::string& name : c.sheets)
+            static_cast<MemorySheet*>(book.addSheet(name))->forcedLastCol = 256;
+        Sheet* written = writeSettings(book, sampleSetup());
+        std::vector<std::string> after;
+        for (int i = 0; i < book.sheetCount(); ++i)
+            after.push_back(book.sheet(i)->name());
+        const std::string label = c.sheets.front() + "," + std::to_string(c.sheets.size());
+        if (c.after.empty()) {
+            EXPECT_EQ(written, nullptr) << label;
+            EXPECT_EQ(after, c.sheets) << label;
+            EXPECT_EQ(settingsSheet(book), nullptr) << label; // nor read as settings
+            continue;
+        }
+        EXPECT_EQ(after, c.after) << label;
+        EXPECT_EQ(written, book.sheet(c.written)) << label;
+        EXPECT_EQ(book.sheet(0)->readStr(1, 0), "") << label; // the data sheet untouched
     }
 }
 

@@ -1,10 +1,14 @@
 // rowbit: the desktop program. Prepares the shared records and runs the browse window; the
 // program ends when it closes.
+#include "about/about_text.h"
+#include "about/ui/about_window.h"
+#include "about/ui/start_check.h"
 #include "app/app_state.h"
 #include "app/ui/fonts.h"
 #include "app/ui/qt_prompts.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
+#include "report/ui/report_output.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +30,15 @@ int main(int argc, char** argv) {
     // dialog makes current later.
     rowbit::Preferences prefs(QDir::currentPath().toStdString());
 
-    rowbit::ui::BrowseWindow window(state, prompts, prefs, rowbit::ui::BrowseSeams{}, commandLine,
+    rowbit::ui::BrowseSeams seams;
+    seams.versionCheck = [&](QWidget* parent) {
+        return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
+    };
+    seams.about = &rowbit::ui::AboutWindow::run;
+    seams.print = [&](QWidget* parent, bool landscape) {
+        rowbit::ui::listPrint(parent, state, prompts, landscape);
+    };
+    rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
     if (!window.open())
         return 0;

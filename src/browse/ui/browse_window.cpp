@@ -512,7 +512,9 @@ void BrowseWindow::showFullList(std::size_t select) {
                                 [this](std::size_t line, int field) -> std::string {
                                     const Record& r = state_.q1.at(line + 1);
                                     if (field >= 1 && field <= kMaxColumns)
-                                        return r.col[static_cast<std::size_t>(field - 1)];
+                                        return listFieldText(
+                                            state_.g1, field - 1,
+                                            r.col[static_cast<std::size_t>(field - 1)]);
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
     list_->selectLine(select);
@@ -524,7 +526,9 @@ void BrowseWindow::showResults(std::size_t select) {
                                 [this](std::size_t line, int field) -> std::string {
                                     const ResultLine& r = browse_.q2[line];
                                     if (field >= 1 && field <= kMaxColumns)
-                                        return r.col[static_cast<std::size_t>(field - 1)];
+                                        return listFieldText(
+                                            state_.g1, field - 1,
+                                            r.col[static_cast<std::size_t>(field - 1)]);
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
     list_->selectLine(select);

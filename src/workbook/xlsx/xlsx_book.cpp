@@ -24,6 +24,9 @@ constexpr const char* sharedStringsType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml";
 constexpr const char* stylesType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
+constexpr const char* plainMainType =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+constexpr const char* macroMainType = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
 
 // Reads the shared string table in one streamed pass, remembering where its root element
 // starts and ends so that new strings can later be spliced in without touching the old ones.
@@ -193,6 +196,7 @@ private:
     std::string contentTypeOf(const std::string& part) const;
     void addOverride(const std::string& part, const char* type);
     void removeOverride(const std::string& part);
+    void matchMainTypeTo(const std::string& path);
     std::string addRelationship(const std::string& kind, const std::string& part);
     std::string newPartName(const std::string& folder, const std::string& stem) const;
     void syncNames();
@@ -746,8 +750,18 @@ Result<std::size_t> XlsxBook::patchSharedStrings(char* buffer, std::size_t size)
     }
 }
 
+// Spreadsheet programs refuse a file named .xlsm whose workbook is typed as a plain one.
+void XlsxBook::matchMainTypeTo(const std::string& path) {
+    const std::string lower = lowerAscii(path);
+    if (!lower.ends_with(".xlsm") || contentTypeOf(workbookPart_) != plainMainType)
+        return;
+    removeOverride(workbookPart_);
+    addOverride(workbookPart_, macroMainType);
+}
+
 Result<void> XlsxBook::save(const std::string& path) {
     syncNames();
+    matchMainTypeTo(path);
     const std::string folder = [&] {
         const auto slash = workbookPart_.rfind('/');
         return slash == std::string::npos ? std::string() : workbookPart_.substr(0, slash + 1);

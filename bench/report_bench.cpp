@@ -1,0 +1,101 @@
+// Times the list report on one workbook as the Print command runs it: open, lay out every
+// record, draw the first page as the preview shows it, write the PDF; and the peak memory of
+// the whole run.
+//
+//     report_bench FILE OUT.pdf [--landscape]
+//
+// Prints one "name value" line per step.
+#include "app/app_state.h"
+#include "browse/browse_state.h"
+#include "browse/row_list.h"
+#include "document/document.h"
+#include "report/list_print.h"
+#include "report/paint/page_painter.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class SilentPrompts : public rowbit::Prompts {
+public:
+    int message(const rowbit::MessageSpec&) override { return 1; }
+    int popupMenu(const std::string&) override { return 0; }
+    std::optional<std::string> openFile(const rowbit::FileDialogSpec&) override { return {}; }
+    std::optional<std::string> saveFile(const rowbit::FileDialogSpec&) override { return {}; }
+    bool startProcess(const std::string&, const std::vector<std::string>&) override {
+        return false;
+    }
+    bool openUrl(const std::string&) override { return false; }
+};
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: report_bench FILE OUT.pdf [--landscape]\n");
+        return 64;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const bool landscape = argc > 3 && std::strcmp(argv[3], "--landscape") == 0;
+
+    rowbit::AppState state;
+    rowbit::BrowseState browse;
+    SilentPrompts prompts;
+    state.gdate = "@D9-";
+    state.startpath = ".";
+    state.filename = argv[1];
+    auto start = Clock::now();
+    rowbit::loadFile(state, browse, prompts,
+                     [](const auto&, int pre) -> std::optional<int> { return pre; });
+    rowbit::fillQue(state, browse, prompts);
+    std::printf("open %.3f\n", since(start));
+    std::printf("records %zu\n", state.q1.count());
+    for (int c = 0; c < rowbit::kMaxColumns; ++c)
+        state.g1.listWidth[static_cast<std::size_t>(c)] = 70;
+
+    // From the Print command to the first page on screen: every record laid out, then page 1
+    // drawn at the size a preview window fits it to.
+    start = Clock::now();
+    rowbit::report::ListReport report(state.g1, state.q1, state.filename, landscape,
+                                      rowbit::report::stampsNow());
+    while (!report.printQue()) {
+    }
+    const std::vector<rowbit::report::Page> pages = report.takePages();
+    const double layout = since(start);
+    QImage image(594, 840, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    rowbit::report::paintPage(painter, pages.front());
+    painter.end();
+    std::printf("layout %.3f\n", layout);
+    std::printf("first_page_shown %.3f\n", since(start));
+    std::printf("pages %zu\n", pages.size());
+
+    start = Clock::now();
+    if (!rowbit::report::writePdf(pages, QString::fromLocal8Bit(argv[2]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+    std::printf("pdf %.3f\n", since(start));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak_rss_mb %.1f\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    return 0;
+}

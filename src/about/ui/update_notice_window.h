@@ -1,0 +1,36 @@
+#pragma once
+// The update notice "Confirm": a newer version exists; OK goes to the download page (and the
+// program ends), Cancel or closing carries on.
+
+#include "about/ui/picture_dialog.h"
+#include "about/version_check.h"
+
+class QPushButton;
+class QLineEdit;
+
+namespace rowbit {
+class Prompts;
+}
+
+namespace rowbit::ui {
+
+enum class NoticeOutcome { CarryOn, Download };
+
+class UpdateNoticeWindow : public PictureDialog {
+    Q_OBJECT
+public:
+    explicit UpdateNoticeWindow(const UpdateNotice& notice, QWidget* parent = nullptr);
+
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // Shows the notice modally. The working folder goes to the clipboard as it opens; OK opens
+    // the download page through `prompts`.
+    static NoticeOutcome run(const UpdateNotice& notice, Prompts& prompts, QWidget* parent);
+
+private:
+    QPushButton* ok_;
+    QPushButton* cancel_;
+};
+
+} // namespace rowbit::ui

@@ -1,0 +1,63 @@
+#include "report/ui/report_output.h"
+
+#include "report/paint/page_painter.h"
+#include "report/ui/progress_window.h"
+#include "report/ui/report_preview.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace rowbit::ui {
+
+report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& prompts,
+                                   bool landscape) {
+    // The workbook's name with ".pdf" for its extension.
+    std::string pdfName = report::reportTitle(state.filename);
+    if (const std::size_t dot = pdfName.find_last_of('.'); dot != std::string::npos && dot > 0)
+        pdfName.resize(dot);
+    pdfName += ".pdf";
+    report::ListPrintWindows windows;
+    windows.render = [parent](report::ListReport& report) {
+        return ProgressWindow::run(report, parent);
+    };
+    windows.preview = [&](const std::vector<report::Page>& pages) {
+        return ReportPreview::run(pages, parent, [&] { savePdfAs(prompts, pages, pdfName); });
+    };
+    windows.print = printToDefaultPrinter;
+    windows.savePdf = [&](const std::vector<report::Page>& pages) {
+        savePdfAs(prompts, pages, pdfName);
+    };
+    return report::listPrint(state, prompts, landscape, report::stampsNow(), windows);
+}
+
+report::PrintOutcome printToDefaultPrinter(const std::vector<report::Page>& pages) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return report::PrintOutcome::NoPrinter;
+    QPrinter printer(info, QPrinter::HighResolution);
+    // Without a printer Qt would quietly make this a PDF printer without a file.
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return report::PrintOutcome::NoPrinter;
+    printer.setDocName(QString::fromUtf8(report::kReportDocumentName));
+    printer.setFullPage(true);
+    return report::paintPages(printer, pages) ? report::PrintOutcome::Printed
+                                              : report::PrintOutcome::Failed;
+}
+
+void savePdfAs(Prompts& prompts, const std::vector<report::Page>& pages,
+               const std::string& suggestedName) {
+    FileDialogSpec spec;
+    spec.title = "PDF 저장";
+    spec.filter = "PDF 파일|*.pdf";
+    spec.initialPath = suggestedName;
+    const std::optional<std::string> chosen = prompts.saveFile(spec);
+    if (!chosen || chosen->empty())
+        return;
+    std::string path = *chosen;
+    if (!QString::fromStdString(path).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += ".pdf";
+    if (!report::writePdf(pages, QString::fromStdString(path)))
+        prompts.message(MessageSpec{kPdfSaveFailed, {}, "확인", PromptIcon::Warning, 1});
+}
+
+} // namespace rowbit::ui

@@ -1,0 +1,29 @@
+#pragma once
+// The list report's way out: the Print command's whole flow, the default printer and PDF
+// files.
+
+#include "app/app_state.h"
+#include "app/prompts.h"
+#include "report/list_print.h"
+
+#include <vector>
+
+class QWidget;
+
+namespace rowbit::ui {
+
+inline constexpr const char* kPdfSaveFailed = "PDF 파일을 저장하지 못했습니다.";
+
+// ListPrint with its windows: progress, preview, printer, PDF.
+report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& prompts,
+                                   bool landscape);
+
+// The pages to the system's default printer under the report's document name, without a
+// printer dialog.
+report::PrintOutcome printToDefaultPrinter(const std::vector<report::Page>& pages);
+
+// Asks for a file name and writes the pages there; a failure is told in a message box.
+void savePdfAs(Prompts& prompts, const std::vector<report::Page>& pages,
+               const std::string& suggestedName);
+
+} // namespace rowbit::ui

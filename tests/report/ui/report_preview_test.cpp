@@ -1,0 +1,210 @@
+// The report preview on a one-page and a twelve-page report: paging, the two-page view, jump,
+// zoom, keys, and the verdict each way out gives.
+#include "report/list_report.h"
+#include "report/paint/page_painter.h"
+#include "report/ui/progress_window.h"
+#include "report/ui/report_preview.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+#include <QTimer>
+
+using namespace rowbit;
+using namespace rowbit::ui;
+
+namespace {
+
+ColumnSetup twoColumns() {
+    ColumnSetup g1;
+    g1.ccount = 2;
+    g1.cno = {1, 2};
+    g1.type[0] = "S";
+    g1.type[1] = "N";
+    g1.cname = {"이름", "금액"};
+    g1.listWidth = {60, 60};
+    return g1;
+}
+
+RowList recordsOf(int records) {
+    RowList q1;
+    for (int n = 1; n <= records; ++n) {
+        q1.buffer.col[0] = "사람 " + std::to_string(n);
+        q1.buffer.col[1] = std::to_string(n * 100);
+        q1.add();
+    }
+    return q1;
+}
+
+std::vector<report::Page> pagesOf(int records) {
+    const ColumnSetup g1 = twoColumns();
+    const RowList q1 = recordsOf(records);
+    report::ListReport report(g1, q1, "/tmp/a.xls", false, {});
+    while (!report.printQue()) {
+    }
+    return report.takePages();
+}
+
+// The page numbers the two images show; 0 for a hidden frame.
+std::pair<int, int> shown(const ReportPreview& p) {
+    auto number = [&](int n) {
+        return p.frame(n)->isVisible() && p.image(n)->page() ? p.image(n)->page()->number : 0;
+    };
+    return {number(0), number(1)};
+}
+
+} // namespace
+
+class ReportPreviewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onePageStaysOnItsPageAndShowsItAloneInTwoPageSize() {
+        const auto pages = pagesOf(10);
+        QCOMPARE(pages.size(), std::size_t(1));
+        ReportPreview p(pages);
+        p.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        QCOMPARE(p.windowTitle(), QString("보고서 미리보기"));
+        QCOMPARE(p.pageInfo(), QString("1/1"));
+        QVERIFY(p.fitted());
+        p.next();
+        QCOMPARE(p.pageInfo(), QString("1/1"));
+        const QSize fitted = p.frame(0)->size();
+        p.twoPage();
+        QVERIFY(!p.twoPageView());
+        QCOMPARE(shown(p), std::make_pair(1, 0));
+        QVERIFY(p.frame(0)->width() <= fitted.width());
+        QVERIFY(!p.button("?PDF")->isVisibleTo(&p)); // no PDF work given
+    }
+
+    void twelvePagesPageJumpAndTwoPageView() {
+        const auto pages = pagesOf(500);
+        QCOMPARE(pages.size(), std::size_t(12));
+        std::vector<int> asked;
+        int answer = 12;
+        ReportPreview p(
+            pages, nullptr, [] {},
+            [&](int current, int count) {
+                asked.push_back(current);
+                asked.push_back(count);
+                return answer;
+            });
+        p.resize(1000, 800);
+        p.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        for (int n = 0; n < 15; ++n)
+            QTest::mouseClick(p.button("?NEXT"), Qt::LeftButton);
+        QCOMPARE(p.pageInfo(), QString("12/12"));
+        QTest::keyClick(&p, Qt::Key_PageUp);
+        QCOMPARE(shown(p), std::make_pair(11, 0));
+        QTest::mouseClick(p.button("?MULTI"), Qt::LeftButton);
+        QVERIFY(p.twoPageView());
+        QCOMPARE(shown(p), std::make_pair(11, 12));
+        QTest::keyClick(&p, Qt::Key_PageDown);
+        QCOMPARE(shown(p), std::make_pair(12, 0));
+        QTest::keyClick(&p, Qt::Key_PageUp);
+        QCOMPARE(shown(p), std::make_pair(10, 11));
+
+        // Jump in two-page view: the last page alone on the left; then page 5 beside 6.
+        QTest::mouseClick(p.button("?JUMP"), Qt::LeftButton);
+        QCOMPARE(asked, (std::vector<int>{10, 12}));
+        QCOMPARE(shown(p), std::make_pair(12, 0));
+        QCOMPARE(p.pageInfo(), QString("12/12"));
+        answer = 5;
+        QTest::mouseClick(p.button("?JUMP"), Qt::LeftButton);
+        QCOMPARE(shown(p), std::make_pair(5, 6));
+
+        // A click on the second page brings it to the first image and zooms to natural size.
+        QTest::mouseClick(p.image(1), Qt::LeftButton);
+        QVERIFY(!p.twoPageView());
+        QVERIFY(!p.fitted());
+        QCOMPARE(shown(p), std::make_pair(6, 0));
+        QCOMPARE(p.image(0)->width(), pages[0].width * p.logicalDpiX() / 1000);
+        QTest::mouseClick(p.button("?ZOOM"), Qt::LeftButton);
+        QVERIFY(p.fitted());
+        QTest::keyClick(&p, Qt::Key_Return);
+        QCOMPARE(p.pageInfo(), QString("7/12"));
+        // Resizing keeps the two-page view on, with the new sizes.
+        p.twoPage();
+        const int before = p.frame(0)->width();
+        p.resize(700, 600);
+        QTRY_VERIFY(p.frame(0)->width() < before);
+        QVERIFY(p.twoPageView());
+        QCOMPARE(shown(p), std::make_pair(7, 8));
+        QCOMPARE(p.frame(1)->x(), p.frame(0)->width() + 10);
+    }
+
+    void progressWindowRunsToTheEndOrStopsAtCancel() {
+        const ColumnSetup g1 = twoColumns();
+        const RowList q1 = recordsOf(1000);
+        report::ListReport whole(g1, q1, "a.xls", false, {});
+        QVERIFY(ProgressWindow::run(whole, nullptr));
+        QVERIFY(whole.done());
+
+        report::ListReport cancelled(g1, q1, "a.xls", false, {});
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto* w = qobject_cast<ProgressWindow*>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            caption = w->windowTitle();
+            w->cancelButton()->click();
+        });
+        QVERIFY(!ProgressWindow::run(cancelled, nullptr));
+        QCOMPARE(caption, QString("인쇄 중..."));
+    }
+
+    // The layout cuts cells counting one CP949 byte as half an em of the body face.
+    void painterDrawsInTheFacesTheLayoutCountsOn() {
+        const QFont body = report::reportFont(report::FontRole::Body);
+        QCOMPARE(QFontInfo(body).family(), QString("NanumGothicCoding"));
+        QCOMPARE(qRound(QFontMetricsF(body).horizontalAdvance("가나다abc")),
+                 qRound(9 * report::kBodyByteWidth));
+        QCOMPARE(QFontInfo(report::reportFont(report::FontRole::Title)).family(),
+                 QString("NanumGothic"));
+
+        const auto pages = pagesOf(3);
+        QImage image(827, 1169, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        report::paintPage(painter, pages[0]);
+        painter.end();
+        // The title box's left edge, at 4 + 396 thousandths of an inch, is drawn.
+        const int x = (4 + 396) * 827 / 8268;
+        const int y = (452 + 1125 + 150) * 1169 / 11693;
+        QCOMPARE(QColor(image.pixel(x, y)).lightness() < 128, true);
+    }
+
+    void verdictOfEachWayOut() {
+        const auto pages = pagesOf(10);
+        struct Way {
+            const char* what;
+            int verdict;
+        };
+        for (const Way& way : {Way{"?EXIT", 2}, Way{"close", 2}, Way{"?PRINT", 1}}) {
+            ReportPreview p(pages);
+            p.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&p));
+            if (QString(way.what) == "close")
+                p.close();
+            else
+                QTest::mouseClick(p.button(way.what), Qt::LeftButton);
+            QCOMPARE(p.verdict(), way.verdict);
+            QVERIFY(!p.isVisible());
+        }
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(rowbit);
+    ReportPreviewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "report_preview_test.moc"
