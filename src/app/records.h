@@ -134,6 +134,7 @@ struct ColumnSetup {
     int startline = 0;                            // STARTLINE: first data row, one-based
 
     void clear() { *this = ColumnSetup{}; }
+    bool operator==(const ColumnSetup&) const = default;
     // Number of shown columns actually in use: entries up to the first CNO of 0, at most CCOUNT.
     int usedColumns() const;
     // Shown columns as the sheet loops take them: entries up to the first CNO of 0, whatever

@@ -16,6 +16,7 @@ int sheets(const Args& args);
 int cells(const Args& args);
 int list(const Args& args);
 int setup(const Args& args);
+int configure(const Args& args);
 int totals(const Args& args);
 int search(const Args& args);
 int sort(const Args& args);

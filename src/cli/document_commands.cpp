@@ -10,14 +10,17 @@
 #include "document/document.h"
 #include "report/list_print.h"
 #include "report/totals.h"
+#include "setup/setup_draft.h"
 
 #include <nlohmann/json.hpp>
 
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 namespace rowbit::cli {
@@ -235,6 +238,119 @@ int setup(const Args& args) {
     std::cout << json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
               << '\n';
     return 0;
+}
+
+namespace {
+
+// A field of a setup given as JSON; absent or null gives `fallback`, a field of another kind
+// is refused by the caller's catch.
+template <class T>
+T field(const nlohmann::json& object, const char* name, T fallback) {
+    const auto it = object.find(name);
+    if (it == object.end() || it->is_null())
+        return fallback;
+    return it->get<T>();
+}
+
+// The setup of `json` applied to the dialog's draft as a user would set the controls: the
+// columns in slot order, the slots after them emptied, the memo and the start row.
+// justify, lookup and the sizes of number and date columns follow from the type, as in the
+// dialog, whatever the input says. A memo size above what the dialog's field holds is taken
+// only when it is the size the workbook holds already (`keptWidth`, `keptHeight`).
+Result<void> applyJson(const nlohmann::json& json, const ColumnSetup& held, SetupDraft& draft,
+                       bool& keptWidth, bool& keptHeight) {
+    const nlohmann::json columns = json.value("columns", nlohmann::json::array());
+    if (!columns.is_array() || columns.size() > kMaxColumns)
+        return makeError(ErrorCode::Invalid, "columns must be a list of at most 10 columns");
+    for (int i = 0; i < kMaxColumns; ++i) {
+        SlotInput input;
+        if (static_cast<std::size_t>(i) < columns.size()) {
+            const nlohmann::json& column = columns[static_cast<std::size_t>(i)];
+            input.letter = field<std::string>(column, "cno", "");
+            input.title = field<std::string>(column, "name", "");
+            input.type = field<std::string>(column, "type", "S");
+            input.formula = field<std::string>(column, "formula", "");
+            input.size = input.type == "N"   ? 20
+                         : input.type == "D" ? 12
+                                             : field<int>(column, "size", 0);
+        }
+        if (auto set = setSlot(draft, i, input); !set)
+            return set;
+    }
+    const auto memo = json.find("memo");
+    if (memo == json.end() || memo->is_null()) {
+        draft.mno.clear();
+    } else {
+        int width = field<int>(*memo, "width", 0);
+        int height = field<int>(*memo, "height", 0);
+        keptWidth = width > kMaxMemoSize && width == held.mwsize;
+        keptHeight = height > kMaxMemoSize && height == held.mhsize;
+        if (auto set = setMemo(
+                draft, field<std::string>(*memo, "cno", ""), field<std::string>(*memo, "name", ""),
+                keptWidth ? draft.mwsize : width, keptHeight ? draft.mhsize : height);
+            !set)
+            return set;
+    }
+    return setStartLine(draft, field<long long>(json, "startline", held.startline));
+}
+
+} // namespace
+
+int configure(const Args& args) {
+    const std::string* file = positional(args, 0);
+    const std::string* source = positional(args, 1);
+    if (!file || !source)
+        return usageError("configure needs FILE SETUP.json (- reads standard input)");
+    std::string text;
+    if (*source == "-") {
+        std::stringstream in;
+        in << std::cin.rdbuf();
+        text = in.str();
+    } else {
+        std::ifstream in(*source, std::ios::binary);
+        if (!in)
+            return usageError("cannot read the setup file");
+        std::stringstream read;
+        read << in.rdbuf();
+        text = read.str();
+    }
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    if (json.is_discarded() || !json.is_object())
+        return usageError("the setup is not a JSON object as rowbit-cli setup prints it");
+
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    ColumnSetup& g1 = doc.state.g1;
+    const ColumnSetup held = g1;
+    SetupDraft draft = openDraft(g1);
+    bool keptWidth = false, keptHeight = false;
+    Result<void> applied = makeError(ErrorCode::Invalid, "");
+    try {
+        applied = applyJson(json, held, draft, keptWidth, keptHeight);
+    } catch (const nlohmann::json::exception& e) {
+        applied = makeError(ErrorCode::Invalid,
+                            std::string("a setup field has the wrong kind: ") + e.what());
+    }
+    if (!applied) {
+        std::fprintf(stderr, "rowbit-cli: %s\n", applied.error().describe().c_str());
+        return kUsage;
+    }
+
+    // As the dialog's OK: a change of the cells wanted reads the rows again before saving,
+    // so that no record's texts are written into the columns of the new setup.
+    const bool reload = needsReload(draft, g1);
+    if (auto stored = saveToFile(draft, g1); !stored) {
+        doc.prompts.tell(stored.error().message);
+        return 1;
+    }
+    if (keptWidth)
+        g1.mwsize = held.mwsize;
+    if (keptHeight)
+        g1.mhsize = held.mhsize;
+    if (reload)
+        fillQue(doc.state, doc.browse, doc.prompts);
+    return saveTo(doc, *file);
 }
 
 int totals(const Args& args) {

@@ -18,6 +18,7 @@ constexpr Command kCommands[] = {
     {"cells", rowbit::cli::cells, "cells FILE [--sheet N]"},
     {"list", rowbit::cli::list, "list FILE [--date-format FMT] [--title-row N]"},
     {"setup", rowbit::cli::setup, "setup FILE [--title-row N]"},
+    {"configure", rowbit::cli::configure, "configure FILE SETUP.json|-"},
     {"totals", rowbit::cli::totals, "totals FILE"},
     {"search", rowbit::cli::search, "search FILE TEXT"},
     {"sort", rowbit::cli::sort, "sort FILE COLUMN --out OUT"},

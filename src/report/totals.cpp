@@ -9,17 +9,17 @@ std::optional<Totals> sumUp(const ColumnSetup& g1, const RowList& q1) {
     Totals totals;
     for (int i = 0; i < kMaxColumns && g1.cno[i] != 0; ++i) {
         if (g1.type[i] == "N")
-            totals.slots.push_back(i);
+            totals.numberSlots.push_back(i);
     }
-    if (totals.slots.empty())
+    if (totals.numberSlots.empty())
         return std::nullopt;
 
-    const std::size_t columns = totals.slots.size();
+    const std::size_t columns = totals.numberSlots.size();
     std::vector<double> sum(columns, 0), count(columns, 0), nonZero(columns, 0);
     for (std::size_t pos = 1; pos <= q1.count(); ++pos) {
         const Record& record = q1.at(pos);
         for (std::size_t k = 0; k < columns; ++k) {
-            const double value = picture::readNumber(record.col[totals.slots[k]]);
+            const double value = picture::readNumber(record.col[totals.numberSlots[k]]);
             sum[k] += value;
             count[k] += 1;
             if (value != 0)

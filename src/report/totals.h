@@ -21,7 +21,8 @@ struct TotalsLine {
 };
 
 struct Totals {
-    std::vector<int> slots; // 0-based setup slots of the number columns, in slot order
+    // 0-based setup slots of the number columns, in slot order ("slots" is a word Qt takes)
+    std::vector<int> numberSlots;
     std::array<TotalsLine, 6> lines;
 };
 

@@ -36,7 +36,7 @@ TEST(Totals, SumCountAverageAndTheirNonZeroForms) {
     Table t({"S", "N"}, {{"a", "10"}, {"b", "0"}, {"c", "4"}});
     const auto totals = sumUp(t.g1, t.q1);
     ASSERT_TRUE(totals);
-    EXPECT_EQ(totals->slots, std::vector<int>{1});
+    EXPECT_EQ(totals->numberSlots, std::vector<int>{1});
     std::vector<std::string> subjects;
     for (const TotalsLine& line : totals->lines)
         subjects.push_back(line.subj);

@@ -9,10 +9,14 @@
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
 #include "report/ui/report_output.h"
+#include "report/ui/totals_window.h"
+#include "setup/ui/setup_dialog.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+
+#include <utility>
 
 int main(int argc, char** argv) {
     Q_INIT_RESOURCE(rowbit);
@@ -35,9 +39,12 @@ int main(int argc, char** argv) {
         return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
     };
     seams.about = &rowbit::ui::AboutWindow::run;
+    seams.setup = [&](QWidget* parent) { rowbit::ui::SetupDialog::run(state, prompts, parent); };
+    seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(state, prompts, parent); };
     seams.print = [&](QWidget* parent, bool landscape) {
         rowbit::ui::listPrint(parent, state, prompts, landscape);
     };
+
     rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
     if (!window.open())

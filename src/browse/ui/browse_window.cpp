@@ -64,6 +64,12 @@ int loadPercent(ProgressStage stage, double fraction) {
     return kReadingShare + static_cast<int>(std::floor(f * (100 - kReadingShare)));
 }
 
+// The bar's percent while only the list is filled (a re-read): the whole bar is the list's.
+int listPercent(double fraction) {
+    const double f = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0);
+    return static_cast<int>(std::floor(f * 100));
+}
+
 // Forwards every prompt, taking the busy indication away while the user is asked something
 // (the open dialog of the first load, a message about an unreadable file), and shows the
 // progress of the work in the busy notice.
@@ -439,10 +445,13 @@ void BrowseWindow::setBusy(bool busy) {
 }
 
 void BrowseWindow::showProgress(ProgressStage stage, double fraction) {
+    showPercent(loadPercent(stage, fraction));
+}
+
+void BrowseWindow::showPercent(int percent) {
     // Widgets belong to this thread; a report from any other is not for the screen.
     if (!loadingBar_ || QThread::currentThread() != thread())
         return;
-    const int percent = loadPercent(stage, fraction);
     if (percent <= loadPercent_)
         return;
     // Painting is the only cost of progress: a few frames a second are enough to see it move,
@@ -752,7 +761,17 @@ void BrowseWindow::setting() {
             browse_.search.clear();
             button(kBack)->hide();
         }
-        fillQue(state_, browse_, prompts_);
+        // The rows are read again under the progress bar opening shows; there is no file to
+        // read this time, so filling the list takes the whole bar.
+        PromptsWhileBusy prompts(
+            prompts_, [this](bool busy) { setBusy(busy); },
+            [this](ProgressStage, double fraction) { showPercent(listPercent(fraction)); });
+        loadPercent_ = 0;
+        loadShownAt_.invalidate();
+        setBusy(true);
+        fillQue(state_, browse_, prompts);
+        prompts.progress(ProgressStage::Listing, 1.0);
+        setBusy(false);
         applyFormat();
         showFullList(0);
     }

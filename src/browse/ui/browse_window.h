@@ -128,6 +128,7 @@ private:
     void openHere();
     void setBusy(bool busy);
     void showProgress(ProgressStage stage, double fraction);
+    void showPercent(int percent);
     void applyFormat();
     void showCaption();
     void showSortColumn();

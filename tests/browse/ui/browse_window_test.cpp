@@ -464,7 +464,12 @@ private slots:
         QVERIFY(!button(kBack)->isHidden());
         reloadAs = kActionReload;
         state_->g1.cno[1] = 3; // the second column now shows the items
+        bool barShown = false; // the rows are read again under the opening's progress bar
+        prompts_->onProgress = [&](ProgressStage, double) {
+            barShown = barShown || window_->findChild<QProgressBar*>() != nullptr;
+        };
         QTest::mouseClick(button(kSetting), Qt::LeftButton);
+        QVERIFY(barShown);
         QVERIFY(button(kBack)->isHidden());
         QVERIFY(window_->searchField()->isEnabled());
         QVERIFY(window_->searchField()->text().isEmpty());

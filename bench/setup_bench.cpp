@@ -1,0 +1,102 @@
+// Times what a confirmed column setup costs on one workbook, beside opening it: the re-read a
+// changed setup asks for (the rows read again and the list format rebuilt), and the totals of
+// the number columns.
+//
+//     setup_bench FILE
+//
+// Prints one "name seconds" line per step. A workbook without settings takes the preview's
+// preselected title row, as a user pressing OK would. The setup change moves the last shown
+// column to another sheet column, which asks for the rows to be read again.
+#include "app/app_state.h"
+#include "browse/browse_state.h"
+#include "browse/row_list.h"
+#include "document/document.h"
+#include "report/totals.h"
+#include "setup/setup_draft.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <time.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Answers every question with its first button ("예(Yes)" to the re-read).
+class YesPrompts : public rowbit::Prompts {
+public:
+    int message(const rowbit::MessageSpec&) override { return 1; }
+    int popupMenu(const std::string&) override { return 0; }
+    std::optional<std::string> openFile(const rowbit::FileDialogSpec&) override { return {}; }
+    std::optional<std::string> saveFile(const rowbit::FileDialogSpec&) override { return {}; }
+    bool startProcess(const std::string&, const std::vector<std::string>&) override {
+        return false;
+    }
+    bool openUrl(const std::string&) override { return false; }
+};
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Processor time of this thread: on a busy machine, what the step costs without waiting.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: setup_bench FILE\n");
+        return 64;
+    }
+    rowbit::AppState state;
+    rowbit::BrowseState browse;
+    YesPrompts prompts;
+    state.gdate = "@D9-";
+    state.startpath = ".";
+    state.filename = argv[1];
+
+    auto start = Clock::now();
+    const auto outcome = rowbit::loadFile(
+        state, browse, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    rowbit::fillQue(state, browse, prompts);
+    std::string format = rowbit::formatWindow(state, browse);
+    const double open = since(start);
+    if (outcome == rowbit::LoadOutcome::Unreadable || outcome == rowbit::LoadOutcome::NewWorkbook) {
+        std::fprintf(stderr, "cannot open %s\n", argv[1]);
+        return 2;
+    }
+    std::printf("records %zu, shown columns %d\n", state.q1.count(), state.g1.ccount);
+    std::printf("open %.3f\n", open);
+
+    // Some number columns to add up: every shown column that is not text or date.
+    start = Clock::now();
+    const double cpu = threadSeconds();
+    const auto totals = rowbit::sumUp(state.g1, state.q1);
+    std::printf("totals %.4f (cpu %.4f, %zu number columns)\n", since(start), threadSeconds() - cpu,
+                totals ? totals->numberSlots.size() : std::size_t{0});
+
+    rowbit::SetupDraft draft = rowbit::openDraft(state.g1);
+    rowbit::calcFields(draft);
+    const int last = rowbit::leadingSlots(draft) - 1;
+    if (last < 0) {
+        std::fprintf(stderr, "no shown column to change\n");
+        return 2;
+    }
+    draft.cno[last] = draft.cno[last] == "L" ? "K" : "L";
+    start = Clock::now();
+    const auto confirmed = rowbit::confirmSetup(draft, state, prompts);
+    if (confirmed.outcome != rowbit::SetupOutcome::Reload) {
+        std::fprintf(stderr, "the setup change did not ask for a re-read\n");
+        return 2;
+    }
+    rowbit::fillQue(state, browse, prompts);
+    format = rowbit::formatWindow(state, browse);
+    std::printf("reread %.3f (%zu records)\n", since(start), state.q1.count());
+    return format.empty() ? 1 : 0;
+}

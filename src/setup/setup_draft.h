@@ -1,0 +1,113 @@
+#pragma once
+// The column setup dialog without its screen: a working copy of G1 (the draft) and the
+// routines on it. Opening copies G1 into the draft; calcFields keeps its slots consistent
+// after every edit; needsReload says whether the confirmed draft asks for the rows to be
+// read again; saveToFile checks the draft and writes it back into G1. confirmSetup is the OK
+// button: the question, the store and the ACTION the browse window reads. The dialog and
+// rowbit-cli configure both go through these.
+
+#include "app/app_state.h"
+#include "app/prompts.h"
+#include "app/records.h"
+#include "app/result.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace rowbit {
+
+inline constexpr const char* kSetupCaption = "Setting Rowbit";
+inline constexpr const char* kReloadQuestion =
+    " 변경된 내용은 엑셀파일을 다시 읽어야 합니다. 오픈후 수정한 내용은 취소됩니다. || "
+    "다시 읽을까요? ";
+inline constexpr const char* kReloadCaption = "경고";
+inline constexpr const char* kReloadButtons = "예(Yes)|아니오(No)";
+inline constexpr const char* kSetupCancelled =
+    "설정작업을 취소합니다. || 작업한 내용을 저장한 뒤 다시 시도해 주세요";
+inline constexpr const char* kSizeMissing = "몇글자 까지 입력받을지 넣어주세요";
+inline constexpr const char* kStartLineTooLarge = "자료 시작줄은 32767 이하로 넣어주세요";
+// The entries of the eleven letter drop-down lists: a blank, then A to Z.
+inline constexpr const char* kLetterEntries =
+    " |A|B|C|D|E|F|G|H|I|J|K|L|M|N|O|P|Q|R|S|T|U|V|W|X|Y|Z";
+
+// STARTLINE is a 16-bit field; the start-row entry holds ten digits.
+inline constexpr long long kMaxStartLine = 32767;
+// The memo box's width and height fields hold one byte each.
+inline constexpr int kMaxMemoSize = 255;
+// The size field shows four digits.
+inline constexpr int kMaxSlotSize = 9999;
+
+// The dialog's working copy. Slot i (0-based) is shown column i + 1 of G1; column letters are
+// held as texts, "" for a slot or memo not in use.
+struct SetupDraft {
+    std::array<std::string, kMaxColumns> cno;      // LOC:CNO: "A".."Z"
+    std::array<std::string, kMaxColumns> savedCno; // SAV:CNO: the letters at opening
+    std::array<std::string, kMaxColumns> cname;    // 16 bytes
+    std::array<std::string, kMaxColumns> type;     // "S", "N", "D"; "" for a slot not in use
+    std::array<int, kMaxColumns> size{};           // characters, 0 shown blank
+    std::array<std::string, kMaxColumns> formula;  // 30 bytes
+    std::string mno;                               // LOC:MNO
+    std::string savedMno;                          // the memo letter at opening
+    std::string mname;                             // 16 bytes
+    int mwsize = 0;                                // 0..255
+    int mhsize = 0;                                // 0..255
+    long long startline = 0;                       // as typed: up to ten digits
+
+    bool operator==(const SetupDraft&) const = default;
+};
+
+// The letter of a sheet column number (A = 1); "" for 0.
+std::string columnLetter(int number);
+// The number of a letter ("A" = 1); 0 for "".
+int columnNumber(const std::string& letter);
+
+// SetupScreen: the draft as the dialog opens on `g1`. Memo sizes keep their low 8 bits.
+SetupDraft openDraft(const ColumnSetup& g1);
+// Calc_Fields: a slot without a letter has no title, type or size; a slot that was empty at
+// opening and has a letter now is String of size 30, whatever was chosen for it.
+void calcFields(SetupDraft& draft);
+// Slots with a letter, counted from the first up to the first without one.
+int leadingSlots(const SetupDraft& draft);
+// CheckChange: whether confirming the draft asks for the rows to be read again (a different
+// set of sheet cells is wanted).
+bool needsReload(const SetupDraft& draft, const ColumnSetup& g1);
+
+// SaveToFile: checks the draft and writes it into `g1`. On a fault nothing is written and the
+// error carries the text the user is shown (message) and the name of the control that gets
+// the focus (where), "?LOC:SIZE_3" for the size of slot 3.
+Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& g1);
+
+// What the dialog ended with, and the ACTION it leaves for the browse window.
+enum class SetupOutcome {
+    Cancelled, // nothing stored; ACTION stays as the caller set it
+    Relayout,  // stored; the list needs a new format only (ACTION 0)
+    Reload,    // stored; the rows must be read again (ACTION 5, CHANGED 1)
+};
+
+// The OK button. Asks the re-read question when needed ("No" tells the cancel message and
+// ends the dialog), then stores the draft into G1 and sets ACTION and CHANGED. nullopt: the
+// check failed, the user was told, and the dialog stays open with the focus on `focus`.
+struct SetupConfirmation {
+    std::optional<SetupOutcome> outcome;
+    std::string focus; // control name, set when outcome is nullopt
+};
+SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts& prompts);
+
+// Edits a setup from outside the dialog can carry, checked as the dialog's controls would
+// hold them: a letter "" or "A".."Z", titles of 16 and formulas of 30 CP949 bytes, a type of
+// at most one character, sizes of four digits, memo sizes of one byte, a start row of ten
+// digits. `slot` is 0-based.
+struct SlotInput {
+    std::string letter;
+    std::string title;
+    std::string type;
+    int size = 0;
+    std::string formula;
+};
+Result<void> setSlot(SetupDraft& draft, int slot, const SlotInput& input);
+Result<void> setMemo(SetupDraft& draft, const std::string& letter, const std::string& title,
+                     int width, int height);
+Result<void> setStartLine(SetupDraft& draft, long long startline);
+
+} // namespace rowbit

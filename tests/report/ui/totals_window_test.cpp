@@ -1,0 +1,104 @@
+// The totals window: its lines and columns, its width by the number of number columns, the
+// Close button's place, and the message when there is nothing to add up.
+#include "app/ui/dialog_units.h"
+#include "app/ui/fonts.h"
+#include "browse/ui/record_list_view.h"
+#include "report/ui/totals_window.h"
+#include "support/scripted_prompts.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace rowbit;
+using namespace rowbit::ui;
+
+namespace {
+
+// `numbers` number columns after one text column, and one record per row of `rows`.
+void fill(AppState& state, int numbers, const std::vector<std::vector<std::string>>& rows) {
+    state.g1.cno[0] = 1;
+    state.g1.type[0] = "S";
+    for (int k = 1; k <= numbers; ++k) {
+        state.g1.cno[k] = k + 1;
+        state.g1.type[k] = "N";
+        state.g1.justify[k] = "R";
+        state.g1.cname[k] = "금액" + std::to_string(k);
+    }
+    state.g1.ccount = std::min(numbers + 1, kMaxColumns);
+    for (const auto& row : rows) {
+        state.q1.buffer.clear();
+        for (std::size_t k = 0; k < row.size(); ++k)
+            state.q1.buffer.col[k + 1] = row[k];
+        state.q1.add();
+    }
+}
+
+QStringList column(const TotalsWindow& w, int c) {
+    QStringList texts;
+    for (int line = 0; line < w.list()->model()->rowCount(); ++line)
+        texts << w.list()->model()->index(line, c).data().toString();
+    return texts;
+}
+
+} // namespace
+
+class TotalsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneAndTenNumberColumns() {
+        AppState one;
+        fill(one, 1, {{"10"}, {"0"}, {"4"}});
+        TotalsWindow w(one.g1, *sumUp(one.g1, one.q1), preferredFont("굴림", 9));
+        const DialogUnits du(w.font());
+        QCOMPARE(w.windowTitle(), QString("Total SumUp"));
+        QCOMPARE(w.width(), du.x(140));
+        QCOMPARE(w.closeButton()->pos(), QPoint(du.x(63), du.y(160)));
+        QCOMPARE(w.list()->geometry(), du.rect(10, 20, 120, 130));
+        QCOMPARE(w.list()->model()->headerData(1, Qt::Horizontal).toString(), QString("금액1"));
+        QCOMPARE(column(w, 0),
+                 QStringList({"합 계", "건 수", "평 균", "", "건수(0제외)", "평균(0제외)"}));
+        QCOMPARE(column(w, 1), QStringList({"14", "3", "5", "", "2", "7"}));
+
+        // Ten number columns, the widest window, over no records.
+        AppState ten;
+        for (int k = 0; k < kMaxColumns; ++k) {
+            ten.g1.cno[k] = k + 1;
+            ten.g1.type[k] = "N";
+            ten.g1.justify[k] = "R";
+        }
+        ten.g1.ccount = kMaxColumns;
+        TotalsWindow wide(ten.g1, *sumUp(ten.g1, ten.q1), preferredFont("굴림", 9));
+        QCOMPARE(wide.width(), du.x(590));
+        // No count, and the averages have no value: empty cells, and the window opens.
+        QCOMPARE(column(wide, 10), QStringList({"", "", "", "", "", ""}));
+    }
+
+    void withoutNumberColumnsOnlyTheMessage() {
+        AppState state;
+        fill(state, 0, {{"x"}});
+        testing::ScriptedPrompts prompts;
+        bool windowShown = false;
+        QObject scope; // the check ends with this test, whether or not it ran
+        QTimer::singleShot(0, &scope, [&] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                windowShown = true;
+                w->close();
+            }
+        });
+        TotalsWindow::run(state, prompts, nullptr);
+        QCOMPARE(prompts.messageTexts(), std::vector<std::string>{kNoNumberColumns});
+        QVERIFY(!windowShown);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    rowbit::ui::installFontSubstitutions();
+    TotalsWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "totals_window_test.moc"
