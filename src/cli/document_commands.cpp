@@ -44,6 +44,8 @@ public:
                 c = '\n';
         }
         std::fprintf(stderr, "%s\n", text.c_str());
+        if (!request.details.empty())
+            std::fprintf(stderr, "%s\n", request.details.c_str());
         return 1;
     }
     int popupMenu(const std::string&) override { return 0; }
