@@ -42,6 +42,7 @@ struct AppState {
     std::string startpath;      // STARTPATH: the working folder
     std::string sourceDir;      // MEM:SOURCEDIR
     int globalResponse = 0;     // GLOBALRESPONSE: 1 print, 2 cancelled
+    int todayYear = 0;          // the year two-digit years are placed around; 0: this year
 
     // SHEET and LASTSHEET: fetched again from BOOK by each use; nullptr without a workbook.
     Sheet* sheet() const;

@@ -28,7 +28,7 @@ int compareTrimmed(std::string_view a, std::string_view b);
 // ASCII upper-casing (other characters unchanged), for the comparisons done "upper-cased".
 std::string upper(std::string_view text);
 
-// Converts legacy CP949 bytes to UTF-8; nullopt when the bytes are not valid CP949.
+// Converts CP949 bytes (the Korean code page of Windows) to UTF-8; nullopt if not valid CP949.
 std::optional<std::string> toUtf8(std::string_view cp949Bytes);
 // Converts UTF-8 to CP949 bytes; nullopt when a character has no CP949 form.
 std::optional<std::string> fromUtf8(std::string_view utf8);

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rowbit {
@@ -18,11 +19,21 @@ enum class PromptIcon { None, Information, Warning, Error, Question };
 enum class ProgressStage { Reading, Listing };
 
 struct MessageSpec {
+    // Spelled out so that a message built without details (most are) leaves nothing unset.
+    MessageSpec(std::string text_ = {}, std::string caption_ = {}, std::string buttons_ = "확인",
+                PromptIcon icon_ = PromptIcon::None, int defaultButton_ = 1,
+                std::string details_ = {})
+        : text(std::move(text_)), caption(std::move(caption_)), buttons(std::move(buttons_)),
+          icon(icon_), defaultButton(defaultButton_), details(std::move(details_)) {}
+
     std::string text;
-    std::string caption;          // empty: no caption
-    std::string buttons = "확인"; // "예|아니오"
-    PromptIcon icon = PromptIcon::None;
-    int defaultButton = 1; // 1-based
+    std::string caption; // empty: no caption
+    std::string buttons; // "확인", "예|아니오"
+    PromptIcon icon;
+    int defaultButton; // 1-based
+    // The technical side of a failure (the full path, the part, offset or record that failed):
+    // out of the way of the sentence the user reads, for whoever needs it.
+    std::string details;
 };
 
 struct FileDialogSpec {
@@ -57,8 +68,8 @@ public:
     }
 
     // A plain message box: the text, no caption, no icon, one OK button.
-    void tell(const std::string& text) {
-        message(MessageSpec{text, {}, "확인", PromptIcon::None, 1});
+    void tell(const std::string& text, const std::string& details = {}) {
+        message(MessageSpec{text, {}, "확인", PromptIcon::None, 1, details});
     }
 };
 

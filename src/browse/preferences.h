@@ -1,8 +1,8 @@
 #pragma once
 // The preferences file "Rowbit.INI" in the start folder: display settings, recent files and
-// the folder the open dialog starts in. Read whether it is UTF-8 or legacy CP949, written as
-// UTF-8. Every read and write goes to the file in the start folder, whatever folder a file
-// dialog made current since.
+// the folder the open dialog starts in. Read whether it is UTF-8 or CP949 (the Korean code page
+// of Windows), written as UTF-8. Every read and write goes to the file in the start folder,
+// whatever folder a file dialog made current since.
 
 #include "app/app_state.h"
 #include "app/ini_file.h"

@@ -186,6 +186,10 @@ std::string cellTextWith(const Sheet& sheet, int row, int col, bool date1904, Da
     case CellType::Number: {
         const double value = sheet.readNum(row, col);
         if (sheet.isDate(row, col)) {
+            // A number with no whole day is a time of day (a cell formatted as hours and
+            // minutes): day 0 is no date anyone means, so it shows as 18:00, not 99-12-30.
+            if (value >= 0 && value < 1)
+                return picture::formatTime(value, "T1");
             const double serial = date1904 ? picture::serialFrom1904(value) : value;
             // A date format on a number no calendar holds shows the number instead.
             if (serial >= 0 && serial <= kLastSerial)

@@ -5,8 +5,15 @@
 
 #include "report/page_model.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+namespace rowbit {
+struct AppState;
+}
 
 namespace rowbit::cli {
 
@@ -22,6 +29,26 @@ int search(const Args& args);
 int sort(const Args& args);
 int resave(const Args& args);
 int report(const Args& args);
+int add(const Args& args);
+int change(const Args& args);
+int remove(const Args& args);
+
+// A record edit as the form would do it: `values` for fields 1, 2, ... ("" leaves a field as
+// the form starts it), `number` the 1-based record for change and delete.
+struct RecordEdit {
+    int action = 0; // kActionInsert, kActionChange or kActionDelete
+    std::size_t number = 0;
+    std::vector<std::string> values;
+    std::optional<std::string> memo;
+    std::int32_t today = 0; // serial
+};
+inline constexpr int kEditUsage = 64;
+inline constexpr int kEditRefused = 1;
+// Carries the edit out on the loaded records (0), or tells why not on stderr (kEditRefused)
+// or returns kEditUsage for a record number outside the list or too many values.
+int editRecord(AppState& state, const RecordEdit& edit);
+// YYYY-MM-DD as a serial; nullopt when it is no date.
+std::optional<std::int32_t> parseToday(const std::string& text);
 
 // Text for a TAB-separated line: backslash, TAB, CR and LF as \\, \t, \r, \n.
 std::string escapeField(const std::string& text);

@@ -1,6 +1,7 @@
 // list, setup, totals, search, sort, resave: the document layer from a shell.
 #include "app/app_state.h"
 #include "app/cp949_text.h"
+#include "app/picture.h"
 #include "browse/browse_state.h"
 #include "browse/list_format.h"
 #include "browse/preferences.h"
@@ -43,6 +44,8 @@ public:
                 c = '\n';
         }
         std::fprintf(stderr, "%s\n", text.c_str());
+        if (!request.details.empty())
+            std::fprintf(stderr, "%s\n", request.details.c_str());
         return 1;
     }
     int popupMenu(const std::string&) override { return 0; }
@@ -459,6 +462,64 @@ int report(const Args& given) {
     while (!layout.printQue()) {
     }
     return writeReportPdf(layout.takePages(), *out) ? 0 : kSaveFailed;
+}
+
+} // namespace rowbit::cli
+
+namespace rowbit::cli {
+
+namespace {
+
+// add, change and delete: load, edit through the form's model, save over FILE.
+int recordCommand(const Args& args, int action) {
+    RecordEdit edit;
+    edit.action = action;
+    edit.today = picture::today();
+    if (const std::string* today = option(args, "--today")) {
+        const auto serial = parseToday(*today);
+        if (!serial)
+            return usageError("--today needs a date YYYY-MM-DD");
+        edit.today = *serial;
+    }
+    if (const std::string* memo = option(args, "--memo"))
+        edit.memo = *memo;
+    std::size_t next = 1;
+    if (action != kActionInsert) {
+        const std::string* n = positional(args, next++);
+        const auto number = n ? wholeNumber(*n) : std::nullopt;
+        if (!number || *number < 1)
+            return usageError("N is a record number from 1");
+        edit.number = static_cast<std::size_t>(*number);
+    }
+    while (const std::string* value = positional(args, next++))
+        edit.values.push_back(*value);
+
+    Document doc;
+    if (auto failed = open(doc, args))
+        return *failed;
+    doc.state.todayYear = picture::civilFromSerial(edit.today).year;
+    if (edit.number > doc.state.q1.count())
+        return usageError("no such record in the list");
+    const int status = editRecord(doc.state, edit);
+    if (status == kEditUsage)
+        return usageError("more values than the form has fields");
+    if (status != 0)
+        return status;
+    return saveTo(doc, doc.state.filename);
+}
+
+} // namespace
+
+int add(const Args& args) {
+    return recordCommand(args, kActionInsert);
+}
+
+int change(const Args& args) {
+    return recordCommand(args, kActionChange);
+}
+
+int remove(const Args& args) {
+    return recordCommand(args, kActionDelete);
 }
 
 } // namespace rowbit::cli

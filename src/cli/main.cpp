@@ -24,6 +24,11 @@ constexpr Command kCommands[] = {
     {"sort", rowbit::cli::sort, "sort FILE COLUMN --out OUT"},
     {"resave", rowbit::cli::resave, "resave FILE --out OUT [--title-row N]"},
     {"report", rowbit::cli::report, "report FILE OUT.pdf [--landscape]"},
+    {"add", rowbit::cli::add,
+     "add FILE [--today YYYY-MM-DD] [--date-format FMT] [--memo TEXT] VALUE..."},
+    {"change", rowbit::cli::change,
+     "change FILE N [--today YYYY-MM-DD] [--date-format FMT] [--memo TEXT] VALUE..."},
+    {"delete", rowbit::cli::remove, "delete FILE N"},
 };
 
 int usage() {

@@ -4,6 +4,7 @@
 #include "app/picture.h"
 #include "browse/preferences.h"
 #include "browse/row_list.h"
+#include "document/file_messages.h"
 #include "document/settings_sheet.h"
 
 #include <algorithm>
@@ -14,24 +15,6 @@
 namespace rowbit {
 
 namespace {
-
-std::string reasonOf(const Error& error) {
-    switch (error.code) {
-    case ErrorCode::Unsupported:
-        return "지원하지 않는 파일 형식입니다.";
-    case ErrorCode::Encrypted:
-        return "암호가 걸린 파일입니다.";
-    case ErrorCode::Damaged:
-        return "파일이 손상되었습니다.";
-    case ErrorCode::Limit:
-        return "파일이 너무 크거나 시트에 자리가 없습니다.";
-    case ErrorCode::NotFound:
-    case ErrorCode::Io:
-    case ErrorCode::Invalid:
-        break;
-    }
-    return "파일을 읽거나 쓸 수 없습니다. 권한이나 다른 프로그램의 사용 여부를 확인하세요.";
-}
 
 // A new workbook with the sheets every new workbook gets.
 std::unique_ptr<Book> newWorkbook(BookFormat format) {
@@ -49,16 +32,6 @@ void makeCurrent(const std::filesystem::path& folder) {
 }
 
 } // namespace
-
-std::string openFailedMessage(const std::string& path, const Error& error) {
-    return "파일을 열 수 없습니다: " + path + "|" + reasonOf(error) + "|(" + error.describe() +
-           ")||새 파일로 시작합니다. 저장할 때 파일 이름을 정하세요.";
-}
-
-std::string saveFailedMessage(const std::string& path, const Error& error) {
-    return "파일을 저장하지 못했습니다: " + path + "|" + reasonOf(error) + "|(" + error.describe() +
-           ")||변경내용은 저장되지 않은 채 그대로 남아 있습니다.";
-}
 
 void defaultSetting(ColumnSetup& g1) {
     g1.ccount = 7;
@@ -98,7 +71,7 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
         }
         // A file that is there but cannot be read is never taken for a new one: saving over
         // it would destroy it. The user hears why and works in the unnamed workbook.
-        prompts.tell(openFailedMessage(state.filename, loaded.error()));
+        prompts.message(openFailedMessage(state.filename, loaded.error()));
         state.filename = state.unnamedPath();
         state.book = newWorkbook(BookFormat::Xls);
         defaultSetting(state.g1);
@@ -185,7 +158,7 @@ std::optional<int> heldYear(const Book& book, const Sheet& sheet, int row, int c
 
 // Writes an edited or inserted field by its column's type.
 bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
-                const std::string& text, const std::string& gdate, int& dateFormat) {
+                const std::string& text, const std::string& gdate, int todayYear, int& dateFormat) {
     const int col = g1.cno[k] - 1;
     const int format = g1.format[k];
     const std::string value(cp949::trimRight(text));
@@ -194,7 +167,7 @@ bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
     if (g1.type[k] == "D") {
         // The list shows two-digit years: an edited date keeps the century its cell held
         // when the two digits are still that year's.
-        const picture::YearWindow window{0, heldYear(book, sheet, row, col)};
+        const picture::YearWindow window{todayYear, heldYear(book, sheet, row, col)};
         if (const auto serial = picture::readDate(value, gdate, window)) {
             // A date stays a date: a serial with a date format, the column's own when it is one.
             if (dateFormat < 0)
@@ -284,7 +257,8 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
             const std::string& text = record.col[k];
             if (from && filled.cno[k] == g1.cno[k] && before[k] && *before[k] == text)
                 continue;
-            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, dateFormats[k]))
+            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, state.todayYear,
+                            dateFormats[k]))
                 return makeError(ErrorCode::Limit,
                                  "no room in the data sheet for record " + std::to_string(p + 1),
                                  "row " + std::to_string(target[p] + 1));
@@ -336,7 +310,7 @@ SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
 
     auto fail = [&](const Error& error) {
         state.changed = 1;
-        prompts.tell(saveFailedMessage(state.filename, error));
+        prompts.message(saveFailedMessage(state.filename, error));
         // A first save that failed names nothing: the next Save asks for a name again.
         if (unnamed)
             state.filename = state.unnamedPath();

@@ -94,8 +94,4 @@ std::optional<BookFormat> formatOfName(const std::string& path);
 // ".xls" appended (".xlsx" when the open workbook `open` is an XML one).
 std::string saveAsName(const std::string& chosen, BookFormat open = BookFormat::Xls);
 
-// The Korean message texts for a file that could not be opened or saved.
-std::string openFailedMessage(const std::string& path, const Error& error);
-std::string saveFailedMessage(const std::string& path, const Error& error);
-
 } // namespace rowbit

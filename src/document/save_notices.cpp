@@ -10,6 +10,8 @@ std::string saveNoticesMessage(const std::vector<SaveNotice>& notices) {
     static constexpr Sentence sentences[] = {
         {SaveNotice::Kind::MergeKept,
          "여러 줄에 걸친 셀 병합은 레코드를 따라 옮길 수 없어 제자리에 두었습니다: "},
+        {SaveNotice::Kind::MergeUndone,
+         "여러 줄에 걸친 셀 병합이 옮긴 레코드의 값을 가리게 되어 병합을 풀었습니다: "},
         {SaveNotice::Kind::ArrayToValues,
          "여러 줄에 걸친 배열 수식은 레코드를 따라 옮길 수 없어 값으로 바꾸었습니다: "},
     };

@@ -98,11 +98,9 @@ Sheet* settingsSheet(Book& book) {
 }
 
 const Sheet* settingsSheet(const Book& book) {
-    const int count = book.sheetCount();
-    if (count < 2)
-        return nullptr;
-    const Sheet* last = book.sheet(count - 1);
-    return last && isSettingsSheetName(last->name()) ? last : nullptr;
+    // The reader looks where the writer writes, so a saved setup is found again on opening.
+    const SettingsTarget target = settingsTarget(book);
+    return target.kind == SettingsTarget::Kind::Existing ? book.sheet(target.index) : nullptr;
 }
 
 SettingsTarget settingsTarget(const Book& book) {

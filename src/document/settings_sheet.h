@@ -16,8 +16,9 @@ inline constexpr int kLookupFirstRow = 30; // zero-based: sheet row 31
 
 // True when a sheet of this name is the settings sheet ("SETUPQ" in any case).
 bool isSettingsSheetName(std::string_view name);
-// The workbook's settings sheet: its last sheet when so named; nullptr otherwise. A workbook
-// of one sheet has none, whatever the sheet's name: that sheet holds the data.
+// The workbook's settings sheet: the sheet named "SetupQ" other than the data sheet (the last
+// one so named when there are several); nullptr otherwise. A workbook of one sheet has none,
+// whatever the sheet's name: that sheet holds the data.
 Sheet* settingsSheet(Book& book);
 const Sheet* settingsSheet(const Book& book);
 

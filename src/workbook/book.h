@@ -38,6 +38,7 @@ struct RowMove {
 struct SaveNotice {
     enum class Kind {
         MergeKept,     // a merged range over several moved rows stayed where it was
+        MergeUndone,   // such a range was unmerged: it would have hidden values or overlapped
         ArrayToValues, // an array formula over several moved rows became its values
     };
     Kind kind = Kind::MergeKept;

@@ -6,11 +6,16 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace rowbit {
 
 Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgress& progress) {
+    // A folder opens as an empty stream on some systems: it is named for what it is.
+    std::error_code ec;
+    if (std::filesystem::is_directory(std::filesystem::path(path), ec))
+        return makeError(ErrorCode::Io, "the path is a folder, not a file", path);
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         const int err = errno;

@@ -40,6 +40,45 @@ RowMap::Fate RowMap::place(int firstRow, int lastRow, int& newRow) const {
     return Fate::Stays;
 }
 
+std::vector<CellRange> mergesGivingWay(const RowMap& map, std::span<const CellRange> merges,
+                                       const Sheet& sheet) {
+    std::vector<CellRange> kept, moved;
+    for (const CellRange& m : merges) {
+        int newRow = 0;
+        switch (map.place(m.firstRow, m.lastRow, newRow)) {
+        case RowMap::Fate::Breaks:
+            kept.push_back(m);
+            break;
+        case RowMap::Fate::Moves:
+            moved.push_back({newRow, m.firstCol, newRow, m.lastCol});
+            break;
+        default:
+            break;
+        }
+    }
+    // Only the used part of a range can hold values.
+    const int rows = sheet.lastRow(), cols = sheet.lastCol();
+    auto hides = [&](const CellRange& k) {
+        for (int r = k.firstRow; r <= std::min(k.lastRow, rows - 1); ++r) {
+            for (int c = k.firstCol; c <= std::min(k.lastCol, cols - 1); ++c) {
+                const CellType t = sheet.cellType(r, c);
+                if ((r != k.firstRow || c != k.firstCol) && t != CellType::Empty &&
+                    t != CellType::Blank)
+                    return true;
+            }
+        }
+        return false;
+    };
+    auto overlapped = [&](const CellRange& k) {
+        return std::any_of(moved.begin(), moved.end(), [&](const CellRange& m) {
+            return m.firstRow <= k.lastRow && k.firstRow <= m.lastRow && m.firstCol <= k.lastCol &&
+                   k.firstCol <= m.lastCol;
+        });
+    };
+    std::erase_if(kept, [&](const CellRange& k) { return !overlapped(k) && !hides(k); });
+    return kept;
+}
+
 namespace {
 
 void appendCell(std::string& out, int row, int col) {

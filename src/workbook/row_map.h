@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace rowbit {
 
@@ -29,6 +30,18 @@ private:
     std::unordered_set<int> replaced_; // targets that were no source: their old content goes
     int low_ = 0, high_ = -1;          // the rows involved
 };
+
+struct CellRange {
+    int firstRow = 0, firstCol = 0, lastRow = 0, lastCol = 0;
+    bool operator==(const CellRange&) const = default;
+};
+
+// The merged ranges over several rows that stay while rows move but must be unmerged: a range
+// moved with its row now overlaps them, or a cell under them other than the top-left holds a
+// value, which the merge would hide. `merges` are all of the sheet's merged ranges as they
+// were; `sheet` holds the cells after the move.
+std::vector<CellRange> mergesGivingWay(const RowMap& map, std::span<const CellRange> merges,
+                                       const Sheet& sheet);
 
 // "B3:C5" for zero-based rows and columns ("B3" when it is one cell).
 std::string rangeText(int firstRow, int firstCol, int lastRow, int lastCol);

@@ -98,6 +98,11 @@ TEST(RowListText, DatesInEveryDatePicture) {
     // A workbook counting from 1904 shows the same day.
     sheet->setCell(1, 0, number(picture::serialTo1904(serialOf(2015, 10, 31)), dateFormat));
     EXPECT_EQ(cellText(*sheet, 1, 0, "@D9-", true), "15-10-31");
+
+    // A time with no day shows as the time of day, in either date system.
+    sheet->setCell(2, 0, number(0.75, dateFormat));
+    EXPECT_EQ(cellText(*sheet, 2, 0, "@D9-"), "18:00");
+    EXPECT_EQ(cellText(*sheet, 2, 0, "@D9-", true), "18:00");
 }
 
 TEST(RowListText, OtherCellsShowEmpty) {
@@ -386,6 +391,9 @@ public:
 };
 
 TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
+    // What a listener may rely on whatever the timing: reports on the calling thread only, in
+    // order, within 0..1, starting at 0 and ending at 1 once; how many fall between depends on
+    // how the threads share the rows, except on one thread.
     for (const int threads : {1, 3}) {
         Filled f;
         for (int r = 1; r <= 30000; ++r)
@@ -393,18 +401,18 @@ TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
         ProgressRecorder recorder;
         fillQue(f.state, f.browse, recorder, FillOptions{.parallelFrom = 1, .threads = threads});
         const auto& reports = recorder.reports;
-        ASSERT_GE(reports.size(), 3u) << threads;
+        ASSERT_GE(reports.size(), 2u) << threads;
         EXPECT_LE(reports.size(), 101u);
+        if (threads == 1) {
+            EXPECT_GT(reports.size(), 10u); // alone, the thread passes every hundredth
+        }
         EXPECT_EQ(reports.front().fraction, 0.0);
         EXPECT_EQ(reports.back().fraction, 1.0);
         for (std::size_t i = 0; i < reports.size(); ++i) {
             EXPECT_EQ(reports[i].stage, ProgressStage::Listing);
             EXPECT_EQ(reports[i].thread, std::this_thread::get_id());
             if (i > 0) {
-                EXPECT_GE(reports[i].fraction, reports[i - 1].fraction);
-            }
-            if (i + 1 < reports.size()) {
-                EXPECT_LT(reports[i].fraction, 1.0);
+                EXPECT_GT(reports[i].fraction, reports[i - 1].fraction);
             }
         }
     }

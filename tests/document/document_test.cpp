@@ -1,8 +1,10 @@
+#include "app/cp949_text.h"
 #include "app/picture.h"
 #include "browse/preferences.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "document/document.h"
+#include "document/file_messages.h"
 #include "document/settings_sheet.h"
 #include "support/memory_book.h"
 #include "support/scripted_prompts.h"
@@ -293,8 +295,11 @@ TEST(SaveFile, AFailedSaveIsNeverReportedAsSuccess) {
     EXPECT_EQ(saved.error->code, ErrorCode::Io);
     EXPECT_EQ(d.state.changed, 1);
     ASSERT_EQ(d.prompts.messageTexts().size(), 1u);
-    EXPECT_EQ(d.prompts.messageTexts()[0].rfind("파일을 저장하지 못했습니다: /books/장부.xls", 0),
-              0u);
+    EXPECT_EQ(d.prompts.messageTexts()[0],
+              "/books/장부.xls 파일은 권한이 없거나 다른 프로그램이 쓰고 있어 저장하지 못했지만 "
+              "변경내용은 그대로 있으니, 원인을 없앤 뒤 다시 저장하세요.");
+    EXPECT_EQ(d.prompts.messages[0].details,
+              "/books/장부.xls\npermission denied (/books/장부.xls)");
     EXPECT_TRUE(d.browse.recent[0].empty());
 
     // Once the cause is gone the same save goes through.
@@ -419,9 +424,7 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
         EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::Unreadable);
         EXPECT_TRUE(state.isUnnamed());
         ASSERT_EQ(prompts.messageTexts().size(), 1u);
-        EXPECT_EQ(prompts.messageTexts()[0].rfind("파일을 열 수 없습니다: " + path.string(), 0),
-                  0u);
-        EXPECT_NE(prompts.messageTexts()[0].find("지원하지 않는 파일 형식입니다."),
+        EXPECT_NE(prompts.messageTexts()[0].find("파일은 지원하지 않는 형식이라 열 수 없으므로"),
                   std::string::npos);
         EXPECT_EQ(state.g1.ccount, 7);
 
@@ -432,6 +435,50 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
         std::getline(in, content);
         EXPECT_EQ(content, "just some text, not a workbook");
     }
+}
+
+TEST(FileMessages, OneSentenceNamingTheFileWithTheDetailsAside) {
+    ScratchDir dir;
+    const std::string folder = (dir / "장부.xls").string();
+    std::filesystem::create_directory(folder);
+    const std::string deep = "/home/사용자/" + std::string(60, 'a') + "/결산/2024년 장부.xls";
+    struct Case {
+        std::string path;
+        MessageSpec message;
+        std::string starts; // the text's start
+        std::string ends;   // the text's end
+    };
+    const Error tempFailed =
+        makeError(ErrorCode::Io, "cannot rename", "/books/.장부.xls.tmp-7f3a offset 0x1a2c");
+    const Case cases[] = {
+        {folder,
+         [&] {
+             AppState state;
+             BrowseState browse;
+             ScriptedPrompts prompts;
+             state.filename = folder;
+             EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::Unreadable);
+             return prompts.messages.at(0);
+         }(),
+         folder + " 폴더는 파일이 아니어서 열 수 없으므로", "저장할 때 파일 이름을 정하세요."},
+        {"/books/장부.xls", saveFailedMessage("/books/장부.xls", tempFailed),
+         "/books/장부.xls 파일은 권한이 없거나", "다시 저장하세요."},
+        {deep, openFailedMessage(deep, makeError(ErrorCode::Damaged, "bad record", "SST")),
+         "/home/사용자/aaaa",
+         "aaa…aaaaaaaa/결산/2024년 장부.xls 파일은 손상되어 열 수 없으므로 새 "
+         "파일로 시작하니, 저장할 때 파일 이름을 정하세요."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string& text = c.message.text;
+        EXPECT_EQ(text.rfind(c.starts, 0), 0u) << text;
+        EXPECT_EQ(text.substr(text.size() - std::min(text.size(), c.ends.size())), c.ends) << text;
+        EXPECT_EQ(text.find('|'), std::string::npos);             // one paragraph
+        EXPECT_EQ(text.find(".tmp-"), std::string::npos);         // the temporary file stays aside
+        EXPECT_EQ(c.message.details.rfind(c.path + "\n", 0), 0u); // the whole path, then why
+        EXPECT_GT(c.message.details.size(), c.path.size() + 1);
+    }
+    EXPECT_LE(cp949::byteLength(elidedPath(deep)), 60u);
 }
 
 TEST(CheckFile, CommandLineDialogAndRecentFiles) {

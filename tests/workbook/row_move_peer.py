@@ -16,6 +16,7 @@ import zipfile
 
 import openpyxl
 import xlrd
+import xlwt
 from openpyxl.comments import Comment
 from openpyxl.formatting.rule import CellIsRule
 from openpyxl.styles import PatternFill
@@ -182,7 +183,6 @@ try:
             check(uncalced >= 1, name + ": recalculation on open asked for")
 
     # --- merged ranges of a binary workbook written by xlwt ---------------------------------
-    import xlwt
     src = os.path.join(tmp, "merges.xls")
     book = xlwt.Workbook()
     sh = book.add_sheet("Data")
@@ -205,6 +205,70 @@ try:
     check(got.rowinfo_map[1].height == 600, "xls row height follows apple")
     check(same_rows(xls_rows(src), xls_rows(out)), "xls every record kept")
     check(err.count("E4:E5") == 1, "xls save tells of the kept merge once: " + err)
+
+    # --- merges over several records that would hide moved values or overlap a moved merge --
+    # pear, apple, kiwi, fig sort to apple, fig, kiwi, pear: fig's C lands under C2:C3, pear's
+    # D:E merge lands on row 5 beside E4:E5; G2:G3 hides nothing and stays.
+    recs = [("pear", 1, "pear c", "pear wide", None, None, "pear g"), ("apple", 2),
+            ("kiwi", 3, None, None, "kiwi e"), ("fig", 4, "fig c")]
+    merges = [(1, 2, 2, 2), (1, 1, 3, 4), (3, 4, 4, 4), (1, 2, 6, 6)]  # rows, cols, 0-based
+
+    def judge(kind, values, merged, err):
+        """values: {(row, col): value} zero-based; merged: [(r0, r1, c0, c1)] inclusive."""
+        check(sorted(merged) == [(1, 2, 6, 6), (4, 4, 3, 4)],
+              kind + ": the kept merges give way, the moved one and G2:G3 stay: %r" % merged)
+        for r0, r1, c0, c1 in merged:
+            hidden = [values.get((r, c)) for r in range(r0, r1 + 1) for c in range(c0, c1 + 1)]
+            check(all(v in (None, "") for v in hidden[1:]), kind + ": a merge hides a value")
+        check(not [(a, b) for i, a in enumerate(merged) for b in merged[i + 1:]
+                   if a[0] <= b[1] and b[0] <= a[1] and a[2] <= b[3] and b[2] <= a[3]],
+              kind + ": merged ranges overlap")
+        want = {(0, 0): "Name"}
+        for r, rec in enumerate(sorted(recs), start=1):
+            want.update({(r, c): v for c, v in enumerate(rec) if v is not None})
+        check({k: v for k, v in values.items() if v not in (None, "")} == want,
+              kind + ": every value kept in its record's row")
+        check(err.count("C2:C3") == 1 and err.count("E4:E5") == 1
+              and err.count("병합을 풀었습니다") == 1 and err.count("G2:G3") == 1,
+              kind + ": the save tells once which merges it undid and kept: " + err)
+
+    src, out = os.path.join(tmp, "hiding.xlsx"), os.path.join(tmp, "hiding-sorted.xlsx")
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws["A1"] = "Name"
+    for r, rec in enumerate(recs, start=2):
+        for c, v in enumerate(rec, start=1):
+            ws.cell(r, c, v)
+    for r0, r1, c0, c1 in merges:
+        ws.merge_cells(start_row=r0 + 1, end_row=r1 + 1, start_column=c0 + 1, end_column=c1 + 1)
+    wb.save(src)
+    code, err = sort(src, 1, out)
+    check(code == 0, "xlsx hiding merges: sort exits 0: " + err)
+    # Read-only reading keeps values under merges, which full reading drops.
+    values = {(c.row - 1, c.column - 1): c.value
+              for row in openpyxl.load_workbook(out, read_only=True).active.iter_rows()
+              for c in row if hasattr(c, "column")}
+    merged = [(m.min_row - 1, m.max_row - 1, m.min_col - 1, m.max_col - 1)
+              for m in openpyxl.load_workbook(out).active.merged_cells.ranges]
+    judge("xlsx", values, merged, err)
+
+    src, out = os.path.join(tmp, "hiding.xls"), os.path.join(tmp, "hiding-sorted.xls")
+    book = xlwt.Workbook()
+    sh = book.add_sheet("Data")
+    sh.write(0, 0, "Name")
+    for r, rec in enumerate(recs, start=1):
+        for c, v in enumerate(rec):
+            if v is not None and not any(r0 <= r <= r1 and c0 <= c <= c1
+                                         for r0, r1, c0, c1 in merges):
+                sh.write(r, c, v)
+    for r0, r1, c0, c1 in merges:
+        sh.write_merge(r0, r1, c0, c1, recs[r0 - 1][c0] if c0 < len(recs[r0 - 1]) else None)
+    book.save(src)
+    code, err = sort(src, 1, out)
+    check(code == 0, "xls hiding merges: sort exits 0: " + err)
+    got = xlrd.open_workbook(out, formatting_info=True).sheet_by_index(0)
+    values = {(r, c): got.cell_value(r, c) for r in range(got.nrows) for c in range(got.ncols)}
+    judge("xls", values, [(r0, r1 - 1, c0, c1 - 1) for r0, r1, c0, c1 in got.merged_cells], err)
 
     # --- a tiny workbook with a cell in the last position: cells lists stored cells only ------
     far = os.path.join(tmp, "far.xlsx")

@@ -8,6 +8,7 @@
 #include "app/ui/qt_prompts.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
+#include "form/ui/record_form.h"
 #include "report/ui/report_output.h"
 #include "report/ui/totals_window.h"
 #include "setup/ui/setup_dialog.h"
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
     rowbit::Preferences prefs(QDir::currentPath().toStdString());
 
     rowbit::ui::BrowseSeams seams;
+    seams.recordForm = [&](QWidget* parent) {
+        rowbit::ui::RecordForm::run(state, prompts, parent);
+    };
     seams.versionCheck = [&](QWidget* parent) {
         return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
     };

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTranslator>
 #include <QUrl>
 
 namespace rowbit::ui {
@@ -85,6 +86,31 @@ protected:
     }
 };
 
+// The message box's own button for the details speaks the program's language.
+class BoxTexts : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (qstrcmp(context, "QMessageBox") != 0)
+            return {};
+        if (qstrcmp(source, "Show Details...") == 0)
+            return QString::fromUtf8("자세히 보기...");
+        if (qstrcmp(source, "Hide Details...") == 0)
+            return QString::fromUtf8("자세히 숨기기...");
+        return {};
+    }
+};
+
+void installBoxTexts() {
+    static BoxTexts* texts = [] {
+        auto* t = new BoxTexts;
+        t->setParent(qApp);
+        QCoreApplication::installTranslator(t);
+        return t;
+    }();
+    (void)texts;
+}
+
 } // namespace
 
 QStringList splitItems(const std::string& items) {
@@ -141,6 +167,10 @@ int QtPrompts::message(const MessageSpec& request) {
     box.setWindowTitle(q(request.caption));
     box.setText(messageText(request.text));
     box.setIcon(iconOf(request.icon));
+    if (!request.details.empty()) {
+        installBoxTexts();
+        box.setDetailedText(q(request.details));
+    }
     const QStringList buttons = splitItems(request.buttons);
     std::vector<QAbstractButton*> made;
     for (const QString& text : buttons)

@@ -47,6 +47,8 @@ constexpr const char* kRecentInUse = "현재 사용중인 파일입니다.";
 constexpr const char* kCloseQuestion = "변경내용이 있습니다. 저장할까요?";
 constexpr const char* kCloseCaption = "확인";
 constexpr const char* kPlacementSection = "Window";
+// The caption while no workbook is open yet.
+constexpr const char* kProgramName = "Rowbit";
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
@@ -207,7 +209,7 @@ BrowseWindow::BrowseWindow(AppState& state, Prompts& prompts, Preferences& prefs
                            std::string commandLine, std::string programPath, QWidget* parent)
     : QWidget(parent), state_(state), prompts_(prompts), prefs_(prefs), seams_(std::move(seams)),
       commandLine_(std::move(commandLine)), programPath_(std::move(programPath)) {
-    setWindowTitle(QStringLiteral("Browse Title"));
+    setWindowTitle(QString::fromLatin1(kProgramName));
     setWindowIcon(QIcon(QStringLiteral(":/icons/rowbit.svg")));
     setObjectName(QStringLiteral("ExcelBrowse"));
 }
@@ -359,9 +361,11 @@ void BrowseWindow::buildControls() {
     connect(button(kClose), &QPushButton::clicked, this, &QWidget::close);
 
     connect(search_, &QLineEdit::returnPressed, this, &BrowseWindow::search);
-    // Leaving the field after changing its text completes it as well.
+    // Leaving the field for another control after changing its text completes it as well; a
+    // box or menu that takes the focus for a moment is no leaving, as the focus comes back.
     connect(search_, &QLineEdit::editingFinished, this, [this] {
-        if (!search_->hasFocus())
+        if (!search_->hasFocus() && QApplication::activeWindow() == this &&
+            !QApplication::activePopupWidget())
             search();
     });
     connect(list_, &RecordListView::lineActivated, this, &BrowseWindow::changeRecord);
@@ -463,9 +467,27 @@ void BrowseWindow::showPercent(int percent) {
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void BrowseWindow::showCaption() {
+    const std::string name(cp949::trimRight(state_.filename));
+    setWindowTitle(name.empty() ? QString::fromLatin1(kProgramName) : q(name));
+}
+
+void BrowseWindow::showSortColumn() {
+    list_->setSortColumn(browse_.whatQue == 1 ? sortedColumn_ : 0);
+}
+
 void BrowseWindow::openHere() {
+    // Nothing can be saved while a workbook opens, whatever the dialogs and boxes on the way.
+    button(kSave)->setEnabled(false);
+    // Every box on the way (the preview, a load error, the overflow report) stands beside a
+    // window that names the workbook it is about.
     PromptsWhileBusy prompts(
-        prompts_, [this](bool busy) { setBusy(busy); },
+        prompts_,
+        [this](bool busy) {
+            if (!busy)
+                showCaption();
+            setBusy(busy);
+        },
         [this](ProgressStage stage, double fraction) { showProgress(stage, fraction); });
     loadPercent_ = 0;
     loadShownAt_.invalidate();
@@ -490,6 +512,9 @@ void BrowseWindow::openHere() {
 
 void BrowseWindow::applyFormat() {
     list_->setFormat(formatWindow(state_, browse_));
+    // New columns, or the rows read anew: nothing is known to be sorted.
+    sortedColumn_ = 0;
+    showSortColumn();
 }
 
 void BrowseWindow::showFullList(std::size_t select) {
@@ -503,6 +528,7 @@ void BrowseWindow::showFullList(std::size_t select) {
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
     list_->selectLine(select);
+    showSortColumn();
 }
 
 void BrowseWindow::showResults(std::size_t select) {
@@ -516,6 +542,7 @@ void BrowseWindow::showResults(std::size_t select) {
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
     list_->selectLine(select);
+    showSortColumn();
 }
 
 void BrowseWindow::calcField() {
@@ -786,11 +813,15 @@ void BrowseWindow::sortByColumn(int column) {
     }
     sortList(state_, column);
     state_.changed = 1;
+    // The memo column keeps the order, and the column sorted before stays the sorted one.
+    if (column >= 1 && column <= std::min(state_.g1.ccount, kMaxColumns))
+        sortedColumn_ = column;
     if (browse_.whatQue == 1) {
         list_->reload();
         if (selected)
             list_->selectLine(state_.q1.find(selected).value_or(0));
     }
+    showSortColumn();
     calcField();
 }
 
@@ -818,6 +849,9 @@ bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
         insertRecord();
         return true;
     case Qt::Key_Delete:
+        // In the search field the key first deletes as it always does.
+        if (widget == search_)
+            static_cast<QObject*>(search_)->event(event);
         deleteRecord();
         return true;
     case Qt::Key_Escape:

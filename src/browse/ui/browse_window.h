@@ -132,6 +132,8 @@ private:
     void showProgress(ProgressStage stage, double fraction);
     void showPercent(int percent);
     void applyFormat();
+    void showCaption();
+    void showSortColumn();
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
     void calcField();
@@ -158,6 +160,7 @@ private:
     std::unique_ptr<QtResizeManager> resizer_;
     bool closed_ = false;
     bool searching_ = false;
+    int sortedColumn_ = 0; // the data column (1-based) the full list was last sorted by
 };
 
 } // namespace rowbit::ui

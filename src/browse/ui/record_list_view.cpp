@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QScrollBar>
 
 namespace rowbit::ui {
 
@@ -216,7 +217,22 @@ void RecordListView::setSource(LineSource source) {
 }
 
 void RecordListView::reload() {
+    // The lines were asked for again, not replaced: the selected line and the scrolled place
+    // stay as they were when the line is still there.
+    const std::size_t selected = selectedLine();
+    const int scrolled = verticalScrollBar()->value();
     model_->reload();
+    if (selected != 0 && selected <= static_cast<std::size_t>(model_->rowCount())) {
+        selectionModel()->setCurrentIndex(model_->index(static_cast<int>(selected - 1), 0),
+                                          QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
+        verticalScrollBar()->setValue(scrolled);
+    }
+}
+
+void RecordListView::setSortColumn(int column) {
+    header()->setSortIndicatorShown(column > 0);
+    header()->setSortIndicator(column > 0 ? column - 1 : -1, Qt::AscendingOrder);
 }
 
 void RecordListView::setRowHeightUnits(int units) {

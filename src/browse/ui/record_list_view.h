@@ -56,7 +56,12 @@ public:
     bool setFormat(const std::string& format);
     void setColumns(std::vector<browse::ListColumn> columns);
     void setSource(LineSource source);
+    // The lines changed in number or content; the selected line stays selected while it is
+    // there.
     void reload();
+    // The column (1-based) the lines are sorted by shows the sort indicator in its header; 0
+    // shows none.
+    void setSortColumn(int column);
     // Row height in dialog units (the lists use 12).
     void setRowHeightUnits(int units);
     void setUnits(const DialogUnits& units);

@@ -4,6 +4,8 @@
 #include "workbook/row_map.h"
 #include "workbook/xls/xls_model.h"
 
+#include <algorithm>
+
 namespace rowbit::xls {
 
 namespace {
@@ -23,9 +25,10 @@ void moveRef(uint8_t* p, int newRow) {
 }
 
 // A list of ranges (count, then 8 bytes each) at `at`: ranges within a moving row move, those
-// of a replaced row go, the rest stay. Returns the new list; `left` tells of broken ranges.
+// of a replaced row go, the rest stay. Returns the new list; `left` hears of each range over
+// several rows that stays, and drops it by answering false.
 std::vector<uint8_t> remapList(std::span<const uint8_t> b, std::size_t at, const RowMap& map,
-                               const std::function<void(const Ref8&)>& left) {
+                               const std::function<bool(const Ref8&)>& left) {
     std::vector<uint8_t> out(2, 0);
     const std::size_t n = at + 2 <= b.size() ? rd16(&b[at]) : 0;
     uint16_t kept = 0;
@@ -34,14 +37,12 @@ std::vector<uint8_t> remapList(std::span<const uint8_t> b, std::size_t at, const
         const Ref8 r = readRef(p);
         int newRow = 0;
         const auto fate = map.place(r.r0, r.r1, newRow);
-        if (fate == RowMap::Fate::Goes)
+        if (fate == RowMap::Fate::Goes || (fate == RowMap::Fate::Breaks && left && !left(r)))
             continue;
         const std::size_t o = out.size();
         out.insert(out.end(), p, p + 8);
         if (fate == RowMap::Fate::Moves)
             moveRef(&out[o], newRow);
-        else if (fate == RowMap::Fate::Breaks && left)
-            left(r);
         ++kept;
     }
     wr16(out.data(), kept);
@@ -65,6 +66,29 @@ std::size_t dvRangesAt(std::span<const uint8_t> b) {
     return at;
 }
 
+// Every merged range of the sheet's substream.
+std::vector<CellRange> mergesOf(std::span<const uint8_t> raw) {
+    std::vector<CellRange> merges;
+    RecordCursor cur(raw);
+    RecordView rv;
+    int depth = 0;
+    while (cur.next(rv)) {
+        if (rv.type == rec::Bof || rv.type == rec::Bof2 || rv.type == rec::Bof3 ||
+            rv.type == rec::Bof4)
+            ++depth;
+        else if (rv.type == rec::Eof)
+            --depth;
+        if (depth != 1 || rv.type != rec::MergedCells || rv.body.size() < 2)
+            continue;
+        const std::size_t n = rd16(rv.body.data());
+        for (std::size_t i = 0; i < n && 2 + 8 * (i + 1) <= rv.body.size(); ++i) {
+            const Ref8 r = readRef(&rv.body[2 + 8 * i]);
+            merges.push_back({r.r0, r.c0, r.r1, r.c1});
+        }
+    }
+    return merges;
+}
+
 } // namespace
 
 void XlsSheet::remapAnchors(std::span<const RowMove> moves) {
@@ -80,8 +104,13 @@ void XlsSheet::remapAnchors(std::span<const RowMove> moves) {
     std::size_t dvalAt = 0;
     bool haveDval = false;
     uint32_t dvs = 0;
+    const std::vector<CellRange> undo = mergesGivingWay(map, mergesOf(raw_), *this);
     auto keepMerge = [&](const Ref8& r) {
-        book_->notice({SaveNotice::Kind::MergeKept, name_, rangeText(r.r0, r.c0, r.r1, r.c1)});
+        const bool keep =
+            std::find(undo.begin(), undo.end(), CellRange{r.r0, r.c0, r.r1, r.c1}) == undo.end();
+        book_->notice({keep ? SaveNotice::Kind::MergeKept : SaveNotice::Kind::MergeUndone, name_,
+                       rangeText(r.r0, r.c0, r.r1, r.c1)});
+        return keep;
     };
     while (cur.next(rv)) {
         const auto& b = rv.body;

@@ -452,8 +452,8 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
             rows_.resize(static_cast<std::size_t>(target) + 1);
         rows_[target] = std::move(row);
     }
+    invalidate(); // the merged ranges are judged by the cells in their new rows
     remapAnchors(moves);
-    invalidate();
     return {};
 }
 

@@ -474,9 +474,10 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
     reindex();
     const RowMap map(moves);
     if (map.moves()) {
-        tail_ = remapSheetTail(tail_, prefix_, map, [&](const std::string& range) {
-            book_.notice({SaveNotice::Kind::MergeKept, name_, range});
-        });
+        tail_ = remapSheetTail(tail_, prefix_, map, *this,
+                               [&](SaveNotice::Kind kind, const std::string& range) {
+                                   book_.notice({kind, name_, range});
+                               });
         rowMoves_.emplace_back(moves.begin(), moves.end());
     }
     touched_ = true;

@@ -2,6 +2,7 @@
 
 #include "workbook/xlsx/formula_shift.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -97,9 +98,10 @@ std::string rangeOf(int r0, int c0, int r1, int c1) {
     return rangeText(r0, c0, r1, c1);
 }
 
-// A list of ranges ("A1:B1 C3") with every range placed; empty when all of them go.
+// A list of ranges ("A1:B1 C3") with every range placed; empty when all of them go. `broken`
+// hears of each range over several rows that stays, and drops it by answering false.
 std::string remapList(std::string_view list, const RowMap& map,
-                      const std::function<void(const std::string&)>& broken, bool& changed) {
+                      const std::function<bool(const std::string&)>& broken, bool& changed) {
     std::string out;
     std::size_t pos = 0;
     while (pos < list.size()) {
@@ -123,8 +125,10 @@ std::string remapList(std::string_view list, const RowMap& map,
                 changed = true;
                 break;
             case RowMap::Fate::Breaks:
-                if (broken)
-                    broken(placed);
+                if (broken && !broken(placed)) {
+                    placed.clear();
+                    changed = true;
+                }
                 break;
             case RowMap::Fate::Stays:
                 break;
@@ -141,7 +145,7 @@ std::string remapList(std::string_view list, const RowMap& map,
 
 // Rewrites attribute `attr` of every `qname` element; an element whose ranges all go is removed.
 void remapElements(std::string& text, const std::string& qname, const std::string& attr,
-                   const RowMap& map, const std::function<void(const std::string&)>& broken) {
+                   const RowMap& map, const std::function<bool(const std::string&)>& broken) {
     std::size_t from = 0;
     for (Found f = findElement(text, qname, from); f.found; f = findElement(text, qname, from)) {
         std::size_t at = 0, len = 0;
@@ -185,10 +189,31 @@ void tidyContainer(std::string& text, const std::string& prefix, const std::stri
 
 } // namespace
 
-std::string remapSheetTail(const std::string& tail, const std::string& prefix, const RowMap& map,
-                           const std::function<void(const std::string& range)>& mergeKept) {
+std::string
+remapSheetTail(const std::string& tail, const std::string& prefix, const RowMap& map,
+               const Sheet& sheet,
+               const std::function<void(SaveNotice::Kind, const std::string& range)>& mergeLeft) {
     std::string text = tail;
-    remapElements(text, prefix + "mergeCell", "ref", map, mergeKept);
+    std::vector<CellRange> merges;
+    for (Found f = findElement(text, prefix + "mergeCell", 0); f.found;
+         f = findElement(text, prefix + "mergeCell", f.end)) {
+        std::size_t at = 0, len = 0;
+        int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+        if (attrValue(text, f, "ref", at, len) &&
+            parseRange(std::string_view(text).substr(at, len), r0, c0, r1, c1))
+            merges.push_back(
+                {std::min(r0, r1), std::min(c0, c1), std::max(r0, r1), std::max(c0, c1)});
+    }
+    const std::vector<CellRange> undo = mergesGivingWay(map, merges, sheet);
+    remapElements(text, prefix + "mergeCell", "ref", map, [&](const std::string& range) {
+        int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+        parseRange(range, r0, c0, r1, c1);
+        const CellRange r{std::min(r0, r1), std::min(c0, c1), std::max(r0, r1), std::max(c0, c1)};
+        const bool keep = std::find(undo.begin(), undo.end(), r) == undo.end();
+        if (mergeLeft)
+            mergeLeft(keep ? SaveNotice::Kind::MergeKept : SaveNotice::Kind::MergeUndone, range);
+        return keep;
+    });
     remapElements(text, prefix + "hyperlink", "ref", map, {});
     remapElements(text, prefix + "conditionalFormatting", "sqref", map, {});
     remapElements(text, prefix + "dataValidation", "sqref", map, {});

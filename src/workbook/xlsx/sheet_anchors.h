@@ -10,10 +10,13 @@
 
 namespace rowbit::xlsx {
 
-// The sheet part's bytes after <sheetData>; `mergeKept` hears each merged range over several
-// moved rows, which stays where it is.
-std::string remapSheetTail(const std::string& tail, const std::string& prefix, const RowMap& map,
-                           const std::function<void(const std::string& range)>& mergeKept);
+// The sheet part's bytes after <sheetData>; `mergeLeft` hears of each merged range over
+// several moved rows: kept where it is (MergeKept) or unmerged (MergeUndone), as
+// mergesGivingWay decides by the cells of `sheet` after the move.
+std::string
+remapSheetTail(const std::string& tail, const std::string& prefix, const RowMap& map,
+               const Sheet& sheet,
+               const std::function<void(SaveNotice::Kind, const std::string& range)>& mergeLeft);
 // A comments part and a VML drawing part.
 std::string remapComments(const std::string& part, const RowMap& map);
 std::string remapNoteShapes(const std::string& part, const RowMap& map);

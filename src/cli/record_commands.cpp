@@ -1,0 +1,66 @@
+// add, change, delete: the record form driven from a shell. The values go through the same
+// model the window uses, field by field, as if typed and accepted in that order.
+#include "app/app_state.h"
+#include "app/cp949_text.h"
+#include "app/picture.h"
+#include "cli/commands.h"
+#include "form/record_form_model.h"
+
+#include <cstdio>
+
+namespace rowbit::cli {
+
+std::optional<std::int32_t> parseToday(const std::string& text) {
+    int y = 0;
+    int m = 0;
+    int d = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3)
+        return std::nullopt;
+    const picture::CivilDate date{y, m, d};
+    if (!picture::isValidDate(date))
+        return std::nullopt;
+    return picture::serialFromCivil(date);
+}
+
+int editRecord(AppState& state, const RecordEdit& edit) {
+    RowList& q1 = state.q1;
+    if (edit.action != kActionInsert && !q1.get(edit.number))
+        return kEditUsage;
+    state.action = edit.action;
+    form::RecordFormModel model(state.g1, state.gdate, state.gsize, edit.today,
+                                form::workbookLookup(state));
+    model.start(edit.action, q1.buffer);
+    if (edit.action != kActionDelete) {
+        if (edit.values.size() > static_cast<std::size_t>(kMaxColumns))
+            return kEditUsage;
+        for (std::size_t i = 0; i < edit.values.size(); ++i) {
+            const int field = static_cast<int>(i) + 1;
+            if (edit.values[i].empty())
+                continue; // left as the form starts it
+            model.setField(field, edit.values[i]);
+            const form::CheckResult checked = model.accept(field);
+            if (checked.status == form::CheckStatus::LookupNeeded) {
+                std::string names;
+                for (const std::string& entry : checked.offered)
+                    names += (names.empty() ? "" : ", ") + std::string(cp949::trimRight(entry));
+                std::fprintf(stderr,
+                             "rowbit-cli: field %d: \"%s\" picks no single entry of its "
+                             "list; the list offers: %s\n",
+                             field, edit.values[i].c_str(), names.c_str());
+                return kEditRefused;
+            }
+            if (checked.status != form::CheckStatus::Accepted) {
+                std::fprintf(stderr, "%s\n", model.message(checked.status).c_str());
+                return kEditRefused;
+            }
+        }
+        if (edit.memo)
+            model.setMemo(*edit.memo);
+    }
+    form::applyForm(state, model);
+    state.changed = 1;
+    return 0;
+}
+
+} // namespace rowbit::cli

@@ -1,0 +1,25 @@
+#pragma once
+// What the user reads when a workbook cannot be opened or saved: one Korean sentence that names
+// the file once, says what happened and what to do; the technical detail (the whole path, the
+// part, offset or record that failed) goes into the box's details.
+
+#include "app/prompts.h"
+#include "app/result.h"
+
+#include <cstddef>
+#include <string>
+
+namespace rowbit {
+
+// A path shortened in its middle to at most `columns` columns (an ASCII character takes one,
+// any other two, as CP949 counts them), keeping its start and its end with the file name, so
+// that a box shows it on one line instead of breaking it anywhere.
+std::string elidedPath(const std::string& path, std::size_t columns = 60);
+
+// `path` could not be opened (a folder named as the workbook says so); the program goes on
+// with a new, unnamed workbook.
+MessageSpec openFailedMessage(const std::string& path, const Error& error);
+// `path` could not be written; the changes stay in the program.
+MessageSpec saveFailedMessage(const std::string& path, const Error& error);
+
+} // namespace rowbit

@@ -1,0 +1,119 @@
+#include "form/record_form_model.h"
+
+#include "app/cp949_text.h"
+#include "app/picture.h"
+#include "form/number_field.h"
+#include "workbook/book.h"
+
+namespace rowbit::form {
+
+RecordFormModel::RecordFormModel(const ColumnSetup& g1, std::string gdate, int gsize,
+                                 std::int32_t today, LookupSource lookup)
+    : g1_(g1), gdate_(gdate.empty() ? std::string("@D9-") : std::move(gdate)), gsize_(gsize),
+      today_(today), lookup_(std::move(lookup)) {}
+
+void RecordFormModel::start(int action, Record& buffer) {
+    if (action == kActionInsert) {
+        buffer.clear();
+        for (int k = 0; k < kMaxColumns; ++k)
+            fields_[k] = g1_.type[k] == "D" ? picture::formatDate(today_, gdate_) : std::string();
+        memo_.clear();
+        return;
+    }
+    for (int k = 0; k < kMaxColumns; ++k) {
+        fields_[k] = cp949::cut(buffer.col[k], kFieldBytes);
+        if (g1_.type[k] != "N")
+            continue;
+        // A number too long for the picture keeps its own text: the overflow marker would
+        // be stored as 0 by an OK that never touched the field.
+        std::string formatted = fontCheck(fields_[k], gsize_);
+        if (formatted.find('#') == std::string::npos)
+            fields_[k] = std::move(formatted);
+    }
+    memo_ = cp949::cut(buffer.memo, kMemoBytes);
+}
+
+void RecordFormModel::setField(int field, std::string_view text) {
+    fields_[field - 1] = cp949::cut(text, kFieldBytes);
+}
+
+void RecordFormModel::setMemo(std::string_view text) {
+    memo_ = cp949::cut(text, kMemoBytes);
+}
+
+CheckResult RecordFormModel::accept(int field) {
+    const int k = field - 1;
+    std::string& text = fields_[k];
+    CheckResult result;
+    result.field = field;
+    if (cp949::trimRight(text).empty())
+        return result;
+    const std::string& type = g1_.type[k];
+    if (type == "N") {
+        if (!isNumberEntry(text)) {
+            result.status = CheckStatus::NotANumber;
+            result.offset = firstNonNumeric(text);
+            text.clear();
+            return result;
+        }
+        text = fontCheck(text, gsize_);
+        result.formulas = calcFormula(fields_, g1_, gsize_);
+    } else if (type == "D") {
+        DateEntry date = checkDate(text, gdate_, today_);
+        result.status = date.status;
+        result.offset = date.offset;
+        text = std::move(date.text);
+    } else if (type == "S" && g1_.btn[k] != 0) {
+        LookupOffer offer =
+            offerLookup(lookup_ ? lookup_(g1_.cno[k] - 1) : std::vector<std::string>{}, text);
+        if (offer.single) {
+            text = *offer.single;
+        } else {
+            result.status = CheckStatus::LookupNeeded;
+            result.offered = std::move(offer.entries);
+        }
+    }
+    return result;
+}
+
+std::vector<std::string> RecordFormModel::openLookup(int field) {
+    fields_[field - 1].clear();
+    const int k = field - 1;
+    return lookup_ ? lookup_(g1_.cno[k] - 1) : std::vector<std::string>{};
+}
+
+void RecordFormModel::chooseLookup(int field, const std::optional<std::string>& entry) {
+    fields_[field - 1] = entry ? cp949::cut(*entry, kFieldBytes) : std::string();
+}
+
+void RecordFormModel::store(Record& buffer) const {
+    for (int k = 0; k < kMaxColumns; ++k) {
+        const std::string_view text = cp949::trimRight(fields_[k]);
+        buffer.col[k] = std::string(g1_.type[k] == "N" ? cp949::trim(text) : text);
+    }
+    buffer.memo = std::string(cp949::trimRight(memo_));
+}
+
+void applyForm(AppState& state, const RecordFormModel& model) {
+    model.store(state.q1.buffer);
+    switch (state.action) {
+    case kActionInsert:
+        state.q1.add();
+        break;
+    case kActionChange:
+        state.q1.put();
+        break;
+    case kActionDelete:
+        state.q1.remove();
+        break;
+    default:
+        return;
+    }
+    state.action = kActionDone;
+}
+
+LookupSource workbookLookup(const AppState& state) {
+    return [&state](int col) { return lookupEntries(state.lastSheet(), col); };
+}
+
+} // namespace rowbit::form

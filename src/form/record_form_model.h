@@ -1,0 +1,85 @@
+#pragma once
+// The record form's model: the ten field buffers and the memo, loaded from the record by the
+// request, and what accepting a field does to them (Check_Input with FontCheck, the formulas,
+// the date table and the lookup's single-match rule). The window and rowbit-cli both drive
+// it; neither decides anything of its own.
+
+#include "app/app_state.h"
+#include "app/records.h"
+#include "form/entry_check.h"
+#include "form/formula.h"
+#include "form/lookup.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rowbit::form {
+
+enum class FormOutcome { Cancelled, Done };
+
+// The entries of a lookup list by zero-based sheet column.
+using LookupSource = std::function<std::vector<std::string>(int sheetColumn)>;
+
+// What accepting a field came to.
+struct CheckResult {
+    CheckStatus status = CheckStatus::Accepted;
+    int field = 0;  // 1-based
+    int offset = 0; // where in the field's text the check failed, 1-based; 0 when it did not
+    std::vector<std::string> offered;  // LookupNeeded: the entries the window offers
+    std::vector<FormulaNote> formulas; // formula steps that divided by zero or overflowed
+    friend bool operator==(const CheckResult&, const CheckResult&) = default;
+};
+
+class RecordFormModel {
+public:
+    RecordFormModel(const ColumnSetup& g1, std::string gdate, int gsize, std::int32_t today,
+                    LookupSource lookup);
+
+    // Loads the fields for the request: insert starts blank with today's date in date fields
+    // (and clears `buffer`); change and delete take the record's texts, numbers by FontCheck.
+    void start(int action, Record& buffer);
+
+    // Check_Input for field `field` (1-based) after the user changed it. A blank field is not
+    // checked. A refusal blanks the field.
+    CheckResult accept(int field);
+    // The "..." button (or F12): the field is emptied and the whole list is offered.
+    std::vector<std::string> openLookup(int field);
+    // The lookup window closed: the chosen entry, or nothing (the field stays blank).
+    void chooseLookup(int field, const std::optional<std::string>& entry);
+
+    // Sets a field as typed, cut to its byte limit.
+    void setField(int field, std::string_view text);
+    void setMemo(std::string_view text);
+    const std::string& field(int field) const { return fields_[field - 1]; }
+    const FormFields& fields() const { return fields_; }
+    const std::string& memo() const { return memo_; }
+    const ColumnSetup& setup() const { return g1_; }
+    const std::string& gdate() const { return gdate_; }
+    std::string message(CheckStatus status) const { return checkMessage(status, gdate_); }
+
+    // OK: the fields into the record buffer (number fields without their leading blanks, as
+    // the list shows numbers read from the workbook).
+    void store(Record& buffer) const;
+
+private:
+    ColumnSetup g1_;
+    std::string gdate_;
+    int gsize_;
+    std::int32_t today_;
+    LookupSource lookup_;
+    FormFields fields_;
+    std::string memo_;
+};
+
+// The whole request on the shared records, as OK carries it out: insert appends the buffer to
+// Q1, change writes it over the current record, delete removes the current record; ACTION
+// becomes 0.
+void applyForm(AppState& state, const RecordFormModel& model);
+
+// The lookup lists of the open workbook (its last sheet).
+LookupSource workbookLookup(const AppState& state);
+
+} // namespace rowbit::form

@@ -1,0 +1,82 @@
+#include "form/formula.h"
+
+#include <gtest/gtest.h>
+
+namespace rowbit::form {
+namespace {
+
+// Form columns 1, 2, 3 show sheet columns A, B, C.
+ColumnSetup abc() {
+    ColumnSetup g1;
+    g1.ccount = 3;
+    g1.cno = {1, 2, 3};
+    g1.type = {"N", "N", "N"};
+    return g1;
+}
+
+TEST(Formula, EvaluatesLeftToRightInHundredths) {
+    struct Case {
+        const char* formula;
+        FormulaResult expected;
+    };
+    const FormFields fields{"3", "2.5", "      1,234.5"};
+    const Case cases[] = {
+        {"A*B", {750}},
+        {"10+5*2", {3000}},
+        {"-A", {-300}},
+        {"A+", {300}},
+        {"A++B", {550}},
+        {"A + B", {300}}, // " B" starts with a blank: no reference, reads 0
+        {"AB*A1", {900}}, // only the first letter counts
+        {"Z+1", {100}},   // no column Z in use
+        {"C*2", {246900}},
+        {"10/4", {250}},
+        {"2/3", {67}},
+        {"2/3*3", {201}},
+        {"1.005", {101}},
+        {"-1.005", {-101}},
+        {"A*0.333", {99}}, // the constant keeps two places: 0.33
+        {"5/0+1", {100, FormulaStatus::DivisionByZero, 3}},
+        {"99999999999*10", {0, FormulaStatus::Overflow, 13}},
+        {"123456789012", {0, FormulaStatus::Overflow, 1}},
+        {"99999999999.99+0", {9999999999999}},
+        {"", {0}},
+        {"A   ", {300}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(evaluateFormula(c.formula, abc(), fields), c.expected) << c.formula;
+}
+
+TEST(Formula, PlainTextDropsTrailingZeros) {
+    EXPECT_EQ(plainHundredths(250), "2.5");
+    EXPECT_EQ(plainHundredths(700), "7");
+    EXPECT_EQ(plainHundredths(-5), "-0.05");
+    EXPECT_EQ(readHundredths("1,234.567"), 123457);
+    EXPECT_EQ(readHundredths("abc"), 0);
+}
+
+TEST(Formula, RecomputesColumnsInOrderUpToTheFirstUnusedColumn) {
+    ColumnSetup g1 = abc();
+    g1.cno = {1, 2, 3, 0, 5};
+    g1.formula[1] = "C+1"; // sees C's old value
+    g1.formula[2] = "A*2"; // computed after B
+    g1.formula[4] = "A";   // after the unused column 4: never runs
+    g1.formula[0] = "A/0"; // self reference, divides by zero
+    FormFields fields{"3", "", "10", "", "keep"};
+    const auto notes = calcFormula(fields, g1, 9);
+    const std::string blank(25, ' '); // a zero result shows blank
+    EXPECT_EQ(fields[0], blank);
+    EXPECT_EQ(fields[1], std::string(25 - 2, ' ') + "11");
+    EXPECT_EQ(fields[2], blank) << "A is 0 by now: 0 * 2";
+    EXPECT_EQ(fields[4], "keep");
+    EXPECT_EQ(notes, (std::vector<FormulaNote>{{1, FormulaStatus::DivisionByZero, 3}}));
+
+    g1.formula = {};
+    g1.formula[2] = "A*B";
+    fields = {"99999999", "99999999", "1"};
+    calcFormula(fields, g1, 12);
+    EXPECT_EQ(fields[2], std::string(20, '#'));
+}
+
+} // namespace
+} // namespace rowbit::form

@@ -1,0 +1,140 @@
+#include "form/record_form_model.h"
+
+#include "app/picture.h"
+
+#include <gtest/gtest.h>
+
+namespace rowbit::form {
+namespace {
+
+// Date (A), client with a list (B), quantity (C), price (D), amount = C*D (E).
+ColumnSetup ledger() {
+    ColumnSetup g1;
+    g1.ccount = 5;
+    g1.cno = {1, 2, 3, 4, 5};
+    g1.cname = {"일자", "거래처", "수량", "단가", "금액"};
+    g1.type = {"D", "S", "N", "N", "N"};
+    g1.size = {12, 20, 20, 20, 20};
+    g1.btn[1] = 1;
+    g1.formula[4] = "C*D";
+    g1.mno = 6;
+    g1.mname = "메모";
+    return g1;
+}
+
+RecordFormModel makeModel() {
+    return RecordFormModel(ledger(), "@D9-", 9, picture::serialFromCivil({2026, 12, 7}),
+                           [](int col) {
+                               return col == 1 ? std::vector<std::string>{"Seoul", "Busan", "Daegu"}
+                                               : std::vector<std::string>{};
+                           });
+}
+
+std::string trimmed(const std::string& text) {
+    const auto a = text.find_first_not_of(' ');
+    return a == std::string::npos ? "" : text.substr(a, text.find_last_not_of(' ') - a + 1);
+}
+
+TEST(RecordFormModel, InsertTypesChecksComputesAndStores) {
+    RecordFormModel model = makeModel();
+    Record buffer;
+    buffer.col[0] = "old";
+    buffer.row = 7;
+    model.start(kActionInsert, buffer);
+    EXPECT_EQ(buffer.row, 0);
+    EXPECT_EQ(model.field(1), "26-12-07") << "date fields start with today";
+    EXPECT_EQ(model.field(2), "");
+
+    struct Step {
+        int field;
+        const char* typed;
+        CheckStatus status;
+        const char* amount; // field 5 afterwards, trimmed
+    };
+    const Step steps[] = {
+        {1, "0304", CheckStatus::Accepted, ""},
+        {2, "Bu", CheckStatus::Accepted, ""},
+        {3, "3", CheckStatus::Accepted, ""}, // D is blank: 3 * 0 shows blank
+        {4, "2.5", CheckStatus::Accepted, "7.5"},
+        {3, "12a", CheckStatus::NotANumber, "7.5"}, // refused: formulas keep their values
+        {3, "1,000", CheckStatus::Accepted, "2,500"},
+        {2, "a", CheckStatus::LookupNeeded, "2,500"},
+    };
+    for (const Step& s : steps) {
+        model.setField(s.field, s.typed);
+        const CheckResult result = model.accept(s.field);
+        EXPECT_EQ(result.status, s.status) << s.typed;
+        EXPECT_EQ(result.field, s.field);
+        const std::string amount = trimmed(model.field(5));
+        EXPECT_EQ(amount, s.amount) << s.typed;
+        if (s.status == CheckStatus::NotANumber) {
+            EXPECT_EQ(model.field(s.field), "");
+        }
+        if (s.status == CheckStatus::LookupNeeded) {
+            EXPECT_EQ(result.offered, (std::vector<std::string>{"Busan", "Daegu"}));
+        }
+    }
+    model.chooseLookup(2, "Daegu");
+    model.setMemo("메모");
+    model.store(buffer);
+    EXPECT_EQ(buffer.col[0], "26-03-04");
+    EXPECT_EQ(buffer.col[1], "Daegu");
+    EXPECT_EQ(buffer.col[2], "1,000") << "numbers stored without their padding";
+    EXPECT_EQ(buffer.col[4], "2,500");
+    EXPECT_EQ(buffer.memo, "메모");
+}
+
+TEST(RecordFormModel, ChangeFormatsNumbersAndLookupButtonEmptiesTheField) {
+    RecordFormModel model = makeModel();
+    Record buffer;
+    buffer.col = {"15-10-01", "Seoul", "1234.5", "10,000,000,000,000,000,000,000", "0.00"};
+    buffer.memo = "m";
+    model.start(kActionChange, buffer);
+    EXPECT_EQ(trimmed(model.field(3)), "1,234.5");
+    EXPECT_EQ(trimmed(model.field(5)), "0.00");
+    EXPECT_EQ(model.field(4), buffer.col[3]) << "too long for the picture: kept, not '#'";
+    EXPECT_EQ(model.memo(), "m");
+
+    EXPECT_EQ(model.openLookup(2), (std::vector<std::string>{"Seoul", "Busan", "Daegu"}));
+    EXPECT_EQ(model.field(2), "");
+    model.chooseLookup(2, std::nullopt); // closed without a choice
+    EXPECT_EQ(model.field(2), "");
+    EXPECT_EQ(model.openLookup(3), std::vector<std::string>{}) << "no list: an empty window";
+
+    model.setField(1, std::string(150, 'x'));
+    EXPECT_EQ(model.field(1).size(), kFieldBytes);
+    model.setField(1, "   ");
+    EXPECT_EQ(model.accept(1).status, CheckStatus::Accepted) << "a blank field is not checked";
+    EXPECT_EQ(model.field(1), "   ");
+}
+
+TEST(RecordFormModel, ApplyCarriesOutTheRequest) {
+    AppState state;
+    state.g1 = ledger();
+    for (const char* item : {"a", "b", "c"}) {
+        state.q1.buffer.clear();
+        state.q1.buffer.col[1] = item;
+        state.q1.add();
+    }
+    auto run = [&](int action, std::size_t pos, const char* client) {
+        state.action = action;
+        if (pos)
+            state.q1.get(pos);
+        RecordFormModel model = makeModel();
+        model.start(action, state.q1.buffer);
+        model.setField(2, client);
+        applyForm(state, model);
+        EXPECT_EQ(state.action, kActionDone);
+    };
+    run(kActionInsert, 0, "d");
+    run(kActionChange, 2, "B");
+    run(kActionDelete, 1, "ignored");
+    std::vector<std::string> clients;
+    for (std::size_t p = 1; p <= state.q1.count(); ++p)
+        clients.push_back(state.q1.at(p).col[1]);
+    EXPECT_EQ(clients, (std::vector<std::string>{"B", "c", "d"}));
+    EXPECT_EQ(state.q1.at(3).col[0], "26-12-07");
+}
+
+} // namespace
+} // namespace rowbit::form
