@@ -6,6 +6,7 @@
 // Prints one "name seconds" line per step, and the peak memory once the list is open. A workbook
 // without settings takes the preview's preselected title row, as a user pressing OK would.
 #include "app/app_state.h"
+#include "bench_support.h"
 #include "browse/browse_state.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
@@ -19,19 +20,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-class SilentPrompts : public rowbit::Prompts {
-public:
-    int message(const rowbit::MessageSpec&) override { return 1; }
-    int popupMenu(const std::string&) override { return 0; }
-    std::optional<std::string> openFile(const rowbit::FileDialogSpec&) override { return {}; }
-    std::optional<std::string> saveFile(const rowbit::FileDialogSpec&) override { return {}; }
-    bool startProcess(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool openUrl(const std::string&) override { return false; }
-};
+using rowbit::bench::Clock;
+using rowbit::bench::SilentPrompts;
+using rowbit::bench::since;
 
 // The largest resident size of this process so far, in MB.
 double peakMb() {
@@ -49,10 +40,6 @@ double residentMb() {
         std::fclose(f);
     }
     return static_cast<double>(resident) * 4096 / (1024 * 1024);
-}
-
-double since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 // Prints one "step seconds" line per step (the median over ROUNDS, default 5) and the records.
 #include "app/app_state.h"
 #include "app/picture.h"
+#include "bench_support.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
 #include "browse/ui/record_list_view.h"
@@ -26,19 +27,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-class SilentPrompts : public rowbit::Prompts {
-public:
-    int message(const rowbit::MessageSpec&) override { return 1; }
-    int popupMenu(const std::string&) override { return 0; }
-    std::optional<std::string> openFile(const rowbit::FileDialogSpec&) override { return {}; }
-    std::optional<std::string> saveFile(const rowbit::FileDialogSpec&) override { return {}; }
-    bool startProcess(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool openUrl(const std::string&) override { return false; }
-};
+using rowbit::bench::Clock;
+using rowbit::bench::SilentPrompts;
 
 double seconds(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();

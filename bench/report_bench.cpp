@@ -6,6 +6,7 @@
 //
 // Prints one "name value" line per step.
 #include "app/app_state.h"
+#include "bench_support.h"
 #include "browse/browse_state.h"
 #include "browse/row_list.h"
 #include "document/document.h"
@@ -25,23 +26,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-class SilentPrompts : public rowbit::Prompts {
-public:
-    int message(const rowbit::MessageSpec&) override { return 1; }
-    int popupMenu(const std::string&) override { return 0; }
-    std::optional<std::string> openFile(const rowbit::FileDialogSpec&) override { return {}; }
-    std::optional<std::string> saveFile(const rowbit::FileDialogSpec&) override { return {}; }
-    bool startProcess(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool openUrl(const std::string&) override { return false; }
-};
-
-double since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using rowbit::bench::Clock;
+using rowbit::bench::SilentPrompts;
+using rowbit::bench::since;
 
 } // namespace
 

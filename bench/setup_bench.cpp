@@ -8,6 +8,7 @@
 // preselected title row, as a user pressing OK would. The setup change moves the last shown
 // column to another sheet column, which asks for the rows to be read again.
 #include "app/app_state.h"
+#include "bench_support.h"
 #include "browse/browse_state.h"
 #include "browse/row_list.h"
 #include "document/document.h"
@@ -21,24 +22,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Answers every question with its first button ("예(Yes)" to the re-read).
-class YesPrompts : public rowbit::Prompts {
-public:
-    int message(const rowbit::MessageSpec&) override { return 1; }
-    int popupMenu(const std::string&) override { return 0; }
-    std::optional<std::string> openFile(const rowbit::FileDialogSpec&) override { return {}; }
-    std::optional<std::string> saveFile(const rowbit::FileDialogSpec&) override { return {}; }
-    bool startProcess(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-    bool openUrl(const std::string&) override { return false; }
-};
-
-double since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using rowbit::bench::Clock;
+using rowbit::bench::SilentPrompts;
+using rowbit::bench::since;
 
 // Processor time of this thread: on a busy machine, what the step costs without waiting.
 double threadSeconds() {
@@ -56,7 +42,7 @@ int main(int argc, char** argv) {
     }
     rowbit::AppState state;
     rowbit::BrowseState browse;
-    YesPrompts prompts;
+    SilentPrompts prompts; // its first button: "예(Yes)" to the re-read
     state.gdate = "@D9-";
     state.startpath = ".";
     state.filename = argv[1];
