@@ -8,7 +8,6 @@ import json
 import os
 import shutil
 import stat
-import subprocess
 import sys
 import tempfile
 
@@ -16,22 +15,10 @@ import openpyxl
 import xlrd
 
 CLI = os.path.abspath(sys.argv[1])
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from peer_checks import check, failures, run  # noqa: E402
 sys.path.insert(0, os.path.join(sys.argv[3], "document"))
 import make_fixtures as fx  # noqa: E402
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def run(*args, cwd=None):
-    p = subprocess.run([CLI] + list(args), capture_output=True, cwd=cwd)
-    return p.returncode, p.stdout.decode("utf-8"), p.stderr.decode("utf-8", "replace")
-
 
 def lines(text):
     return text.split("\n")[:-1] if text else []

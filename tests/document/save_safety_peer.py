@@ -4,7 +4,6 @@ saved by rowbit-cli, read back by xlrd and openpyxl, every cell of every sheet c
 usage: save_safety_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
 """
 import os
-import subprocess
 import sys
 import tempfile
 import zipfile
@@ -14,21 +13,11 @@ import xlrd
 import xlwt
 
 CLI = os.path.abspath(sys.argv[1])
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from peer_checks import check, failures, run  # noqa: E402
 
 TITLE20 = "가나다라마바사아자차"  # 20 CP949 bytes: the reader takes 16 of them
 MACRO_TYPE = "application/vnd.ms-excel.sheet.macroEnabled.main+xml"
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def run(*args):
-    p = subprocess.run([CLI] + list(args), capture_output=True)
-    return p.returncode, p.stdout.decode("utf-8"), p.stderr.decode("utf-8", "replace")
 
 
 def write_book(path, sheets):

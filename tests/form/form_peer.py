@@ -6,7 +6,6 @@ usage: form_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
 import datetime
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
@@ -14,24 +13,12 @@ import openpyxl
 import xlrd
 
 CLI = os.path.abspath(sys.argv[1])
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from peer_checks import check, failures, run  # noqa: E402
 TEST_DATA = sys.argv[3]
 SAMPLE = os.path.join(TEST_DATA, "..", "..", "samples", "sample.xls")
 sys.path.insert(0, os.path.join(TEST_DATA, "document"))
 import make_fixtures as fx  # noqa: E402
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def run(*args):
-    p = subprocess.run([CLI] + list(args), capture_output=True)
-    return p.returncode, p.stdout.decode("utf-8"), p.stderr.decode("utf-8", "replace")
-
 
 def rows(path):
     """The data sheet as {row: {col: value}}, dates as dates, numbers as floats, formulas by

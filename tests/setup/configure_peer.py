@@ -15,17 +15,10 @@ import openpyxl
 import xlrd
 
 CLI = os.path.abspath(sys.argv[1])
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from peer_checks import check, failures  # noqa: E402
 sys.path.insert(0, os.path.join(sys.argv[3], "document"))
 import make_fixtures as fx  # noqa: E402
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what)
-
 
 def cells(path):
     """Every non-empty cell of every sheet: {(sheet, row, col): (kind, value, number format)}."""

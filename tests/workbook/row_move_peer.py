@@ -24,16 +24,9 @@ from openpyxl.worksheet.datavalidation import DataValidation
 
 warnings.simplefilter("ignore")
 CLI = os.path.abspath(sys.argv[1])
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from peer_checks import check, failures  # noqa: E402
 SHARED = sys.argv[2]
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what)
-
-
 def sort(src, column, out):
     p = subprocess.run([CLI, "sort", src, str(column), "--title-row", "1", "--out", out],
                        capture_output=True, timeout=300)
