@@ -19,10 +19,10 @@ inline double since(Clock::time_point start) {
 
 class SilentPrompts : public Prompts {
 public:
-    int message(const MessageSpec&) override { return 1; }
+    int message(const MessageRequest&) override { return 1; }
     int popupMenu(const std::string&) override { return 0; }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return {}; }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return {}; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return {}; }
     bool startProcess(const std::string&, const std::vector<std::string>&) override {
         return false;
     }

@@ -11,7 +11,7 @@
 #include "browse/row_list.h"
 #include "document/document.h"
 #include "report/list_print.h"
-#include "report/paint/page_painter.h"
+#include "report/ui/paint/page_painter.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -18,11 +18,11 @@ enum class PromptIcon { None, Information, Warning, Error, Question };
 
 enum class ProgressStage { Reading, Listing };
 
-struct MessageSpec {
+struct MessageRequest {
     // Spelled out so that a message built without details (most are) leaves nothing unset.
-    MessageSpec(std::string text_ = {}, std::string caption_ = {}, std::string buttons_ = "확인",
-                PromptIcon icon_ = PromptIcon::None, int defaultButton_ = 1,
-                std::string details_ = {})
+    MessageRequest(std::string text_ = {}, std::string caption_ = {}, std::string buttons_ = "확인",
+                   PromptIcon icon_ = PromptIcon::None, int defaultButton_ = 1,
+                   std::string details_ = {})
         : text(std::move(text_)), caption(std::move(caption_)), buttons(std::move(buttons_)),
           icon(icon_), defaultButton(defaultButton_), details(std::move(details_)) {}
 
@@ -36,7 +36,7 @@ struct MessageSpec {
     std::string details;
 };
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     std::string title;
     std::string filter;      // "Excel File|*.XLS": name|pattern pairs
     std::string initialPath; // file name or path shown first; may be empty
@@ -49,12 +49,12 @@ public:
 
     // Shows a modal message box; returns the 1-based number of the button chosen
     // (0 when the box was closed without a button).
-    virtual int message(const MessageSpec& request) = 0;
+    virtual int message(const MessageRequest& request) = 0;
     // A pop-up menu at the mouse position; 1-based item number, 0 when dismissed.
     virtual int popupMenu(const std::string& items) = 0;
     // File dialogs: the chosen path, nullopt when cancelled.
-    virtual std::optional<std::string> openFile(const FileDialogSpec& request) = 0;
-    virtual std::optional<std::string> saveFile(const FileDialogSpec& request) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
     // Starts a program without waiting, with an argument list (never through a shell).
     virtual bool startProcess(const std::string& program, const std::vector<std::string>& args) = 0;
     // Opens a web address in the desktop's browser.
@@ -69,7 +69,7 @@ public:
 
     // A plain message box: the text, no caption, no icon, one OK button.
     void tell(const std::string& text, const std::string& details = {}) {
-        message(MessageSpec{text, {}, "확인", PromptIcon::None, 1, details});
+        message(MessageRequest{text, {}, "확인", PromptIcon::None, 1, details});
     }
 };
 

@@ -37,7 +37,7 @@ constexpr int kSaveFailed = 3;
 // ever answered: a file name comes from the command line.
 class StderrPrompts : public Prompts {
 public:
-    int message(const MessageSpec& request) override {
+    int message(const MessageRequest& request) override {
         std::string text = request.text;
         for (char& c : text) {
             if (c == '|')
@@ -49,8 +49,8 @@ public:
         return 1;
     }
     int popupMenu(const std::string&) override { return 0; }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
     bool startProcess(const std::string&, const std::vector<std::string>&) override {
         return false;
     }
@@ -59,7 +59,7 @@ public:
 
 class QuietPrompts : public StderrPrompts {
 public:
-    int message(const MessageSpec&) override { return 1; }
+    int message(const MessageRequest&) override { return 1; }
 };
 
 int usageError(const char* text) {

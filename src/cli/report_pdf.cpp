@@ -1,6 +1,6 @@
 // The report command's PDF: the report painter on a QPdfWriter, headless.
 #include "cli/commands.h"
-#include "report/paint/page_painter.h"
+#include "report/ui/paint/page_painter.h"
 
 #include <QGuiApplication>
 

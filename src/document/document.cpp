@@ -105,7 +105,7 @@ LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
         const std::string folder = prefs.readOpenFolder();
         makeCurrent(folder);
         const auto chosen =
-            prompts.openFile(FileDialogSpec{kOpenTitle, kOpenFilter, state.filename, folder});
+            prompts.openFile(FileDialogRequest{kOpenTitle, kOpenFilter, state.filename, folder});
         if (chosen && !chosen->empty()) {
             state.filename = *chosen;
             makeCurrent(std::filesystem::path(*chosen).parent_path());
@@ -295,7 +295,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
 SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
     const bool unnamed = state.isUnnamed();
     if (unnamed) {
-        const auto chosen = prompts.saveFile(FileDialogSpec{kSaveTitle, kSaveFilter, {}, {}});
+        const auto chosen = prompts.saveFile(FileDialogRequest{kSaveTitle, kSaveFilter, {}, {}});
         if (!chosen || cp949::trim(*chosen).empty())
             return {SaveStatus::Cancelled, std::nullopt};
         state.filename = saveAsName(*chosen, state.book ? state.book->format() : BookFormat::Xls);

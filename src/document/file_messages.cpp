@@ -100,17 +100,17 @@ std::string elidedPath(const std::string& path, std::size_t columns) {
     return head + "…" + tail;
 }
 
-MessageSpec openFailedMessage(const std::string& path, const Error& error) {
+MessageRequest openFailedMessage(const std::string& path, const Error& error) {
     const std::string shown = shownPath(path);
     const std::string what = isFolder(path) ? shown + " 폴더는 파일이 아니어서"
                                             : shown + " 파일은 " + openReason(error.code);
-    MessageSpec spec;
-    spec.text = what + " 열 수 없으므로 새 파일로 시작하니, 저장할 때 파일 이름을 정하세요.";
-    spec.details = details(path, error);
-    return spec;
+    MessageRequest request;
+    request.text = what + " 열 수 없으므로 새 파일로 시작하니, 저장할 때 파일 이름을 정하세요.";
+    request.details = details(path, error);
+    return request;
 }
 
-MessageSpec saveFailedMessage(const std::string& path, const Error& error) {
+MessageRequest saveFailedMessage(const std::string& path, const Error& error) {
     const char* why = "쓰는 중에 문제가 생겨";
     const char* todo = "다시 저장해 보세요";
     if (error.code == ErrorCode::Io || error.code == ErrorCode::NotFound) {
@@ -120,11 +120,11 @@ MessageSpec saveFailedMessage(const std::string& path, const Error& error) {
         why = "데이터 시트에 자리가 모자라";
         todo = "자료를 줄인 뒤 다시 저장하세요";
     }
-    MessageSpec spec;
-    spec.text = shownPath(path) + " 파일은 " + why +
-                " 저장하지 못했지만 변경내용은 그대로 있으니, " + todo + ".";
-    spec.details = details(path, error);
-    return spec;
+    MessageRequest request;
+    request.text = shownPath(path) + " 파일은 " + why +
+                   " 저장하지 못했지만 변경내용은 그대로 있으니, " + todo + ".";
+    request.details = details(path, error);
+    return request;
 }
 
 } // namespace rowbit

@@ -18,8 +18,8 @@ std::string elidedPath(const std::string& path, std::size_t columns = 60);
 
 // `path` could not be opened (a folder named as the workbook says so); the program goes on
 // with a new, unnamed workbook.
-MessageSpec openFailedMessage(const std::string& path, const Error& error);
+MessageRequest openFailedMessage(const std::string& path, const Error& error);
 // `path` could not be written; the changes stay in the program.
-MessageSpec saveFailedMessage(const std::string& path, const Error& error);
+MessageRequest saveFailedMessage(const std::string& path, const Error& error);
 
 } // namespace rowbit

@@ -25,13 +25,13 @@ ListPrintOutcome listPrint(AppState& state, Prompts& prompts, bool landscape, Re
     case PrintOutcome::Printed:
         return ListPrintOutcome::Printed;
     case PrintOutcome::NoPrinter:
-        if (prompts.message(MessageSpec{kNoPrinter, {}, "예|아니오", PromptIcon::Warning, 1}) ==
+        if (prompts.message(MessageRequest{kNoPrinter, {}, "예|아니오", PromptIcon::Warning, 1}) ==
                 1 &&
             windows.savePdf)
             windows.savePdf(pages);
         return ListPrintOutcome::NotPrinted;
     case PrintOutcome::Failed:
-        prompts.message(MessageSpec{kPrintFailed, {}, "확인", PromptIcon::Warning, 1});
+        prompts.message(MessageRequest{kPrintFailed, {}, "확인", PromptIcon::Warning, 1});
         return ListPrintOutcome::NotPrinted;
     }
     return ListPrintOutcome::NotPrinted;

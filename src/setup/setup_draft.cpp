@@ -165,8 +165,8 @@ Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& g1) {
 SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts& prompts) {
     const bool reload = needsReload(draft, state.g1);
     if (reload) {
-        const MessageSpec question{kReloadQuestion, kReloadCaption, kReloadButtons,
-                                   PromptIcon::Information, 2};
+        const MessageRequest question{kReloadQuestion, kReloadCaption, kReloadButtons,
+                                      PromptIcon::Information, 2};
         if (prompts.message(question) != 1) {
             prompts.tell(kSetupCancelled);
             return {SetupOutcome::Cancelled, {}};

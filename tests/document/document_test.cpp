@@ -444,7 +444,7 @@ TEST(FileMessages, OneSentenceNamingTheFileWithTheDetailsAside) {
     const std::string deep = "/home/사용자/" + std::string(60, 'a') + "/결산/2024년 장부.xls";
     struct Case {
         std::string path;
-        MessageSpec message;
+        MessageRequest message;
         std::string starts; // the text's start
         std::string ends;   // the text's end
     };

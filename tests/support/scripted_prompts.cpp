@@ -13,7 +13,7 @@ T take(std::deque<T>& queue, T fallback) {
 }
 } // namespace
 
-int ScriptedPrompts::message(const MessageSpec& request) {
+int ScriptedPrompts::message(const MessageRequest& request) {
     messages.push_back(request);
     asked.push_back({"message", request.text, request.caption + "|" + request.buttons});
     return take(messageAnswers, 1);
@@ -24,13 +24,13 @@ int ScriptedPrompts::popupMenu(const std::string& items) {
     return take(menuAnswers, 0);
 }
 
-std::optional<std::string> ScriptedPrompts::openFile(const FileDialogSpec& request) {
+std::optional<std::string> ScriptedPrompts::openFile(const FileDialogRequest& request) {
     dialogs.push_back(request);
     asked.push_back({"open", request.title, request.filter});
     return take(openAnswers, std::optional<std::string>{});
 }
 
-std::optional<std::string> ScriptedPrompts::saveFile(const FileDialogSpec& request) {
+std::optional<std::string> ScriptedPrompts::saveFile(const FileDialogRequest& request) {
     dialogs.push_back(request);
     asked.push_back({"save", request.title, request.filter});
     return take(saveAnswers, std::optional<std::string>{});

@@ -30,18 +30,18 @@ public:
     bool urlResult = true;
 
     std::vector<Asked> asked;
-    std::vector<MessageSpec> messages;
-    std::vector<FileDialogSpec> dialogs;
+    std::vector<MessageRequest> messages;
+    std::vector<FileDialogRequest> dialogs;
     std::vector<std::pair<std::string, std::vector<std::string>>> processes;
     // Progress reports are not questions: they go here, not into `asked`.
     std::vector<std::pair<ProgressStage, double>> progressReports;
     // Called after each progress report is recorded: a test's look at the screen mid-work.
     std::function<void(ProgressStage, double)> onProgress;
 
-    int message(const MessageSpec& request) override;
+    int message(const MessageRequest& request) override;
     int popupMenu(const std::string& items) override;
-    std::optional<std::string> openFile(const FileDialogSpec& request) override;
-    std::optional<std::string> saveFile(const FileDialogSpec& request) override;
+    std::optional<std::string> openFile(const FileDialogRequest& request) override;
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override;
     bool startProcess(const std::string& program, const std::vector<std::string>& args) override;
     bool openUrl(const std::string& url) override;
     void progress(ProgressStage stage, double fraction) override;

@@ -41,7 +41,7 @@ QMessageBox::Icon iconOf(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-QString startFolder(const FileDialogSpec& request) {
+QString startFolder(const FileDialogRequest& request) {
     const QString folder = request.folder.empty() ? QDir::currentPath() : q(request.folder);
     if (request.initialPath.empty())
         return folder;
@@ -162,7 +162,7 @@ QWidget* promptParent() {
     return QApplication::activeWindow();
 }
 
-int QtPrompts::message(const MessageSpec& request) {
+int QtPrompts::message(const MessageRequest& request) {
     PromptBox box(promptParent());
     box.setWindowTitle(q(request.caption));
     box.setText(messageText(request.text));
@@ -208,13 +208,13 @@ int QtPrompts::popupMenu(const std::string& items) {
     return 0;
 }
 
-std::optional<std::string> QtPrompts::openFile(const FileDialogSpec& request) {
+std::optional<std::string> QtPrompts::openFile(const FileDialogRequest& request) {
     return chosen(QFileDialog::getOpenFileName(promptParent(), q(request.title),
                                                startFolder(request), qtFilter(request.filter),
                                                nullptr, QFileDialog::HideNameFilterDetails));
 }
 
-std::optional<std::string> QtPrompts::saveFile(const FileDialogSpec& request) {
+std::optional<std::string> QtPrompts::saveFile(const FileDialogRequest& request) {
     // The name is completed by the caller (".xls" appended when missing), so the dialog must
     // not add a suffix of its own.
     return chosen(QFileDialog::getSaveFileName(promptParent(), q(request.title),

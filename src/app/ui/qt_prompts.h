@@ -13,10 +13,10 @@ namespace rowbit::ui {
 
 class QtPrompts : public Prompts {
 public:
-    int message(const MessageSpec& request) override;
+    int message(const MessageRequest& request) override;
     int popupMenu(const std::string& items) override;
-    std::optional<std::string> openFile(const FileDialogSpec& request) override;
-    std::optional<std::string> saveFile(const FileDialogSpec& request) override;
+    std::optional<std::string> openFile(const FileDialogRequest& request) override;
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override;
     bool startProcess(const std::string& program, const std::vector<std::string>& args) override;
     bool openUrl(const std::string& url) override;
 };

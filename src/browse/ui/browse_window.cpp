@@ -80,16 +80,16 @@ public:
                      std::function<void(ProgressStage, double)> shown)
         : inner_(inner), busy_(std::move(busy)), shown_(std::move(shown)) {}
 
-    int message(const MessageSpec& request) override {
+    int message(const MessageRequest& request) override {
         return asking([&] { return inner_.message(request); });
     }
     int popupMenu(const std::string& items) override {
         return asking([&] { return inner_.popupMenu(items); });
     }
-    std::optional<std::string> openFile(const FileDialogSpec& request) override {
+    std::optional<std::string> openFile(const FileDialogRequest& request) override {
         return asking([&] { return inner_.openFile(request); });
     }
-    std::optional<std::string> saveFile(const FileDialogSpec& request) override {
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override {
         return asking([&] { return inner_.saveFile(request); });
     }
     bool startProcess(const std::string& program, const std::vector<std::string>& args) override {
@@ -874,8 +874,8 @@ void BrowseWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     if (state_.changed) {
-        MessageSpec question{kCloseQuestion, kCloseCaption, "예|아니오", PromptIcon::Information,
-                             1};
+        MessageRequest question{kCloseQuestion, kCloseCaption, "예|아니오", PromptIcon::Information,
+                                1};
         if (prompts_.message(question) == 1) {
             const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
             setWindowTitle(q(state_.filename));

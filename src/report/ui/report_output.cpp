@@ -1,6 +1,6 @@
 #include "report/ui/report_output.h"
 
-#include "report/paint/page_painter.h"
+#include "report/ui/paint/page_painter.h"
 #include "report/ui/progress_window.h"
 #include "report/ui/report_preview.h"
 
@@ -46,18 +46,18 @@ report::PrintOutcome printToDefaultPrinter(const std::vector<report::Page>& page
 
 void savePdfAs(Prompts& prompts, const std::vector<report::Page>& pages,
                const std::string& suggestedName) {
-    FileDialogSpec spec;
-    spec.title = "PDF 저장";
-    spec.filter = "PDF 파일|*.pdf";
-    spec.initialPath = suggestedName;
-    const std::optional<std::string> chosen = prompts.saveFile(spec);
+    FileDialogRequest request;
+    request.title = "PDF 저장";
+    request.filter = "PDF 파일|*.pdf";
+    request.initialPath = suggestedName;
+    const std::optional<std::string> chosen = prompts.saveFile(request);
     if (!chosen || chosen->empty())
         return;
     std::string path = *chosen;
     if (!QString::fromStdString(path).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += ".pdf";
     if (!report::writePdf(pages, QString::fromStdString(path)))
-        prompts.message(MessageSpec{kPdfSaveFailed, {}, "확인", PromptIcon::Warning, 1});
+        prompts.message(MessageRequest{kPdfSaveFailed, {}, "확인", PromptIcon::Warning, 1});
 }
 
 } // namespace rowbit::ui

@@ -1,6 +1,6 @@
 #include "report/ui/report_preview.h"
 
-#include "report/paint/page_painter.h"
+#include "report/ui/paint/page_painter.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -33,12 +33,12 @@ namespace {
 class WatchingPrompts : public testing::ScriptedPrompts {
 public:
     std::function<void()> onAsk;
-    int message(const MessageSpec& request) override {
+    int message(const MessageRequest& request) override {
         if (onAsk)
             onAsk();
         return ScriptedPrompts::message(request);
     }
-    std::optional<std::string> openFile(const FileDialogSpec& request) override {
+    std::optional<std::string> openFile(const FileDialogRequest& request) override {
         if (onAsk)
             onAsk();
         return ScriptedPrompts::openFile(request);

@@ -1,7 +1,7 @@
 // The report preview on a one-page and a twelve-page report: paging, the two-page view, jump,
 // zoom, keys, and the verdict each way out gives.
 #include "report/list_report.h"
-#include "report/paint/page_painter.h"
+#include "report/ui/paint/page_painter.h"
 #include "report/ui/progress_window.h"
 #include "report/ui/report_preview.h"
 

@@ -1,4 +1,4 @@
-#include "report/paint/page_painter.h"
+#include "report/ui/paint/page_painter.h"
 
 #include "report/list_report.h"
 
