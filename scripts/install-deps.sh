@@ -10,7 +10,8 @@ what=${1:-build}
 
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-svg-dev
-          libzip-dev libpugixml-dev libgsf-1-dev libsimpleini-dev nlohmann-json3-dev zlib1g-dev
+          libzip-dev libisal-dev libpugixml-dev libgsf-1-dev libsimpleini-dev nlohmann-json3-dev
+          zlib1g-dev
           fonts-nanum)
 case "$what" in
     run)  packages+=(xvfb xauth) ;;

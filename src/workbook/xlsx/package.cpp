@@ -1,6 +1,7 @@
 #include "workbook/xlsx/package.h"
 
 #include "workbook/atomic_file.h"
+#include "workbook/xlsx/deflate.h"
 
 #include <zip.h>
 
@@ -145,6 +146,10 @@ Result<void> Package::index() {
         e.size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
         e.compressedSize = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
         e.directory = !e.name.empty() && e.name.back() == '/';
+        e.deflated = (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_DEFLATE &&
+                     (st.valid & ZIP_STAT_CRC) && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+                     st.encryption_method == ZIP_EM_NONE;
+        e.crc = st.crc;
         std::string key = lowerAscii(e.name);
         if (!key.empty() && key.front() == '/')
             key.erase(0, 1);
@@ -227,9 +232,9 @@ Result<void> Package::stream(int index, const Sink& sink) const {
     if (auto r = checkSize(e, limits_.bigPart); !r)
         return r;
     const std::string where = where_ + ": " + e.name;
-    zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(e.zipIndex), 0);
-    if (!file)
-        return entryError(zip_, where);
+    auto reader = openPart(index);
+    if (!reader)
+        return reader.error();
 
     // Inflating and scanning take about as long as each other: overlap them.
     constexpr std::size_t chunkSize = 2u << 20;
@@ -245,11 +250,9 @@ Result<void> Package::stream(int index, const Sink& sink) const {
     std::size_t allocated = 0;
     bool done = false;
     bool stop = false;
-    std::string failure;
-    const std::uint64_t declared = e.size;
+    std::optional<Error> failure;
 
     std::thread producer([&] {
-        std::uint64_t total = 0;
         while (true) {
             Chunk chunk;
             {
@@ -265,23 +268,16 @@ Result<void> Package::stream(int index, const Sink& sink) const {
                     chunk.data.reset(new char[chunkSize]);
                 }
             }
-            const zip_int64_t n = zip_fread(file, chunk.data.get(), chunkSize);
+            auto n = (*reader)->read(chunk.data.get(), chunkSize);
             std::unique_lock lock(mutex);
-            if (n < 0) {
-                failure = std::string("a part cannot be inflated: ") +
-                          zip_error_strerror(zip_file_get_error(file));
+            if (!n) {
+                failure = n.error();
                 done = true;
-            } else if (n == 0) {
+            } else if (*n == 0) {
                 done = true;
             } else {
-                total += static_cast<std::uint64_t>(n);
-                if (total > declared) {
-                    failure = "a part is larger than its directory says";
-                    done = true;
-                } else {
-                    chunk.size = static_cast<std::size_t>(n);
-                    full.push_back(std::move(chunk));
-                }
+                chunk.size = *n;
+                full.push_back(std::move(chunk));
             }
             changed.notify_all();
             if (done)
@@ -296,8 +292,11 @@ Result<void> Package::stream(int index, const Sink& sink) const {
             std::unique_lock lock(mutex);
             changed.wait(lock, [&] { return !full.empty() || done; });
             if (full.empty()) {
-                if (!failure.empty())
-                    result = makeError(ErrorCode::Damaged, failure, where);
+                if (failure) {
+                    if (failure->where.empty())
+                        failure->where = where;
+                    result = *failure;
+                }
                 break;
             }
             chunk = std::move(full.front());
@@ -316,7 +315,6 @@ Result<void> Package::stream(int index, const Sink& sink) const {
         changed.notify_all();
     }
     producer.join();
-    zip_fclose(file);
     if (result.ok())
         return sink(nullptr, 0);
     return result;
@@ -344,6 +342,32 @@ private:
     std::uint64_t left_;
 };
 
+// A deflated part, inflated by the fast library from the compressed bytes libzip hands over:
+// two to three times as fast as libzip's own inflating. The size and CRC-32 are checked here.
+class InflatingPartReader : public Package::PartReader {
+public:
+    InflatingPartReader(zip_file_t* file, const Package::Entry& e)
+        : file_(file),
+          inflater_(
+              [file](char* buffer, std::size_t size) -> Result<std::size_t> {
+                  const zip_int64_t n = zip_fread(file, buffer, size);
+                  if (n < 0)
+                      return makeError(ErrorCode::Damaged,
+                                       std::string("a part cannot be read: ") +
+                                           zip_error_strerror(zip_file_get_error(file)));
+                  return static_cast<std::size_t>(n);
+              },
+              e.size, e.crc) {}
+    ~InflatingPartReader() override { zip_fclose(file_); }
+    Result<std::size_t> read(char* buffer, std::size_t size) override {
+        return inflater_.read(buffer, size);
+    }
+
+private:
+    zip_file_t* file_;
+    Inflater inflater_;
+};
+
 class MemoryPartReader : public Package::PartReader {
 public:
     explicit MemoryPartReader(std::string_view bytes) : bytes_(bytes) {}
@@ -366,100 +390,21 @@ Result<std::unique_ptr<Package::PartReader>> Package::openPart(int index) const 
     const Entry& e = entries_[static_cast<std::size_t>(index)];
     if (e.zipIndex < 0)
         return std::unique_ptr<PartReader>(new MemoryPartReader(e.bytes));
-    zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(e.zipIndex), 0);
+    const zip_flags_t flags = e.deflated ? ZIP_FL_COMPRESSED : 0;
+    zip_file_t* file = zip_fopen_index(zip_, static_cast<zip_uint64_t>(e.zipIndex), flags);
     if (!file)
         return entryError(zip_, where_ + ": " + e.name);
+    if (e.deflated)
+        return std::unique_ptr<PartReader>(new InflatingPartReader(file, e));
     return std::unique_ptr<PartReader>(new ZipPartReader(file, e.size));
 }
 
 namespace {
 
-// Runs a producer on a second thread, a few chunks ahead of the deflating writer: generating a
-// big sheet and compressing it take about as long as each other.
-class AheadProducer {
-public:
-    explicit AheadProducer(Package::OutPart::Producer inner) : inner_(std::move(inner)) {}
-    ~AheadProducer() {
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-    Result<std::size_t> read(char* buffer, std::size_t size) {
-        if (!thread_.joinable())
-            thread_ = std::thread([this] { run(); });
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return !ready_.empty() || done_; });
-        if (ready_.empty()) {
-            if (!failure_.ok())
-                return failure_.error();
-            return std::size_t{0};
-        }
-        std::string& front = ready_.front();
-        const std::size_t n = std::min(size, front.size() - offset_);
-        std::copy_n(front.data() + offset_, n, buffer);
-        offset_ += n;
-        if (offset_ == front.size()) {
-            ready_.pop_front();
-            offset_ = 0;
-            changed_.notify_all();
-        }
-        return n;
-    }
-
-private:
-    void run() {
-        constexpr std::size_t chunk = 1u << 20;
-        while (true) {
-            std::string data(chunk, '\0');
-            std::size_t filled = 0;
-            Result<void> failed;
-            while (filled < chunk) {
-                auto n = inner_(data.data() + filled, chunk - filled);
-                if (!n) {
-                    failed = n.error();
-                    break;
-                }
-                if (*n == 0)
-                    break;
-                filled += *n;
-            }
-            data.resize(filled);
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stop_ || ready_.size() < 4; });
-            if (stop_)
-                return;
-            if (!data.empty())
-                ready_.push_back(std::move(data));
-            if (!failed.ok() || filled < chunk) {
-                failure_ = failed;
-                done_ = true;
-                changed_.notify_all();
-                return;
-            }
-            changed_.notify_all();
-        }
-    }
-
-    Package::OutPart::Producer inner_;
-    std::thread thread_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::string> ready_;
-    std::size_t offset_ = 0;
-    bool done_ = false;
-    bool stop_ = false;
-    Result<void> failure_;
-};
-
+// What a part written from a producer ran into, for the error of the whole write.
 struct ProducerState {
-    Package::OutPart* part;
-    std::string error;
-    bool failed = false;
+    Package::OutPart* part = nullptr;
+    std::optional<Error> failure;
 };
 
 zip_int64_t produce(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
@@ -471,8 +416,7 @@ zip_int64_t produce(void* userdata, void* data, zip_uint64_t len, zip_source_cmd
     case ZIP_SOURCE_READ: {
         auto n = state->part->producer(static_cast<char*>(data), static_cast<std::size_t>(len));
         if (!n) {
-            state->failed = true;
-            state->error = n.error().describe();
+            state->failure = n.error();
             return -1;
         }
         return static_cast<zip_int64_t>(*n);
@@ -497,6 +441,63 @@ zip_int64_t produce(void* userdata, void* data, zip_uint64_t len, zip_source_cmd
     default:
         return -1;
     }
+}
+
+// A big part, deflated here in pieces on several threads and handed to libzip already
+// compressed: libzip stores it as it is, and learns its size and CRC-32 when it asks after the
+// end.
+struct DeflatedState {
+    DeflatedState(Package::OutPart::Producer producer, unsigned threads)
+        : deflater(std::move(producer), threads) {}
+    ParallelDeflater deflater;
+    std::optional<Error> failure;
+};
+
+zip_int64_t deflated(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* state = static_cast<DeflatedState*>(userdata);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_READ: {
+        auto n = state->deflater.read(static_cast<char*>(data), static_cast<std::size_t>(len));
+        if (!n) {
+            state->failure = n.error();
+            return -1;
+        }
+        return static_cast<zip_int64_t>(*n);
+    }
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+        st->comp_method = ZIP_CM_DEFLATE;
+        st->encryption_method = ZIP_EM_NONE;
+        if (state->deflater.ended()) {
+            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_CRC;
+            st->size = state->deflater.size();
+            st->crc = state->deflater.crc();
+        }
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR: {
+        auto* codes = static_cast<int*>(data);
+        codes[0] = ZIP_ER_READ;
+        codes[1] = 0;
+        return 2 * sizeof(int);
+    }
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              -1);
+    default:
+        return -1;
+    }
+}
+
+unsigned deflateThreads() {
+    return std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
 }
 
 // The zip writer's destination: the atomic file's temporary file. libzip writes a local
@@ -589,6 +590,7 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
     }
     zip_error_fini(&openError);
     std::vector<std::unique_ptr<ProducerState>> states;
+    std::vector<std::unique_ptr<DeflatedState>> deflating;
     auto fail = [&](const std::string& what) -> Result<void> {
         std::string text = what + ": " + zip_error_strerror(zip_get_error(out));
         zip_discard(out);
@@ -596,6 +598,7 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
     };
     for (OutPart& part : parts) {
         zip_source_t* src = nullptr;
+        bool compressed = false; // deflated here, not by libzip
         const Entry* from =
             part.copyOf >= 0 ? &entries_[static_cast<std::size_t>(part.copyOf)] : nullptr;
         if (from && from->directory) {
@@ -612,12 +615,13 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
                                  ZIP_FL_COMPRESSED, 0, -1);
         } else if (from) {
             src = zip_source_buffer(out, from->bytes.data(), from->bytes.size(), 0);
+        } else if (part.producer && part.fast) {
+            compressed = true;
+            deflating.push_back(std::make_unique<DeflatedState>(std::move(part.producer),
+                                                                part.ahead ? deflateThreads() : 0));
+            src = zip_source_function(out, deflated, deflating.back().get());
         } else if (part.producer) {
-            if (part.ahead) {
-                auto ahead = std::make_shared<AheadProducer>(std::move(part.producer));
-                part.producer = [ahead](char* b, std::size_t n) { return ahead->read(b, n); };
-            }
-            states.push_back(std::make_unique<ProducerState>(ProducerState{&part, {}, false}));
+            states.push_back(std::make_unique<ProducerState>(ProducerState{&part, {}}));
             src = zip_source_function(out, produce, states.back().get());
         } else {
             src = zip_source_buffer(out, part.bytes.data(), part.bytes.size(), 0);
@@ -629,15 +633,19 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
             zip_source_free(src);
             return fail("cannot add the part " + part.name);
         }
-        if (!(from && from->zipIndex >= 0))
+        if (!(from && from->zipIndex >= 0) && !compressed)
             zip_set_file_compression(out, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE,
                                      part.fast ? 1 : 6);
     }
     if (zip_close(out) != 0) {
         std::string text = zip_error_strerror(zip_get_error(out));
         for (const auto& s : states) {
-            if (s->failed)
-                text = s->error;
+            if (s->failure)
+                text = s->failure->describe();
+        }
+        for (const auto& s : deflating) {
+            if (s->failure)
+                text = s->failure->describe();
         }
         zip_discard(out);
         if (sink.failure)

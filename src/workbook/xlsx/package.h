@@ -38,6 +38,8 @@ public:
         std::int64_t zipIndex = -1; // in the source zip; -1 for a part held in memory
         std::string bytes;          // the part held in memory (new workbooks)
         bool directory = false;
+        bool deflated = false; // plainly deflated, not encrypted: inflated here, not by libzip
+        std::uint32_t crc = 0;
     };
 
     ~Package();
@@ -77,8 +79,8 @@ public:
         std::string bytes; // or these bytes
         using Producer = std::function<Result<std::size_t>(char* buffer, std::size_t size)>;
         Producer producer;  // or a stream of bytes (0 = the end)
-        bool fast = false;  // compress for speed (big generated parts)
-        bool ahead = false; // the producer may run on its own thread (it touches no zip)
+        bool fast = false;  // compress for speed (big generated parts), in pieces
+        bool ahead = false; // a fast part's producer may run on other threads (it touches no zip)
     };
     // Writes a zip holding `parts`, in that order, to `path` atomically, or into `file`.
     Result<void> write(const std::string& path, std::vector<OutPart>& parts) const;
