@@ -380,35 +380,113 @@ TEST(XlsxPackage, HugeDeclaredSizeIsRefused) {
         << book.error().describe();
 }
 
-TEST(XlsxPackage, PartsProducedAheadArriveWholeAndInOrder) {
-    ScratchDir dir;
-    auto package = xlsx::Package::fromParts({{"a.txt", "first"}});
-    std::vector<xlsx::Package::OutPart> parts(2);
-    parts[0].name = "a.txt";
-    parts[0].copyOf = 0;
-    parts[1].name = "big.txt";
-    parts[1].fast = parts[1].ahead = true;
-    std::size_t made = 0;
+// Big parts are deflated in pieces, on other threads when the producer allows: whatever the
+// way, the part must come back whole and in order, through libzip's inflating and through ours.
+TEST(XlsxPackage, PartsDeflatedInPiecesArriveWholeAndInOrder) {
+    // Runs of letters and of noise, so that pieces hold every kind of deflate block.
     const std::size_t total = (5u << 20) + 123;
-    parts[1].producer = [&](char* buffer, std::size_t size) -> Result<std::size_t> {
-        const std::size_t n = std::min<std::size_t>({size, total - made, 7777});
-        for (std::size_t i = 0; i < n; ++i)
-            buffer[i] = static_cast<char>('a' + (made + i) % 26);
-        made += n;
-        return n;
-    };
-    ASSERT_TRUE(package->write((dir / "out.zip").string(), parts).ok());
-    const std::string big = testing::partBytes(dir / "out.zip", "big.txt");
-    ASSERT_EQ(big.size(), total);
-    for (std::size_t i = 0; i < total; i += 4099)
-        ASSERT_EQ(big[i], static_cast<char>('a' + i % 26)) << i;
-    EXPECT_EQ(testing::partBytes(dir / "out.zip", "a.txt"), "first");
+    std::string expected(total, '\0');
+    std::uint32_t noise = 1;
+    for (std::size_t i = 0; i < total; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        expected[i] =
+            (i >> 16) % 3 == 0 ? static_cast<char>(noise >> 24) : static_cast<char>('a' + i % 26);
+    }
+    for (const bool ahead : {true, false}) {
+        SCOPED_TRACE(ahead ? "ahead" : "on the caller's thread");
+        ScratchDir dir;
+        auto package = xlsx::Package::fromParts({{"a.txt", "first"}});
+        std::vector<xlsx::Package::OutPart> parts(2);
+        parts[0].name = "a.txt";
+        parts[0].copyOf = 0;
+        parts[1].name = "big.txt";
+        parts[1].fast = true;
+        parts[1].ahead = ahead;
+        std::size_t made = 0;
+        parts[1].producer = [&](char* buffer, std::size_t size) -> Result<std::size_t> {
+            const std::size_t n = std::min<std::size_t>({size, total - made, 7777});
+            std::copy_n(expected.data() + made, n, buffer);
+            made += n;
+            return n;
+        };
+        ASSERT_TRUE(package->write((dir / "out.zip").string(), parts).ok());
+        EXPECT_TRUE(testing::partBytes(dir / "out.zip", "big.txt") == expected);
+        EXPECT_EQ(testing::partBytes(dir / "out.zip", "a.txt"), "first");
+        auto saved = xlsx::Package::open((dir / "out.zip").string());
+        ASSERT_TRUE(saved.ok());
+        std::string streamed;
+        auto r = (*saved)->stream((*saved)->find("big.txt"), [&](const char* d, std::size_t n) {
+            streamed.append(d, n);
+            return Result<void>{};
+        });
+        ASSERT_TRUE(r.ok()) << r.error().describe();
+        EXPECT_TRUE(streamed == expected);
 
-    // A producer that fails makes the whole write fail.
-    parts[1].producer = [](char*, std::size_t) -> Result<std::size_t> {
-        return makeError(ErrorCode::Io, "disk on fire");
+        // A producer that fails makes the whole write fail.
+        parts[1].producer = [](char*, std::size_t) -> Result<std::size_t> {
+            return makeError(ErrorCode::Io, "disk on fire");
+        };
+        auto bad = package->write((dir / "bad.zip").string(), parts);
+        ASSERT_FALSE(bad.ok());
+        EXPECT_NE(bad.error().message.find("disk on fire"), std::string::npos);
+    }
+}
+
+// A sheet whose deflated bytes are spoiled is refused with the reason, never read as garbage.
+TEST(XlsxPackage, DamagedDeflateStreamsAreRefused) {
+    std::string rows;
+    for (int r = 1; r <= 2000; ++r)
+        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" +
+                std::to_string(r * 7) + "</v></c></row>";
+    ScratchDir dir;
+    const std::string good = PackageParts::workbook(rows).bytes(dir / "p.xlsx");
+    const std::string name = "xl/worksheets/sheet1.xml";
+    auto central = [&](const std::string& zip) {
+        for (std::size_t at = zip.find("PK\1\2"); at != std::string::npos;
+             at = zip.find("PK\1\2", at + 4)) {
+            if (zip.compare(at + 46, name.size(), name) == 0)
+                return at;
+        }
+        return std::string::npos;
     };
-    EXPECT_FALSE(package->write((dir / "bad.zip").string(), parts).ok());
+    auto dataStart = [&](const std::string& zip) {
+        for (std::size_t at = zip.find("PK\3\4"); at != std::string::npos;
+             at = zip.find("PK\3\4", at + 4)) {
+            if (zip.compare(at + 30, name.size(), name) == 0)
+                return at + 30 + name.size() + static_cast<unsigned char>(zip[at + 28]) +
+                       256u * static_cast<unsigned char>(zip[at + 29]);
+        }
+        return std::string::npos;
+    };
+    struct Case {
+        const char* what;
+        void (*spoil)(std::string& zip, std::size_t central, std::size_t data);
+        const char* says;
+    };
+    const Case cases[] = {
+        // A block of the reserved type 3.
+        {"reserved block type", [](std::string& z, std::size_t, std::size_t d) { z[d] = 7; },
+         "corrupt"},
+        {"wrong CRC", [](std::string& z, std::size_t c, std::size_t) { z[c + 16] ^= 0x55; }, "CRC"},
+        // The directory claims fewer compressed bytes than the stream needs.
+        {"cut short",
+         [](std::string& z, std::size_t c, std::size_t) {
+             z[c + 20] = 9;
+             z[c + 21] = z[c + 22] = z[c + 23] = 0;
+         },
+         "too early"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string zip = good;
+        ASSERT_NE(central(zip), std::string::npos);
+        ASSERT_NE(dataStart(zip), std::string::npos);
+        c.spoil(zip, central(zip), dataStart(zip));
+        auto book = xlsx::loadXlsxBookFromMemory(zip);
+        ASSERT_FALSE(book.ok());
+        EXPECT_EQ(book.error().code, ErrorCode::Damaged);
+        EXPECT_NE(book.error().message.find(c.says), std::string::npos) << book.error().describe();
+    }
 }
 
 TEST(XlsxPackage, NotAZipIsRefused) {

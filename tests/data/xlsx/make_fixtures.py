@@ -54,6 +54,14 @@ def epoch1904():
 
 
 
+def stored():
+    """values.xlsx with every part stored, not deflated, as some writers do."""
+    import zipfile
+    with zipfile.ZipFile("values.xlsx") as src, \
+            zipfile.ZipFile("values-stored.xlsx", "w", zipfile.ZIP_STORED) as dst:
+        for info in src.infolist():
+            dst.writestr(info.filename, src.read(info.filename))
+
 
 def saved_by_libreoffice():
     """values.xlsx opened and saved again by LibreOffice (shared strings, its own styles)."""
@@ -74,4 +82,5 @@ def saved_by_libreoffice():
 
 values()
 epoch1904()
+stored()
 saved_by_libreoffice()
