@@ -425,14 +425,17 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
         Row moved;
         std::vector<std::pair<int, CellExtra>> extras;
         if (Row* row = rowAt(m.source)) {
-            moved = *row;
             for (const Cell& c : row->cells) {
                 if (!(c.flags & ExtraFlag))
                     continue;
                 auto it = extras_.find(cellKey(m.source, c.col));
-                if (it != extras_.end())
+                if (it != extras_.end()) {
                     extras.emplace_back(c.col, std::move(it->second));
+                    extras_.erase(it);
+                }
             }
+            // Each row is the source of one move at most, and every source is emptied below.
+            moved = std::move(*row);
         }
         moved.r = m.target;
         taken.push_back(std::move(moved));
