@@ -613,12 +613,7 @@ private:
         auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
         pending_.append(buf, static_cast<std::size_t>(end - buf));
     }
-    void appendText(std::string_view text) {
-        if (xml::needsEscapes(text))
-            xml::appendEscaped(pending_, xml::encodeEscapes(text));
-        else
-            xml::appendEscaped(pending_, text);
-    }
+    void appendText(std::string_view text) { xml::appendCellText(pending_, text); }
 
     void appendRow(const Row& row) {
         // The row number once; each cell's reference is its column letters and these digits.
