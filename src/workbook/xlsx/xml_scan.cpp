@@ -1,5 +1,6 @@
 #include "workbook/xlsx/xml_scan.h"
 
+#include <array>
 #include <cstring>
 
 namespace rowbit::xlsx::xml {
@@ -434,6 +435,35 @@ bool needsEscapes(std::string_view text) {
     }
     std::uint32_t value = 0;
     return findEscape(text, 0, value) != std::string_view::npos;
+}
+
+namespace {
+
+// Bytes that cell text cannot carry as they are: the ones escaped in element content, the
+// start of a literal "_x", and control characters XML cannot hold.
+constexpr std::array<bool, 256> kCellTextSpecial = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 0x20; ++c)
+        t[static_cast<std::size_t>(c)] = c != '\t' && c != '\n';
+    for (unsigned char c : {'<', '>', '&', '_'})
+        t[c] = true;
+    return t;
+}();
+
+} // namespace
+
+void appendCellText(std::string& out, std::string_view text) {
+    // Nearly every text holds none of them: one look, one copy.
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end && !kCellTextSpecial[*p])
+        ++p;
+    if (p == end)
+        out.append(text);
+    else if (needsEscapes(text))
+        appendEscaped(out, encodeEscapes(text));
+    else
+        appendEscaped(out, text);
 }
 
 std::string encodeEscapes(std::string_view text) {
