@@ -158,7 +158,7 @@ std::optional<int> heldYear(const Book& book, const Sheet& sheet, int row, int c
 
 // Writes an edited or inserted field by its column's type.
 bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
-                const std::string& text, const std::string& gdate, int todayYear, int& dateFormat) {
+                std::string_view text, const std::string& gdate, int todayYear, int& dateFormat) {
     const int col = g1.cno[k] - 1;
     const int format = g1.format[k];
     const std::string value(cp949::trimRight(text));
@@ -252,10 +252,12 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     for (std::size_t p = 0; p < count; ++p) {
         const Record& record = q1.at(p + 1);
         const auto& from = source[p];
+        // A record that still holds the very texts filled needs no comparing field by field.
+        const bool same = from && filled.sameTexts(*from, record);
         const FilledRecords::Texts before = from ? filled.texts(*from) : FilledRecords::Texts{};
         for (int k = 0; k < used; ++k) {
-            const std::string& text = record.col[k];
-            if (from && filled.cno[k] == g1.cno[k] && before[k] && *before[k] == text)
+            const std::string_view text = record.col[k];
+            if (from && filled.cno[k] == g1.cno[k] && before[k] && (same || *before[k] == text))
                 continue;
             if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, state.todayYear,
                             dateFormats[k]))
@@ -264,8 +266,8 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
                                  "row " + std::to_string(target[p] + 1));
         }
         if (g1.mno != 0) {
-            if (from && filled.mno == g1.mno && before[kMaxColumns] &&
-                *before[kMaxColumns] == record.memo)
+            if (from && filled.mno == g1.mno &&
+                before[kMaxColumns] && (same || *before[kMaxColumns] == record.memo))
                 continue;
             if (!sheet->writeStr(target[p], g1.mno - 1, cp949::trimRight(record.memo)))
                 return makeError(ErrorCode::Limit,
@@ -281,6 +283,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
         byId.emplace_back(q1.id(p + 1), p);
     std::sort(byId.begin(), byId.end());
     filled.clear();
+    filled.keep(q1.arenas());
     filled.cno = g1.cno;
     filled.mno = g1.mno;
     for (const auto& [id, p] : byId) {
