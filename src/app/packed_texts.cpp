@@ -46,7 +46,8 @@ std::size_t blockSize(const char* block, int n) {
 }
 
 void write(char* to, const std::string_view* texts, int n) {
-    const bool wide = std::any_of(texts, texts + n, [](std::string_view t) { return t.size() > 255; });
+    const bool wide =
+        std::any_of(texts, texts + n, [](std::string_view t) { return t.size() > 255; });
     to[0] = static_cast<char>(wide ? kWide : 0);
     char* at = to + 1;
     for (int k = 0; k < n; ++k) {

@@ -5,9 +5,10 @@
 // A block is a flags byte, one length per text (a byte each, or four each when a text is longer
 // than 255 bytes) and then the texts' bytes one after the other. A block either sits in an
 // arena, where it never changes and lives as long as the arena, or belongs to one holder alone
-// (marked in the holder's pointer, so that letting go never reads the block). Changing a text packs the holder's texts anew into a block of its own:
-// the arena block stays as it was, so whoever kept a pointer to it (the texts the last fill put
-// in the sheet) still reads the old texts, and a holder still pointing at it is unchanged.
+// (marked in the holder's pointer, so that letting go never reads the block). Changing a text packs
+// the holder's texts anew into a block of its own: the arena block stays as it was, so whoever kept
+// a pointer to it (the texts the last fill put in the sheet) still reads the old texts, and a
+// holder still pointing at it is unchanged.
 
 #include <cstddef>
 #include <cstdint>
@@ -90,6 +91,7 @@ public:
         // The new block is written before the old one goes: `text` may lie in it.
         replace(ownBlock(texts));
     }
+    void setAll(const std::string_view* texts) { replace(ownBlock(texts)); }
     // Points at a block in an arena, which the holder's owner keeps as long as this holds it.
     void adopt(const char* arenaBlock) { replace(reinterpret_cast<std::uintptr_t>(arenaBlock)); }
     // The block, for telling whether two holders still share the texts of one arena block.

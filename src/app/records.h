@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <ostream>
@@ -108,6 +109,14 @@ public:
     };
     using iterator = Iterator;
     using const_iterator = Iterator;
+
+    // All fields at once, the ones not given empty.
+    RecordColumns& operator=(std::initializer_list<std::string_view> texts) {
+        std::string_view all[kMaxColumns];
+        std::copy_n(texts.begin(), std::min(texts.size(), std::size_t{kMaxColumns}), all);
+        texts_.setAll(all);
+        return *this;
+    }
 
     std::string_view operator[](std::size_t k) const { return texts_.get(k); }
     Field operator[](std::size_t k) { return Field(texts_, k); }

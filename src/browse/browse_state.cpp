@@ -29,6 +29,13 @@ void FilledRecords::keep(SharedArena arena) {
         arenas_.push_back(std::move(arena));
 }
 
+void FilledRecords::reserve(std::size_t records) {
+    ids_.reserve(records);
+    rows_.reserve(records);
+    columns_.reserve(records);
+    fields_.reserve(records);
+}
+
 void FilledRecords::add(RecordId id, std::int32_t row, const Record& record, int columns,
                         bool memo) {
     columns = std::clamp(columns, 0, kMaxColumns);
@@ -45,7 +52,11 @@ void FilledRecords::add(RecordId id, std::int32_t row, const Record& record, int
     ids_.push_back(id);
     rows_.push_back(row);
     columns_.push_back(columns > 0 ? held(record.col.packed(), kMaxColumns) : nullptr);
-    memos_.push_back(memo ? held(record.memo.packed(), 1) : nullptr);
+    const char* memoBlock = memo ? held(record.memo.packed(), 1) : nullptr;
+    if (memoBlock || !memos_.empty()) {
+        memos_.resize(ids_.size() - 1, nullptr);
+        memos_.push_back(memoBlock);
+    }
     fields_.push_back(static_cast<std::uint8_t>(columns | (memo ? kMemoBit : 0)));
 }
 
@@ -54,7 +65,10 @@ void FilledRecords::append(FilledRecords&& part, RecordId firstId) {
         ids_.push_back(firstId + id);
     rows_.insert(rows_.end(), part.rows_.begin(), part.rows_.end());
     columns_.insert(columns_.end(), part.columns_.begin(), part.columns_.end());
-    memos_.insert(memos_.end(), part.memos_.begin(), part.memos_.end());
+    if (!memos_.empty() || !part.memos_.empty()) {
+        memos_.resize(ids_.size() - part.ids_.size(), nullptr);
+        memos_.insert(memos_.end(), part.memos_.begin(), part.memos_.end());
+    }
     fields_.insert(fields_.end(), part.fields_.begin(), part.fields_.end());
     keep(part.arenas_);
     part.clear();
@@ -82,7 +96,7 @@ bool FilledRecords::sameTexts(std::size_t index, const Record& record) const {
     const bool memo = (fields_[index] & kMemoBit) != 0;
     // Blocks held here never change, and a record that changes a text leaves its block.
     return (!columns || columns_[index] == record.col.packed().block()) &&
-           (!memo || memos_[index] == record.memo.packed().block());
+           (!memo || memoBlock(index) == record.memo.packed().block());
 }
 
 FilledRecords::Texts FilledRecords::texts(std::size_t index) const {
@@ -93,7 +107,7 @@ FilledRecords::Texts FilledRecords::texts(std::size_t index) const {
     for (int k = 0; k < columns; ++k)
         texts[static_cast<std::size_t>(k)] = packed::text(columns_[index], kMaxColumns, k);
     if ((fields_[index] & kMemoBit) != 0)
-        texts[kMaxColumns] = packed::text(memos_[index], 1, 0);
+        texts[kMaxColumns] = packed::text(memoBlock(index), 1, 0);
     return texts;
 }
 

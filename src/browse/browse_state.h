@@ -37,6 +37,7 @@ public:
     // Keeps these arenas as long as texts in them are held here.
     void keep(const std::vector<SharedArena>& arenas);
     void keep(SharedArena arena);
+    void reserve(std::size_t records);
     // Records are added in ascending identity (the order the fill appends them). A record's
     // texts in an arena are taken as they are: the arena must be one kept here.
     void add(RecordId id, std::int32_t row, const Record& record, int columns, bool memo);
@@ -68,10 +69,13 @@ private:
     std::vector<RecordId> ids_;
     std::vector<std::int32_t> rows_;
     std::vector<const char*> columns_; // per record: its column block
-    std::vector<const char*> memos_;   // its memo block
+    std::vector<const char*> memos_;   // its memo block; empty while every one is null
     std::vector<std::uint8_t> fields_; // shown columns filled, and whether the memo was
     std::vector<SharedArena> arenas_;
     std::shared_ptr<TextArena> own_; // copies of texts no arena held
+    const char* memoBlock(std::size_t index) const {
+        return index < memos_.size() ? memos_[index] : nullptr;
+    }
 };
 
 struct BrowseState {

@@ -268,7 +268,7 @@ struct FillPart {
     std::size_t capacity = 0; // records reserved for
     std::shared_ptr<TextArena> arena = std::make_shared<TextArena>();
     std::vector<Record> records; // texts in `arena`
-    FilledRecords filled; // identities count from 0 within the part
+    FilledRecords filled;        // identities count from 0 within the part
     // Text cells too long for a field, as (row, shown column), in sheet order: whether they
     // still fit into the report depends on the parts before, so the merge decides.
     std::vector<std::pair<int, int>> overlong;
