@@ -5,36 +5,51 @@
 namespace rowbit {
 
 RowMap::RowMap(std::span<const RowMove> moves) {
-    std::unordered_set<int> sources;
-    for (const RowMove& m : moves)
-        sources.insert(m.source);
+    // Dense tables over the rows involved: a sort moves every row of a long list, and a
+    // lookup per anchor must stay cheap.
     bool any = false;
     for (const RowMove& m : moves) {
         if (m.source == m.target)
             continue;
-        to_[m.source] = m.target;
-        if (!sources.count(m.target))
-            replaced_.insert(m.target);
         const int lo = std::min(m.source, m.target), hi = std::max(m.source, m.target);
         low_ = any ? std::min(low_, lo) : lo;
         high_ = any ? std::max(high_, hi) : hi;
         any = true;
     }
+    if (!any)
+        return;
+    const auto span = static_cast<std::size_t>(high_ - low_ + 1);
+    to_.assign(span, kStays);
+    std::vector<char> isSource(span, 0);
+    for (const RowMove& m : moves) {
+        if (m.source >= low_ && m.source <= high_)
+            isSource[static_cast<std::size_t>(m.source - low_)] = 1;
+    }
+    for (const RowMove& m : moves) {
+        if (m.source == m.target)
+            continue;
+        to_[static_cast<std::size_t>(m.source - low_)] = m.target;
+        auto& target = to_[static_cast<std::size_t>(m.target - low_)];
+        if (!isSource[static_cast<std::size_t>(m.target - low_)] && target == kStays)
+            target = kReplaced;
+    }
 }
 
 RowMap::Fate RowMap::place(int firstRow, int lastRow, int& newRow) const {
     newRow = firstRow;
-    if (lastRow < low_ || firstRow > high_)
+    if (to_.empty() || lastRow < low_ || firstRow > high_)
         return Fate::Stays;
+    auto at = [&](int row) { return to_[static_cast<std::size_t>(row - low_)]; };
     if (firstRow == lastRow) {
-        if (const auto it = to_.find(firstRow); it != to_.end()) {
-            newRow = it->second;
+        const int to = at(firstRow);
+        if (to >= 0) {
+            newRow = to;
             return Fate::Moves;
         }
-        return replaced_.count(firstRow) ? Fate::Goes : Fate::Stays;
+        return to == kReplaced ? Fate::Goes : Fate::Stays;
     }
     for (int r = std::max(firstRow, low_); r <= std::min(lastRow, high_); ++r) {
-        if (to_.count(r) || replaced_.count(r))
+        if (at(r) != kStays)
             return Fate::Breaks;
     }
     return Fate::Stays;

@@ -6,8 +6,6 @@
 
 #include <span>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace rowbit {
@@ -26,9 +24,11 @@ public:
     bool moves() const { return !to_.empty(); }
 
 private:
-    std::unordered_map<int, int> to_;  // source row -> target row (sources that move)
-    std::unordered_set<int> replaced_; // targets that were no source: their old content goes
-    int low_ = 0, high_ = -1;          // the rows involved
+    static constexpr int kStays = -1;    // the row keeps its content
+    static constexpr int kReplaced = -2; // a target that was no source: its old content goes
+    // Per row from low_ to high_: the row a source moves to, or kStays / kReplaced.
+    std::vector<int> to_;
+    int low_ = 0, high_ = -1; // the rows involved
 };
 
 struct CellRange {

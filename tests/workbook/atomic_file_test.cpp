@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace rowbit {
 namespace {
@@ -50,6 +52,49 @@ TEST(AtomicSave, ReplacesTheTargetAndKeepsItsPermissions) {
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(filesIn(dir.path()), 1u); // no temporary file left behind
+}
+
+// Writes are gathered and go out in aligned blocks: whatever the order of appends, patches of
+// bytes already out and jumps past the end, the file holds what a plain file would.
+TEST(AtomicSave, GatheredWritesGiveTheBytesWritten) {
+    struct Write {
+        std::uint64_t at; // UINT64_MAX: append
+        std::size_t size;
+    };
+    constexpr auto kAppend = UINT64_MAX;
+    constexpr std::size_t kMb = std::size_t{1} << 20;
+    const std::vector<std::vector<Write>> cases = {
+        {},                                                       // an empty file
+        {{kAppend, 5}},                                           // smaller than a block
+        {{kAppend, 4096}},                                        // exactly a block
+        {{kAppend, 9 * kMb + 17}},                                // several gatherings
+        {{kAppend, 100}, {kAppend, 5 * kMb}, {3, 30}},            // a header patched later
+        {{kAppend, 6 * kMb}, {4090, 20}, {4 * kMb - 7, 14}},      // patches over block edges
+        {{kAppend, 10}, {5 * kMb, 3}},                            // a jump past the end
+        {{kAppend, 4 * kMb - 1}, {4 * kMb - 4, 8}, {kAppend, 1}}, // a write across the flush
+    };
+    unsigned seed = 1;
+    for (const auto& writes : cases) {
+        testing::ScratchDir dir;
+        const auto target = dir / "book.xlsx";
+        std::string expected;
+        auto saved = saveAtomically(target.string(), [&](OutputFile& out) -> Result<void> {
+            for (const Write& w : writes) {
+                std::string bytes(w.size, '\0');
+                for (char& c : bytes)
+                    c = static_cast<char>('a' + (seed = seed * 1103515245u + 12345u) % 26u);
+                const std::uint64_t at = w.at == kAppend ? out.size() : w.at;
+                if (expected.size() < at + w.size)
+                    expected.resize(at + w.size, '\0');
+                expected.replace(at, w.size, bytes);
+                if (auto r = out.writeAt(at, bytes.data(), bytes.size()); !r)
+                    return r;
+            }
+            return {};
+        });
+        ASSERT_TRUE(saved.ok()) << saved.error().describe();
+        EXPECT_TRUE(slurp(target) == expected) << "case of " << writes.size() << " writes";
+    }
 }
 
 TEST(AtomicSave, AFailingWriterLeavesTheOriginalAndNoLeftovers) {

@@ -399,7 +399,12 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
     for (const auto& m : moves) {
         if (m.target == m.source || static_cast<std::size_t>(m.source) >= rows_.size())
             continue;
-        for (const auto& c : std::vector<Cell>(rows_[m.source].cells)) {
+        const auto& cells = rows_[m.source].cells;
+        if (std::none_of(cells.begin(), cells.end(),
+                         [](const Cell& c) { return c.kind == Kind::Formula; }))
+            continue;
+        // A copy: dissolving a group rewrites cells of this row.
+        for (const auto& c : std::vector<Cell>(cells)) {
             if (c.kind != Kind::Formula || c.ref >= formulas_.size() ||
                 inSingleRowArray(m.source, formulas_[c.ref], c.col))
                 continue;

@@ -425,14 +425,17 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
         Row moved;
         std::vector<std::pair<int, CellExtra>> extras;
         if (Row* row = rowAt(m.source)) {
-            moved = *row;
             for (const Cell& c : row->cells) {
                 if (!(c.flags & ExtraFlag))
                     continue;
                 auto it = extras_.find(cellKey(m.source, c.col));
-                if (it != extras_.end())
+                if (it != extras_.end()) {
                     extras.emplace_back(c.col, std::move(it->second));
+                    extras_.erase(it);
+                }
             }
+            // Each row is the source of one move at most, and every source is emptied below.
+            moved = std::move(*row);
         }
         moved.r = m.target;
         taken.push_back(std::move(moved));
@@ -540,7 +543,15 @@ std::size_t XlsxSheet::sharedStringRefs() const {
 // Writes the part: the bytes it had around <sheetData>, the rows from the model between them.
 class SheetWriter {
 public:
-    explicit SheetWriter(const XlsxSheet& sheet) : s_(sheet) {}
+    explicit SheetWriter(const XlsxSheet& sheet)
+        : s_(sheet), rowOpen_('<' + sheet.prefix_ + "row r=\""),
+          rowClose_("</" + sheet.prefix_ + "row>"), cellOpen_('<' + sheet.prefix_ + "c r=\""),
+          cellClose_("</" + sheet.prefix_ + "c>"), vOpen_('<' + sheet.prefix_ + "v>"),
+          vClose_("</" + sheet.prefix_ + "v>"),
+          isOpen_('<' + sheet.prefix_ + "is><" + sheet.prefix_ + 't'),
+          isClose_("</" + sheet.prefix_ + "t></" + sheet.prefix_ + "is>") {}
+    SheetWriter(const SheetWriter&) = delete; // rowDigits_ points into digits_
+    SheetWriter& operator=(const SheetWriter&) = delete;
 
     Result<std::size_t> read(char* buffer, std::size_t size) {
         while (pos_ >= pending_.size()) {
@@ -602,19 +613,15 @@ private:
         auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
         pending_.append(buf, static_cast<std::size_t>(end - buf));
     }
-    void appendText(std::string_view text) {
-        if (xml::needsEscapes(text))
-            xml::appendEscaped(pending_, xml::encodeEscapes(text));
-        else
-            xml::appendEscaped(pending_, text);
-    }
+    void appendText(std::string_view text) { xml::appendCellText(pending_, text); }
 
     void appendRow(const Row& row) {
-        const std::string& p = s_.prefix_;
-        pending_ += '<';
-        pending_ += p;
-        pending_ += "row r=\"";
-        appendInt(static_cast<std::uint64_t>(row.r) + 1);
+        // The row number once; each cell's reference is its column letters and these digits.
+        auto [end, ec] =
+            std::to_chars(digits_, digits_ + sizeof digits_, static_cast<std::uint64_t>(row.r) + 1);
+        rowDigits_ = std::string_view(digits_, ec == std::errc() ? end - digits_ : 0);
+        pending_ += rowOpen_;
+        pending_ += rowDigits_;
         pending_ += '"';
         pending_ += s_.rowAttrs_[row.attrs];
         if (row.cells.empty()) {
@@ -624,9 +631,7 @@ private:
         pending_ += '>';
         for (const Cell& c : row.cells)
             appendCell(row.r, c);
-        pending_ += "</";
-        pending_ += p;
-        pending_ += "row>";
+        pending_ += rowClose_;
     }
 
     void appendCell(int r, const Cell& c) {
@@ -638,10 +643,9 @@ private:
                 extra = &it->second;
         }
         const bool formula = extra && extra->hasFormula;
-        pending_ += '<';
-        pending_ += p;
-        pending_ += "c r=\"";
-        appendCellRef(pending_, r, c.col);
+        pending_ += cellOpen_;
+        appendColumnName(pending_, c.col);
+        pending_ += rowDigits_;
         pending_ += '"';
         if (c.style != 0) {
             pending_ += " s=\"";
@@ -687,8 +691,8 @@ private:
                 pending_ += "f>";
             }
         }
-        const std::string v = '<' + p + "v>";
-        const std::string endV = "</" + p + "v>";
+        const std::string& v = vOpen_;
+        const std::string& endV = vClose_;
         switch (c.kind) {
         case Kind::Number:
             pending_ += v;
@@ -712,14 +716,14 @@ private:
             } else if (extra && !extra->richInline.empty()) {
                 pending_ += extra->richInline;
             } else {
-                pending_ += '<' + p + "is><" + p + 't';
+                pending_ += isOpen_;
                 if (!text.empty() &&
                     (text.front() == ' ' || text.back() == ' ' || text.front() == '\n' ||
                      text.back() == '\n' || text.front() == '\t' || text.back() == '\t'))
                     pending_ += " xml:space=\"preserve\"";
                 pending_ += '>';
                 appendText(text);
-                pending_ += "</" + p + "t></" + p + "is>";
+                pending_ += isClose_;
             }
             break;
         }
@@ -742,13 +746,16 @@ private:
             pending_.back() = '/';
             pending_ += '>';
         } else {
-            pending_ += "</";
-            pending_ += p;
-            pending_ += "c>";
+            pending_ += cellClose_;
         }
     }
 
     const XlsxSheet& s_;
+    // The row's and cells' tags with the sheet's namespace prefix, made once.
+    const std::string rowOpen_, rowClose_, cellOpen_, cellClose_, vOpen_, vClose_, isOpen_,
+        isClose_;
+    char digits_[12] = {};
+    std::string_view rowDigits_; // the row being written, one-based, in digits_
     int phase_ = 0;
     std::size_t row_ = 0;
     std::string pending_;

@@ -150,10 +150,7 @@ private:
 
 void appendSharedItem(std::string& out, std::string_view text, const std::string& prefix) {
     out += '<' + prefix + "si><" + prefix + "t xml:space=\"preserve\">";
-    if (xml::needsEscapes(text))
-        xml::appendEscaped(out, xml::encodeEscapes(text));
-    else
-        xml::appendEscaped(out, text);
+    xml::appendCellText(out, text);
     out += "</" + prefix + "t></" + prefix + "si>";
 }
 

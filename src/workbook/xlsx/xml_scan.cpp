@@ -1,5 +1,6 @@
 #include "workbook/xlsx/xml_scan.h"
 
+#include <array>
 #include <cstring>
 
 namespace rowbit::xlsx::xml {
@@ -232,75 +233,110 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 
 namespace {
 
+// Writes the UTF-8 form of `cp` at `d`; returns one past it.
+char* putUtf8(char* d, std::uint32_t cp) {
+    if (cp < 0x80) {
+        *d++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *d++ = static_cast<char>(0xC0 | (cp >> 6));
+        *d++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *d++ = static_cast<char>(0xE0 | (cp >> 12));
+        *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *d++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *d++ = static_cast<char>(0xF0 | (cp >> 18));
+        *d++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *d++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return d;
+}
+
 // Plain text between references: line ends are normalised to LF as XML requires.
-void appendPlain(std::string& out, const char* p, const char* end) {
+char* putPlain(char* d, const char* p, const char* end) {
     while (p < end) {
         const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(end - p));
-        if (!cr) {
-            out.append(p, static_cast<std::size_t>(end - p));
-            return;
-        }
-        const char* c = static_cast<const char*>(cr);
-        out.append(p, static_cast<std::size_t>(c - p));
-        out += '\n';
+        const char* c = cr ? static_cast<const char*>(cr) : end;
+        std::memcpy(d, p, static_cast<std::size_t>(c - p));
+        d += c - p;
+        if (!cr)
+            break;
+        *d++ = '\n';
         p = c + 1;
         if (p < end && *p == '\n')
             ++p;
     }
+    return d;
+}
+
+// The character a reference between '&' and ';' stands for, 0 when it is none.
+std::uint32_t referenceValue(std::string_view name) {
+    if (name.size() >= 2 && name[0] == '#') {
+        std::uint32_t cp = 0;
+        const bool hex = name[1] == 'x';
+        const std::string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty())
+            return 0;
+        for (char c : digits) {
+            const int v = hex ? hexValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+            if (v < 0)
+                return 0;
+            cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+            if (cp > 0x10FFFF)
+                break;
+        }
+        if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            cp = 0xFFFD;
+        return cp;
+    }
+    if (name == "lt")
+        return '<';
+    if (name == "gt")
+        return '>';
+    if (name == "amp")
+        return '&';
+    if (name == "quot")
+        return '"';
+    if (name == "apos")
+        return '\'';
+    return 0;
 }
 
 } // namespace
 
 bool appendDecoded(std::string& out, std::string_view raw) {
+    // Decoding never lengthens: a reference is longer than the UTF-8 it stands for, and a
+    // line end only shrinks. So the text is decoded in place of room made once.
+    const std::size_t base = out.size();
+    out.resize(base + raw.size());
+    char* const start = out.data() + base;
+    char* d = start;
     const char* p = raw.data();
     const char* end = p + raw.size();
+    bool ok = true;
     while (p < end) {
         const void* amp = std::memchr(p, '&', static_cast<std::size_t>(end - p));
-        if (!amp) {
-            appendPlain(out, p, end);
-            return true;
-        }
-        const char* a = static_cast<const char*>(amp);
-        appendPlain(out, p, a);
+        const char* a = amp ? static_cast<const char*>(amp) : end;
+        d = putPlain(d, p, a);
+        if (!amp)
+            break;
         const char* semi = a + 1;
         while (semi < end && *semi != ';' && semi - a < 12)
             ++semi;
-        if (semi >= end || *semi != ';')
-            return false;
-        const std::string_view name(a + 1, static_cast<std::size_t>(semi - a - 1));
-        if (name == "lt")
-            out += '<';
-        else if (name == "gt")
-            out += '>';
-        else if (name == "amp")
-            out += '&';
-        else if (name == "quot")
-            out += '"';
-        else if (name == "apos")
-            out += '\'';
-        else if (name.size() >= 2 && name[0] == '#') {
-            std::uint32_t cp = 0;
-            const bool hex = name[1] == 'x';
-            const std::string_view digits = name.substr(hex ? 2 : 1);
-            if (digits.empty())
-                return false;
-            for (char c : digits) {
-                const int v = hex ? hexValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
-                if (v < 0)
-                    return false;
-                cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
-                if (cp > 0x10FFFF)
-                    break;
-            }
-            if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-                cp = 0xFFFD;
-            appendUtf8(out, cp);
-        } else {
-            return false;
+        const std::uint32_t cp =
+            semi < end && *semi == ';'
+                ? referenceValue(std::string_view(a + 1, static_cast<std::size_t>(semi - a - 1)))
+                : 0;
+        if (cp == 0) {
+            ok = false;
+            break;
         }
+        d = putUtf8(d, cp);
         p = semi + 1;
     }
-    return true;
+    out.resize(base + static_cast<std::size_t>(d - start));
+    return ok;
 }
 
 void appendEscaped(std::string& out, std::string_view text, bool attr) {
@@ -399,6 +435,35 @@ bool needsEscapes(std::string_view text) {
     }
     std::uint32_t value = 0;
     return findEscape(text, 0, value) != std::string_view::npos;
+}
+
+namespace {
+
+// Bytes that cell text cannot carry as they are: the ones escaped in element content, the
+// start of a literal "_x", and control characters XML cannot hold.
+constexpr std::array<bool, 256> kCellTextSpecial = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 0x20; ++c)
+        t[static_cast<std::size_t>(c)] = c != '\t' && c != '\n';
+    for (unsigned char c : {'<', '>', '&', '_'})
+        t[c] = true;
+    return t;
+}();
+
+} // namespace
+
+void appendCellText(std::string& out, std::string_view text) {
+    // Nearly every text holds none of them: one look, one copy.
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end && !kCellTextSpecial[*p])
+        ++p;
+    if (p == end)
+        out.append(text);
+    else if (needsEscapes(text))
+        appendEscaped(out, encodeEscapes(text));
+    else
+        appendEscaped(out, text);
 }
 
 std::string encodeEscapes(std::string_view text) {

@@ -93,5 +93,7 @@ void appendUtf8(std::string& out, std::uint32_t cp);
 std::string decodeEscapes(std::string_view stored);
 bool needsEscapes(std::string_view text);
 std::string encodeEscapes(std::string_view text);
+// Appends cell text as element content: its _xHHHH_ form where needed, then escaped.
+void appendCellText(std::string& out, std::string_view text);
 
 } // namespace rowbit::xlsx::xml
