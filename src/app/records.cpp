@@ -22,6 +22,7 @@ void checkPosition(std::size_t pos, std::size_t count, int line) {
 
 void RowList::clear() {
     records_.clear();
+    arenas_.clear();
     ids_.clear();
     current_ = 0;
     idBase_ = nextId_;
@@ -50,8 +51,10 @@ std::size_t RowList::add() {
     return current_;
 }
 
-RecordId RowList::append(std::vector<Record>&& records) {
+RecordId RowList::append(std::vector<Record>&& records, SharedArena arena) {
     const RecordId first = nextId_;
+    if (arena)
+        arenas_.push_back(std::move(arena));
     if (records.empty())
         return first;
     if (records_.empty()) {

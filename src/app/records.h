@@ -5,13 +5,20 @@
 // memo, 16 a title) are CP949 byte counts, kept by whoever fills a field (cp949::cut).
 // Arrays are zero-based: element i - 1 belongs to shown column i.
 
+#include "app/packed_texts.h"
+
 #include <algorithm>
 #include <array>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -24,12 +31,136 @@ inline constexpr std::size_t kMemoBytes = 500;
 inline constexpr std::size_t kTitleBytes = 16;
 inline constexpr std::size_t kFormulaBytes = 30;
 
+// What a text of a record offers besides its view: conversions, comparisons and printing,
+// so that a field reads like the string it used to be.
+template <class Self>
+class TextValue {
+public:
+    operator std::string_view() const { return view(); }
+    operator std::string() const { return std::string(view()); }
+    const char* data() const { return view().data(); }
+    std::size_t size() const { return view().size(); }
+    bool empty() const { return view().empty(); }
+
+    friend bool operator==(const Self& a, const Self& b) { return a.view() == b.view(); }
+    friend bool operator==(const Self& a, std::string_view b) { return a.view() == b; }
+    friend std::strong_ordering operator<=>(const Self& a, const Self& b) {
+        return a.view() <=> b.view();
+    }
+    friend std::strong_ordering operator<=>(const Self& a, std::string_view b) {
+        return a.view() <=> b;
+    }
+    friend std::ostream& operator<<(std::ostream& out, const Self& text) {
+        return out << text.view();
+    }
+
+private:
+    std::string_view view() const { return static_cast<const Self&>(*this).text(); }
+};
+
+// COL0..COL9 of a record: display texts of shown columns 1..10, packed in one block. Reading
+// gives a std::string_view into the block, valid until the field changes or the record goes
+// (moving the record does not move its texts); assigning a field packs the record anew.
+class RecordColumns {
+public:
+    using Texts = PackedTexts<kMaxColumns>;
+
+    // Field k of a record that may change.
+    class Field : public TextValue<Field> {
+    public:
+        Field(Texts& texts, std::size_t k) : texts_(texts), k_(k) {}
+        Field(const Field&) = default;
+        Field& operator=(std::string_view text) {
+            texts_.set(k_, text);
+            return *this;
+        }
+        Field& operator=(const Field& other) { return *this = other.text(); }
+        std::string_view text() const { return texts_.get(k_); }
+
+    private:
+        Texts& texts_;
+        std::size_t k_;
+    };
+
+    class Iterator {
+    public:
+        using value_type = std::string_view;
+        using reference = std::string_view;
+        using pointer = void;
+        using difference_type = std::ptrdiff_t;
+        using iterator_category = std::input_iterator_tag;
+        Iterator() = default;
+        Iterator(const Texts* texts, std::size_t k) : texts_(texts), k_(k) {}
+        std::string_view operator*() const { return texts_->get(k_); }
+        Iterator& operator++() {
+            ++k_;
+            return *this;
+        }
+        Iterator operator++(int) {
+            Iterator before = *this;
+            ++k_;
+            return before;
+        }
+        bool operator==(const Iterator&) const = default;
+
+    private:
+        const Texts* texts_ = nullptr;
+        std::size_t k_ = 0;
+    };
+    using iterator = Iterator;
+    using const_iterator = Iterator;
+
+    // All fields at once, the ones not given empty.
+    RecordColumns& operator=(std::initializer_list<std::string_view> texts) {
+        std::string_view all[kMaxColumns];
+        std::copy_n(texts.begin(), std::min(texts.size(), std::size_t{kMaxColumns}), all);
+        texts_.setAll(all);
+        return *this;
+    }
+
+    std::string_view operator[](std::size_t k) const { return texts_.get(k); }
+    Field operator[](std::size_t k) { return Field(texts_, k); }
+    Iterator begin() const { return Iterator(&texts_, 0); }
+    Iterator end() const { return Iterator(&texts_, kMaxColumns); }
+    static constexpr std::size_t size() { return kMaxColumns; }
+    bool operator==(const RecordColumns& other) const {
+        return std::equal(begin(), end(), other.begin());
+    }
+
+    Texts& packed() { return texts_; }
+    const Texts& packed() const { return texts_; }
+
+private:
+    Texts texts_;
+};
+
+// MEMO of a record, in a block of its own (none while it is empty).
+class RecordText : public TextValue<RecordText> {
+public:
+    using Texts = PackedTexts<1>;
+
+    RecordText& operator=(std::string_view text) {
+        if (text.empty())
+            texts_ = Texts();
+        else
+            texts_.set(0, text);
+        return *this;
+    }
+    std::string_view text() const { return texts_.get(0); }
+
+    Texts& packed() { return texts_; }
+    const Texts& packed() const { return texts_; }
+
+private:
+    Texts texts_;
+};
+
 // One record of the row list.
 struct Record {
-    std::array<std::string, kMaxColumns> col; // COL0..COL9: display text of shown columns 1..10
-    std::string memo;                         // MEMO
-    std::int32_t row = 0;                     // ROW: zero-based sheet row it was read from
-    double num = 0;                           // NUM: numeric sort key
+    RecordColumns col;    // COL0..COL9: display text of shown columns 1..10
+    RecordText memo;      // MEMO
+    std::int32_t row = 0; // ROW: zero-based sheet row it was read from
+    double num = 0;       // NUM: numeric sort key
 
     void clear() { *this = Record{}; }
 };
@@ -50,8 +181,9 @@ public:
     std::size_t add();
     // Appends these records, moved in, with consecutive new identities; the last becomes the
     // current record. Returns the identity of the first. Into an empty list the vector itself
-    // is taken over, so a caller that reserved it to its final size never has it grow.
-    RecordId append(std::vector<Record>&& records);
+    // is taken over, so a caller that reserved it to its final size never has it grow. Texts
+    // of the records that sit in `arena` stay valid as long as the list holds them.
+    RecordId append(std::vector<Record>&& records, SharedArena arena = nullptr);
     // Loads the record at `pos` (1-based) into the buffer and makes it current.
     bool get(std::size_t pos);
     // Writes the buffer back over the current record.
@@ -78,7 +210,11 @@ public:
 
     void reserve(std::size_t n);
 
+    // The arenas the records' texts may sit in.
+    const std::vector<SharedArena>& arenas() const { return arenas_; }
+
 private:
+    std::vector<SharedArena> arenas_; // where the records' texts may sit
     std::vector<Record> records_;
     std::vector<RecordId> ids_;
     RecordId nextId_ = 1;
@@ -111,7 +247,7 @@ void RowList::sortByKey(KeyFn key, Less less) {
         order[i] = keyed[i].second;
     }
     keyed.clear();
-    keyed.shrink_to_fit(); // string_view keys point into records that are about to move
+    keyed.shrink_to_fit(); // given back before the records move
     applyOrder(order);
 }
 

@@ -1,78 +1,76 @@
 #include "browse/browse_state.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace rowbit {
+
+namespace {
+constexpr int kMemoBit = 0x80;
+} // namespace
 
 void FilledRecords::clear() {
     ids_.clear();
     rows_.clear();
-    offsets_.clear();
-    arenas_.assign(1, std::string());
-    arenaStart_.assign(1, 0);
+    columns_.clear();
+    memos_.clear();
     fields_.clear();
+    arenas_.clear();
+    own_.reset();
     cno = {};
     mno = 0;
 }
 
-namespace {
-constexpr int kMemoBit = 0x80;
-constexpr std::size_t kArenaBytes = std::size_t{1} << 22;
-
-// Writes a field (4-byte length, bytes) at `to`; returns the end.
-char* putField(char* to, const std::string& text) {
-    const auto size = static_cast<std::uint32_t>(text.size());
-    std::memcpy(to, &size, sizeof size);
-    std::memcpy(to + sizeof size, text.data(), text.size());
-    return to + sizeof size + text.size();
+void FilledRecords::keep(const std::vector<SharedArena>& arenas) {
+    arenas_.insert(arenas_.end(), arenas.begin(), arenas.end());
 }
-} // namespace
+
+void FilledRecords::keep(SharedArena arena) {
+    if (arena)
+        arenas_.push_back(std::move(arena));
+}
+
+void FilledRecords::reserve(std::size_t records) {
+    ids_.reserve(records);
+    rows_.reserve(records);
+    columns_.reserve(records);
+    fields_.reserve(records);
+}
 
 void FilledRecords::add(RecordId id, std::int32_t row, const Record& record, int columns,
                         bool memo) {
     columns = std::clamp(columns, 0, kMaxColumns);
-    std::size_t needed = memo ? sizeof(std::uint32_t) + record.memo.size() : 0;
-    for (int k = 0; k < columns; ++k)
-        needed += sizeof(std::uint32_t) + record.col[static_cast<std::size_t>(k)].size();
-    if (arenas_.back().size() >= kArenaBytes &&
-        arenas_.back().size() + needed > arenas_.back().capacity()) {
-        // A new arena rather than a bigger one: growing would copy every text stored so far.
-        arenas_.emplace_back().reserve(std::max(kArenaBytes, needed));
-        arenaStart_.push_back(ids_.size());
-    }
-    // One resize, then the fields copied into place: appending each field on its own costs
-    // more than the copying when a million records are added.
-    std::string& arena = arenas_.back();
-    const std::size_t start = arena.size();
-    arena.resize(start + needed);
-    char* to = arena.data() + start;
-    for (int k = 0; k < columns; ++k)
-        to = putField(to, record.col[static_cast<std::size_t>(k)]);
-    if (memo)
-        putField(to, record.memo);
+    // Texts of the record's own change when it does: those are copied.
+    auto held = [this](const auto& texts, int n) -> const char* {
+        if (!texts.owned())
+            return texts.block();
+        if (!own_) {
+            own_ = std::make_shared<TextArena>();
+            arenas_.push_back(own_);
+        }
+        return own_->copy(texts.block(), n);
+    };
     ids_.push_back(id);
     rows_.push_back(row);
-    offsets_.push_back(arena.size());
+    columns_.push_back(columns > 0 ? held(record.col.packed(), kMaxColumns) : nullptr);
+    const char* memoBlock = memo ? held(record.memo.packed(), 1) : nullptr;
+    if (memoBlock || !memos_.empty()) {
+        memos_.resize(ids_.size() - 1, nullptr);
+        memos_.push_back(memoBlock);
+    }
     fields_.push_back(static_cast<std::uint8_t>(columns | (memo ? kMemoBit : 0)));
 }
 
 void FilledRecords::append(FilledRecords&& part, RecordId firstId) {
-    const std::size_t start = ids_.size();
     for (RecordId id : part.ids_)
         ids_.push_back(firstId + id);
     rows_.insert(rows_.end(), part.rows_.begin(), part.rows_.end());
-    fields_.insert(fields_.end(), part.fields_.begin(), part.fields_.end());
-    // Offsets count within each arena, so the part's stay valid with its arenas.
-    offsets_.insert(offsets_.end(), part.offsets_.begin(), part.offsets_.end());
-    for (std::size_t s = 0; s < part.arenas_.size(); ++s) {
-        arenas_.push_back(std::move(part.arenas_[s]));
-        arenaStart_.push_back(start + part.arenaStart_[s]);
+    columns_.insert(columns_.end(), part.columns_.begin(), part.columns_.end());
+    if (!memos_.empty() || !part.memos_.empty()) {
+        memos_.resize(ids_.size() - part.ids_.size(), nullptr);
+        memos_.insert(memos_.end(), part.memos_.begin(), part.memos_.end());
     }
-    // Later adds go into an arena of their own. An arena that holds no records may share its
-    // start with the next one; look-ups take the last arena starting at or before a record.
-    arenas_.emplace_back();
-    arenaStart_.push_back(ids_.size());
+    fields_.insert(fields_.end(), part.fields_.begin(), part.fields_.end());
+    keep(part.arenas_);
     part.clear();
 }
 
@@ -84,34 +82,21 @@ std::optional<std::size_t> FilledRecords::find(RecordId id) const {
     return static_cast<std::size_t>(it - ids_.begin());
 }
 
-bool FilledRecords::unchanged(std::size_t index, int field, const std::string& text) const {
+bool FilledRecords::unchanged(std::size_t index, int field, std::string_view text) const {
+    if (index >= ids_.size() || field < 0 || field > kMaxColumns)
+        return false;
+    const auto filled = texts(index)[static_cast<std::size_t>(field)];
+    return filled && *filled == text;
+}
+
+bool FilledRecords::sameTexts(std::size_t index, const Record& record) const {
     if (index >= ids_.size())
         return false;
-    const int columns = fields_[index] & ~kMemoBit;
+    const bool columns = (fields_[index] & ~kMemoBit) != 0;
     const bool memo = (fields_[index] & kMemoBit) != 0;
-    // The memo is stored after the shown columns when there is one.
-    int slot = field;
-    if (field == kMaxColumns) {
-        if (!memo)
-            return false;
-        slot = columns;
-    } else if (field < 0 || field >= columns) {
-        return false;
-    }
-    const std::size_t s =
-        static_cast<std::size_t>(std::upper_bound(arenaStart_.begin(), arenaStart_.end(), index) -
-                                 arenaStart_.begin()) -
-        1;
-    const std::string& arena = arenas_[s];
-    std::size_t at = index == arenaStart_[s] ? 0 : offsets_[index - 1];
-    for (int i = 0;; ++i) {
-        std::uint32_t size = 0;
-        std::memcpy(&size, arena.data() + at, sizeof size);
-        at += sizeof size;
-        if (i == slot)
-            return size == text.size() && arena.compare(at, size, text) == 0;
-        at += size;
-    }
+    // Blocks held here never change, and a record that changes a text leaves its block.
+    return (!columns || columns_[index] == record.col.packed().block()) &&
+           (!memo || memoBlock(index) == record.memo.packed().block());
 }
 
 FilledRecords::Texts FilledRecords::texts(std::size_t index) const {
@@ -119,21 +104,10 @@ FilledRecords::Texts FilledRecords::texts(std::size_t index) const {
     if (index >= ids_.size())
         return texts;
     const int columns = fields_[index] & ~kMemoBit;
-    const bool memo = (fields_[index] & kMemoBit) != 0;
-    const std::size_t s =
-        static_cast<std::size_t>(std::upper_bound(arenaStart_.begin(), arenaStart_.end(), index) -
-                                 arenaStart_.begin()) -
-        1;
-    const std::string& arena = arenas_[s];
-    std::size_t at = index == arenaStart_[s] ? 0 : offsets_[index - 1];
-    for (int i = 0; i < columns + (memo ? 1 : 0); ++i) {
-        std::uint32_t size = 0;
-        std::memcpy(&size, arena.data() + at, sizeof size);
-        at += sizeof size;
-        texts[static_cast<std::size_t>(i < columns ? i : kMaxColumns)] =
-            std::string_view(arena.data() + at, size);
-        at += size;
-    }
+    for (int k = 0; k < columns; ++k)
+        texts[static_cast<std::size_t>(k)] = packed::text(columns_[index], kMaxColumns, k);
+    if ((fields_[index] & kMemoBit) != 0)
+        texts[kMaxColumns] = packed::text(memoBlock(index), 1, 0);
     return texts;
 }
 

@@ -28,16 +28,21 @@ struct ResultLine {
 };
 
 // The records as the last fill (or save) left them in the sheet: per record identity, the
-// sheet row it sits in and the texts it had then. Kept compactly: a million-row sheet costs
-// its texts once more, not a second row list.
+// sheet row it sits in and the texts it had then. The texts are not copied: they are the
+// blocks the records pointed to then, which never change (a record that changes a field
+// packs its texts into a new block). Only a record with texts of its own is copied here.
 class FilledRecords {
 public:
     void clear();
-    // Records are added in ascending identity (the order the fill appends them).
+    // Keeps these arenas as long as texts in them are held here.
+    void keep(const std::vector<SharedArena>& arenas);
+    void keep(SharedArena arena);
+    void reserve(std::size_t records);
+    // Records are added in ascending identity (the order the fill appends them). A record's
+    // texts in an arena are taken as they are: the arena must be one kept here.
     void add(RecordId id, std::int32_t row, const Record& record, int columns, bool memo);
     // Appends records filled apart (on another thread), whose identities count from 0: they
-    // are renumbered from `firstId` on, above every identity held. Their texts are taken over,
-    // not copied.
+    // are renumbered from `firstId` on, above every identity held.
     void append(FilledRecords&& part, RecordId firstId);
     std::size_t size() const { return ids_.size(); }
 
@@ -45,7 +50,10 @@ public:
     std::optional<std::size_t> find(RecordId id) const;
     std::int32_t row(std::size_t index) const { return rows_[index]; }
     // Whether field k (0-based; kMaxColumns for the memo) still holds the filled text.
-    bool unchanged(std::size_t index, int field, const std::string& text) const;
+    bool unchanged(std::size_t index, int field, std::string_view text) const;
+    // Whether the record still holds the very texts filled (it changed none of them since);
+    // false says nothing: compare the texts.
+    bool sameTexts(std::size_t index, const Record& record) const;
     // Every filled text of a record at once (the memo at kMaxColumns), for a caller that
     // looks at all of them; nullopt for a field not filled.
     using Texts = std::array<std::optional<std::string_view>, kMaxColumns + 1>;
@@ -60,13 +68,14 @@ public:
 private:
     std::vector<RecordId> ids_;
     std::vector<std::int32_t> rows_;
-    // Per record: fields as 4-byte length + bytes, in arenas of a few megabytes (and the
-    // arenas of parts appended), so that neither growing nor joining the parts of a fill
-    // copies the texts again; arenas_[s] holds the records from arenaStart_[s] on.
-    std::vector<std::string> arenas_ = std::vector<std::string>(1);
-    std::vector<std::size_t> arenaStart_ = std::vector<std::size_t>(1, 0);
-    std::vector<std::uint64_t> offsets_; // into the record's arena, one past the end per record
-    std::vector<std::uint8_t> fields_;   // number of fields stored per record
+    std::vector<const char*> columns_; // per record: its column block
+    std::vector<const char*> memos_;   // its memo block; empty while every one is null
+    std::vector<std::uint8_t> fields_; // shown columns filled, and whether the memo was
+    std::vector<SharedArena> arenas_;
+    std::shared_ptr<TextArena> own_; // copies of texts no arena held
+    const char* memoBlock(std::size_t index) const {
+        return index < memos_.size() ? memos_[index] : nullptr;
+    }
 };
 
 struct BrowseState {

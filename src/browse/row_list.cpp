@@ -43,8 +43,9 @@ std::string datePicture(const AppState& state) {
     return state.gdate.empty() ? std::string("@D9-") : state.gdate;
 }
 
-bool allBlank(const Record& record) {
-    for (const std::string& text : record.col) {
+template <class Texts>
+bool allBlank(const Texts& texts) {
+    for (std::string_view text : texts) {
         if (!cp949::trim(text).empty())
             return false;
     }
@@ -54,7 +55,8 @@ bool allBlank(const Record& record) {
 ResultLine resultLine(const RowList& q1, std::size_t pos) {
     ResultLine line;
     const Record& record = q1.at(pos);
-    line.col = record.col;
+    for (std::size_t k = 0; k < kMaxColumns; ++k)
+        line.col[k] = record.col[k];
     line.memo = cp949::cut(record.memo, kResultMemoBytes);
     line.pointer = q1.id(pos);
     return line;
@@ -172,9 +174,9 @@ std::string numberText(double value) {
     return text;
 }
 
-std::string listFieldText(const ColumnSetup& g1, int k, const std::string& text) {
+std::string listFieldText(const ColumnSetup& g1, int k, std::string_view text) {
     if (k < 0 || k >= kMaxColumns || g1.type[k] != "N" || text.size() <= kListNumberWidth)
-        return text;
+        return std::string(text);
     return std::string(kListNumberWidth, '#');
 }
 
@@ -264,8 +266,9 @@ struct FillPart {
     int from = 0;
     int to = 0;
     std::size_t capacity = 0; // records reserved for
-    std::vector<Record> records;
-    FilledRecords filled; // identities count from 0 within the part
+    std::shared_ptr<TextArena> arena = std::make_shared<TextArena>();
+    std::vector<Record> records; // texts in `arena`
+    FilledRecords filled;        // identities count from 0 within the part
     // Text cells too long for a field, as (row, shown column), in sheet order: whether they
     // still fit into the report depends on the parts before, so the merge decides.
     std::vector<std::pair<int, int>> overlong;
@@ -308,6 +311,9 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
               ListingProgress* progress, DateTexts& dates) {
     const Sheet& sheet = *source.sheet;
     part.records.reserve(part.capacity);
+    part.filled.keep(part.arena);
+    // The texts of the row being read: blank rows never reach the list.
+    std::array<std::string, kMaxColumns> texts;
     int counted = part.from;
     for (int row = part.from; row < part.to; ++row) {
         if (row - counted == kCountBatch) {
@@ -317,10 +323,10 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
             if (progress)
                 progress->update(done);
         }
-        Record& record = part.records.emplace_back();
         for (int n = 0; n < source.used; ++n) {
             const int col = source.cno[n] - 1;
-            std::string text = cellTextWith(sheet, row, col, source.date1904, dates);
+            std::string& text = texts[static_cast<std::size_t>(n)];
+            text = cellTextWith(sheet, row, col, source.date1904, dates);
             // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
             std::size_t cutAt = 0;
             std::size_t bytes = 0;
@@ -336,20 +342,22 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
                             part.reportRoom -= entryLength(row);
                     }
                 }
-                text = text.substr(0, cutAt);
+                text.resize(cutAt);
             }
-            record.col[n] = std::move(text);
         }
-        if (allBlank(record)) {
-            part.records.pop_back();
+        if (allBlank(texts))
             continue;
-        }
+        Record& record = part.records.emplace_back();
+        std::string_view views[kMaxColumns];
+        for (int n = 0; n < source.used; ++n)
+            views[n] = texts[static_cast<std::size_t>(n)];
+        record.col.packed().adopt(part.arena->pack(views, kMaxColumns));
         if (source.mno != 0) {
-            record.memo = sheet.readStr(row, source.mno - 1);
-            const std::size_t keep = cp949::cutLength(record.memo, kMemoBytes);
-            if (keep < record.memo.size()) {
-                record.memo.resize(keep);
-                record.memo.shrink_to_fit();
+            std::string memo = sheet.readStr(row, source.mno - 1);
+            memo.resize(cp949::cutLength(memo, kMemoBytes));
+            if (!memo.empty()) {
+                const std::string_view text = memo;
+                record.memo.packed().adopt(part.arena->pack(&text, 1));
             }
         }
         record.row = row;
@@ -503,7 +511,7 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
                 failed = true;
                 break;
             }
-            const RecordId firstId = state.q1.append(std::move(part.records));
+            const RecordId firstId = state.q1.append(std::move(part.records), part.arena);
             browse.filled.append(std::move(part.filled), firstId);
             for (const auto& [row, n] : part.overlong)
                 noteOverlong(browse.overflow, g1.cno[n], row);

@@ -25,7 +25,7 @@ std::string numberText(double value);
 // What the list shows of field `k` (0-based) of a record: a number column's text wider than
 // the list's 18-character number picture shows as that many "#", as the picture would.
 inline constexpr std::size_t kListNumberWidth = 18;
-std::string listFieldText(const ColumnSetup& g1, int k, const std::string& text);
+std::string listFieldText(const ColumnSetup& g1, int k, std::string_view text);
 
 // How fillQue shares out its work. A small sheet is filled on the calling thread alone: for
 // it, starting threads costs more than it saves.

@@ -35,17 +35,16 @@ std::vector<std::size_t> findRecords(const RowList& q1, std::string_view text,
     using Searcher = std::boyer_moore_horspool_searcher<std::string_view::const_iterator>;
     const Searcher textSearcher(pattern.begin(), pattern.end());
     const Searcher numberSearcher(numberPattern.begin(), numberPattern.end());
-    auto hits = [](const std::string& field, std::string_view p, const Searcher& searcher) {
-        if (p.empty() || field.size() < p.size())
+    auto hits = [](std::string_view f, std::string_view p, const Searcher& searcher) {
+        if (p.empty() || f.size() < p.size())
             return false;
-        const std::string_view f(field);
         return std::search(f.begin(), f.end(), searcher) != f.end();
     };
     std::vector<std::size_t> found;
     const std::size_t count = q1.count();
     for (std::size_t pos = 1; pos <= count; ++pos) {
         const Record& record = q1.at(pos);
-        for (const std::string& field : record.col) {
+        for (std::string_view field : record.col) {
             if (hits(field, pattern, textSearcher) || hits(field, numberPattern, numberSearcher)) {
                 found.push_back(pos);
                 break;

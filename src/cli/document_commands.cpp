@@ -168,7 +168,7 @@ void printHeader(std::string& out, const ColumnSetup& g1) {
 void printRecord(std::string& out, const ColumnSetup& g1, const Record& record) {
     std::vector<std::string> fields;
     for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k)
-        fields.push_back(record.col[k]);
+        fields.emplace_back(record.col[k]);
     if (g1.mno != 0)
         fields.push_back(record.memo);
     printLine(out, fields);

@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <numeric>
+#include <optional>
 #include <system_error>
 
 namespace rowbit {
@@ -158,7 +161,7 @@ std::optional<int> heldYear(const Book& book, const Sheet& sheet, int row, int c
 
 // Writes an edited or inserted field by its column's type.
 bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
-                const std::string& text, const std::string& gdate, int todayYear, int& dateFormat) {
+                std::string_view text, const std::string& gdate, int todayYear, int& dateFormat) {
     const int col = g1.cno[k] - 1;
     const int format = g1.format[k];
     const std::string value(cp949::trimRight(text));
@@ -199,19 +202,24 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
 
     // The records' places: the rows they were read from, in sheet order. Records beyond
     // them go into new rows after the last used row.
-    const std::vector<std::int32_t> places = filled.places();
+    // A million records make every per-record vector here count: they are kept small and
+    // given back as soon as they are used up.
+    std::vector<std::int32_t> places = filled.places();
     int nextNew = std::max(sheet->lastRow(), g1.startline - 1);
     std::vector<int> target(count);
-    std::vector<std::optional<std::size_t>> source(count);
+    constexpr std::uint32_t kNotFilled = UINT32_MAX;
+    std::vector<std::uint32_t> source(count, kNotFilled); // index in `filled`
     std::vector<RowMove> moves;
-    std::vector<char> isSource;
     for (std::size_t p = 0; p < count; ++p) {
         target[p] = p < places.size() ? places[p] : nextNew++;
-        source[p] = filled.find(q1.id(p + 1));
-        if (source[p]) {
-            const int from = filled.row(*source[p]);
-            if (from != target[p])
+        if (const auto index = filled.find(q1.id(p + 1))) {
+            source[p] = static_cast<std::uint32_t>(*index);
+            const int from = filled.row(*index);
+            if (from != target[p]) {
+                if (moves.empty())
+                    moves.reserve(count - p);
                 moves.push_back(RowMove{target[p], from});
+            }
         }
     }
 
@@ -230,6 +238,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
         // A place whose record was deleted may receive another record: empty it first so
         // nothing of the deleted record stays behind, whatever else the move keeps.
         std::vector<int> sources;
+        sources.reserve(moves.size());
         for (const RowMove& m : moves)
             sources.push_back(m.source);
         std::sort(sources.begin(), sources.end());
@@ -237,25 +246,31 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
             if (!std::binary_search(sources.begin(), sources.end(), m.target))
                 emptyRow(m.target);
         }
+        sources = {};
         if (auto moved = sheet->moveRows(moves); !moved)
             return moved.error();
+        moves = {};
     }
     for (std::size_t p = 0; p < count; ++p) {
-        if (!source[p] && p < places.size())
+        if (source[p] == kNotFilled && p < places.size())
             emptyRow(target[p]); // an inserted record in the place of a deleted one
     }
     for (std::size_t p = count; p < places.size(); ++p)
         emptyRow(places[p]); // places left over after deletes
+    places = {};
 
     std::array<int, kMaxColumns> dateFormats;
     dateFormats.fill(-1);
     for (std::size_t p = 0; p < count; ++p) {
         const Record& record = q1.at(p + 1);
-        const auto& from = source[p];
+        const std::optional<std::size_t> from =
+            source[p] == kNotFilled ? std::nullopt : std::optional<std::size_t>(source[p]);
+        // A record that still holds the very texts filled needs no comparing field by field.
+        const bool same = from && filled.sameTexts(*from, record);
         const FilledRecords::Texts before = from ? filled.texts(*from) : FilledRecords::Texts{};
         for (int k = 0; k < used; ++k) {
-            const std::string& text = record.col[k];
-            if (from && filled.cno[k] == g1.cno[k] && before[k] && *before[k] == text)
+            const std::string_view text = record.col[k];
+            if (from && filled.cno[k] == g1.cno[k] && before[k] && (same || *before[k] == text))
                 continue;
             if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, state.todayYear,
                             dateFormats[k]))
@@ -265,7 +280,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
         }
         if (g1.mno != 0) {
             if (from && filled.mno == g1.mno && before[kMaxColumns] &&
-                *before[kMaxColumns] == record.memo)
+                (same || *before[kMaxColumns] == record.memo))
                 continue;
             if (!sheet->writeStr(target[p], g1.mno - 1, cp949::trimRight(record.memo)))
                 return makeError(ErrorCode::Limit,
@@ -275,18 +290,20 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     }
 
     // The sheet now holds every record in its new place with its present texts.
-    std::vector<std::pair<RecordId, std::size_t>> byId;
-    byId.reserve(count);
-    for (std::size_t p = 0; p < count; ++p)
-        byId.emplace_back(q1.id(p + 1), p);
-    std::sort(byId.begin(), byId.end());
+    source = {};
+    std::vector<std::uint32_t> byId(count); // positions - 1 in the order of their identities
+    std::iota(byId.begin(), byId.end(), 0u);
+    std::sort(byId.begin(), byId.end(),
+              [&q1](std::uint32_t a, std::uint32_t b) { return q1.id(a + 1) < q1.id(b + 1); });
     filled.clear();
+    filled.reserve(count);
+    filled.keep(q1.arenas());
     filled.cno = g1.cno;
     filled.mno = g1.mno;
-    for (const auto& [id, p] : byId) {
+    for (const std::uint32_t p : byId) {
         Record& record = q1.at(p + 1);
         record.row = target[p];
-        filled.add(id, target[p], record, used, g1.mno != 0);
+        filled.add(q1.id(p + 1), target[p], record, used, g1.mno != 0);
     }
     browse.sqcnt = static_cast<int>(count);
     return {};

@@ -11,7 +11,7 @@ TEST(AppState, StartsBlankWithNoColumnsAndNoWorkbook) {
     AppState s;
     EXPECT_EQ(s.q1.count(), 0u);
     EXPECT_EQ(s.q1.position(), 0u);
-    for (const std::string& c : s.q1.buffer.col) {
+    for (std::string_view c : s.q1.buffer.col) {
         EXPECT_EQ(c, "");
     }
     EXPECT_EQ(s.q1.buffer.row, 0);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,7 @@ RowList listOf(const std::vector<std::string>& texts) {
 std::vector<std::string> column0(const RowList& list) {
     std::vector<std::string> out;
     for (std::size_t pos = 1; pos <= list.count(); ++pos) {
-        out.push_back(list.at(pos).col[0]);
+        out.emplace_back(list.at(pos).col[0]);
     }
     return out;
 }
@@ -165,6 +167,46 @@ TEST(RowList, AppendMovesRecordsInWithConsecutiveIdentities) {
     EXPECT_EQ(other.append({}), start + 3); // nothing appended, nothing changes
     EXPECT_EQ(other.count(), 3u);
     EXPECT_EQ(other.position(), 3u);
+}
+
+TEST(Record, FieldsReadBackWhateverTheOthersHold) {
+    // Lengths on both sides of the one-byte length, Hangul and empty texts, in every field.
+    const std::string texts[] = {"",
+                                 "a",
+                                 std::string(255, 'x'),
+                                 std::string(256, 'y'),
+                                 std::string(1000, 'z'),
+                                 "서울특별시 중구"};
+    auto expected = [&](std::size_t k) { return texts[k == 9 ? 2 : k % std::size(texts)]; };
+    Record record;
+    for (std::size_t k = 0; k < kMaxColumns; ++k)
+        record.col[k] = texts[k % std::size(texts)];
+    record.memo = texts[3];
+    record.col[9] = record.col[2]; // from a field of the block being replaced
+    Record copy = record;
+    copy.col[0] = "changed";
+    for (std::size_t k = 0; k < kMaxColumns; ++k) {
+        EXPECT_EQ(record.col[k], expected(k)) << k;
+        EXPECT_EQ(copy.col[k], k == 0 ? "changed" : expected(k)) << k;
+    }
+    EXPECT_EQ(copy.memo, texts[3]);
+    record.memo = "";
+    EXPECT_TRUE(record.memo.empty());
+}
+
+TEST(RowList, CopiesOfRecordsOutliveTheArenaOfTheirTexts) {
+    auto arena = std::make_shared<TextArena>();
+    const std::string longText(300, 'q');
+    const std::string_view texts[kMaxColumns] = {"첫째", longText};
+    std::vector<Record> records(2);
+    records[0].col.packed().adopt(arena->pack(texts, kMaxColumns));
+    RowList list;
+    list.append(std::move(records), std::move(arena));
+    ASSERT_TRUE(list.get(1));
+    const Record copy = list.at(1);
+    list.clear();
+    EXPECT_EQ(list.buffer.col[0], "첫째");
+    EXPECT_EQ(copy.col[1], longText);
 }
 
 TEST(RowList, SortIsStableAndKeepsTheCurrentRecord) {

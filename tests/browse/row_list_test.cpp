@@ -253,7 +253,7 @@ void expectSameFill(Filled& serial, Filled& parallel) {
         const FilledRecords::Texts texts = fb.texts(*index);
         for (int k = 0; k < used; ++k) {
             EXPECT_TRUE(fb.unchanged(*index, k, rb.col[k])) << "row " << ra.row << " field " << k;
-            EXPECT_FALSE(fb.unchanged(*index, k, rb.col[k] + "!"));
+            EXPECT_FALSE(fb.unchanged(*index, k, std::string(rb.col[k]) + "!"));
             EXPECT_EQ(texts[k], std::optional<std::string_view>(rb.col[k]));
         }
         if (used < kMaxColumns) {
@@ -288,7 +288,7 @@ TEST(FilledRecords, TextsStayFoundAcrossArenasAndAppendedParts) {
         const Record record = recordOf(i);
         ASSERT_TRUE(filled.unchanged(*index, 0, record.col[0])) << i;
         ASSERT_TRUE(filled.unchanged(*index, kMaxColumns, record.memo)) << i;
-        ASSERT_FALSE(filled.unchanged(*index, kMaxColumns, record.memo + "x")) << i;
+        ASSERT_FALSE(filled.unchanged(*index, kMaxColumns, std::string(record.memo) + "x")) << i;
     }
 }
 

@@ -30,7 +30,7 @@ struct Listed {
     std::vector<std::string> column(int c) const {
         std::vector<std::string> texts;
         for (std::size_t pos = 1; pos <= state.q1.count(); ++pos)
-            texts.push_back(state.q1.at(pos).col[c]);
+            texts.emplace_back(state.q1.at(pos).col[c]);
         return texts;
     }
 };

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 namespace rowbit {
 namespace {
@@ -79,6 +80,44 @@ TEST(SaveSheet, WithoutEditsNoDataCellIsWritten) {
     ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
     EXPECT_EQ(d.sheet->writes, writesBefore);
     EXPECT_EQ(d.str(1, 0), std::string(150, 'x')); // never cut to the list's 100 bytes
+}
+
+TEST(SaveSheet, OnlyFieldsThatDifferFromTheSheetAreWritten) {
+    Doc d;
+    d.row(1, "a", 1, 2001, "m");
+    d.row(2, "b", 2, 2002);
+    d.fill();
+    struct Step {
+        const char* what;
+        std::function<void(Doc&)> edit;
+        int writes;
+    };
+    const Step steps[] = {
+        {"read and put back",
+         [](Doc& s) {
+             s.state.q1.get(1);
+             s.state.q1.put();
+         },
+         0},
+        {"edited and edited back",
+         [](Doc& s) {
+             s.record(1).col[0] = "zz";
+             s.record(1).col[0] = "a";
+         },
+         0},
+        {"one field", [](Doc& s) { s.record(2).col[0] = "q"; }, 1},
+        {"back to the text of the fill", [](Doc& s) { s.record(2).col[0] = "b"; }, 1},
+        {"nothing", [](Doc&) {}, 0},
+        {"the memo", [](Doc& s) { s.record(2).memo = "new"; }, 1},
+    };
+    for (const Step& step : steps) {
+        step.edit(d);
+        const int before = d.sheet->writes;
+        ASSERT_TRUE(saveSheet1(d.state, d.browse).ok()) << step.what;
+        EXPECT_EQ(d.sheet->writes - before, step.writes) << step.what;
+    }
+    EXPECT_EQ(d.str(2, 0), "b");
+    EXPECT_EQ(d.str(2, 4), "new");
 }
 
 TEST(SaveSheet, SortedRecordsTakeTheirWholeRowsAlong) {
