@@ -4,10 +4,6 @@
 
 namespace rowbit {
 
-namespace {
-constexpr int kMemoBit = 0x80;
-} // namespace
-
 void FilledRecords::clear() {
     ids_.clear();
     rows_.clear();

@@ -51,6 +51,11 @@ public:
     std::int32_t row(std::size_t index) const { return rows_[index]; }
     // Whether field k (0-based; kMaxColumns for the memo) still holds the filled text.
     bool unchanged(std::size_t index, int field, std::string_view text) const;
+    // Whether field k (0-based; kMaxColumns for the memo) was filled at all.
+    bool hasField(std::size_t index, int field) const {
+        const std::uint8_t f = fields_[index];
+        return field == kMaxColumns ? (f & kMemoBit) != 0 : field < (f & ~kMemoBit);
+    }
     // Whether the record still holds the very texts filled (it changed none of them since);
     // false says nothing: compare the texts.
     bool sameTexts(std::size_t index, const Record& record) const;
@@ -70,6 +75,7 @@ private:
     std::vector<std::int32_t> rows_;
     std::vector<const char*> columns_; // per record: its column block
     std::vector<const char*> memos_;   // its memo block; empty while every one is null
+    static constexpr int kMemoBit = 0x80;
     std::vector<std::uint8_t> fields_; // shown columns filled, and whether the memo was
     std::vector<SharedArena> arenas_;
     std::shared_ptr<TextArena> own_; // copies of texts no arena held

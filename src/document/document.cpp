@@ -184,6 +184,41 @@ bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
 
 } // namespace
 
+namespace {
+
+// Positions - 1 of the list's records in the order of their identities. Identities are given
+// out one after another, so they mostly lie close together: placed by identity in one pass
+// then, sorted otherwise.
+std::vector<std::uint32_t> positionsByIdentity(const RowList& q1) {
+    const std::size_t count = q1.count();
+    std::vector<std::uint32_t> order(count);
+    if (count == 0)
+        return order;
+    RecordId low = q1.id(1), high = low;
+    for (std::size_t p = 2; p <= count; ++p) {
+        low = std::min(low, q1.id(p));
+        high = std::max(high, q1.id(p));
+    }
+    if (high - low < 4 * static_cast<RecordId>(count)) {
+        constexpr std::uint32_t kNone = UINT32_MAX;
+        std::vector<std::uint32_t> slot(static_cast<std::size_t>(high - low) + 1, kNone);
+        for (std::size_t p = 1; p <= count; ++p)
+            slot[static_cast<std::size_t>(q1.id(p) - low)] = static_cast<std::uint32_t>(p - 1);
+        std::size_t n = 0;
+        for (const std::uint32_t p : slot) {
+            if (p != kNone)
+                order[n++] = p;
+        }
+        return order;
+    }
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(),
+              [&q1](std::uint32_t a, std::uint32_t b) { return q1.id(a + 1) < q1.id(b + 1); });
+    return order;
+}
+
+} // namespace
+
 Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     ColumnSetup& g1 = state.g1;
     Book* book = state.book.get();
@@ -267,11 +302,13 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
             source[p] == kNotFilled ? std::nullopt : std::optional<std::size_t>(source[p]);
         // A record that still holds the very texts filled needs no comparing field by field.
         const bool same = from && filled.sameTexts(*from, record);
-        const FilledRecords::Texts before = from ? filled.texts(*from) : FilledRecords::Texts{};
+        const FilledRecords::Texts before =
+            from && !same ? filled.texts(*from) : FilledRecords::Texts{};
         for (int k = 0; k < used; ++k) {
-            const std::string_view text = record.col[k];
-            if (from && filled.cno[k] == g1.cno[k] && before[k] && (same || *before[k] == text))
+            if (from && filled.cno[k] == g1.cno[k] && filled.hasField(*from, k) &&
+                (same || *before[k] == record.col[k]))
                 continue;
+            const std::string_view text = record.col[k];
             if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, state.todayYear,
                             dateFormats[k]))
                 return makeError(ErrorCode::Limit,
@@ -279,7 +316,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
                                  "row " + std::to_string(target[p] + 1));
         }
         if (g1.mno != 0) {
-            if (from && filled.mno == g1.mno && before[kMaxColumns] &&
+            if (from && filled.mno == g1.mno && filled.hasField(*from, kMaxColumns) &&
                 (same || *before[kMaxColumns] == record.memo))
                 continue;
             if (!sheet->writeStr(target[p], g1.mno - 1, cp949::trimRight(record.memo)))
@@ -291,10 +328,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
 
     // The sheet now holds every record in its new place with its present texts.
     source = {};
-    std::vector<std::uint32_t> byId(count); // positions - 1 in the order of their identities
-    std::iota(byId.begin(), byId.end(), 0u);
-    std::sort(byId.begin(), byId.end(),
-              [&q1](std::uint32_t a, std::uint32_t b) { return q1.id(a + 1) < q1.id(b + 1); });
+    std::vector<std::uint32_t> byId = positionsByIdentity(q1);
     filled.clear();
     filled.reserve(count);
     filled.keep(q1.arenas());

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <iterator>
 #include <map>
+#include <numeric>
 
 namespace rowbit::xlsx {
 
@@ -345,45 +346,32 @@ void XlsxSheet::clear(int firstRow, int lastRow, int firstCol, int lastCol) {
 Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
     if (!worksheet_)
         return makeError(ErrorCode::Invalid, "rows of a chart sheet cannot move", name_);
-    // Sorted lists rather than sets: a sort moves every row of a million-row sheet. The
-    // first fault in the order of the moves is the one reported.
-    std::size_t outside = moves.size();
-    for (std::size_t i = 0; i < moves.size() && outside == moves.size(); ++i) {
-        const RowMove& m = moves[i];
+    // Marks per row rather than sets or sorted lists: a sort moves every row of a
+    // million-row sheet. The first fault in the order of the moves is the one reported.
+    std::vector<std::uint8_t> marks; // per row: kSource, kTarget
+    constexpr std::uint8_t kSource = 1, kTarget = 2;
+    for (const RowMove& m : moves) {
         if (m.target < 0 || m.target >= maxRows || m.source < 0 || m.source >= maxRows)
-            outside = i;
+            return makeError(ErrorCode::Invalid, "a row to move lies outside the sheet", name_);
+        const auto high = static_cast<std::size_t>(std::max(m.target, m.source)) + 1;
+        if (marks.size() < high)
+            marks.resize(std::max(high, std::min<std::size_t>(2 * marks.size(), maxRows)));
+        std::uint8_t& target = marks[static_cast<std::size_t>(m.target)];
+        std::uint8_t& source = marks[static_cast<std::size_t>(m.source)];
+        if ((target & kTarget) || (source & kSource))
+            return makeError(ErrorCode::Invalid, "a row is moved twice", name_);
+        target |= kTarget;
+        source |= kSource;
     }
-    // The move at which a row turns up the second time, as a target or as a source.
-    auto firstRepeat = [&moves](int RowMove::*side) {
-        std::vector<std::pair<int, std::size_t>> rows;
-        rows.reserve(moves.size());
-        for (std::size_t i = 0; i < moves.size(); ++i)
-            rows.emplace_back(moves[i].*side, i);
-        std::sort(rows.begin(), rows.end());
-        std::size_t first = moves.size();
-        for (std::size_t i = 1; i < rows.size(); ++i) {
-            if (rows[i].first == rows[i - 1].first)
-                first = std::min(first, rows[i].second);
-        }
-        return first;
-    };
-    const std::size_t repeat =
-        std::min(firstRepeat(&RowMove::target), firstRepeat(&RowMove::source));
-    if (outside < moves.size() && outside <= repeat)
-        return makeError(ErrorCode::Invalid, "a row to move lies outside the sheet", name_);
-    if (repeat < moves.size())
-        return makeError(ErrorCode::Invalid, "a row is moved twice", name_);
     if (moves.empty())
         return {};
-    std::vector<int> targets, sources;
-    targets.reserve(moves.size());
-    sources.reserve(moves.size());
-    for (const RowMove& m : moves) {
-        targets.push_back(m.target);
-        sources.push_back(m.source);
+    // The rows involved, each once, ascending.
+    std::vector<int> involved;
+    involved.reserve(moves.size());
+    for (std::size_t r = 0; r < marks.size(); ++r) {
+        if (marks[r])
+            involved.push_back(static_cast<int>(r));
     }
-    std::sort(targets.begin(), targets.end());
-    std::sort(sources.begin(), sources.end());
     auto rowAt = [&](int r) -> Row* {
         if (static_cast<std::size_t>(r) >= rowIndex_.size())
             return nullptr;
@@ -410,9 +398,7 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
                 groups.push_back(fa.si);
         }
     };
-    for (int r : sources)
-        collect(r);
-    for (int r : targets)
+    for (int r : involved)
         collect(r);
     unshare(groups);
     arraysToValues(moves);
@@ -441,11 +427,7 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
         taken.push_back(std::move(moved));
         takenExtras.push_back(std::move(extras));
     }
-    std::vector<int> emptied;
-    emptied.reserve(sources.size() + targets.size());
-    std::set_union(sources.begin(), sources.end(), targets.begin(), targets.end(),
-                   std::back_inserter(emptied));
-    for (int r : emptied) {
+    for (int r : involved) {
         if (Row* row = rowAt(r)) {
             for (const Cell& c : row->cells) {
                 if (c.flags & ExtraFlag)
@@ -454,8 +436,16 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
         }
     }
     std::erase_if(rows_, [&](const Row& r) {
-        return std::binary_search(emptied.begin(), emptied.end(), r.r);
+        return static_cast<std::size_t>(r.r) < marks.size() &&
+               marks[static_cast<std::size_t>(r.r)] != 0;
     });
+    marks = {};
+    involved = {};
+    // The rows that stay are in order; the moved ones join them in the order of their targets.
+    std::vector<std::uint32_t> byTarget(taken.size());
+    std::iota(byTarget.begin(), byTarget.end(), 0u);
+    std::sort(byTarget.begin(), byTarget.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return moves[a].target < moves[b].target; });
     for (std::size_t i = 0; i < taken.size(); ++i) {
         const int shift = moves[i].target - moves[i].source;
         for (auto& [col, extra] : takenExtras[i]) {
@@ -470,10 +460,16 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
             }
             extras_[cellKey(moves[i].target, col)] = std::move(extra);
         }
+    }
+    const std::size_t staying = rows_.size();
+    rows_.reserve(staying + taken.size());
+    for (const std::uint32_t i : byTarget) {
         if (!taken[i].cells.empty() || taken[i].attrs != 0)
             rows_.push_back(std::move(taken[i]));
     }
-    std::sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) { return a.r < b.r; });
+    taken = {};
+    std::inplace_merge(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(staying),
+                       rows_.end(), [](const Row& a, const Row& b) { return a.r < b.r; });
     reindex();
     const RowMap map(moves);
     if (map.moves()) {
