@@ -24,7 +24,8 @@ PY = "/usr/bin/python3"
 
 # Peer figures of ../shared/bench/README.md (quiet 2-core machine, medians), used with
 # --skip-peers.
-README_PEERS = {"xlrd big.xls": 1.3, "openpyxl big.xlsx": 28.0, "openpyxl huge.xlsx": 137.0}
+README_PEERS = {"xlrd big.xls": 1.3, "openpyxl big.xlsx": 28.0, "openpyxl huge.xlsx": 137.0,
+                "openpyxl edit big.xlsx": 58.0}
 
 XLRD_READ = r'''
 import sys, xlrd
@@ -42,6 +43,23 @@ n = 0
 for row in wb.worksheets[0].iter_rows(values_only=True):
     for v in row:
         n += v is not None
+'''
+
+
+# Load big.xlsx whole, change 10 cells (as xlsx_bench edit does), save into a copy.
+OPENPYXL_EDIT = r'''
+import os, sys, tempfile, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+ws = wb.worksheets[0]
+rows = ws.max_row
+for i in range(10):
+    row = 2 + (rows - 1) * i // 10
+    if i % 2:
+        ws.cell(row=row, column=5, value=1000 + i)
+    else:
+        ws.cell(row=row, column=1, value="수정 %d" % i)
+with tempfile.TemporaryDirectory() as d:
+    wb.save(os.path.join(d, "edited.xlsx"))
 '''
 
 
@@ -99,6 +117,7 @@ def main():
     skip = "--skip-peers" in sys.argv
     doc = os.path.join(build, "bench", "document_bench")
     xls = os.path.join(build, "bench", "xls_bench")
+    xlsx = os.path.join(build, "bench", "xlsx_bench")
     cli = os.path.join(build, "src", "rowbit-cli")
     big_xls = os.path.join(data, "big.xls")
     big_xlsx = os.path.join(data, "big.xlsx")
@@ -155,6 +174,14 @@ def main():
         big_peer, readme = peer(skip, "openpyxl big.xlsx", OPENPYXL_READ, big_xlsx)
         add("open big.xlsx (200,000 rows)", "%.3f s (peak %.0f MB)" % (b_open, b_peak),
             "<= 0.6 s", big_peer, readme, "openpyxl")
+
+    with tempfile.TemporaryDirectory() as work:
+        edited = os.path.join(work, "edited.xlsx")
+        x_total, x_cpu = median_of(runs, [xlsx, "edit", big_xlsx, edited],
+                                   lambda w, c, f: (f["total_s"], f["cpu_s"]))
+        edit_peer, readme = peer(skip, "openpyxl edit big.xlsx", OPENPYXL_EDIT, big_xlsx)
+        add("load big.xlsx, change 10 cells, save (engine)",
+            "%.2f s (cpu %.2f s)" % (x_total, x_cpu), "-", edit_peer, readme, "openpyxl")
 
     print("| work | Rowbit | goal | peer | peer / Rowbit |")
     print("|---|---|---|---|---|")
