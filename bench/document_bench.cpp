@@ -16,20 +16,12 @@
 #include <cstdio>
 #include <string>
 
-#include <sys/resource.h>
-
 namespace {
 
 using rowbit::bench::Clock;
+using rowbit::bench::peakMb;
 using rowbit::bench::SilentPrompts;
 using rowbit::bench::since;
-
-// The largest resident size of this process so far, in MB.
-double peakMb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024;
-}
 
 // The resident size of this process now, in MB.
 double residentMb() {

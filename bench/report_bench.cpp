@@ -17,8 +17,6 @@
 #include <QImage>
 #include <QPainter>
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -81,8 +79,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("pdf %.3f\n", since(start));
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak_rss_mb %.1f\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    std::printf("peak_rss_mb %.1f\n", rowbit::bench::peakMb());
     return 0;
 }

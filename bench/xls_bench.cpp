@@ -1,5 +1,6 @@
 // Binary workbook speed: load and read every cell, and save after changing 10 cells.
 // usage: xls_bench FILE.xls [RUNS]   (prints "load_read_s S" and "save_s S", best of RUNS)
+#include "bench_support.h"
 #include "workbook/book.h"
 
 #include <algorithm>
@@ -9,17 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include <sys/resource.h>
-
 using Clock = std::chrono::steady_clock;
-
-// CPU time of this process: on a shared machine wall time also measures the neighbours.
-static double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using rowbit::bench::cpuSeconds;
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -3,35 +3,17 @@
 //
 //   xlsx_bench read FILE
 //   xlsx_bench edit FILE OUT
+#include "bench_support.h"
 #include "workbook/book.h"
 #include "workbook/xlsx/sheet.h"
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 
-namespace {
-
-double seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long peakKb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
-} // namespace
+using rowbit::bench::cpuSeconds;
+using rowbit::bench::peakMb;
+using rowbit::bench::since;
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -45,7 +27,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", book.error().describe().c_str());
         return 2;
     }
-    const double loaded = seconds(start);
+    const double loaded = since(start);
     rowbit::Sheet* sheet = (*book)->sheet(0);
     if (mode == "read") {
         double sum = 0;
@@ -70,8 +52,8 @@ int main(int argc, char** argv) {
         }
         std::printf("read rows=%d cells=%zu dates=%zu text_bytes=%zu sum=%.6g load_s=%.3f "
                     "total_s=%.3f cpu_s=%.3f peak_mb=%.1f pieces=%zu\n",
-                    rows, cells, dates, textBytes, sum, loaded, seconds(start), cpuSeconds(),
-                    static_cast<double>(peakKb()) / 1024, rowbit::xlsx::piecesMergedForTesting());
+                    rows, cells, dates, textBytes, sum, loaded, since(start), cpuSeconds(),
+                    peakMb(), rowbit::xlsx::piecesMergedForTesting());
         return 0;
     }
     if (mode == "edit" && argc > 3) {
@@ -90,8 +72,7 @@ int main(int argc, char** argv) {
             return 3;
         }
         std::printf("edit load_s=%.3f save_s=%.3f total_s=%.3f cpu_s=%.3f peak_mb=%.1f\n", loaded,
-                    seconds(saving), seconds(start), cpuSeconds(),
-                    static_cast<double>(peakKb()) / 1024);
+                    since(saving), since(start), cpuSeconds(), peakMb());
         return 0;
     }
     std::fprintf(stderr, "unknown mode %s\n", mode.c_str());

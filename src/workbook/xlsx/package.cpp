@@ -402,19 +402,32 @@ Result<std::unique_ptr<Package::PartReader>> Package::openPart(int index) const 
 namespace {
 
 // What a part written from a producer ran into, for the error of the whole write.
-struct ProducerState {
-    Package::OutPart* part = nullptr;
+// A part whose bytes a producer makes while libzip writes it. Small ones libzip deflates
+// itself; a big one (with a deflater) is deflated here in pieces on several threads and handed
+// to libzip already compressed: libzip stores it as it is, and learns its size and CRC-32 when
+// it asks after the end.
+struct PartSource {
+    PartSource(Package::OutPart& of, std::optional<unsigned> deflateThreads) : part(of) {
+        if (deflateThreads)
+            deflater.emplace(std::move(of.producer), *deflateThreads);
+    }
+    Result<std::size_t> read(char* data, std::size_t len) {
+        return deflater ? deflater->read(data, len) : part.producer(data, len);
+    }
+    Package::OutPart& part;
+    std::optional<ParallelDeflater> deflater;
     std::optional<Error> failure;
 };
 
-zip_int64_t produce(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
-    auto* state = static_cast<ProducerState*>(userdata);
+zip_int64_t partSource(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* state = static_cast<PartSource*>(userdata);
     switch (cmd) {
     case ZIP_SOURCE_OPEN:
     case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
         return 0;
     case ZIP_SOURCE_READ: {
-        auto n = state->part->producer(static_cast<char*>(data), static_cast<std::size_t>(len));
+        auto n = state->read(static_cast<char*>(data), static_cast<std::size_t>(len));
         if (!n) {
             state->failure = n.error();
             return -1;
@@ -424,60 +437,15 @@ zip_int64_t produce(void* userdata, void* data, zip_uint64_t len, zip_source_cmd
     case ZIP_SOURCE_STAT: {
         auto* st = static_cast<zip_stat_t*>(data);
         zip_stat_init(st);
-        return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_ERROR: {
-        auto* codes = static_cast<int*>(data);
-        codes[0] = ZIP_ER_READ;
-        codes[1] = 0;
-        return 2 * sizeof(int);
-    }
-    case ZIP_SOURCE_FREE:
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-                                              -1);
-    default:
-        return -1;
-    }
-}
-
-// A big part, deflated here in pieces on several threads and handed to libzip already
-// compressed: libzip stores it as it is, and learns its size and CRC-32 when it asks after the
-// end.
-struct DeflatedState {
-    DeflatedState(Package::OutPart::Producer producer, unsigned threads)
-        : deflater(std::move(producer), threads) {}
-    ParallelDeflater deflater;
-    std::optional<Error> failure;
-};
-
-zip_int64_t deflated(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
-    auto* state = static_cast<DeflatedState*>(userdata);
-    switch (cmd) {
-    case ZIP_SOURCE_OPEN:
-    case ZIP_SOURCE_CLOSE:
-    case ZIP_SOURCE_FREE:
-        return 0;
-    case ZIP_SOURCE_READ: {
-        auto n = state->deflater.read(static_cast<char*>(data), static_cast<std::size_t>(len));
-        if (!n) {
-            state->failure = n.error();
-            return -1;
-        }
-        return static_cast<zip_int64_t>(*n);
-    }
-    case ZIP_SOURCE_STAT: {
-        auto* st = static_cast<zip_stat_t*>(data);
-        zip_stat_init(st);
-        st->valid = ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
-        st->comp_method = ZIP_CM_DEFLATE;
-        st->encryption_method = ZIP_EM_NONE;
-        if (state->deflater.ended()) {
-            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_CRC;
-            st->size = state->deflater.size();
-            st->crc = state->deflater.crc();
+        if (const auto& deflater = state->deflater) {
+            st->valid = ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+            st->comp_method = ZIP_CM_DEFLATE;
+            st->encryption_method = ZIP_EM_NONE;
+            if (deflater->ended()) {
+                st->valid |= ZIP_STAT_SIZE | ZIP_STAT_CRC;
+                st->size = deflater->size();
+                st->crc = deflater->crc();
+            }
         }
         return sizeof(zip_stat_t);
     }
@@ -589,8 +557,7 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
         return makeError(ErrorCode::Io, "cannot create the package: " + text, path);
     }
     zip_error_fini(&openError);
-    std::vector<std::unique_ptr<ProducerState>> states;
-    std::vector<std::unique_ptr<DeflatedState>> deflating;
+    std::vector<std::unique_ptr<PartSource>> sources;
     auto fail = [&](const std::string& what) -> Result<void> {
         std::string text = what + ": " + zip_error_strerror(zip_get_error(out));
         zip_discard(out);
@@ -615,14 +582,12 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
                                  ZIP_FL_COMPRESSED, 0, -1);
         } else if (from) {
             src = zip_source_buffer(out, from->bytes.data(), from->bytes.size(), 0);
-        } else if (part.producer && part.fast) {
-            compressed = true;
-            deflating.push_back(std::make_unique<DeflatedState>(std::move(part.producer),
-                                                                part.ahead ? deflateThreads() : 0));
-            src = zip_source_function(out, deflated, deflating.back().get());
         } else if (part.producer) {
-            states.push_back(std::make_unique<ProducerState>(ProducerState{&part, {}}));
-            src = zip_source_function(out, produce, states.back().get());
+            compressed = part.fast;
+            sources.push_back(std::make_unique<PartSource>(
+                part, part.fast ? std::optional<unsigned>(part.ahead ? deflateThreads() : 0)
+                                : std::nullopt));
+            src = zip_source_function(out, partSource, sources.back().get());
         } else {
             src = zip_source_buffer(out, part.bytes.data(), part.bytes.size(), 0);
         }
@@ -639,11 +604,7 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
     }
     if (zip_close(out) != 0) {
         std::string text = zip_error_strerror(zip_get_error(out));
-        for (const auto& s : states) {
-            if (s->failure)
-                text = s->failure->describe();
-        }
-        for (const auto& s : deflating) {
+        for (const auto& s : sources) {
             if (s->failure)
                 text = s->failure->describe();
         }

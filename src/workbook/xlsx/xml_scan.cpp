@@ -210,27 +210,6 @@ bool findAttr(std::string_view attrs, std::string_view local, std::string_view& 
     return false;
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    char buf[4];
-    std::size_t n = 0;
-    if (cp < 0x80) {
-        buf[n++] = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        buf[n++] = static_cast<char>(0xC0 | (cp >> 6));
-        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        buf[n++] = static_cast<char>(0xE0 | (cp >> 12));
-        buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        buf[n++] = static_cast<char>(0xF0 | (cp >> 18));
-        buf[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    out.append(buf, n);
-}
-
 namespace {
 
 // Writes the UTF-8 form of `cp` at `d`; returns one past it.
@@ -252,6 +231,15 @@ char* putUtf8(char* d, std::uint32_t cp) {
     }
     return d;
 }
+
+} // namespace
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+    char buf[4];
+    out.append(buf, static_cast<std::size_t>(putUtf8(buf, cp) - buf));
+}
+
+namespace {
 
 // Plain text between references: line ends are normalised to LF as XML requires.
 char* putPlain(char* d, const char* p, const char* end) {
