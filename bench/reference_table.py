@@ -27,40 +27,10 @@ PY = "/usr/bin/python3"
 README_PEERS = {"xlrd big.xls": 1.3, "openpyxl big.xlsx": 28.0, "openpyxl huge.xlsx": 137.0,
                 "openpyxl edit big.xlsx": 58.0}
 
-XLRD_READ = r'''
-import sys, xlrd
-s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)
-n = 0
-for r in range(s.nrows):
-    for c in range(s.ncols):
-        s.cell_value(r, c); s.cell_type(r, c); n += 1
-'''
-
-OPENPYXL_READ = r'''
-import sys, openpyxl
-wb = openpyxl.load_workbook(sys.argv[1], read_only=True)
-n = 0
-for row in wb.worksheets[0].iter_rows(values_only=True):
-    for v in row:
-        n += v is not None
-'''
-
-
-# Load big.xlsx whole, change 10 cells (as xlsx_bench edit does), save into a copy.
-OPENPYXL_EDIT = r'''
-import os, sys, tempfile, openpyxl
-wb = openpyxl.load_workbook(sys.argv[1])
-ws = wb.worksheets[0]
-rows = ws.max_row
-for i in range(10):
-    row = 2 + (rows - 1) * i // 10
-    if i % 2:
-        ws.cell(row=row, column=5, value=1000 + i)
-    else:
-        ws.cell(row=row, column=1, value="수정 %d" % i)
-with tempfile.TemporaryDirectory() as d:
-    wb.save(os.path.join(d, "edited.xlsx"))
-'''
+# The peers' scripts, as the format benchmarks beside this one run them.
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xls_bench import XLRD_READ  # noqa: E402
+from xlsx_bench import OPENPYXL_EDIT, OPENPYXL_READ  # noqa: E402
 
 
 def arg(name, default):
@@ -100,11 +70,11 @@ def median_of(runs, cmd, pick):
     return tuple(statistics.median(col) for col in zip(*rows))
 
 
-def peer(skip, key, script, path):
+def peer(skip, key, script, *args):
     if skip:
         return README_PEERS[key], True
     start = time.perf_counter()
-    subprocess.run([PY, "-c", script, path], check=True, capture_output=True)
+    subprocess.run([PY, "-c", script, *args], check=True, capture_output=True)
     return time.perf_counter() - start, False
 
 
@@ -179,7 +149,8 @@ def main():
         edited = os.path.join(work, "edited.xlsx")
         x_total, x_cpu = median_of(runs, [xlsx, "edit", big_xlsx, edited],
                                    lambda w, c, f: (f["total_s"], f["cpu_s"]))
-        edit_peer, readme = peer(skip, "openpyxl edit big.xlsx", OPENPYXL_EDIT, big_xlsx)
+        edit_peer, readme = peer(skip, "openpyxl edit big.xlsx", OPENPYXL_EDIT, big_xlsx,
+                                 os.path.join(work, "edited-by-openpyxl.xlsx"))
         add("load big.xlsx, change 10 cells, save (engine)",
             "%.2f s (cpu %.2f s)" % (x_total, x_cpu), "-", edit_peer, readme, "openpyxl")
 
