@@ -9,14 +9,12 @@ import os
 import shutil
 import stat
 import sys
-import tempfile
 
 import openpyxl
 import xlrd
 
-CLI = os.path.abspath(sys.argv[1])
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from peer_checks import check, failures, run  # noqa: E402
+from peer_checks import check, run, run_tests  # noqa: E402
 sys.path.insert(0, os.path.join(sys.argv[3], "document"))
 import make_fixtures as fx  # noqa: E402
 
@@ -217,21 +215,10 @@ def test_failures(work):
 
 
 def main():
-    with tempfile.TemporaryDirectory() as work:
-        tests = [(t, ext) for ext in (".xls", ".xlsx")
-                 for t in (test_ledger, test_nosetup, test_single)]
-        tests.append((test_failures, None))
-        for test, ext in tests:
-            folder = tempfile.mkdtemp(dir=work)
-            try:
-                test(folder, ext) if ext else test(folder)
-            except Exception as e:  # a workbook the peers cannot read is a failure too
-                check(False, "%s %s: %s: %s" % (test.__name__, ext, type(e).__name__, e))
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("document peer checks passed")
-    return 0
+    tests = [(t, ext) for ext in (".xls", ".xlsx")
+             for t in (test_ledger, test_nosetup, test_single)]
+    tests.append((test_failures, None))
+    return run_tests(tests, "document")
 
 
 if __name__ == "__main__":

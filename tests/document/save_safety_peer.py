@@ -5,16 +5,14 @@ usage: save_safety_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
 """
 import os
 import sys
-import tempfile
 import zipfile
 
 import openpyxl
 import xlrd
 import xlwt
 
-CLI = os.path.abspath(sys.argv[1])
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from peer_checks import check, failures, run  # noqa: E402
+from peer_checks import check, run, run_tests  # noqa: E402
 
 TITLE20 = "가나다라마바사아자차"  # 20 CP949 bytes: the reader takes 16 of them
 MACRO_TYPE = "application/vnd.ms-excel.sheet.macroEnabled.main+xml"
@@ -223,22 +221,11 @@ def test_sort_unknown_column(work):
 
 
 def main():
-    with tempfile.TemporaryDirectory() as work:
-        tests = [(t, ext) for ext in (".xls", ".xlsx")
-                 for t in (test_user_sheet_at_iv, test_single_setupq, test_setupq_not_last,
-                           test_settings_untouched, test_wide_numbers)]
-        tests += [(test_endings, None), (test_sort_unknown_column, None)]
-        for test, ext in tests:
-            folder = tempfile.mkdtemp(dir=work)
-            try:
-                test(folder, ext) if ext else test(folder)
-            except Exception as e:  # a workbook the peers cannot read is a failure too
-                check(False, "%s %s: %s: %s" % (test.__name__, ext, type(e).__name__, e))
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("save safety peer checks passed")
-    return 0
+    tests = [(t, ext) for ext in (".xls", ".xlsx")
+             for t in (test_user_sheet_at_iv, test_single_setupq, test_setupq_not_last,
+                       test_settings_untouched, test_wide_numbers)]
+    tests += [(test_endings, None), (test_sort_unknown_column, None)]
+    return run_tests(tests, "save safety")
 
 
 if __name__ == "__main__":
