@@ -267,9 +267,24 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
                              " more record(s)",
                          "row " + std::to_string(rowLimit));
 
+    // The rows of deleted records: their cells go with their links, comments and merges, and
+    // formulas that named them learn it, as when a spreadsheet program deletes a row.
+    std::vector<int> deletedRows;
+    {
+        std::vector<char> kept(filled.size(), 0);
+        for (const std::uint32_t index : source) {
+            if (index != kNotFilled)
+                kept[index] = 1;
+        }
+        for (std::size_t i = 0; i < filled.size(); ++i) {
+            if (!kept[i])
+                deletedRows.push_back(filled.row(i));
+        }
+    }
+
     const int lastCol = std::max(sheet->lastCol(), 1);
     auto emptyRow = [&](int row) { sheet->clear(row, row, 0, lastCol - 1); };
-    if (!moves.empty()) {
+    if (!moves.empty() || !deletedRows.empty()) {
         // A place whose record was deleted may receive another record: empty it first so
         // nothing of the deleted record stays behind, whatever else the move keeps.
         std::vector<int> sources;
@@ -282,9 +297,10 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
                 emptyRow(m.target);
         }
         sources = {};
-        if (auto moved = sheet->moveRows(moves); !moved)
+        if (auto moved = sheet->moveRows(moves, deletedRows); !moved)
             return moved.error();
         moves = {};
+        deletedRows = {};
     }
     for (std::size_t p = 0; p < count; ++p) {
         if (source[p] == kNotFilled && p < places.size())

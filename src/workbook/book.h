@@ -40,6 +40,8 @@ struct SaveNotice {
         MergeKept,     // a merged range over several moved rows stayed where it was
         MergeUndone,   // such a range was unmerged: it would have hidden values or overlapped
         ArrayToValues, // an array formula over several moved rows became its values
+        RefDeleted,    // a formula's reference to a deleted cell became #REF! (range: the formula)
+        FormulaKept,   // a formula's range would split, so it kept its text and cached value
     };
     Kind kind = Kind::MergeKept;
     std::string sheet;
@@ -83,12 +85,18 @@ public:
     virtual void clear(int firstRow, int lastRow, int firstCol, int lastCol) = 0;
 
     // Places whole rows at once: every cell and row attribute of each source row moves to its
-    // target (a permutation: rows may swap). Formulas move with their relative row references
-    // adjusted as a spreadsheet program does when it sorts; shared formulas of moved rows
-    // become plain ones. Rows that were a source and are nobody's target are emptied; all
-    // other rows stay as they are. Fails (changing nothing) when a target or source repeats
-    // or lies outside the grid.
-    virtual Result<void> moveRows(std::span<const RowMove> moves) = 0;
+    // target (a permutation: rows may swap), with its links, comments and merges. The content
+    // of `deletedRows`, and of targets that are no source, goes with its links, comments and
+    // merges. Rows that were a source and are nobody's target are emptied; all other rows
+    // stay as they are. Every reference to this sheet, in formulas of any sheet and in
+    // defined names, keeps pointing at the same cells wherever they went, as a spreadsheet
+    // program updates references when rows are cut and pasted or deleted: a range that lost
+    // rows shrinks; a reference to a deleted cell becomes #REF!, and a formula whose range
+    // would split keeps its text and cached value; both are told through takeNotices().
+    // Fails (changing nothing) when a target or source repeats or lies outside the grid.
+    virtual Result<void> moveRows(std::span<const RowMove> moves,
+                                  std::span<const int> deletedRows) = 0;
+    Result<void> moveRows(std::span<const RowMove> moves) { return moveRows(moves, {}); }
 
     // Calls `visit` for every stored cell (blank ones too), row by row, in column order.
     virtual void visitCells(const std::function<void(int row, int col)>& visit) const {

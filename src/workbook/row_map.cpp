@@ -1,21 +1,25 @@
 #include "workbook/row_map.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace rowbit {
 
-RowMap::RowMap(std::span<const RowMove> moves) {
+RowMap::RowMap(std::span<const RowMove> moves, std::span<const int> deletedRows) {
     // Dense tables over the rows involved: a sort moves every row of a long list, and a
     // lookup per anchor must stay cheap.
     bool any = false;
-    for (const RowMove& m : moves) {
-        if (m.source == m.target)
-            continue;
-        const int lo = std::min(m.source, m.target), hi = std::max(m.source, m.target);
+    auto involve = [&](int lo, int hi) {
         low_ = any ? std::min(low_, lo) : lo;
         high_ = any ? std::max(high_, hi) : hi;
         any = true;
+    };
+    for (const RowMove& m : moves) {
+        if (m.source != m.target)
+            involve(std::min(m.source, m.target), std::max(m.source, m.target));
     }
+    for (const int row : deletedRows)
+        involve(row, row);
     if (!any)
         return;
     const auto span = static_cast<std::size_t>(high_ - low_ + 1);
@@ -31,8 +35,103 @@ RowMap::RowMap(std::span<const RowMove> moves) {
         to_[static_cast<std::size_t>(m.source - low_)] = m.target;
         auto& target = to_[static_cast<std::size_t>(m.target - low_)];
         if (!isSource[static_cast<std::size_t>(m.target - low_)] && target == kStays)
-            target = kReplaced;
+            target = kGone;
     }
+    for (const int row : deletedRows) {
+        if (!isSource[static_cast<std::size_t>(row - low_)])
+            to_[static_cast<std::size_t>(row - low_)] = kGone;
+    }
+}
+
+std::optional<int> RowMap::rowAfter(int row) const {
+    if (to_.empty() || row < low_ || row > high_)
+        return row;
+    const int to = to_[static_cast<std::size_t>(row - low_)];
+    if (to == kGone)
+        return std::nullopt;
+    return to == kStays ? row : to;
+}
+
+void RowMap::buildRangeIndex() const {
+    const std::size_t n = to_.size();
+    std::vector<char> receives(n, 0);
+    for (const int to : to_) {
+        if (to >= 0)
+            receives[static_cast<std::size_t>(to - low_)] = 1;
+    }
+    index_.gonePrefix.assign(n + 1, 0);
+    index_.emptyPrefix.assign(n + 1, 0);
+    std::size_t leaves = 1;
+    while (leaves < n)
+        leaves *= 2;
+    index_.leaves = leaves;
+    index_.minTree.assign(2 * leaves, INT_MAX);
+    index_.maxTree.assign(2 * leaves, INT_MIN);
+    for (std::size_t i = 0; i < n; ++i) {
+        const int to = to_[i];
+        index_.gonePrefix[i + 1] = index_.gonePrefix[i] + (to == kGone ? 1 : 0);
+        index_.emptyPrefix[i + 1] = index_.emptyPrefix[i] + (to != kStays && !receives[i] ? 1 : 0);
+        if (to != kGone) {
+            const int row = to == kStays ? low_ + static_cast<int>(i) : to;
+            index_.minTree[leaves + i] = row;
+            index_.maxTree[leaves + i] = row;
+        }
+    }
+    for (std::size_t i = leaves - 1; i >= 1; --i) {
+        index_.minTree[i] = std::min(index_.minTree[2 * i], index_.minTree[2 * i + 1]);
+        index_.maxTree[i] = std::max(index_.maxTree[2 * i], index_.maxTree[2 * i + 1]);
+    }
+}
+
+RowMap::RangeAfter RowMap::rangeAfter(int firstRow, int lastRow) const {
+    using Kind = RangeAfter::Kind;
+    if (to_.empty() || lastRow < low_ || firstRow > high_)
+        return {Kind::Same, firstRow, lastRow};
+    std::call_once(rangeIndexBuilt_, [this] { buildRangeIndex(); });
+
+    // Rows outside low_..high_ keep their places; the involved part asks the index.
+    const int a = std::max(firstRow, low_), b = std::min(lastRow, high_);
+    std::size_t lo = static_cast<std::size_t>(a - low_) + index_.leaves;
+    std::size_t hi = static_cast<std::size_t>(b - low_) + index_.leaves + 1;
+    int newMin = INT_MAX, newMax = INT_MIN;
+    for (; lo < hi; lo /= 2, hi /= 2) {
+        if (lo & 1) {
+            newMin = std::min(newMin, index_.minTree[lo]);
+            newMax = std::max(newMax, index_.maxTree[lo++]);
+        }
+        if (hi & 1) {
+            newMin = std::min(newMin, index_.minTree[--hi]);
+            newMax = std::max(newMax, index_.maxTree[hi]);
+        }
+    }
+    if (firstRow < a) {
+        newMin = std::min(newMin, firstRow);
+        newMax = std::max(newMax, a - 1);
+    }
+    if (lastRow > b) {
+        newMin = std::min(newMin, b + 1);
+        newMax = std::max(newMax, lastRow);
+    }
+    auto count = [&](const std::vector<int>& prefix, long long first, long long last) {
+        first = std::max<long long>(first, low_);
+        last = std::min<long long>(last, high_);
+        return first > last ? 0
+                            : prefix[static_cast<std::size_t>(last - low_ + 1)] -
+                                  prefix[static_cast<std::size_t>(first - low_)];
+    };
+    const long long survivors =
+        static_cast<long long>(lastRow - firstRow + 1) - count(index_.gonePrefix, a, b);
+    if (survivors == 0)
+        return {Kind::Gone, firstRow, lastRow};
+    // New rows are distinct, so the survivors alone hold newMin..newMax when every row there
+    // that holds anything afterwards is one of them; rows left empty by the move do not count.
+    const long long holding =
+        static_cast<long long>(newMax) - newMin + 1 - count(index_.emptyPrefix, newMin, newMax);
+    if (holding != survivors)
+        return {Kind::Splits, firstRow, lastRow};
+    if (newMin == firstRow && newMax == lastRow)
+        return {Kind::Same, firstRow, lastRow};
+    return {Kind::Moves, newMin, newMax};
 }
 
 RowMap::Fate RowMap::place(int firstRow, int lastRow, int& newRow) const {
@@ -46,7 +145,7 @@ RowMap::Fate RowMap::place(int firstRow, int lastRow, int& newRow) const {
             newRow = to;
             return Fate::Moves;
         }
-        return to == kReplaced ? Fate::Goes : Fate::Stays;
+        return to == kGone ? Fate::Goes : Fate::Stays;
     }
     for (int r = std::max(firstRow, low_); r <= std::min(lastRow, high_); ++r) {
         if (at(r) != kStays)

@@ -98,7 +98,10 @@ void MemorySheet::clear(int firstRow, int lastRowIndex, int firstCol, int lastCo
     }
 }
 
-Result<void> MemorySheet::moveRows(std::span<const RowMove> moves) {
+Result<void> MemorySheet::moveRows(std::span<const RowMove> moves,
+                                   std::span<const int> deletedRows) {
+    for (const int row : deletedRows)
+        clear(row, row, 0, lastCol());
     std::set<int> targets, sources;
     for (const RowMove& m : moves) {
         if (m.target < 0 || m.source < 0 || m.target >= 65536 || m.source >= 65536 ||

@@ -42,7 +42,9 @@ public:
     bool writeStr(int row, int col, std::string_view text, int format = 0) override;
     bool writeNum(int row, int col, double value, int format = 0) override;
     void clear(int firstRow, int lastRow, int firstCol, int lastCol) override;
-    Result<void> moveRows(std::span<const RowMove> moves) override;
+    Result<void> moveRows(std::span<const RowMove> moves,
+                          std::span<const int> deletedRows) override;
+    using Sheet::moveRows;
 
     // Test set-up.
     void setCell(int row, int col, MemoryCell cell) { cells_[{row, col}] = std::move(cell); }

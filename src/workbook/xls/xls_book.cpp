@@ -386,7 +386,8 @@ void XlsSheet::clear(int firstRow, int lastRowIn, int firstCol, int lastColIn) {
     invalidate();
 }
 
-Result<void> XlsSheet::moveRows(std::span<const RowMove> moves) {
+Result<void> XlsSheet::moveRows(std::span<const RowMove> moves, std::span<const int> deletedRows) {
+    (void)deletedRows;
     std::vector<uint8_t> isTarget(kMaxRows, 0), isSource(kMaxRows, 0);
     for (const auto& m : moves) {
         if (m.target < 0 || m.target >= kMaxRows || m.source < 0 || m.source >= kMaxRows)

@@ -65,7 +65,9 @@ public:
     bool writeStr(int row, int col, std::string_view text, int format) override;
     bool writeNum(int row, int col, double value, int format) override;
     void clear(int firstRow, int lastRow, int firstCol, int lastCol) override;
-    Result<void> moveRows(std::span<const RowMove> moves) override;
+    Result<void> moveRows(std::span<const RowMove> moves,
+                          std::span<const int> deletedRows) override;
+    using Sheet::moveRows;
     void visitCells(const std::function<void(int row, int col)>& visit) const override {
         for (std::size_t r = 0; r < rows_.size(); ++r) {
             for (const Cell& c : rows_[r].cells)

@@ -343,7 +343,8 @@ void XlsxSheet::clear(int firstRow, int lastRow, int firstCol, int lastCol) {
     }
 }
 
-Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves) {
+Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const int> deletedRows) {
+    (void)deletedRows;
     if (!worksheet_)
         return makeError(ErrorCode::Invalid, "rows of a chart sheet cannot move", name_);
     // Marks per row rather than sets or sorted lists: a sort moves every row of a
