@@ -14,8 +14,7 @@ std::string saveNoticesMessage(const std::vector<SaveNotice>& notices) {
          "여러 줄에 걸친 셀 병합이 옮긴 레코드의 값을 가리게 되어 병합을 풀었습니다: "},
         {SaveNotice::Kind::ArrayToValues,
          "여러 줄에 걸친 배열 수식은 레코드를 따라 옮길 수 없어 값으로 바꾸었습니다: "},
-        {SaveNotice::Kind::RefDeleted,
-         "삭제한 레코드의 셀을 가리키던 수식은 #REF!가 되었습니다: "},
+        {SaveNotice::Kind::RefDeleted, "삭제한 레코드의 셀을 가리키던 수식은 #REF!가 되었습니다: "},
         {SaveNotice::Kind::FormulaKept,
          "레코드를 옮기면 범위가 나뉘는 수식은 그대로 두고 계산된 값을 남겼습니다: "},
     };
