@@ -597,8 +597,11 @@ void XlsxSheet::followMovedRows(const MovedSheet& moved, const RowMap& map, bool
     std::sort(told.begin(), told.end(), [](const Told& a, const Told& b) {
         return std::tie(a.row, a.col) < std::tie(b.row, b.col);
     });
+    std::vector<SaveNotice> notices;
+    notices.reserve(told.size());
     for (const Told& t : told)
-        book_.notice({t.kind, name_, rangeText(t.row, t.col, t.row, t.col)});
+        notices.push_back({t.kind, name_, rangeText(t.row, t.col, t.row, t.col)});
+    book_.noticeAll(std::move(notices));
     if (changed) {
         book_.formulasChanged = true;
         touched_ = true;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace rowbit::xlsx {
@@ -35,6 +36,19 @@ struct BookContext {
                 return;
         }
         notices.push_back(std::move(n));
+    }
+    // Many at once, each told once: a sort may have something to tell of every row.
+    void noticeAll(std::vector<SaveNotice> batch) {
+        auto key = [](const SaveNotice& n) {
+            return std::to_string(static_cast<int>(n.kind)) + '\0' + n.sheet + '\0' + n.range;
+        };
+        std::unordered_set<std::string> seen;
+        for (const auto& had : notices)
+            seen.insert(key(had));
+        for (auto& n : batch) {
+            if (seen.insert(key(n)).second)
+                notices.push_back(std::move(n));
+        }
     }
     std::string mainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
     std::string relNamespace =
