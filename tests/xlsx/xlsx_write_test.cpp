@@ -214,18 +214,25 @@ TEST(XlsxSave, MoveRowsCarriesFormulasAndUnsharesThem) {
     EXPECT_DOUBLE_EQ(sheet->readNum(1, 1), 40);
     EXPECT_EQ(sheet->cellType(2, 0), CellType::Empty);
     EXPECT_EQ(sheet->readStr(6, 0), "무");
-    EXPECT_EQ(formulaOf(sheet, 3, 2), "B4+$B$1+SUM(B$1:B4)");
-    EXPECT_EQ(formulaOf(sheet, 1, 2), "B2+$B$1+SUM(B$1:B2)");
-    EXPECT_EQ(formulaOf(sheet, 6, 2), "B7+$B$1+SUM(B$1:B7)");
+    // Each running total's range would now be split (its rows went apart), so every moved
+    // formula keeps its text and cached value, and the save says so.
+    EXPECT_EQ(formulaOf(sheet, 3, 2), "B2+$B$1+SUM(B$1:B2)");
+    EXPECT_EQ(formulaOf(sheet, 1, 2), "B4+$B$1+SUM(B$1:B4)");
+    EXPECT_EQ(formulaOf(sheet, 6, 2), "B3+$B$1+SUM(B$1:B3)");
     EXPECT_EQ(formulaOf(sheet, 0, 2), "B1*2"); // not moved
+    using K = SaveNotice::Kind;
+    EXPECT_EQ(s->book->takeNotices(), (std::vector<SaveNotice>{{K::FormulaKept, "Sheet1", "C2"},
+                                                               {K::FormulaKept, "Sheet1", "C4"},
+                                                               {K::FormulaKept, "Sheet1", "C7"}}));
     ASSERT_TRUE(s->book->save(s->saved.string()).ok());
     const std::string part = partBytes(s->saved, "xl/worksheets/sheet1.xml");
     EXPECT_EQ(part.find("t=\"shared\""), std::string::npos);
     EXPECT_EQ(partBytes(s->saved, "xl/calcChain.xml"), "<missing>");
     auto book = reload(s->saved);
     ASSERT_TRUE(book);
-    EXPECT_EQ(formulaOf(book->sheet(0), 6, 2), "B7+$B$1+SUM(B$1:B7)");
+    EXPECT_EQ(formulaOf(book->sheet(0), 6, 2), "B3+$B$1+SUM(B$1:B3)");
     EXPECT_DOUBLE_EQ(book->sheet(0)->readNum(6, 1), 30);
+    EXPECT_DOUBLE_EQ(book->sheet(0)->readNum(6, 2), 90); // the cached result stays
 }
 
 TEST(XlsxSave, MoveRowsRefusesRepeatsAndOffGridRows) {

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <numeric>
+#include <tuple>
 
 namespace rowbit::xlsx {
 
@@ -344,31 +345,40 @@ void XlsxSheet::clear(int firstRow, int lastRow, int firstCol, int lastCol) {
 }
 
 Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const int> deletedRows) {
-    (void)deletedRows;
     if (!worksheet_)
         return makeError(ErrorCode::Invalid, "rows of a chart sheet cannot move", name_);
     // Marks per row rather than sets or sorted lists: a sort moves every row of a
     // million-row sheet. The first fault in the order of the moves is the one reported.
-    std::vector<std::uint8_t> marks; // per row: kSource, kTarget
-    constexpr std::uint8_t kSource = 1, kTarget = 2;
+    std::vector<std::uint8_t> marks; // per row: kSource, kTarget, kDeleted
+    constexpr std::uint8_t kSource = 1, kTarget = 2, kDeleted = 4;
+    auto mark = [&](int row) -> std::uint8_t& {
+        const auto high = static_cast<std::size_t>(row) + 1;
+        if (marks.size() < high)
+            marks.resize(std::max(high, std::min<std::size_t>(2 * marks.size(), maxRows)));
+        return marks[static_cast<std::size_t>(row)];
+    };
     for (const RowMove& m : moves) {
         if (m.target < 0 || m.target >= maxRows || m.source < 0 || m.source >= maxRows)
             return makeError(ErrorCode::Invalid, "a row to move lies outside the sheet", name_);
-        const auto high = static_cast<std::size_t>(std::max(m.target, m.source)) + 1;
-        if (marks.size() < high)
-            marks.resize(std::max(high, std::min<std::size_t>(2 * marks.size(), maxRows)));
-        std::uint8_t& target = marks[static_cast<std::size_t>(m.target)];
-        std::uint8_t& source = marks[static_cast<std::size_t>(m.source)];
+        mark(std::max(m.target, m.source));
+        std::uint8_t& target = mark(m.target);
+        std::uint8_t& source = mark(m.source);
         if ((target & kTarget) || (source & kSource))
             return makeError(ErrorCode::Invalid, "a row is moved twice", name_);
         target |= kTarget;
         source |= kSource;
     }
-    if (moves.empty())
+    for (const int row : deletedRows) {
+        if (row < 0 || row >= maxRows)
+            return makeError(ErrorCode::Invalid, "a deleted row lies outside the sheet", name_);
+    }
+    for (const int row : deletedRows)
+        mark(row) |= kDeleted;
+    if (moves.empty() && deletedRows.empty())
         return {};
     // The rows involved, each once, ascending.
     std::vector<int> involved;
-    involved.reserve(moves.size());
+    involved.reserve(moves.size() + deletedRows.size());
     for (std::size_t r = 0; r < marks.size(); ++r) {
         if (marks[r])
             involved.push_back(static_cast<int>(r));
@@ -402,7 +412,18 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const
     for (int r : involved)
         collect(r);
     unshare(groups);
-    arraysToValues(moves);
+    const RowMap map(moves, deletedRows);
+    arraysToValues(map);
+    // Every reference to the cells that move or go follows them, in this sheet's formulas
+    // (while they still stand where they were), in other sheets' and in defined names.
+    if (book_.rowsMoved) {
+        book_.rowsMoved(*this, map);
+    } else {
+        MovedSheet self;
+        self.names = {name_};
+        self.order = {name_};
+        followMovedRows(self, map, true);
+    }
 
     // Take the source rows (and their side tables) out, then put them at their targets.
     std::vector<Row> taken;
@@ -448,18 +469,26 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const
     std::sort(byTarget.begin(), byTarget.end(),
               [&](std::uint32_t a, std::uint32_t b) { return moves[a].target < moves[b].target; });
     for (std::size_t i = 0; i < taken.size(); ++i) {
-        const int shift = moves[i].target - moves[i].source;
+        const int target = moves[i].target;
         for (auto& [col, extra] : takenExtras[i]) {
-            if (extra.hasFormula && shift != 0) {
-                extra.formula = shiftFormula(extra.formula, shift, 0);
+            // The formula's text already names where its references went; an array formula
+            // within one row keeps its range on the row it now stands in.
+            if (extra.hasFormula && target != moves[i].source && !extra.formulaAttrs.empty()) {
                 const FormulaAttrs fa = splitFormulaAttrs(extra.formulaAttrs);
-                if (fa.type == "array" && !fa.ref.empty()) {
-                    std::string attrs =
-                        " t=\"array\" ref=\"" + shiftFormula(fa.ref, shift, 0) + "\"";
-                    extra.formulaAttrs = attrs + fa.rest;
+                int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+                const auto colon = fa.ref.find(':');
+                const std::string_view ref(fa.ref);
+                if (fa.type == "array" && parseCellRef(ref.substr(0, colon), r0, c0) &&
+                    (colon == std::string::npos || parseCellRef(ref.substr(colon + 1), r1, c1))) {
+                    if (colon == std::string::npos)
+                        c1 = c0;
+                    extra.formulaAttrs =
+                        " t=\"array\" ref=\"" +
+                        rangeText(target, std::min(c0, c1), target, std::max(c0, c1)) + "\"" +
+                        fa.rest;
                 }
             }
-            extras_[cellKey(moves[i].target, col)] = std::move(extra);
+            extras_[cellKey(target, col)] = std::move(extra);
         }
     }
     const std::size_t staying = rows_.size();
@@ -472,22 +501,116 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const
     std::inplace_merge(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(staying),
                        rows_.end(), [](const Row& a, const Row& b) { return a.r < b.r; });
     reindex();
-    const RowMap map(moves);
     if (map.moves()) {
         tail_ = remapSheetTail(tail_, prefix_, map, *this,
                                [&](SaveNotice::Kind kind, const std::string& range) {
                                    book_.notice({kind, name_, range});
                                });
-        rowMoves_.emplace_back(moves.begin(), moves.end());
+        rowMoves_.push_back(RowChange{std::vector<RowMove>(moves.begin(), moves.end()),
+                                      std::vector<int>(deletedRows.begin(), deletedRows.end())});
     }
     touched_ = true;
     return {};
 }
 
+void XlsxSheet::followMovedRows(const MovedSheet& moved, const RowMap& map, bool self) {
+    if (!worksheet_ || !map.moves())
+        return;
+    struct Told {
+        int row, col;
+        SaveNotice::Kind kind;
+    };
+    std::vector<Told> told;
+    auto tell = [&](const MappedFormula& m, std::uint64_t key) {
+        if (!m.refDeleted && !m.kept)
+            return;
+        const int row = static_cast<int>(key >> 14), col = static_cast<int>(key & 0x3FFF);
+        // Named where the formula stands after the move.
+        told.push_back({self ? map.rowAfter(row).value_or(row) : row, col,
+                        m.kept ? SaveNotice::Kind::FormulaKept : SaveNotice::Kind::RefDeleted});
+    };
+    bool changed = false;
+    // Shared formulas by group: the master's text, shifted to each member, is what they say.
+    struct Group {
+        std::uint64_t master = 0;
+        bool hasMaster = false;
+        std::vector<std::uint64_t> members;
+    };
+    std::map<std::string, Group> groups;
+    for (auto& [key, extra] : extras_) {
+        if (!extra.hasFormula)
+            continue;
+        if (self && !map.rowAfter(static_cast<int>(key >> 14)))
+            continue; // the formula goes with its row
+        if (!extra.formulaAttrs.empty()) {
+            const FormulaAttrs fa = splitFormulaAttrs(extra.formulaAttrs);
+            if (fa.type == "shared") {
+                Group& g = groups[fa.si];
+                g.members.push_back(key);
+                if (!fa.ref.empty()) {
+                    g.master = key;
+                    g.hasMaster = true;
+                }
+                continue;
+            }
+        }
+        // Another sheet's formula names this one's cells only with a '!'.
+        if (!self && extra.formula.find('!') == std::string::npos)
+            continue;
+        MappedFormula m = mapFormulaRows(extra.formula, moved, self, map);
+        tell(m, key);
+        if (m.changed) {
+            extra.formula = std::move(m.text);
+            changed = true;
+        }
+    }
+    for (auto& [si, g] : groups) {
+        if (!g.hasMaster)
+            continue;
+        const std::string text = extras_[g.master].formula;
+        if (!self && text.find('!') == std::string::npos)
+            continue;
+        const int masterRow = static_cast<int>(g.master >> 14);
+        const int masterCol = static_cast<int>(g.master & 0x3FFF);
+        std::sort(g.members.begin(), g.members.end());
+        std::vector<MappedFormula> mapped;
+        mapped.reserve(g.members.size());
+        bool differs = false;
+        for (const std::uint64_t key : g.members) {
+            const int dRow = static_cast<int>(key >> 14) - masterRow;
+            const int dCol = static_cast<int>(key & 0x3FFF) - masterCol;
+            mapped.push_back(mapFormulaRows(
+                dRow == 0 && dCol == 0 ? text : shiftFormula(text, dRow, dCol), moved, self, map));
+            differs = differs || mapped.back().changed;
+            tell(mapped.back(), key);
+        }
+        if (!differs)
+            continue;
+        // The members no longer differ only by where they stand: each gets its own text.
+        for (std::size_t k = 0; k < g.members.size(); ++k) {
+            CellExtra& extra = extras_[g.members[k]];
+            extra.formula = std::move(mapped[k].text);
+            extra.formulaAttrs = splitFormulaAttrs(extra.formulaAttrs).rest;
+        }
+        changed = true;
+    }
+    std::sort(told.begin(), told.end(), [](const Told& a, const Told& b) {
+        return std::tie(a.row, a.col) < std::tie(b.row, b.col);
+    });
+    std::vector<SaveNotice> notices;
+    notices.reserve(told.size());
+    for (const Told& t : told)
+        notices.push_back({t.kind, name_, rangeText(t.row, t.col, t.row, t.col)});
+    book_.noticeAll(std::move(notices));
+    if (changed) {
+        book_.formulasChanged = true;
+        touched_ = true;
+    }
+}
+
 // An array formula over several rows cannot follow one record: when any of its rows moves,
 // its cells keep their values and the formula goes.
-void XlsxSheet::arraysToValues(std::span<const RowMove> moves) {
-    const RowMap map(moves);
+void XlsxSheet::arraysToValues(const RowMap& map) {
     if (!map.moves())
         return;
     std::vector<std::uint64_t> anchors;

@@ -3,17 +3,22 @@
 // and written back as the part's own bytes around a regenerated <sheetData>.
 
 #include "workbook/book.h"
+#include "workbook/row_map.h"
+#include "workbook/xlsx/formula_shift.h"
 #include "workbook/xlsx/model.h"
 #include "workbook/xlsx/package.h"
 #include "workbook/xlsx/styles.h"
 
+#include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace rowbit::xlsx {
 
 class PartProgress;
+class XlsxSheet;
 
 // What the sheets of one workbook share.
 struct BookContext {
@@ -22,12 +27,28 @@ struct BookContext {
     bool date1904 = false;
     bool formulasChanged = false; // a formula cell was overwritten, cleared or moved
     std::vector<SaveNotice> notices;
+    // Called while rows of `sheet` move, before its cells do: every formula and defined name
+    // of the workbook that names the sheet's cells follows them through `map`.
+    std::function<void(XlsxSheet& sheet, const RowMap& map)> rowsMoved;
     void notice(SaveNotice n) {
         for (const auto& had : notices) {
             if (had == n)
                 return;
         }
         notices.push_back(std::move(n));
+    }
+    // Many at once, each told once: a sort may have something to tell of every row.
+    void noticeAll(std::vector<SaveNotice> batch) {
+        auto key = [](const SaveNotice& n) {
+            return std::to_string(static_cast<int>(n.kind)) + '\0' + n.sheet + '\0' + n.range;
+        };
+        std::unordered_set<std::string> seen;
+        for (const auto& had : notices)
+            seen.insert(key(had));
+        for (auto& n : batch) {
+            if (seen.insert(key(n)).second)
+                notices.push_back(std::move(n));
+        }
     }
     std::string mainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
     std::string relNamespace =
@@ -77,7 +98,15 @@ public:
 
     // Every row move since loading, in order: the comments and note shapes in their own parts
     // follow them when the workbook is saved.
-    const std::vector<std::vector<RowMove>>& rowMoves() const { return rowMoves_; }
+    struct RowChange {
+        std::vector<RowMove> moves;
+        std::vector<int> deletedRows;
+    };
+    const std::vector<RowChange>& rowMoves() const { return rowMoves_; }
+
+    // Rewrites this sheet's formulas that name cells of `moved` to follow them through `map`;
+    // `self` when this is the moved sheet, whose cells have not moved yet.
+    void followMovedRows(const MovedSheet& moved, const RowMap& map, bool self);
 
     // The formula text of a cell (as stored, without "="), empty when it has none.
     std::string formula(int row, int col) const;
@@ -97,7 +126,7 @@ private:
     void reindex();
     void forgetLoaded(); // back to nothing read, before reading the part again
     void updateBounds() const;
-    void arraysToValues(std::span<const RowMove> moves);
+    void arraysToValues(const RowMap& map);
 
     BookContext& book_;
     std::string name_;
@@ -122,7 +151,7 @@ private:
     std::string prefix_;    // namespace prefix of the sheet's elements ("" or "x:")
     std::string dimPrefix_; // set when there was a dimension element
     bool hasDimension_ = false;
-    std::vector<std::vector<RowMove>> rowMoves_;
+    std::vector<RowChange> rowMoves_;
 
     mutable bool boundsDirty_ = true;
     mutable int firstRow_ = 0, lastRow_ = 0, firstCol_ = 0, lastCol_ = 0;

@@ -99,9 +99,12 @@ std::string rangeOf(int r0, int c0, int r1, int c1) {
 }
 
 // A list of ranges ("A1:B1 C3") with every range placed; empty when all of them go. `broken`
-// hears of each range over several rows that stays, and drops it by answering false.
+// hears of each range over several rows that stays, and drops it by answering false. With
+// `follow`, a range over several rows follows its cells as a reference does (shrinking when
+// rows went) and stays only where they are scattered.
 std::string remapList(std::string_view list, const RowMap& map,
-                      const std::function<bool(const std::string&)>& broken, bool& changed) {
+                      const std::function<bool(const std::string&)>& broken, bool follow,
+                      bool& changed) {
     std::string out;
     std::size_t pos = 0;
     while (pos < list.size()) {
@@ -114,7 +117,16 @@ std::string remapList(std::string_view list, const RowMap& map,
             continue;
         int r0 = 0, c0 = 0, r1 = 0, c1 = 0, newRow = 0;
         std::string placed(item);
-        if (parseRange(item, r0, c0, r1, c1)) {
+        if (follow && parseRange(item, r0, c0, r1, c1) && r0 != r1) {
+            const RowMap::RangeAfter after = map.rangeAfter(std::min(r0, r1), std::max(r0, r1));
+            if (after.kind == RowMap::RangeAfter::Kind::Moves) {
+                placed = rangeOf(after.first, std::min(c0, c1), after.last, std::max(c0, c1));
+                changed = true;
+            } else if (after.kind == RowMap::RangeAfter::Kind::Gone) {
+                placed.clear();
+                changed = true;
+            }
+        } else if (parseRange(item, r0, c0, r1, c1)) {
             switch (map.place(std::min(r0, r1), std::max(r0, r1), newRow)) {
             case RowMap::Fate::Moves:
                 placed = rangeOf(newRow, c0, newRow, c1);
@@ -145,7 +157,8 @@ std::string remapList(std::string_view list, const RowMap& map,
 
 // Rewrites attribute `attr` of every `qname` element; an element whose ranges all go is removed.
 void remapElements(std::string& text, const std::string& qname, const std::string& attr,
-                   const RowMap& map, const std::function<bool(const std::string&)>& broken) {
+                   const RowMap& map, const std::function<bool(const std::string&)>& broken,
+                   bool follow = false) {
     std::size_t from = 0;
     for (Found f = findElement(text, qname, from); f.found; f = findElement(text, qname, from)) {
         std::size_t at = 0, len = 0;
@@ -155,7 +168,7 @@ void remapElements(std::string& text, const std::string& qname, const std::strin
         }
         bool changed = false;
         const std::string placed =
-            remapList(std::string_view(text).substr(at, len), map, broken, changed);
+            remapList(std::string_view(text).substr(at, len), map, broken, follow, changed);
         if (placed.empty()) {
             text.erase(f.start, f.end - f.start);
             from = f.start;
@@ -215,8 +228,8 @@ remapSheetTail(const std::string& tail, const std::string& prefix, const RowMap&
         return keep;
     });
     remapElements(text, prefix + "hyperlink", "ref", map, {});
-    remapElements(text, prefix + "conditionalFormatting", "sqref", map, {});
-    remapElements(text, prefix + "dataValidation", "sqref", map, {});
+    remapElements(text, prefix + "conditionalFormatting", "sqref", map, {}, true);
+    remapElements(text, prefix + "dataValidation", "sqref", map, {}, true);
     tidyContainer(text, prefix, "mergeCells", "mergeCell");
     tidyContainer(text, prefix, "hyperlinks", "hyperlink");
     tidyContainer(text, prefix, "dataValidations", "dataValidation");

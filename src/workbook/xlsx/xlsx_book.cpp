@@ -170,6 +170,14 @@ int toInt(const char* text, int fallback) {
 
 class XlsxBook final : public Book {
 public:
+    XlsxBook() {
+        ctx_.rowsMoved = [this](XlsxSheet& sheet, const RowMap& map) {
+            followMovedRows(sheet, map);
+        };
+    }
+    XlsxBook(const XlsxBook&) = delete; // the context's callback points here
+    XlsxBook& operator=(const XlsxBook&) = delete;
+
     Result<void> load(std::unique_ptr<Package> package, const LoadProgress& progress = {});
 
     BookFormat format() const override { return BookFormat::Xlsx; }
@@ -193,6 +201,7 @@ public:
     std::vector<SaveNotice> takeNotices() override { return std::exchange(ctx_.notices, {}); }
 
 private:
+    void followMovedRows(XlsxSheet& moved, const RowMap& map);
     void markFullRecalculation();
     Result<void> remapNoteParts(std::unordered_map<std::string, std::string>& rewritten) const;
     std::string contentTypeOf(const std::string& part) const;
@@ -898,6 +907,51 @@ Result<void> XlsxBook::save(const std::string& path) {
     return result;
 }
 
+// Rows of `moved` moved or were deleted: every formula of the workbook and every defined name
+// that names its cells follows them.
+void XlsxBook::followMovedRows(XlsxSheet& moved, const RowMap& map) {
+    if (!map.moves())
+        return;
+    MovedSheet target;
+    target.names.push_back(moved.name());
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        target.order.push_back(savedNames_[i]);
+        if (sheets_[i].get() == &moved) {
+            target.index = static_cast<int>(i);
+            if (savedNames_[i] != moved.name())
+                target.names.push_back(savedNames_[i]); // formulas still use the saved name
+        }
+    }
+    for (const auto& sheet : sheets_)
+        sheet->followMovedRows(target, map, sheet.get() == &moved);
+
+    pugi::xml_node names = child(workbook_.document_element(), "definedNames");
+    for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element || localOf(n.name()) != "definedName")
+            continue;
+        const std::string text = n.child_value();
+        if (text.find('!') == std::string::npos)
+            continue;
+        const MappedFormula m = mapFormulaRows(text, target, false, map);
+        if (m.refDeleted || m.kept) {
+            // A name is told as Sheet!Name: its own sheet's when it has one, else the moved one.
+            std::string sheet = moved.name();
+            if (const pugi::xml_attribute local = attr(n, "localSheetId")) {
+                const int at = toInt(local.value(), -1);
+                if (at >= 0 && at < sheetCount())
+                    sheet = sheets_[static_cast<std::size_t>(at)]->name();
+            }
+            ctx_.notice({m.kept ? SaveNotice::Kind::FormulaKept : SaveNotice::Kind::RefDeleted,
+                         sheet, attr(n, "name").value()});
+        }
+        if (m.changed) {
+            n.text().set(m.text.c_str());
+            workbookChanged_ = true;
+            ctx_.formulasChanged = true;
+        }
+    }
+}
+
 // Formulas moved or were overwritten: their cached results are stale, so spreadsheet programs
 // are asked to recalculate everything when they open the file.
 void XlsxBook::markFullRecalculation() {
@@ -951,8 +1005,8 @@ XlsxBook::remapNoteParts(std::unordered_map<std::string, std::string>& rewritten
             if (!bytes)
                 return bytes.error();
             std::string text = std::move(*bytes);
-            for (const auto& moves : sheet->rowMoves()) {
-                const RowMap map(moves);
+            for (const auto& change : sheet->rowMoves()) {
+                const RowMap map(change.moves, change.deletedRows);
                 text = comments ? remapComments(text, map) : remapNoteShapes(text, map);
             }
             std::string key = lowerAscii(pkg_->entries()[static_cast<std::size_t>(index)].name);
