@@ -65,6 +65,8 @@ std::size_t tokenSize(const uint8_t* p, std::size_t avail) {
             break;
         case 0x21:
         case 0x29:
+        case 0x2E: // ptgMemAreaN, ptgMemNoMemN (in names)
+        case 0x2F:
             n = 3;
             break;
         case 0x22:
@@ -102,46 +104,137 @@ std::size_t tokenSize(const uint8_t* p, std::size_t avail) {
 
 namespace {
 
-bool shiftRow(uint8_t* field, int delta) {
-    const int row = rd16(field) + delta;
-    if (row < 0 || row >= kMaxRows)
-        return false;
-    wr16(field, static_cast<uint16_t>(row));
+constexpr uint8_t kArray = 0x20, kMemArea = 0x26, kMemNoMem = 0x28;
+
+// Size of one PtgExtraArray (an array constant's values) at p, or 0 when it runs past end.
+std::size_t extraArraySize(const uint8_t* p, std::size_t avail) {
+    if (avail < 3)
+        return 0;
+    const std::size_t values = (std::size_t{p[0]} + 1) * (std::size_t{rd16(p + 1)} + 1);
+    std::size_t at = 3;
+    for (std::size_t i = 0; i < values; ++i) {
+        if (at >= avail)
+            return 0;
+        if (p[at] == 0x02) { // a string: length, option byte, characters
+            if (at + 4 > avail)
+                return 0;
+            at += 4 + std::size_t{rd16(p + at + 1)} * ((p[at + 3] & 1) ? 2 : 1);
+        } else {
+            at += 9;
+        }
+    }
+    return at <= avail ? at : 0;
+}
+
+// Drops the cache of every ptgMemArea of `rgce` from `extra` and makes the token a
+// ptgMemNoMem (the same size, computed when needed). False when `extra` is not understood.
+bool dropAreaCaches(std::vector<uint8_t>& rgce, std::vector<uint8_t>& extra) {
+    std::vector<uint8_t> out;
+    out.reserve(extra.size());
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < rgce.size();) {
+        const std::size_t n = tokenSize(&rgce[i], rgce.size() - i);
+        if (n == 0)
+            return false;
+        const uint8_t t = rgce[i];
+        if (t >= 0x20 && baseOf(t) == kArray) {
+            const std::size_t k = extraArraySize(extra.data() + at, extra.size() - at);
+            if (k == 0)
+                return false;
+            out.insert(out.end(), extra.begin() + static_cast<std::ptrdiff_t>(at),
+                       extra.begin() + static_cast<std::ptrdiff_t>(at + k));
+            at += k;
+        } else if (t >= 0x20 && baseOf(t) == kMemArea) {
+            if (at + 2 > extra.size() || at + 2 + 8 * std::size_t{rd16(&extra[at])} > extra.size())
+                return false;
+            at += 2 + 8 * std::size_t{rd16(&extra[at])};
+            rgce[i] = withBase(t, kMemNoMem);
+        }
+        i += n;
+    }
+    out.insert(out.end(), extra.begin() + static_cast<std::ptrdiff_t>(at), extra.end());
+    extra.swap(out);
     return true;
 }
 
 } // namespace
 
-bool shiftRelativeRows(std::vector<uint8_t>& rgce, int delta) {
-    std::vector<uint8_t> out = rgce;
-    std::size_t i = 0;
-    while (i < out.size()) {
-        const std::size_t n = tokenSize(&out[i], out.size() - i);
+RefsAfter mapRowRefs(std::vector<uint8_t>& rgce, std::vector<uint8_t>* extra, const RowMap& map,
+                     const RefScope& scope) {
+    if (!map.moves())
+        return RefsAfter::Same;
+    // Edits go to a copy: a split range further on keeps the formula as it was.
+    std::vector<uint8_t> out;
+    bool changed = false, deleted = false, caches = false;
+    auto edit = [&](std::size_t i) {
+        if (!changed)
+            out = rgce;
+        changed = true;
+        return &out[i];
+    };
+    auto where = [&](uint8_t kind, uint16_t ixti) {
+        if (kind == kRef || kind == kArea)
+            return scope.plainRefs ? 1 : 0;
+        return ixti < scope.xti.size() ? scope.xti[ixti] : 0;
+    };
+    for (std::size_t i = 0; i < rgce.size();) {
+        const std::size_t n = tokenSize(&rgce[i], rgce.size() - i);
         if (n == 0)
-            return false;
-        uint8_t* p = &out[i];
+            return RefsAfter::NotUnderstood;
+        const uint8_t* p = &rgce[i];
         const uint8_t kind = baseOf(p[0]);
+        const bool threeD = kind == kRef3d || kind == kArea3d;
+        if (kind == kMemArea)
+            caches = true;
         if (kind == kRef || kind == kRef3d) {
-            uint8_t* loc = p + (kind == kRef3d ? 3 : 1);
-            if ((rd16(loc + 2) & 0x8000) && !shiftRow(loc, delta))
-                p[0] = withBase(p[0], kind == kRef ? kRefErr : kRefErr3d);
+            const int scopeOf = where(kind, threeD ? rd16(p + 1) : 0);
+            const std::size_t loc = threeD ? 3 : 1;
+            const int row = rd16(p + loc);
+            const auto after = scopeOf ? map.rowAfter(row) : std::optional<int>(row);
+            if (after != row && scopeOf == 2)
+                return RefsAfter::Kept;
+            if (!after) {
+                uint8_t* q = edit(i);
+                q[0] = withBase(q[0], kind == kRef ? kRefErr : kRefErr3d);
+                deleted = true;
+            } else if (*after != row) {
+                wr16(edit(i) + loc, static_cast<uint16_t>(*after));
+            }
         } else if (kind == kArea || kind == kArea3d) {
-            uint8_t* loc = p + (kind == kArea3d ? 3 : 1);
-            const bool wholeCols = rd16(loc) == 0 && rd16(loc + 2) == 0xFFFF;
-            if (!wholeCols) {
-                bool ok = true;
-                if (rd16(loc + 4) & 0x8000)
-                    ok = shiftRow(loc, delta) && ok;
-                if (rd16(loc + 6) & 0x8000)
-                    ok = shiftRow(loc + 2, delta) && ok;
-                if (!ok)
-                    p[0] = withBase(p[0], kind == kArea ? kAreaErr : kAreaErr3d);
+            const int scopeOf = where(kind, threeD ? rd16(p + 1) : 0);
+            const std::size_t loc = threeD ? 3 : 1;
+            const int r0 = rd16(p + loc), r1 = rd16(p + loc + 2);
+            const bool wholeCols = r0 == 0 && r1 == kMaxRows - 1;
+            if (scopeOf && !wholeCols) {
+                const auto range = map.rangeAfter(std::min(r0, r1), std::max(r0, r1));
+                using Kind = RowMap::RangeAfter::Kind;
+                if (range.kind == Kind::Splits || (range.kind != Kind::Same && scopeOf == 2))
+                    return RefsAfter::Kept;
+                if (range.kind == Kind::Gone) {
+                    uint8_t* q = edit(i);
+                    q[0] = withBase(q[0], kind == kArea ? kAreaErr : kAreaErr3d);
+                    deleted = true;
+                } else if (range.kind == Kind::Moves) {
+                    uint8_t* q = edit(i);
+                    wr16(q + loc, static_cast<uint16_t>(r0 <= r1 ? range.first : range.last));
+                    wr16(q + loc + 2, static_cast<uint16_t>(r0 <= r1 ? range.last : range.first));
+                }
             }
         }
         i += n;
     }
+    if (!changed)
+        return RefsAfter::Same;
+    if (caches) {
+        if (!extra)
+            return RefsAfter::Kept;
+        std::vector<uint8_t> kept = *extra;
+        if (!dropAreaCaches(out, kept))
+            return RefsAfter::Kept;
+        extra->swap(kept);
+    }
     rgce.swap(out);
-    return true;
+    return deleted ? RefsAfter::Deleted : RefsAfter::Changed;
 }
 
 std::optional<std::vector<uint8_t>> sharedToPlain(std::span<const uint8_t> rgce, int row, int col) {

@@ -91,8 +91,7 @@ std::vector<CellRange> mergesOf(std::span<const uint8_t> raw) {
 
 } // namespace
 
-void XlsSheet::remapAnchors(std::span<const RowMove> moves) {
-    const RowMap map(moves);
+void XlsSheet::remapAnchors(const RowMap& map) {
     if (!map.moves())
         return;
     ByteSink out;

@@ -102,7 +102,7 @@ bool arrayRows(const FormulaData& f, int& first, int& last, int& firstCol, int& 
 }
 
 // An array formula's cell moving with its row: the anchor it points at moves along, and the
-// anchor's ARRAY record with its formula.
+// anchor's ARRAY record (whose references follow their cells like any formula's).
 void moveArrayCell(FormulaData& f, int source, int target) {
     wr16(&f.body[23], static_cast<uint16_t>(target)); // the ptgExp's anchor row
     int first = 0, last = 0, c0 = 0, c1 = 0;
@@ -111,11 +111,30 @@ void moveArrayCell(FormulaData& f, int source, int target) {
     uint8_t* b = &f.extra[4];
     wr16(b, static_cast<uint16_t>(target));
     wr16(b + 2, static_cast<uint16_t>(target));
-    const std::size_t len = rd16(&f.extra[2]);
-    const std::size_t cce = std::min<std::size_t>(rd16(b + 12), len - 14);
-    std::vector<uint8_t> tokens(b + 14, b + 14 + cce);
-    if (shiftRelativeRows(tokens, target - source))
-        std::copy(tokens.begin(), tokens.end(), b + 14);
+}
+
+// The name of a defined name's NAME record body, for telling the user about it.
+std::string definedName(std::span<const uint8_t> b) {
+    static constexpr const char* builtIn[] = {
+        "Consolidate_Area", "Auto_Open",       "Auto_Close",   "Extract",        "Database",
+        "Criteria",         "Print_Area",      "Print_Titles", "Recorder",       "Data_Form",
+        "Auto_Activate",    "Auto_Deactivate", "Sheet_Title",  "_FilterDatabase"};
+    const std::size_t cch = b[3];
+    const bool wide = b[14] & 1;
+    if (b.size() < 15 + cch * (wide ? 2 : 1))
+        return {};
+    if ((rd16(&b[0]) & 0x0020) && cch >= 1 && !wide && b[15] < std::size(builtIn))
+        return builtIn[b[15]];
+    std::string out;
+    if (wide) {
+        std::vector<uint16_t> units(cch);
+        for (std::size_t i = 0; i < cch; ++i)
+            units[i] = rd16(&b[15 + 2 * i]);
+        appendUtf8FromUtf16(out, units.data(), cch);
+    } else {
+        appendUtf8FromLatin1(out, &b[15], cch);
+    }
+    return out;
 }
 
 } // namespace
@@ -387,7 +406,6 @@ void XlsSheet::clear(int firstRow, int lastRowIn, int firstCol, int lastColIn) {
 }
 
 Result<void> XlsSheet::moveRows(std::span<const RowMove> moves, std::span<const int> deletedRows) {
-    (void)deletedRows;
     std::vector<uint8_t> isTarget(kMaxRows, 0), isSource(kMaxRows, 0);
     for (const auto& m : moves) {
         if (m.target < 0 || m.target >= kMaxRows || m.source < 0 || m.source >= kMaxRows)
@@ -395,49 +413,70 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves, std::span<const 
         if (isTarget[m.target]++ || isSource[m.source]++)
             return makeError(ErrorCode::Invalid, "a row is moved twice or receives two rows");
     }
-    // Groups (shared, array, table formulas) that reach into a moving row are dissolved first:
-    // their members would otherwise point at an anchor that moved away.
+    for (const int row : deletedRows) {
+        if (row < 0 || row >= kMaxRows)
+            return makeError(ErrorCode::Invalid, "a deleted row lies outside the sheet");
+    }
+    const RowMap map(moves, deletedRows);
+    if (!map.moves())
+        return {};
+
+    // Rows whose content leaves them: moved away, deleted, or replaced by another row's.
+    std::vector<int> leaving;
     for (const auto& m : moves) {
-        if (m.target == m.source || static_cast<std::size_t>(m.source) >= rows_.size())
+        if (m.target == m.source)
             continue;
-        const auto& cells = rows_[m.source].cells;
+        leaving.push_back(m.source);
+        if (!isSource[m.target])
+            leaving.push_back(m.target);
+    }
+    for (const int row : deletedRows) {
+        if (!isSource[row])
+            leaving.push_back(row);
+    }
+    std::sort(leaving.begin(), leaving.end());
+    leaving.erase(std::unique(leaving.begin(), leaving.end()), leaving.end());
+    // Groups (shared, array, table formulas) that reach into those rows are dissolved first:
+    // their members would otherwise point at an anchor that moved away or went.
+    for (const int r : leaving) {
+        if (static_cast<std::size_t>(r) >= rows_.size())
+            continue;
+        const auto& cells = rows_[r].cells;
         if (std::none_of(cells.begin(), cells.end(),
                          [](const Cell& c) { return c.kind == Kind::Formula; }))
             continue;
+        const bool movesWhole = isSource[r] && map.rowAfter(r).has_value();
         // A copy: dissolving a group rewrites cells of this row.
         for (const auto& c : std::vector<Cell>(cells)) {
             if (c.kind != Kind::Formula || c.ref >= formulas_.size() ||
-                inSingleRowArray(m.source, formulas_[c.ref], c.col))
+                (movesWhole && inSingleRowArray(r, formulas_[c.ref], c.col)))
                 continue;
-            dissolveGroupsAt(m.source, c.col);
+            dissolveGroupsAt(r, c.col);
             int ar = 0, ac = 0;
             if (groupAnchor(formulas_[c.ref], ar, ac))
                 dissolveGroupsAt(ar, ac);
         }
     }
+    const std::vector<uint8_t> xti = xtiScopes();
+    for (auto& sheet : book_->sheets_)
+        sheet->dissolveSharedGroupsThatChange(map, {sheet.get() == this, xti});
+
     std::vector<std::pair<int, Row>> taken;
     taken.reserve(moves.size());
     for (const auto& m : moves) {
         Row row;
         if (static_cast<std::size_t>(m.source) < rows_.size())
             row = std::move(rows_[m.source]);
-        const int delta = m.target - m.source;
-        if (delta != 0) {
+        if (m.target != m.source) {
             for (auto& c : row.cells) {
                 if (c.kind != Kind::Formula || c.ref >= formulas_.size())
                     continue;
+                // A formula keeps its tokens when it moves: its references follow their
+                // cells below, wherever they went. What still points at an anchor in its own
+                // row belongs to an array within the row, which moves whole.
                 FormulaData& f = formulas_[c.ref];
-                const auto rgce = rgceOf(f);
-                std::vector<uint8_t> tokens(rgce.begin(), rgce.end());
-                const std::vector<uint8_t> trailing(f.body.begin() + 22 + rgce.size(),
-                                                    f.body.end());
-                // Arrays over several rows were dissolved above: what still points at an
-                // anchor in its own row belongs to an array within the row.
                 int ar = 0, ac = 0;
-                const bool array = groupAnchor(f, ar, ac) && rgce[0] == 0x01 && ar == m.source;
-                if (shiftRelativeRows(tokens, delta))
-                    replaceRgce(f, tokens, trailing);
-                if (array)
+                if (groupAnchor(f, ar, ac) && rgceOf(f)[0] == 0x01 && ar == m.source)
                     moveArrayCell(f, m.source, m.target);
                 formulasMoved_ = true;
             }
@@ -447,6 +486,10 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves, std::span<const 
     for (const auto& m : moves) {
         if (!isTarget[m.source] && static_cast<std::size_t>(m.source) < rows_.size())
             rows_[m.source] = Row{};
+    }
+    for (const int row : deletedRows) {
+        if (!isTarget[row] && static_cast<std::size_t>(row) < rows_.size())
+            rows_[row] = Row{};
     }
     for (auto& [target, row] : taken) {
         if (row.cells.empty() && !row.hasAttr) {
@@ -459,8 +502,183 @@ Result<void> XlsSheet::moveRows(std::span<const RowMove> moves, std::span<const 
         rows_[target] = std::move(row);
     }
     invalidate(); // the merged ranges are judged by the cells in their new rows
-    remapAnchors(moves);
+    for (auto& sheet : book_->sheets_)
+        sheet->followReferences(map, {sheet.get() == this, xti});
+    followNames(map, xti);
+    remapAnchors(map);
     return {};
+}
+
+std::vector<uint8_t> XlsSheet::xtiScopes() const {
+    int tab = -1;
+    for (std::size_t i = 0; i < book_->substreams_.size(); ++i) {
+        const int index = book_->substreams_[i].sheet;
+        if (index >= 0 && book_->sheets_[static_cast<std::size_t>(index)].get() == this)
+            tab = static_cast<int>(i);
+    }
+    // EXTERNSHEET (perhaps continued) lists the XTIs; SUPBOOK records are counted in order to
+    // know which one is this workbook's own.
+    int supBooks = 0, own = -1;
+    std::vector<uint8_t> xtis;
+    bool inXtis = false;
+    for (const auto& g : book_->globals_) {
+        if (g.type == 0x01AE) { // SUPBOOK
+            if (g.body.size() == 4 && rd16(&g.body[2]) == 0x0401)
+                own = supBooks;
+            ++supBooks;
+        }
+        if (g.type == 0x0017) // EXTERNSHEET
+            xtis = g.body;
+        else if (g.type == rec::Continue && inXtis)
+            xtis.insert(xtis.end(), g.body.begin(), g.body.end());
+        inXtis = g.type == 0x0017 || (g.type == rec::Continue && inXtis);
+    }
+    std::vector<uint8_t> scopes;
+    if (xtis.size() < 2 || tab < 0)
+        return scopes;
+    const std::size_t n = std::min<std::size_t>(rd16(xtis.data()), (xtis.size() - 2) / 6);
+    scopes.assign(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const uint8_t* x = &xtis[2 + 6 * i];
+        const int first = rd16(x + 2), last = rd16(x + 4);
+        if (rd16(x) != own || first >= 0xFFFE || last >= 0xFFFE)
+            continue;
+        if (first == tab && last == tab)
+            scopes[i] = 1;
+        else if (std::min(first, last) <= tab && tab <= std::max(first, last))
+            scopes[i] = 2;
+    }
+    return scopes;
+}
+
+void XlsSheet::tell(RefsAfter outcome, const std::string& range) {
+    if (outcome == RefsAfter::Deleted)
+        book_->notice({SaveNotice::Kind::RefDeleted, name_, range});
+    else if (outcome == RefsAfter::Kept || outcome == RefsAfter::NotUnderstood)
+        book_->notice({SaveNotice::Kind::FormulaKept, name_, range});
+}
+
+void XlsSheet::dissolveSharedGroupsThatChange(const RowMap& map, const RefScope& scope) {
+    if (formulas_.empty())
+        return;
+    std::vector<std::pair<int, int>> anchors;
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        for (const Cell& a : rows_[r].cells) {
+            if (a.kind != Kind::Formula || a.ref >= formulas_.size())
+                continue;
+            const auto& extra = formulas_[a.ref].extra;
+            if (extra.size() < 4 + 10 || rd16(&extra[0]) != rec::ShrFmla)
+                continue;
+            const std::size_t len = std::min<std::size_t>(rd16(&extra[2]), extra.size() - 4);
+            const std::span<const uint8_t> b(&extra[4], len);
+            const int r0 = rd16(&b[0]), r1 = rd16(&b[2]), c0 = b[4], c1 = b[5];
+            const auto rgce = b.subspan(10, std::min<std::size_t>(rd16(&b[8]), len - 10));
+            bool changes = false;
+            for (int mr = r0; mr <= r1 && !changes && static_cast<std::size_t>(mr) < rows_.size();
+                 ++mr) {
+                for (const Cell& m : rows_[mr].cells) {
+                    int ar = 0, ac = 0;
+                    if (m.col < c0 || m.col > c1 || m.kind != Kind::Formula ||
+                        m.ref >= formulas_.size() || !groupAnchor(formulas_[m.ref], ar, ac) ||
+                        ar != static_cast<int>(r) || ac != a.col)
+                        continue;
+                    auto plain = sharedToPlain(rgce, mr, m.col);
+                    if (!plain) {
+                        tell(RefsAfter::NotUnderstood, rangeText(mr, m.col, mr, m.col));
+                        continue;
+                    }
+                    if (mapRowRefs(*plain, nullptr, map, scope) != RefsAfter::Same) {
+                        changes = true;
+                        break;
+                    }
+                }
+            }
+            if (changes)
+                anchors.emplace_back(static_cast<int>(r), a.col);
+        }
+    }
+    for (const auto& [r, c] : anchors)
+        dissolveGroupsAt(r, c);
+    if (!anchors.empty())
+        invalidate();
+}
+
+void XlsSheet::followReferences(const RowMap& map, const RefScope& scope) {
+    if (formulas_.empty())
+        return;
+    bool changed = false;
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        for (const Cell& c : rows_[r].cells) {
+            if (c.kind != Kind::Formula || c.ref >= formulas_.size())
+                continue;
+            FormulaData& f = formulas_[c.ref];
+            const auto rgce = rgceOf(f);
+            std::vector<uint8_t> tokens(rgce.begin(), rgce.end());
+            std::vector<uint8_t> trailing(
+                f.body.begin() + 22 + static_cast<std::ptrdiff_t>(rgce.size()), f.body.end());
+            const RefsAfter outcome = mapRowRefs(tokens, &trailing, map, scope);
+            if (outcome == RefsAfter::Changed || outcome == RefsAfter::Deleted) {
+                replaceRgce(f, tokens, trailing);
+                changed = true;
+            }
+            tell(outcome, rangeText(static_cast<int>(r), c.col, static_cast<int>(r), c.col));
+            // An array formula's tokens stand in the ARRAY record after its anchor.
+            int first = 0, last = 0, c0 = 0, c1 = 0;
+            if (!arrayRows(f, first, last, c0, c1))
+                continue;
+            const std::size_t len = rd16(&f.extra[2]);
+            const std::size_t cce = std::min<std::size_t>(rd16(&f.extra[4 + 12]), len - 14);
+            std::vector<uint8_t> arrayTokens(
+                f.extra.begin() + 18, f.extra.begin() + 18 + static_cast<std::ptrdiff_t>(cce));
+            std::vector<uint8_t> arrayExtra(f.extra.begin() + 18 + static_cast<std::ptrdiff_t>(cce),
+                                            f.extra.begin() + 4 + static_cast<std::ptrdiff_t>(len));
+            const RefsAfter arrayOutcome = mapRowRefs(arrayTokens, &arrayExtra, map, scope);
+            if (arrayOutcome == RefsAfter::Changed || arrayOutcome == RefsAfter::Deleted) {
+                std::vector<uint8_t> body(f.extra.begin() + 4, f.extra.begin() + 4 + 12);
+                body.push_back(static_cast<uint8_t>(arrayTokens.size()));
+                body.push_back(static_cast<uint8_t>(arrayTokens.size() >> 8));
+                body.insert(body.end(), arrayTokens.begin(), arrayTokens.end());
+                body.insert(body.end(), arrayExtra.begin(), arrayExtra.end());
+                std::vector<uint8_t> extra{
+                    static_cast<uint8_t>(rec::Array), static_cast<uint8_t>(rec::Array >> 8),
+                    static_cast<uint8_t>(body.size()), static_cast<uint8_t>(body.size() >> 8)};
+                extra.insert(extra.end(), body.begin(), body.end());
+                extra.insert(extra.end(), f.extra.begin() + 4 + static_cast<std::ptrdiff_t>(len),
+                             f.extra.end());
+                f.extra.swap(extra);
+                changed = true;
+            }
+            tell(arrayOutcome, rangeText(first, c0, last, c1));
+        }
+    }
+    if (changed) {
+        // Cached results of changed formulas may be stale: recalculated on open.
+        formulasMoved_ = true;
+        invalidate();
+    }
+}
+
+void XlsSheet::followNames(const RowMap& map, std::span<const uint8_t> xti) {
+    bool changed = false;
+    for (auto& g : book_->globals_) {
+        auto& b = g.body;
+        if (g.type != 0x0018 || b.size() < 15) // NAME
+            continue;
+        const std::size_t at = 15 + std::size_t{b[3]} * ((b[14] & 1) ? 2 : 1);
+        const std::size_t cce = rd16(&b[4]);
+        if (at + cce > b.size())
+            continue; // continued in CONTINUE records: a name this long is left alone
+        std::vector<uint8_t> tokens(b.begin() + static_cast<std::ptrdiff_t>(at),
+                                    b.begin() + static_cast<std::ptrdiff_t>(at + cce));
+        const RefsAfter outcome = mapRowRefs(tokens, nullptr, map, {false, xti});
+        if (outcome == RefsAfter::Changed || outcome == RefsAfter::Deleted) {
+            std::copy(tokens.begin(), tokens.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+            changed = true;
+        }
+        tell(outcome, definedName(b));
+    }
+    if (changed)
+        formulasMoved_ = true;
 }
 
 // ---------------------------------------------------------------- Book

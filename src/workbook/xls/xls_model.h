@@ -5,6 +5,7 @@
 #include "workbook/book.h"
 #include "workbook/xls/biff.h"
 #include "workbook/xls/compound_file.h"
+#include "workbook/xls/formula_tokens.h"
 
 #include <algorithm>
 #include <array>
@@ -105,7 +106,18 @@ private:
     Cell* findMutable(int row, int col);
     void dissolveGroupsAt(int row, int col);
     bool inSingleRowArray(int row, const FormulaData& f, int col) const;
-    void remapAnchors(std::span<const RowMove> moves);
+    void remapAnchors(const RowMap& map);
+    // Per XTI of the workbook, whether it names this sheet (see RefScope).
+    std::vector<uint8_t> xtiScopes() const;
+    // Shared formulas whose cells would point elsewhere once references follow `map` become
+    // plain formulas, each then followed on its own.
+    void dissolveSharedGroupsThatChange(const RowMap& map, const RefScope& scope);
+    // The references of this sheet's formulas (and of its array formulas) follow `map`.
+    void followReferences(const RowMap& map, const RefScope& scope);
+    // The references of the workbook's defined names to this sheet follow `map`.
+    void followNames(const RowMap& map, std::span<const uint8_t> xti);
+    // Tells what mapping a formula's references did, for the formula at `range`.
+    void tell(RefsAfter outcome, const std::string& range);
     void invalidate() {
         touched_ = true;
         lastRowCache_ = lastColCache_ = -1;

@@ -4,6 +4,9 @@ xlwt_types.xls    every cell kind xlwt writes, dates in several formats, Hangul,
                   that cross SST CONTINUE records, column widths, three sheets
 xlwt_1904.xls     a workbook counting dates from 1904
 lo_types.xls      xlwt_types.xls as LibreOffice saves it (made only where soffice is installed)
+lo_refs.xls       formulas of every kind referring to six data rows, saved by LibreOffice (only
+                  where soffice is installed): ranges, single cells, absolute and relative,
+                  another sheet, defined names, a shared column and an array formula
 """
 import datetime
 import os
@@ -65,6 +68,39 @@ def book_1904(path):
     wb.save(path)
 
 
+def refs_book(path):
+    import openpyxl
+    from openpyxl.workbook.defined_name import DefinedName
+
+    wb = openpyxl.Workbook()
+    data = wb.active
+    data.title = "Data"
+    data.append(["n", "amount", "double"])
+    for k in range(1, 7):
+        data.append([k, 100 * k, "=B%d*2" % (k + 1)])  # a column LibreOffice shares
+    totals = ["=SUM(B2:B3)", "=SUM(B5:B6)", "=B6", "=$B$5", "=SUM($B$2:$B$7)", "=Other!B2",
+              "=SUM(total)", "=fifth"]
+    for i, formula in enumerate(totals):
+        data.cell(row=10 + i, column=2, value=formula)
+    data["B18"] = "=SUM(B2:B7*2)"
+    data.formula_attributes["B18"] = {"t": "array", "ref": "B18"}
+    other = wb.create_sheet("Other")
+    other["A1"] = "=Data!B6"
+    other["A2"] = "=SUM(Data!B2:B7)"
+    other["A3"] = "=Data!B5"
+    other["B2"] = 7
+    for name, ref in (("total", "Data!$B$2:$B$7"), ("fifth", "Data!$B$5")):
+        dn = DefinedName(name, attr_text=ref)
+        try:
+            wb.defined_names[name] = dn
+        except (TypeError, AttributeError):
+            wb.defined_names.append(dn)
+    with tempfile.TemporaryDirectory() as tmp:
+        source = os.path.join(tmp, "lo_refs.xlsx")
+        wb.save(source)
+        libreoffice_copy(source, path)
+
+
 def libreoffice_copy(source, target):
     soffice = shutil.which("soffice")
     if not soffice:
@@ -74,11 +110,13 @@ def libreoffice_copy(source, target):
         subprocess.run([soffice, "-env:UserInstallation=file://" + tmp + "/profile", "--headless",
                         "--convert-to", "xls:MS Excel 97", "--outdir", tmp, source],
                        check=True, capture_output=True)
-        shutil.move(os.path.join(tmp, os.path.basename(source)), target)
+        made = os.path.splitext(os.path.basename(source))[0] + ".xls"
+        shutil.move(os.path.join(tmp, made), target)
 
 
 if __name__ == "__main__":
     types_book(os.path.join(here, "xlwt_types.xls"))
     book_1904(os.path.join(here, "xlwt_1904.xls"))
     libreoffice_copy(os.path.join(here, "xlwt_types.xls"), os.path.join(here, "lo_types.xls"))
+    refs_book(os.path.join(here, "lo_refs.xls"))
     sys.exit(0)
