@@ -32,6 +32,9 @@ int editRecord(AppState& state, const RecordEdit& edit) {
                                 form::workbookLookup(state));
     model.start(edit.action, q1.buffer);
     if (edit.action != kActionDelete) {
+        // The formula notes of the last number accepted: a later value may mend what an
+        // earlier one left, as a user in the form goes on after the message.
+        form::CheckResult last;
         if (edit.values.size() > static_cast<std::size_t>(kMaxColumns))
             return kEditUsage;
         for (std::size_t i = 0; i < edit.values.size(); ++i) {
@@ -51,9 +54,20 @@ int editRecord(AppState& state, const RecordEdit& edit) {
                 return kEditRefused;
             }
             if (checked.status != form::CheckStatus::Accepted) {
-                std::fprintf(stderr, "%s\n", model.message(checked.status).c_str());
+                std::fprintf(stderr, "%s\n", model.message(checked).c_str());
                 return kEditRefused;
             }
+            if (state.g1.type[i] == "N" && !cp949::trimRight(edit.values[i]).empty())
+                last = checked; // the formulas ran
+        }
+        if (!last.formulas.empty()) {
+            std::string lines = model.message(last);
+            for (char& c : lines) {
+                if (c == '|')
+                    c = '\n';
+            }
+            std::fprintf(stderr, "%s\n", lines.c_str());
+            return kEditRefused;
         }
         if (edit.memo)
             model.setMemo(*edit.memo);

@@ -11,12 +11,18 @@ namespace rowbit::form {
 enum class CheckStatus {
     Accepted,
     NotANumber,     // a number field failed the number test
+    NumberTooLarge, // a number field's number is longer than the field holds
     DateNotNumeric, // a date field failed the number test (M1, or M3 for year-first dates)
     DateWrongInput, // a date field of the wrong length, or no such date (M2, or M4)
     LookupNeeded,   // a text field with a list that the window must settle
 };
 
 inline constexpr const char* kNumbersOnly = "숫자만 입력하세요";
+// After a field's name: a typed number the field cannot hold, a formula result beyond 13
+// digits, a formula that divided by zero.
+inline constexpr const char* kNumberTooLarge = " 칸: 담을 수 없는 큰 숫자입니다";
+inline constexpr const char* kFormulaOverflow = " 칸: 계산 결과가 너무 큽니다";
+inline constexpr const char* kDivisionByZero = " 칸: 0으로 나눌 수 없습니다";
 inline constexpr const char* kDateM1 = "Number Only (eg: 02(dd) , 0304(mmdd) , 073114(mmddyy)";
 inline constexpr const char* kDateM2 =
     "Wrong Input - Number Only Please  (eg: 02(dd) , 0304(mmdd) , 0731(mmddyy)";

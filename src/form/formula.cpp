@@ -7,7 +7,7 @@ namespace rowbit::form {
 
 namespace {
 
-__extension__ typedef __int128 Wide; // products of two 13-digit values
+__extension__ typedef __int128 Wide; // products of a result and an operand
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -18,12 +18,75 @@ Wide divideRounded(Wide n, Wide d) {
     const bool negative = (n < 0) != (d < 0);
     const Wide a = n < 0 ? -n : n;
     const Wide b = d < 0 ? -d : d;
-    const Wide q = (2 * a + b) / (2 * b);
+    Wide q = a / b;
+    if (2 * (a % b) >= b)
+        ++q;
     return negative ? -q : q;
 }
 
 bool fits(Wide v) {
     return v <= kMaxHundredths && v >= -kMaxHundredths;
+}
+
+// An operand's value as its text gives it, not rounded: mantissa / 10^scale. A whole part of
+// more than 14 digits is `huge`: no step can keep it, except as a factor of 0 or a divisor.
+// At most 25 significant digits and 24 places are read; the digits after those decide
+// nothing a result with two places can show.
+struct Operand {
+    Wide mantissa = 0;
+    int scale = 0;
+    bool huge = false;
+};
+
+constexpr int kMaxWholeDigits = 14;
+constexpr int kMaxScale = 24;
+constexpr Wide kMantissaLimit = Wide(1'000'000'000'000) * 1'000'000'000'000 * 10; // 10^25
+
+Wide tenTo(int n) {
+    Wide p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+Operand readOperand(std::string_view text) {
+    Operand x;
+    int wholeDigits = 0;
+    bool negative = false;
+    bool seen = false;
+    bool point = false;
+    bool full = false; // no more places are read
+    for (char c : text) {
+        if (isDigit(c)) {
+            seen = true;
+            const int d = c - '0';
+            if (!point) {
+                if (wholeDigits == 0 && d == 0)
+                    continue;
+                if (++wholeDigits > kMaxWholeDigits)
+                    x.huge = true;
+                else
+                    x.mantissa = x.mantissa * 10 + d;
+            } else if (!full && !x.huge) {
+                if (x.scale == kMaxScale || x.mantissa * 10 + d >= kMantissaLimit) {
+                    full = true;
+                } else {
+                    x.mantissa = x.mantissa * 10 + d;
+                    ++x.scale;
+                }
+            }
+        } else if (c == '.' && !point) {
+            point = true;
+            seen = true;
+        } else if (c == '-' && !seen) {
+            negative = true;
+        }
+    }
+    if (negative)
+        x.mantissa = -x.mantissa;
+    if (x.huge)
+        x.mantissa = negative ? -1 : 1; // only its sign counts
+    return x;
 }
 
 // The operand's text: a column reference gives that column's field.
@@ -40,41 +103,51 @@ std::string_view resolve(std::string_view operand, const ColumnSetup& g1,
     return operand;
 }
 
+enum class Step { Done, DivisionByZero, Overflow };
+
+// ANSWER op x, exactly, then stored back with two places.
+Step combine(Wide& answer, char op, const Operand& x) {
+    if (x.huge) {
+        if (op == '*' && answer == 0)
+            return Step::Done;
+        if (op == '/') {
+            answer = 0; // below a thousandth: rounds to 0
+            return Step::Done;
+        }
+        return Step::Overflow;
+    }
+    const Wide unit = tenTo(x.scale);
+    switch (op) {
+    case '+':
+        answer = divideRounded(answer * unit + x.mantissa * 100, unit);
+        break;
+    case '-':
+        answer = divideRounded(answer * unit - x.mantissa * 100, unit);
+        break;
+    case '*':
+        answer = divideRounded(answer * x.mantissa, unit);
+        break;
+    case '/':
+        if (x.mantissa == 0) {
+            answer = 0;
+            return Step::DivisionByZero;
+        }
+        answer = divideRounded(answer * unit, x.mantissa);
+        break;
+    default:
+        answer = divideRounded(x.mantissa * 100, unit);
+        break;
+    }
+    return fits(answer) ? Step::Done : Step::Overflow;
+}
+
 } // namespace
 
 std::optional<std::int64_t> readHundredths(std::string_view text) {
-    Wide whole = 0;
-    int fraction = 0; // the first three places, for rounding to two
-    int places = 0;
-    bool negative = false;
-    bool seen = false;
-    bool point = false;
-    for (char c : text) {
-        if (isDigit(c)) {
-            seen = true;
-            if (!point) {
-                whole = whole * 10 + (c - '0');
-                if (whole > kMaxHundredths)
-                    return std::nullopt;
-            } else if (places < 3) {
-                fraction = fraction * 10 + (c - '0');
-                ++places;
-            }
-        } else if (c == '.' && !point) {
-            point = true;
-            seen = true;
-        } else if (c == '-' && !seen) {
-            negative = true;
-        }
-    }
-    while (places < 3) {
-        fraction *= 10;
-        ++places;
-    }
-    Wide v = whole * 100 + (fraction + 5) / 10;
-    if (!fits(v))
+    Wide v = 0;
+    if (combine(v, ' ', readOperand(text)) != Step::Done)
         return std::nullopt;
-    return static_cast<std::int64_t>(negative ? -v : v);
+    return static_cast<std::int64_t>(v);
 }
 
 std::string plainHundredths(std::int64_t value) {
@@ -104,35 +177,12 @@ FormulaResult evaluateFormula(std::string_view formula, const ColumnSetup& g1,
         if (!end && f[p] != '+' && f[p] != '-' && f[p] != '*' && f[p] != '/')
             continue;
         const std::string operand = cp949::cut(f.substr(start, p - start), kOperandBytes);
-        const auto x = readHundredths(resolve(operand, g1, fields));
         const int offset = static_cast<int>(start) + 1;
-        if (!x)
+        const Step step = combine(answer, op, readOperand(resolve(operand, g1, fields)));
+        if (step == Step::Overflow)
             return {0, FormulaStatus::Overflow, offset};
-        switch (op) {
-        case '+':
-            answer += *x;
-            break;
-        case '-':
-            answer -= *x;
-            break;
-        case '*':
-            answer = divideRounded(answer * *x, 100);
-            break;
-        case '/':
-            if (*x == 0) {
-                answer = 0;
-                if (result.status == FormulaStatus::Ok)
-                    result = {0, FormulaStatus::DivisionByZero, offset};
-            } else {
-                answer = divideRounded(answer * 100, *x);
-            }
-            break;
-        default:
-            answer = *x;
-            break;
-        }
-        if (!fits(answer))
-            return {0, FormulaStatus::Overflow, offset};
+        if (step == Step::DivisionByZero && result.status == FormulaStatus::Ok)
+            result = {0, FormulaStatus::DivisionByZero, offset};
         if (!end)
             op = f[p];
         start = p + 1;
@@ -149,7 +199,7 @@ std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& g1, 
             continue;
         const FormulaResult r = evaluateFormula(g1.formula[k], g1, fields);
         if (r.status == FormulaStatus::Overflow)
-            fields[k] = std::string(static_cast<std::size_t>(numberWidth(gsize)), '#');
+            fields[k].clear(); // no value: the note tells the user
         else
             fields[k] = fontCheck(plainHundredths(r.value), gsize);
         if (r.status != FormulaStatus::Ok)

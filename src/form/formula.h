@@ -1,7 +1,9 @@
 #pragma once
 // Column formulas (Calc_Formula): operands joined by + - * /, evaluated strictly from left to
-// right in fixed-point decimal with two places and 13 digits, no precedence, no parentheses.
-// An operand starting with an upper-case letter names a sheet column shown in the form.
+// right, no precedence, no parentheses. An operand is read exactly as its text stands (a
+// field's whole text for a column reference); only the running result is kept in fixed-point
+// decimal with two places and 13 digits, rounded after every step. An operand starting with
+// an upper-case letter names a sheet column shown in the form.
 
 #include "app/records.h"
 
@@ -19,7 +21,8 @@ inline constexpr std::int64_t kMaxHundredths = 9'999'999'999'999;
 inline constexpr std::size_t kOperandBytes = 20;
 
 // A text read as a number (digits, the first point, a minus before them; all else dropped)
-// in hundredths, more places rounded half away from zero; nullopt beyond 13 digits.
+// and stored as a result is: in hundredths, more places rounded half away from zero;
+// nullopt beyond 13 digits.
 std::optional<std::int64_t> readHundredths(std::string_view text);
 // Plain decimal text without trailing zeros: 250 gives "2.5", 700 gives "7", -5 gives "-0.05".
 std::string plainHundredths(std::int64_t value);
@@ -51,8 +54,9 @@ struct FormulaNote {
 };
 
 // Recomputes every formula column in column order, up to the first column not in use; each
-// result is written as plain text and formatted by FontCheck, an overflow as "#" over the
-// number width. Later formulas see the new results of earlier ones. Returns what went wrong.
+// result is written as plain text and formatted by FontCheck. An overflow leaves the field
+// blank (there is no value to keep); a division by zero counts that step as 0. Later
+// formulas see the new results of earlier ones. Returns what went wrong, for the user.
 std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& g1, int gsize);
 
 } // namespace rowbit::form

@@ -13,11 +13,21 @@ int numberWidth(int gsize);
 // The picture FontCheck formats `text` with: "@N-25B", or "@n-25.k" when the text holds a
 // point (k the characters after it).
 std::string fontCheckPicture(std::string_view text, int gsize);
-// FontCheck: the field's text read as a number, formatted with fontCheckPicture. A number
-// too long for the picture shows "#" over its width.
+// FontCheck: the field's text read as a number, formatted with fontCheckPicture. The digits
+// are taken as they stand, never through a binary float, so every typed digit is kept. A
+// number wider than the picture is kept whole, grouped and without padding: the field holds
+// the number behind a picture that cannot show it (see numberHidden).
 std::string fontCheck(std::string_view text, int gsize);
-// The numeric test of an entered number. Thousands commas between digits pass, so a field
-// FontCheck wrote as 1,234 and the user touched still counts as a number.
+// True when a formatted number field is wider than its picture: the box shows "#" over the
+// picture's width while the field keeps the number.
+bool numberHidden(std::string_view field, int gsize);
+// The box's text for a number field: the number without its padding, or "#" over the
+// picture's width when the picture cannot show it.
+std::string shownNumber(std::string_view field, int gsize);
+// The numeric test of an entered number: digits with at most one point and a leading minus,
+// blanks around. Commas pass only as thousands groups of the whole part (1,234 and
+// -1,234,567.5, so a field FontCheck wrote and the user touched still counts as a number);
+// 1,5 or 12,34 do not.
 bool isNumberEntry(std::string_view text);
 
 } // namespace rowbit::form

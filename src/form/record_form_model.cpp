@@ -24,10 +24,9 @@ void RecordFormModel::start(int action, Record& buffer) {
         fields_[k] = cp949::cut(buffer.col[k], kFieldBytes);
         if (g1_.type[k] != "N")
             continue;
-        // A number too long for the picture keeps its own text: the overflow marker would
-        // be stored as 0 by an OK that never touched the field.
+        // A number whose grouped text the field cannot hold keeps its own text.
         std::string formatted = fontCheck(fields_[k], gsize_);
-        if (formatted.find('#') == std::string::npos)
+        if (formatted.size() <= kFieldBytes)
             fields_[k] = std::move(formatted);
     }
     memo_ = cp949::cut(buffer.memo, kMemoBytes);
@@ -56,7 +55,13 @@ CheckResult RecordFormModel::accept(int field) {
             text.clear();
             return result;
         }
-        text = fontCheck(text, gsize_);
+        std::string formatted = fontCheck(text, gsize_);
+        if (formatted.size() > kFieldBytes) {
+            result.status = CheckStatus::NumberTooLarge;
+            text.clear();
+            return result;
+        }
+        text = std::move(formatted);
         result.formulas = calcFormula(fields_, g1_, gsize_);
     } else if (type == "D") {
         DateEntry date = checkDate(text, gdate_, today_);
@@ -74,6 +79,37 @@ CheckResult RecordFormModel::accept(int field) {
         }
     }
     return result;
+}
+
+int CheckResult::focus() const {
+    if (status != CheckStatus::Accepted && status != CheckStatus::LookupNeeded)
+        return field;
+    return formulas.empty() ? 0 : formulas.front().field;
+}
+
+std::string RecordFormModel::shown(int field) const {
+    const std::string& text = fields_[field - 1];
+    return g1_.type[field - 1] == "N" ? shownNumber(text, gsize_) : text;
+}
+
+std::string RecordFormModel::fieldName(int field) const {
+    const std::string_view title = cp949::trim(g1_.cname[field - 1]);
+    return title.empty() ? std::to_string(field) + "번" : std::string(title);
+}
+
+std::string RecordFormModel::message(const CheckResult& result) const {
+    if (result.status == CheckStatus::NumberTooLarge)
+        return fieldName(result.field) + kNumberTooLarge;
+    if (result.status != CheckStatus::Accepted)
+        return message(result.status);
+    std::string lines;
+    for (const FormulaNote& note : result.formulas) {
+        if (!lines.empty())
+            lines += '|';
+        lines += fieldName(note.field) +
+                 (note.status == FormulaStatus::Overflow ? kFormulaOverflow : kDivisionByZero);
+    }
+    return lines;
 }
 
 std::vector<std::string> RecordFormModel::openLookup(int field) {

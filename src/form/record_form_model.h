@@ -30,6 +30,9 @@ struct CheckResult {
     int offset = 0; // where in the field's text the check failed, 1-based; 0 when it did not
     std::vector<std::string> offered;  // LookupNeeded: the entries the window offers
     std::vector<FormulaNote> formulas; // formula steps that divided by zero or overflowed
+    // The field the user is sent back to: the refused one, else the first formula field with
+    // a note; 0 when there is nothing to tell.
+    int focus() const;
     friend bool operator==(const CheckResult&, const CheckResult&) = default;
 };
 
@@ -43,7 +46,8 @@ public:
     void start(int action, Record& buffer);
 
     // Check_Input for field `field` (1-based) after the user changed it. A blank field is not
-    // checked. A refusal blanks the field.
+    // checked. A refusal blanks the field. A number keeps every digit typed, also when it is
+    // wider than its picture; only one longer than the field holds is refused.
     CheckResult accept(int field);
     // The "..." button (or F12): the field is emptied and the whole list is offered.
     std::vector<std::string> openLookup(int field);
@@ -54,11 +58,19 @@ public:
     void setField(int field, std::string_view text);
     void setMemo(std::string_view text);
     const std::string& field(int field) const { return fields_[field - 1]; }
+    // What the field's box shows: a number without its padding, or "#" over the picture's
+    // width when the picture cannot show the number the field keeps.
+    std::string shown(int field) const;
     const FormFields& fields() const { return fields_; }
     const std::string& memo() const { return memo_; }
     const ColumnSetup& setup() const { return g1_; }
     const std::string& gdate() const { return gdate_; }
     std::string message(CheckStatus status) const { return checkMessage(status, gdate_); }
+    // What the form tells after a check: the refusal's message, or one line per formula note
+    // (lines split by "|"), each naming its field; empty when all went well.
+    std::string message(const CheckResult& result) const;
+    // A field's name in a message: its title, or its number when the title is blank.
+    std::string fieldName(int field) const;
 
     // OK: the fields into the record buffer (number fields without their leading blanks, as
     // the list shows numbers read from the workbook).

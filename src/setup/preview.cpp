@@ -3,10 +3,10 @@
 #include "app/cp949_text.h"
 #include "app/picture.h"
 #include "browse/row_list.h"
+#include "setup/setup_draft.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace rowbit {
 
@@ -69,9 +69,14 @@ void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& g1) {
         } else {
             g1.type[n] = "S";
             g1.justify[n] = "L";
-            const double width = std::floor(sheet.colWidth(c));
+            // Twice the whole width in characters; a column narrower than one character
+            // (or hidden) counts as one, and none is wider than the setup stores: the
+            // proposal is always a setup the dialog accepts as it stands.
+            double width = std::floor(sheet.colWidth(c));
+            if (std::isnan(width))
+                width = 0;
             g1.size[n] = static_cast<std::int16_t>(
-                std::clamp(2 * width, 0.0, double(std::numeric_limits<std::int16_t>::max())));
+                std::clamp(2 * width, 2.0, static_cast<double>(kMaxSlotSize)));
         }
         ++n;
     }

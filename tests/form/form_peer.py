@@ -4,6 +4,7 @@ openpyxl, edited through the form's model, read back with xlrd and openpyxl.
 usage: form_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
 """
 import datetime
+import json
 import os
 import shutil
 import sys
@@ -129,11 +130,66 @@ def test_sample(work):
     check(listed[-1] == "26-12-07\t푸른농장\t배\t3\t15,000\t", "sample add: %r" % listed[-1])
 
 
+# Number fields B (금액) and G (율), and two formula columns: H = B*G, I = B/G.
+NUMBERS_SETUP = {"startline": 2, "memo": None, "columns": [
+    {"cno": "A", "name": "품명", "type": "S", "size": 20},
+    {"cno": "B", "name": "금액", "type": "N"},
+    {"cno": "G", "name": "율", "type": "N"},
+    {"cno": "H", "name": "곱", "type": "N", "formula": "B*G"},
+    {"cno": "I", "name": "몫", "type": "N", "formula": "B/G"}]}
+
+# font size, 금액, 율, exit code, then B, G, H, I as saved, or what stderr says
+NUMBERS = [
+    (9, "1000", "0.075", 0, (1000, 0.075, 75, 13333.33)),
+    (9, "1000", "1.2345", 0, (1000, 1.2345, 1234.5, 810.04)),
+    (9, "100", "0.125", 0, (100, 0.125, 12.5, 800)),
+    (9, "200000", "1.005", 0, (200000, 1.005, 201000, 199004.98)),
+    (9, "-1,234,567.5", "2", 0, (-1234567.5, 2, -2469135, -617283.75)),
+    # Wider than the picture: kept and saved whole (a blank number field saves as 0).
+    (9, "", "12345678901234567890", 0, (0, 12345678901234567890.0, 0, 0)),
+    (12, "", "12345678901234.56", 0, (0, 12345678901234.56, 0, 0)),
+    (9, "1,5", "2", 1, "숫자만 입력하세요"),
+    (9, "", "9" * 80, 1, "율 칸: 담을 수 없는 큰 숫자입니다"),
+    (9, "5", "0", 1, "몫 칸: 0으로 나눌 수 없습니다"),
+    (9, "99999999999", "1000", 1, "곱 칸: 계산 결과가 너무 큽니다"),
+]
+
+
+def test_numbers(work, ext):
+    base = fresh(work, ext, "numbers")
+    setup = os.path.join(work, "numbers.json")
+    with open(setup, "w", encoding="utf-8") as f:
+        json.dump(NUMBERS_SETUP, f, ensure_ascii=False)
+    code, _, err = run("configure", base, setup)
+    check(code == 0, ext + " numbers: configure %d %s" % (code, err))
+    for n, (size, amount, rate, want, saved) in enumerate(NUMBERS):
+        folder = os.path.join(work, "n%d%s" % (n, ext))
+        os.mkdir(folder)
+        with open(os.path.join(folder, "Rowbit.INI"), "w") as f:
+            f.write("[Fonts]\r\nFontSize=%d\r\n" % size)
+        path = os.path.join(folder, "numbers" + ext)
+        shutil.copy(base, path)
+        before = open(path, "rb").read()
+        last = max(rows(path))
+        code, _, err = run("add", path, "사과", amount, rate, cwd=folder)
+        what = "%s add %s %s at %d points" % (ext, amount, rate[:24], size)
+        check(code == want, "%s: exit %d %s" % (what, code, err))
+        if want != 0:
+            check(saved in err, "%s: says %r" % (what, err))
+            check(open(path, "rb").read() == before, what + ": the file was written")
+            continue
+        row = rows(path).get(last + 1, {})
+        got = tuple(row.get(c) for c in (1, 6, 7, 8))
+        check(got == tuple(float(v) for v in saved),
+              "%s: saved %r" % (what, got))
+
+
 def main():
     work = tempfile.mkdtemp(prefix="form_peer_")
     try:
         for ext in (".xls", ".xlsx"):
             test_ledger(work, ext)
+            test_numbers(work, ext)
         test_sample(work)
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -35,7 +35,7 @@ TEST(Formula, EvaluatesLeftToRightInHundredths) {
         {"2/3*3", {201}},
         {"1.005", {101}},
         {"-1.005", {-101}},
-        {"A*0.333", {99}}, // the constant keeps two places: 0.33
+        {"A*0.333", {100}}, // the constant is read whole: 3 * 0.333 = 0.999
         {"5/0+1", {100, FormulaStatus::DivisionByZero, 3}},
         {"99999999999*10", {0, FormulaStatus::Overflow, 13}},
         {"123456789012", {0, FormulaStatus::Overflow, 1}},
@@ -45,6 +45,36 @@ TEST(Formula, EvaluatesLeftToRightInHundredths) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(evaluateFormula(c.formula, abc(), fields), c.expected) << c.formula;
+}
+
+TEST(Formula, OperandsAreReadWholeOnlyTheResultKeepsTwoPlaces) {
+    struct Case {
+        const char* formula;
+        const char* a;
+        const char* b;
+        FormulaResult expected;
+    };
+    const Case cases[] = {
+        {"A*0.075", "1000", "", {7500}},
+        {"A*B", "1000", "1.2345", {123450}},
+        {"A/B", "100", "0.125", {80000}},
+        {"1/A", "0.004", "", {25000}},
+        {"A*1.005", "200000", "", {20100000}},
+        {"A+B", "1.004", "      0.004", {100}}, // the first operand is a step: 1.00 + 0.004
+        {"1+A", "0.005", "", {101}},
+        {"1-A", "0.005", "", {100}}, // 0.995: half away from zero
+        {"B*A", "0.1234567890123456789012345", "100", {1235}},
+        {"A*B", "0", "123456789012345678", {0}},
+        {"1/A", "123456789012345678", "", {0}},
+        {"A+1", "123456789012345678", "", {0, FormulaStatus::Overflow, 1}},
+        {"1/A", "0.00001", "", {10000000}},
+        {"1/A", "0.0000000000001", "", {0, FormulaStatus::Overflow, 3}},
+    };
+    for (const Case& c : cases) {
+        const FormFields fields{c.a, c.b};
+        EXPECT_EQ(evaluateFormula(c.formula, abc(), fields), c.expected)
+            << c.formula << " with A=" << c.a << ", B=" << c.b;
+    }
 }
 
 TEST(Formula, PlainTextDropsTrailingZeros) {
@@ -74,8 +104,9 @@ TEST(Formula, RecomputesColumnsInOrderUpToTheFirstUnusedColumn) {
     g1.formula = {};
     g1.formula[2] = "A*B";
     fields = {"99999999", "99999999", "1"};
-    calcFormula(fields, g1, 12);
-    EXPECT_EQ(fields[2], std::string(20, '#'));
+    EXPECT_EQ(calcFormula(fields, g1, 12),
+              (std::vector<FormulaNote>{{3, FormulaStatus::Overflow, 3}}));
+    EXPECT_EQ(fields[2], "") << "no value to keep: blank, not a mark that saves as 0";
 }
 
 } // namespace

@@ -108,6 +108,52 @@ TEST(RecordFormModel, ChangeFormatsNumbersAndLookupButtonEmptiesTheField) {
     EXPECT_EQ(model.field(1), "   ");
 }
 
+TEST(RecordFormModel, NumbersKeepTheirDigitsAndTellWhatCannotBeHeld) {
+    ColumnSetup g1;
+    g1.ccount = 3;
+    g1.cno = {1, 2, 3};
+    g1.cname = {"수량", "단가", "몫"};
+    g1.type = {"N", "N", "N"};
+    g1.formula[2] = "A/B";
+    RecordFormModel model(g1, "@D9-", 12, 0, nullptr); // 12 points: pictures 20 wide
+    Record buffer;
+    model.start(kActionInsert, buffer);
+
+    struct Step {
+        int field;
+        std::string typed;
+        CheckStatus status;
+        const char* kept;     // the field afterwards, trimmed
+        const char* quotient; // field 3 afterwards, trimmed
+        int focus;
+        const char* message;
+    };
+    const Step steps[] = {
+        // Wider than its picture: kept; too long for a result, so the quotient has none.
+        {1, "12345678901234.56", CheckStatus::Accepted, "12,345,678,901,234.56", "", 3,
+         "몫 칸: 계산 결과가 너무 큽니다"},
+        {2, "1,5", CheckStatus::NotANumber, "", "", 2, "숫자만 입력하세요"},
+        {1, "10", CheckStatus::Accepted, "10", "", 3, "몫 칸: 0으로 나눌 수 없습니다"},
+        {2, "0.5", CheckStatus::Accepted, "0.5", "20", 0, ""},
+        {2, std::string(80, '9'), CheckStatus::NumberTooLarge, "", "20", 2,
+         "단가 칸: 담을 수 없는 큰 숫자입니다"},
+    };
+    for (const Step& s : steps) {
+        model.setField(s.field, s.typed);
+        const CheckResult result = model.accept(s.field);
+        EXPECT_EQ(result.status, s.status) << s.typed;
+        EXPECT_EQ(trimmed(model.field(s.field)), s.kept) << s.typed;
+        EXPECT_EQ(trimmed(model.field(3)), s.quotient) << s.typed;
+        EXPECT_EQ(result.focus(), s.focus) << s.typed;
+        EXPECT_EQ(model.message(result), s.message) << s.typed;
+        if (std::string_view(s.kept).size() > 20) {
+            EXPECT_EQ(model.shown(1), std::string(20, '#')) << "the picture cannot show it";
+            model.store(buffer);
+            EXPECT_EQ(buffer.col[0], "12,345,678,901,234.56") << "but the number is stored";
+        }
+    }
+}
+
 TEST(RecordFormModel, ApplyCarriesOutTheRequest) {
     AppState state;
     state.g1 = ledger();

@@ -84,7 +84,9 @@ TEST(Preview, NumberAndDateTitlesAndLongTitles) {
     EXPECT_EQ(g1.cname[0], "2015");
     EXPECT_EQ(g1.cname[1], "42308");
     EXPECT_EQ(g1.cname[2], "아주아주긴제목입");
-    EXPECT_EQ(g1.size[2], 0); // narrower than a character
+    // Narrower than a character: one character, a size the setup stores (it was 0, which
+    // the dialog and rowbit-cli configure refuse).
+    EXPECT_EQ(g1.size[2], 2);
 }
 
 TEST(Preview, TitleRowTenAndEmptySheets) {

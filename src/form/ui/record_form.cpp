@@ -4,6 +4,7 @@
 #include "app/picture.h"
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
+#include "form/number_field.h"
 #include "form/ui/byte_limit.h"
 #include "form/ui/lookup_window.h"
 #include "winsupport/ui/qt_enter_tab.h"
@@ -134,11 +135,11 @@ void RecordForm::refresh() {
         // A box the user is still editing keeps what is typed until it is accepted.
         if (fields_[k]->isModified())
             continue;
+        fields_[k]->setText(q(model_.shown(k + 1)));
+        // A number the picture cannot show is still kept: the tip shows it whole.
         const std::string& text = model_.field(k + 1);
-        // Numbers stand flush right in their box: the padding FontCheck gives is not needed.
-        const std::string_view shown =
-            state_.g1.type[k] == "N" ? cp949::trim(text) : std::string_view(text);
-        fields_[k]->setText(q(std::string(shown)));
+        const bool hidden = state_.g1.type[k] == "N" && form::numberHidden(text, state_.gsize);
+        fields_[k]->setToolTip(hidden ? q(std::string(cp949::trim(text))) : QString());
     }
 }
 
@@ -151,18 +152,15 @@ void RecordForm::acceptField(int i) {
     model_.setField(i, s(box->text()));
     form::CheckResult result = model_.accept(i);
     refresh();
-    switch (result.status) {
-    case form::CheckStatus::Accepted:
-        break;
-    case form::CheckStatus::LookupNeeded:
+    if (result.status == form::CheckStatus::LookupNeeded) {
         model_.chooseLookup(i, chooser_(result.offered, this));
         refresh();
-        break;
-    default:
-        prompts_.tell(model_.message(result.status));
+    } else if (const int focus = result.focus(); focus != 0) {
+        // A refusal, or a formula that divided by zero or overflowed: told, and the user
+        // is sent to the field it names.
+        prompts_.tell(model_.message(result));
         activateWindow();
-        box->setFocus();
-        break;
+        fields_[focus - 1]->setFocus();
     }
     checking_ = false;
 }

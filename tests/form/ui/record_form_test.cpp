@@ -1,6 +1,7 @@
 // The record form and the lookup window on screen: the request carried out on OK, Cancel
 // leaving everything, the read-only delete, keypad plus, F12, Enter-as-Tab, Hangul keys, a
-// refused number, and Select on an empty lookup list.
+// refused number, a number wider than its picture and a formula that overflows,
+// and Select on an empty lookup list.
 #include "app/picture.h"
 #include "browse/ui/record_list_view.h"
 #include "form/ui/lookup_window.h"
@@ -232,6 +233,24 @@ private slots:
         form.field(2)->setModified(true);
         emit form.field(2)->editingFinished();
         QCOMPARE(form.field(2)->text(), QString("chosen"));
+    }
+
+    void aWideNumberIsKeptAndAFormulaOverflowIsTold() {
+        AppState state;
+        fill(state, kActionChange);
+        testing::ScriptedPrompts prompts;
+        RecordForm form(state, prompts, kToday);
+        form.field(3)->setText("12345678901234567890");
+        form.field(3)->setModified(true);
+        emit form.field(3)->editingFinished();
+        QCOMPARE(form.field(3)->text(), QString(25, '#'));
+        QCOMPARE(form.field(3)->toolTip(), QString("12,345,678,901,234,567,890"));
+        QCOMPARE(prompts.messageTexts(),
+                 std::vector<std::string>{"금액 칸: 계산 결과가 너무 큽니다"});
+        QVERIFY(form.field(4)->text().isEmpty());
+        QCOMPARE(form.focusWidget(), form.field(4));
+        form.okButton()->click();
+        QCOMPARE(state.q1.at(1).col[2], std::string("12,345,678,901,234,567,890"));
     }
 
     void lookupWindowSelectsAndAnEmptyListCloses() {
