@@ -175,11 +175,12 @@ bool MemoryBook::isDateFormat(int format) const {
            dateFormats_[static_cast<std::size_t>(format)];
 }
 
-Result<void> MemoryBook::save(const std::string& path) {
+Result<SavedFile> MemoryBook::save(const std::string& path, const SaveExpectation& expected) {
     if (saveError)
         return *saveError;
     savedTo.push_back(path);
-    return {};
+    savedExpecting.push_back(expected.kind);
+    return SavedFile{};
 }
 
 } // namespace rowbit::testing

@@ -74,7 +74,8 @@ public:
     void setDefaultFont(std::string_view face, int size) override;
     int dateFormat(int like = 0) override;
     bool isDateFormat(int format) const override;
-    Result<void> save(const std::string& path) override;
+    using Book::save;
+    Result<SavedFile> save(const std::string& path, const SaveExpectation& expected) override;
 
     MemorySheet& at(int index) { return *sheets_.at(static_cast<std::size_t>(index)); }
     // A new format index; a date format when `date`.
@@ -85,6 +86,7 @@ public:
     int fontSize = 0;
     std::optional<Error> saveError; // set: save fails with it
     std::vector<std::string> savedTo;
+    std::vector<SaveExpectation::Kind> savedExpecting;
 
 private:
     BookFormat format_;
