@@ -178,9 +178,16 @@ bool MemoryBook::isDateFormat(int format) const {
 Result<SavedFile> MemoryBook::save(const std::string& path, const SaveExpectation& expected) {
     if (saveError)
         return *saveError;
+    SavedFile saved;
+    if (disk) {
+        auto answer = disk(path, expected);
+        if (!answer)
+            return answer;
+        saved = *answer;
+    }
     savedTo.push_back(path);
     savedExpecting.push_back(expected.kind);
-    return SavedFile{};
+    return saved;
 }
 
 } // namespace rowbit::testing

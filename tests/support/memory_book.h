@@ -5,6 +5,7 @@
 
 #include "workbook/book.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -87,6 +88,9 @@ public:
     std::optional<Error> saveError; // set: save fails with it
     std::vector<std::string> savedTo;
     std::vector<SaveExpectation::Kind> savedExpecting;
+    // Set: what the disk says to each save (after saveError); a save that it lets through is
+    // recorded as above.
+    std::function<Result<SavedFile>(const std::string& path, const SaveExpectation& expected)> disk;
 
 private:
     BookFormat format_;
