@@ -2,10 +2,12 @@
 // The process-wide single values every window works on, with the row list and the column
 // setup. One instance lives for the whole run (owned by main, passed by reference).
 
+#include "app/file_identity.h"
 #include "app/records.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace rowbit {
@@ -43,6 +45,12 @@ struct AppState {
     std::string sourceDir;      // MEM:SOURCEDIR
     int globalResponse = 0;     // GLOBALRESPONSE: 1 print, 2 cancelled
     int todayYear = 0;          // the year two-digit years are placed around; 0: this year
+
+    // The file FILENAME was last read from or saved to by this process, as it was then: a
+    // save replaces it only while it still is that file. `diskPath` empty: there is nothing to
+    // compare with (the unnamed workbook); `diskIdentity` nullopt: there was no file there.
+    std::string diskPath;
+    std::optional<FileIdentity> diskIdentity;
 
     // SHEET and LASTSHEET: fetched again from BOOK by each use; nullptr without a workbook.
     Sheet* sheet() const;

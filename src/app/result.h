@@ -18,6 +18,7 @@ enum class ErrorCode {
     Damaged,     // malformed content: bad lengths, offsets, XML, zip
     Limit,       // a bound was hit (sheet size, decompressed size, row/column limits)
     Invalid,     // the caller passed something unusable
+    Conflict,    // the file is no longer the one that was read, or another save holds it
 };
 
 struct Error {

@@ -32,6 +32,9 @@ namespace {
 constexpr int kUsage = 64;
 constexpr int kLoadFailed = 2;
 constexpr int kSaveFailed = 3;
+// The file changed on the disk since it was read (or another save held it): nothing was
+// written, and running the command again reads the file anew. EX_TEMPFAIL of sysexits.h.
+constexpr int kFileChanged = 75;
 
 // What the program would show in a box goes to stderr, one line per "|" line. No dialog is
 // ever answered: a file name comes from the command line.
@@ -189,9 +192,12 @@ int saveTo(Document& doc, const std::string& out) {
         return kUsage;
     }
     doc.state.filename = name;
-    const SaveOutcome saved = saveFile(doc.state, doc.browse, doc.prompts);
+    // No one is there to ask: a file that changed since it was read is left as it is.
+    const SaveOutcome saved = saveFile(doc.state, doc.browse, doc.prompts, ChangedFile::Refuse);
     if (const std::string notices = saveNoticesMessage(saved.notices); !notices.empty())
         doc.prompts.tell(notices);
+    if (saved.status == SaveStatus::Conflict)
+        return kFileChanged;
     return saved.status == SaveStatus::Saved ? 0 : kSaveFailed;
 }
 

@@ -35,6 +35,15 @@ int usage() {
     std::fputs("usage: rowbit-cli COMMAND ...\n", stderr);
     for (const auto& c : kCommands)
         std::fprintf(stderr, "  rowbit-cli %s\n", c.usage);
+    std::fputs("exit status:\n"
+               "  0   done\n"
+               "  1   refused: an entry the form would not take, nothing found, no data\n"
+               "  2   the workbook cannot be read\n"
+               "  3   the workbook or the report cannot be written\n"
+               "  64  wrong arguments\n"
+               "  75  the workbook changed on the disk since it was read, or another save\n"
+               "      held it: nothing was written; run the command again\n",
+               stderr);
     return 64;
 }
 

@@ -57,10 +57,12 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
         state.filename = state.unnamedPath();
 
     browse.loadError.reset();
-    auto loaded =
-        loadBook(std::string(cp949::trimRight(state.filename)), [&prompts](double fraction) {
-            prompts.progress(ProgressStage::Reading, fraction);
-        });
+    // Taken before the read: a file replaced while it is read differs from it at the save.
+    const std::string path(cp949::trimRight(state.filename));
+    state.diskPath = path;
+    state.diskIdentity = identityOf(path);
+    auto loaded = loadBook(
+        path, [&prompts](double fraction) { prompts.progress(ProgressStage::Reading, fraction); });
     if (!loaded) {
         browse.load = false;
         browse.loadError = loaded.error();
@@ -68,6 +70,9 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
             // A file that is not there yet: the new workbook, named as asked.
             // The ending decides the format; a name with no workbook ending gets ".xls".
             state.filename = saveAsName(state.filename, BookFormat::Xls);
+            // Whatever takes the name before the first save is someone else's.
+            state.diskPath = std::string(cp949::trimRight(state.filename));
+            state.diskIdentity.reset();
             state.book = newWorkbook(*formatOfName(state.filename));
             defaultSetting(state.g1);
             return LoadOutcome::NewWorkbook;
@@ -76,6 +81,7 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
         // it would destroy it. The user hears why and works in the unnamed workbook.
         prompts.message(openFailedMessage(state.filename, loaded.error()));
         state.filename = state.unnamedPath();
+        state.diskPath.clear();
         state.book = newWorkbook(BookFormat::Xls);
         defaultSetting(state.g1);
         return LoadOutcome::Unreadable;
@@ -359,7 +365,34 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     return {};
 }
 
-SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
+namespace {
+
+// What the file at `path` must still be for this save: the file the workbook was read from
+// (or its absence) when the save goes there; anything at a path the user named for this save.
+SaveExpectation expectationFor(const AppState& state, const std::string& path) {
+    if (state.diskPath.empty() || path != state.diskPath)
+        return SaveExpectation::anything();
+    return state.diskIdentity ? SaveExpectation::same(*state.diskIdentity)
+                              : SaveExpectation::absent();
+}
+
+// The name the user gives for saving the open workbook elsewhere; its ending follows the
+// workbook's format. nullopt when the user cancelled.
+std::optional<std::string> askOtherName(Prompts& prompts, BookFormat format) {
+    const bool xml = format == BookFormat::Xlsx;
+    const auto chosen = prompts.saveFile(
+        FileDialogRequest{kSaveTitle, xml ? "엑셀파일(*.xlsx)|*.xlsx" : kSaveFilter, {}, {}});
+    if (!chosen || cp949::trim(*chosen).empty())
+        return std::nullopt;
+    std::string name = saveAsName(*chosen, format);
+    if (formatOfName(name) != format)
+        name += xml ? ".xlsx" : ".xls";
+    return name;
+}
+
+} // namespace
+
+SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts, ChangedFile changed) {
     const bool unnamed = state.isUnnamed();
     if (unnamed) {
         const auto chosen = prompts.saveFile(FileDialogRequest{kSaveTitle, kSaveFilter, {}, {}});
@@ -394,12 +427,53 @@ SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts) {
         return fail(makeError(ErrorCode::Invalid, "cannot add the settings sheet"));
     if (auto rows = saveSheet1(state, browse); !rows)
         return fail(rows.error());
-    if (auto saved = state.book->save(std::string(cp949::trimRight(state.filename))); !saved)
+    std::string path(cp949::trimRight(state.filename));
+    // A name chosen in the dialog just now: whatever is there, the user agreed to replace.
+    auto saved =
+        state.book->save(path, unnamed ? SaveExpectation::anything() : expectationFor(state, path));
+    if (!saved && saved.error().code == ErrorCode::Conflict) {
+        // Another program (or another copy of this one) saved the file since it was read:
+        // replacing it would lose what that save wrote.
+        if (changed == ChangedFile::Refuse) {
+            state.changed = 1;
+            prompts.message(changedFileRefusedMessage(path, saved.error()));
+            return SaveOutcome{SaveStatus::Conflict, saved.error()};
+        }
+        auto cancelled = [&] {
+            state.changed = 1;
+            if (unnamed)
+                state.filename = state.unnamedPath();
+            return SaveOutcome{SaveStatus::Cancelled, std::nullopt};
+        };
+        const int choice = prompts.message(changedFileQuestion(path, saved.error()));
+        if (choice == kChangedFileSaveAs) {
+            const auto other = askOtherName(prompts, state.book->format());
+            if (!other)
+                return cancelled();
+            path = *other;
+            makeCurrent(std::filesystem::path(path).parent_path());
+        } else if (choice != kChangedFileOverwrite) {
+            return cancelled();
+        }
+        const std::string before = state.filename;
+        state.filename = path;
+        saved = state.book->save(path, SaveExpectation::anything());
+        if (!saved && choice == kChangedFileSaveAs) {
+            SaveOutcome failed = fail(saved.error());
+            state.filename = before; // the workbook stays what it was
+            return failed;
+        }
+    }
+    if (!saved)
         return fail(saved.error());
 
     state.changed = 0;
     browse.load = true;
+    state.diskPath = path;
+    state.diskIdentity = saved->identity;
     recentFiles(browse.recent, state.filename);
+    if (!saved->ownerKept)
+        prompts.message(ownerChangedMessage(path, *saved));
     return {SaveStatus::Saved, std::nullopt, state.book->takeNotices()};
 }
 

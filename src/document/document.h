@@ -62,8 +62,18 @@ LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
 
 enum class SaveStatus {
     Saved,     // written; CHANGED is 0
-    Cancelled, // the user cancelled the file-name dialog; nothing written
+    Cancelled, // the user cancelled the file-name dialog or the question about a file that
+               // changed on the disk; nothing written
     Failed,    // not written: the user was told why, CHANGED stays 1, the file is untouched
+    Conflict,  // not written because the file changed since it was read (ChangedFile::Refuse):
+               // the user was told, CHANGED stays 1
+};
+
+// What a save does when the file on the disk is no longer the one the workbook was read from
+// (another program or another copy of this one saved it meanwhile).
+enum class ChangedFile {
+    Ask,    // asks: save under another name, overwrite, or cancel (the window)
+    Refuse, // writes nothing and says so (the command line)
 };
 
 struct SaveOutcome {
@@ -79,9 +89,11 @@ struct SaveOutcome {
 
 // The Save command: asks for a name for the unnamed workbook, writes the settings sheet and
 // the records into BOOK and saves it to FILENAME atomically. Records keep their rows (whole
-// rows move with them), untouched fields keep their cells. On success the recent files get
-// FILENAME (browse.recent).
-SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts);
+// rows move with them), untouched fields keep their cells. A file that changed on the disk
+// since it was read is handled as `changed` says. On success the recent files get FILENAME
+// (browse.recent); a saved file that could not keep its owner or group is told.
+SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts,
+                     ChangedFile changed = ChangedFile::Ask);
 
 // Writing the records into the data sheet of BOOK (in memory), as saveFile does after the
 // settings. Fails only when rows do not fit the sheet.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
 #include <system_error>
 #include <vector>
 
@@ -50,6 +52,7 @@ const char* openReason(ErrorCode code) {
     case ErrorCode::NotFound:
     case ErrorCode::Io:
     case ErrorCode::Invalid:
+    case ErrorCode::Conflict:
         break;
     }
     return "권한이 없거나 다른 프로그램이 쓰고 있어";
@@ -116,6 +119,9 @@ MessageRequest saveFailedMessage(const std::string& path, const Error& error) {
     if (error.code == ErrorCode::Io || error.code == ErrorCode::NotFound) {
         why = "권한이 없거나 다른 프로그램이 쓰고 있어";
         todo = "원인을 없앤 뒤 다시 저장하세요";
+    } else if (error.code == ErrorCode::Conflict) {
+        why = "다른 프로그램이 저장하는 중이라";
+        todo = "잠시 뒤에 다시 저장하세요";
     } else if (error.code == ErrorCode::Limit) {
         why = "데이터 시트에 자리가 모자라";
         todo = "자료를 줄인 뒤 다시 저장하세요";
@@ -124,6 +130,58 @@ MessageRequest saveFailedMessage(const std::string& path, const Error& error) {
     request.text = shownPath(path) + " 파일은 " + why +
                    " 저장하지 못했지만 변경내용은 그대로 있으니, " + todo + ".";
     request.details = details(path, error);
+    return request;
+}
+
+namespace {
+
+// "nobody:nogroup", or the numbers where the system knows no names.
+std::string ownerName(std::uint32_t uid, std::uint32_t gid) {
+    std::string user = std::to_string(uid);
+    std::string group = std::to_string(gid);
+    std::vector<char> buffer(16384);
+    struct passwd pw {};
+    struct passwd* foundUser = nullptr;
+    if (::getpwuid_r(uid, &pw, buffer.data(), buffer.size(), &foundUser) == 0 && foundUser)
+        user = foundUser->pw_name;
+    struct group gr {};
+    struct group* foundGroup = nullptr;
+    if (::getgrgid_r(gid, &gr, buffer.data(), buffer.size(), &foundGroup) == 0 && foundGroup)
+        group = foundGroup->gr_name;
+    return user + ":" + group;
+}
+
+} // namespace
+
+MessageRequest changedFileQuestion(const std::string& path, const Error& error) {
+    MessageRequest request;
+    request.text = shownPath(path) +
+                   " 파일은 불러온 뒤에 다른 곳에서 바뀌어서 덮어쓰면 그 변경내용이 없어지니, "
+                   "다른 이름으로 저장할지 덮어쓸지 고르세요.";
+    request.caption = "저장";
+    request.buttons = kChangedFileButtons;
+    request.icon = PromptIcon::Warning;
+    request.defaultButton = 1;
+    request.details = details(path, error);
+    return request;
+}
+
+MessageRequest changedFileRefusedMessage(const std::string& path, const Error& error) {
+    MessageRequest request;
+    request.text = shownPath(path) +
+                   " 파일은 불러온 뒤에 다른 곳에서 바뀌어서 아무것도 저장하지 않았으니, "
+                   "다시 불러와서 고친 뒤 저장하세요.";
+    request.details = details(path, error);
+    return request;
+}
+
+MessageRequest ownerChangedMessage(const std::string& path, const SavedFile& saved) {
+    MessageRequest request;
+    request.text = shownPath(path) + " 파일은 저장했지만 소유자를 그대로 둘 권한이 없어 " +
+                   ownerName(saved.ownerBefore, saved.groupBefore) + "에서 " +
+                   ownerName(saved.ownerAfter, saved.groupAfter) +
+                   "(으)로 바뀌었으니, 원래 소유자가 열 수 있는지 확인하세요.";
+    request.details = path;
     return request;
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/prompts.h"
 #include "app/result.h"
+#include "workbook/atomic_file.h"
 
 #include <cstddef>
 #include <string>
@@ -21,5 +22,18 @@ std::string elidedPath(const std::string& path, std::size_t columns = 60);
 MessageRequest openFailedMessage(const std::string& path, const Error& error);
 // `path` could not be written; the changes stay in the program.
 MessageRequest saveFailedMessage(const std::string& path, const Error& error);
+
+// The answers to the question about a file that changed on the disk.
+inline constexpr const char* kChangedFileButtons = "다른 이름으로 저장|덮어쓰기|취소";
+inline constexpr int kChangedFileSaveAs = 1;
+inline constexpr int kChangedFileOverwrite = 2;
+
+// `path` changed on the disk since the workbook was read (`error` says how): the question
+// whether to save under another name, overwrite, or cancel (kChangedFileButtons).
+MessageRequest changedFileQuestion(const std::string& path, const Error& error);
+// The same, where nothing is asked: nothing was written.
+MessageRequest changedFileRefusedMessage(const std::string& path, const Error& error);
+// `path` was saved, but the process could not give it the owner and group it had.
+MessageRequest ownerChangedMessage(const std::string& path, const SavedFile& saved);
 
 } // namespace rowbit

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -10,8 +12,11 @@
 #include <memory>
 #include <random>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace rowbit {
 
@@ -31,13 +36,15 @@ std::filesystem::path folderOf(const std::filesystem::path& target) {
     return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 }
 
-// Removes ".NAME.rowbit-PID-…" files of processes that are gone; a running save keeps its own.
+// Removes ".NAME.rowbit-PID-….tmp" files of processes that are gone; a running save keeps its
+// own. A ".orig" copy stays: a save of a file with several names that was killed while it
+// wrote into the file left the file's old content there, and nothing else holds it.
 void removeLeftovers(const std::filesystem::path& target) {
     const std::string prefix = tempPrefix(target);
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folderOf(target), ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.compare(0, prefix.size(), prefix) != 0)
+        if (name.compare(0, prefix.size(), prefix) != 0 || !name.ends_with(".tmp"))
             continue;
         std::size_t at = prefix.size();
         long pid = 0;
@@ -245,7 +252,214 @@ Result<void> OutputFile::finish() {
     return {};
 }
 
-Result<void> saveAtomically(const std::string& requested, const FileWriter& write) {
+namespace {
+
+Error conflict(const std::string& what, const std::string& path) {
+    return makeError(ErrorCode::Conflict, what, path);
+}
+
+// How long a save waits for another save of the same file to end before it gives up.
+constexpr auto kLockWait = std::chrono::seconds(10);
+constexpr auto kLockPoll = std::chrono::milliseconds(20);
+
+// The lock a save holds on the file it replaces, for as long as it works.
+//
+// It is flock(2) on the workbook itself rather than a lock file beside it: a lock file outlives
+// a killed process and shows up to the user and to other programs as a stray file, while a
+// flock ends with the process that took it and is seen by nobody who does not ask for it.
+// flock rather than an fcntl record lock: an fcntl lock is dropped as soon as the process
+// closes any descriptor of the file (the zip reader's, for one), and on Linux the two kinds do
+// not meet, so programs that lock the workbook with fcntl (office suites) are not disturbed.
+// A save puts a new file under the name, so a lock on the old file says nothing once the name
+// points elsewhere: after locking, the name must still point at the locked file, or the new
+// file is locked instead.
+class TargetLock {
+public:
+    TargetLock() = default;
+    TargetLock(const TargetLock&) = delete;
+    TargetLock& operator=(const TargetLock&) = delete;
+    ~TargetLock() {
+        if (fd_ >= 0)
+            ::close(fd_); // ends the lock
+    }
+
+    Result<void> take(const std::string& target) {
+        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        for (;;) {
+            int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0 && errno == EACCES)
+                fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC); // writable, not readable
+            if (fd < 0)
+                return errno == ENOENT ? Result<void>{}
+                                       : ioError("cannot open the file", target, errno);
+            bool locked = true;
+            while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno != EWOULDBLOCK) {
+                    locked = false; // a file system without locks: the identity check remains
+                    break;
+                }
+                if (std::chrono::steady_clock::now() >= deadline) {
+                    ::close(fd);
+                    return conflict("another program is saving the file", target);
+                }
+                std::this_thread::sleep_for(kLockPoll);
+            }
+            struct stat held {};
+            struct stat named {};
+            if (!locked || (::fstat(fd, &held) == 0 && ::stat(target.c_str(), &named) == 0 &&
+                            held.st_dev == named.st_dev && held.st_ino == named.st_ino)) {
+                fd_ = fd;
+                return {};
+            }
+            ::close(fd); // replaced while this save waited: the new file is the one to lock
+        }
+    }
+
+    // The locked file; -1 when there was no file at the target.
+    int fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+Result<void> checkExpected(const SaveExpectation& expected, int heldFd, const std::string& target) {
+    const std::optional<FileIdentity> current =
+        heldFd >= 0 ? identityOf(heldFd) : std::optional<FileIdentity>{};
+    switch (expected.kind) {
+    case SaveExpectation::Kind::Anything:
+        break;
+    case SaveExpectation::Kind::Absent:
+        if (current)
+            return conflict("another program created the file since the workbook was named",
+                            target);
+        break;
+    case SaveExpectation::Kind::Same:
+        if (!current)
+            return conflict("the file was removed or renamed since it was read", target);
+        if (*current != expected.identity)
+            return conflict("another program changed the file since it was read", target);
+        break;
+    }
+    return {};
+}
+
+// Puts a new file under a name nobody has taken: no file that appeared meanwhile is replaced.
+int renameNoReplace(const char* from, const char* to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+#endif
+    if (::link(from, to) == 0) {
+        ::unlink(from);
+        return 0;
+    }
+    if (errno == EEXIST)
+        return -1;
+    return ::rename(from, to); // a file system without links: the plain rename
+}
+
+// Copies `size` bytes from the start of one file to the start of another and cuts the second
+// to that size.
+Result<void> copyContent(int from, int to, std::uint64_t size, const std::string& toPath) {
+    std::vector<char> buffer(std::size_t{1} << 20);
+    std::uint64_t at = 0;
+    while (at < size) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
+        const ssize_t got = ::pread(from, buffer.data(), want, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return ioError("cannot read the file", toPath, got < 0 ? errno : EIO);
+        for (ssize_t put = 0; put < got;) {
+            const ssize_t n = ::pwrite(to, buffer.data() + put, static_cast<std::size_t>(got - put),
+                                       static_cast<off_t>(at) + put);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return ioError("cannot write the file", toPath, errno);
+            put += n;
+        }
+        at += static_cast<std::uint64_t>(got);
+    }
+    if (::ftruncate(to, static_cast<off_t>(size)) != 0 || ::fsync(to) != 0)
+        return ioError("cannot write the file", toPath, errno);
+    return {};
+}
+
+// A file with several names keeps being one file: the new content (the finished temporary
+// file) is written into it, after a copy of its old content was set aside. A failure puts the
+// old content back; only when even that fails does the copy stay, and the error names it.
+Result<FileIdentity> writeInPlace(const std::string& target, int newFd, std::uint64_t newSize,
+                                  const OriginalCopy& original) {
+    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return ioError("cannot open the file", target, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return ioError("cannot open the file", target, err);
+    }
+    const auto oldSize = static_cast<std::uint64_t>(st.st_size);
+    std::string aside = tempPathBeside(target);
+    aside.replace(aside.size() - 4, 4, ".orig");
+    const int asideFd = ::open(aside.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (asideFd < 0) {
+        const int err = errno;
+        ::close(fd);
+        return ioError("cannot set a copy of the file aside", aside, err);
+    }
+    auto done = [&](Result<FileIdentity> result, bool dropAside) {
+        ::close(asideFd);
+        if (dropAside)
+            ::unlink(aside.c_str());
+        ::close(fd);
+        return result;
+    };
+    if (auto copied = copyContent(fd, asideFd, oldSize, aside); !copied)
+        return done(copied.error(), true);
+    if (auto written = copyContent(newFd, fd, newSize, target); !written) {
+        if (copyContent(asideFd, fd, oldSize, target))
+            return done(written.error(), true);
+        Error error = written.error();
+        error.message += "; the old content is kept in " + aside;
+        return done(error, false);
+    }
+    if (original)
+        original(aside);
+    const std::optional<FileIdentity> saved = identityOf(fd);
+    if (!saved)
+        return done(ioError("cannot examine the saved file", target, errno), true);
+    return done(*saved, true);
+}
+
+// Gives the new file the owner, group and permissions of the file it replaces, as far as the
+// process may: a process that is not root may not give a file away, and may give it only a
+// group it belongs to.
+void keepOwnerAndMode(int fd, const struct stat& was, SavedFile& saved) {
+    if (::fchown(fd, was.st_uid, was.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), was.st_gid); // the group alone may be allowed
+    struct stat now {};
+    if (::fstat(fd, &now) == 0) {
+        saved.ownerBefore = was.st_uid;
+        saved.groupBefore = was.st_gid;
+        saved.ownerAfter = now.st_uid;
+        saved.groupAfter = now.st_gid;
+        saved.ownerKept = now.st_uid == was.st_uid && now.st_gid == was.st_gid;
+    }
+    // After the owner: giving a file away clears its set-user-ID and set-group-ID bits.
+    ::fchmod(fd, was.st_mode & 07777);
+}
+
+} // namespace
+
+Result<SavedFile> saveGuarded(const std::string& requested, const SaveExpectation& expected,
+                              const FileWriter& write, const OriginalCopy& original) {
     // Saving through a symbolic link replaces the file it points at, not the link.
     std::error_code ec;
     std::filesystem::path targetPath(requested);
@@ -258,6 +472,16 @@ Result<void> saveAtomically(const std::string& requested, const FileWriter& writ
     // A file the user may not write keeps its content, though its folder would allow a rename.
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
         return ioError("cannot write the file", target, errno);
+
+    TargetLock lock;
+    if (auto taken = lock.take(target); !taken)
+        return taken.error();
+    if (auto checked = checkExpected(expected, lock.fd(), target); !checked)
+        return checked.error();
+    struct stat was {};
+    const bool replacing = lock.fd() >= 0 && ::fstat(lock.fd(), &was) == 0;
+    const bool inPlace = replacing && S_ISREG(was.st_mode) && was.st_nlink > 1;
+
     removeLeftovers(targetPath);
     const std::string temp = tempPathBeside(targetPath);
 
@@ -270,32 +494,63 @@ Result<void> saveAtomically(const std::string& requested, const FileWriter& writ
     auto fail = [&](Error error) {
         ::close(fd);
         ::unlink(temp.c_str());
-        return Result<void>(std::move(error));
+        return Result<SavedFile>(std::move(error));
     };
     OutputFile file(fd, temp, direct);
     if (auto written = write(file); !written)
         return fail(written.error());
     if (auto finished = file.finish(); !finished)
         return fail(finished.error());
-    // Keep the permissions of the file being replaced; a new file gets the umask's default.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777);
+    SavedFile saved;
+    // A new file gets the umask's permissions and this process's owner.
+    if (replacing && !inPlace)
+        keepOwnerAndMode(fd, was, saved);
     if (const int injected = injectedError.load())
         return fail(ioError("cannot flush the saved file", temp, injected));
     if (::fsync(fd) != 0)
         return fail(ioError("cannot flush the saved file", temp, errno));
+
+    if (inPlace) {
+        const int flagsNow = ::fcntl(fd, F_GETFL);
+        if (flagsNow >= 0 && (flagsNow & O_DIRECT))
+            ::fcntl(fd, F_SETFL, flagsNow & ~O_DIRECT); // read back through the cache
+        auto written = writeInPlace(target, fd, file.size(), original);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        if (!written)
+            return written.error();
+        saved.identity = *written;
+        saved.inPlace = true;
+        return saved;
+    }
+
+    const std::optional<FileIdentity> identity = identityOf(fd);
+    if (!identity)
+        return fail(ioError("cannot examine the saved file", temp, errno));
+    saved.identity = *identity;
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
         return ioError("cannot finish the saved file", temp, err);
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const bool mustBeNew = expected.kind == SaveExpectation::Kind::Absent;
+    if ((mustBeNew ? renameNoReplace(temp.c_str(), target.c_str())
+                   : ::rename(temp.c_str(), target.c_str())) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
+        if (mustBeNew && err == EEXIST)
+            return conflict("another program created the file since the workbook was named",
+                            target);
         return ioError("cannot replace the file", target, err);
     }
     syncFolder(folderOf(targetPath).string()); // the rename itself already happened
+    return saved;
+}
+
+Result<void> saveAtomically(const std::string& target, const FileWriter& write) {
+    auto saved = saveGuarded(target, SaveExpectation::anything(), write);
+    if (!saved)
+        return saved.error();
     return {};
 }
 

@@ -6,7 +6,14 @@
 //
 // Every temporary file is named ".NAME.rowbit-PID-RANDOM.tmp" beside the target NAME. A save
 // of NAME removes such files whose process no longer runs: what an interrupted save left.
+//
+// Two saves of one file never run at once, and a save never replaces a file that changed
+// since it was read (saveGuarded): it holds an advisory lock on the file while it works and
+// compares the file with the identity the caller took when it read it. The replaced file's
+// owner and group pass to the new one wherever the process may give them; a file with several
+// names (hard links) is written into itself, so that every name sees the new content.
 
+#include "app/file_identity.h"
 #include "app/result.h"
 
 #include <cstddef>
@@ -54,6 +61,43 @@ private:
 
 using FileWriter = std::function<Result<void>(OutputFile& file)>;
 
+// What the file at the target must still be for a save to go ahead.
+struct SaveExpectation {
+    enum class Kind {
+        Anything, // whatever is there is replaced (a name the user chose for this save)
+        Absent,   // no file: a new workbook that was not on the disk when it was named
+        Same,     // the file the workbook was read from, as it was then
+    };
+    Kind kind = Kind::Anything;
+    FileIdentity identity; // for Same
+
+    static SaveExpectation anything() { return {}; }
+    static SaveExpectation absent() { return {Kind::Absent, {}}; }
+    static SaveExpectation same(const FileIdentity& id) { return {Kind::Same, id}; }
+};
+
+// What a save left on the disk, beyond the bytes.
+struct SavedFile {
+    FileIdentity identity; // the saved file, as the next save of this process expects it
+    // The owner and group the replaced file had, and those the saved file got: they differ
+    // only where the process may not give the file to its owner.
+    bool ownerKept = true;
+    std::uint32_t ownerBefore = 0, groupBefore = 0, ownerAfter = 0, groupAfter = 0;
+    bool inPlace = false; // the file has several names and was written into itself
+};
+
+// Called after a save wrote the new content into the file itself, with the path of a copy of
+// what the file held before, while that copy still exists: a reader that still reads the
+// file's old content (an open zip) takes it from there.
+using OriginalCopy = std::function<void(const std::string& path)>;
+
+// Saves through `write` as saveAtomically does, first taking the lock on the target and
+// checking it against `expected`: a target that is not what is expected (or that another save
+// holds for longer than a few seconds) fails with ErrorCode::Conflict, and nothing is written.
+Result<SavedFile> saveGuarded(const std::string& target, const SaveExpectation& expected,
+                              const FileWriter& write, const OriginalCopy& original = {});
+
+// A save that replaces whatever is at the target.
 Result<void> saveAtomically(const std::string& target, const FileWriter& write);
 
 // Makes every later write fail with `error` (an errno value; 0 ends it): the way tests

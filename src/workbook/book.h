@@ -6,6 +6,7 @@
 // the Book's lifetime (sheets are never removed).
 
 #include "app/result.h"
+#include "workbook/atomic_file.h"
 
 #include <functional>
 #include <memory>
@@ -138,8 +139,16 @@ public:
     virtual std::vector<SaveNotice> takeNotices() { return {}; }
 
     // Writes the workbook to `path` atomically: a temporary file beside it, flushed and
-    // renamed over the target. On failure the target is untouched.
-    virtual Result<void> save(const std::string& path) = 0;
+    // renamed over the target, under the lock and the check of saveGuarded (a file that is not
+    // what `expected` says fails with ErrorCode::Conflict). On failure the target is untouched.
+    virtual Result<SavedFile> save(const std::string& path, const SaveExpectation& expected) = 0;
+    // A save that replaces whatever is at `path`.
+    Result<void> save(const std::string& path) {
+        auto saved = save(path, SaveExpectation::anything());
+        if (!saved)
+            return saved.error();
+        return {};
+    }
 };
 
 // How far a long load got, from 0 to 1; called now and then on the thread that loads.

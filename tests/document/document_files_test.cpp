@@ -131,6 +131,34 @@ TEST_P(DocumentFiles, SingleSheetWorkbookKeepsItsDataSheet) {
     EXPECT_EQ(book->sheet(1)->name(), "SetupQ");
 }
 
+// The file is compared with what it was when it was read: a copy of the program that saved it
+// meanwhile is not overwritten unasked, and this program's own saves never count as a change.
+TEST_P(DocumentFiles, ASaveByAnotherProgramSinceTheReadIsNotOverwrittenUnasked) {
+    ASSERT_EQ(open("ledger" + ext()), LoadOutcome::Settings);
+    state.q1.at(1).col[1] = "11";
+    state.changed = 1;
+    ASSERT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
+    state.q1.at(1).col[1] = "22";
+    ASSERT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // Another program saves the workbook (a new file under the name, as programs save).
+    const std::string theirs = state.filename + ".theirs";
+    std::filesystem::copy_file(state.filename, theirs);
+    std::filesystem::rename(theirs, state.filename);
+    const auto before = identityOf(state.filename);
+    state.q1.at(1).col[1] = "33";
+    EXPECT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Conflict);
+    EXPECT_EQ(identityOf(state.filename), before); // not written
+    EXPECT_EQ(state.changed, 1);
+
+    prompts.messageAnswers.push_back(2); // 덮어쓰기
+    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
+    const auto book = reread();
+    ASSERT_TRUE(book);
+    EXPECT_DOUBLE_EQ(book->sheet(0)->readNum(state.q1.at(1).row, 1), 33); // 사과's amount
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, DocumentFiles, ::testing::Values(".xls", ".xlsx"),
                          [](const auto& param) { return std::string(param.param + 1); });
 

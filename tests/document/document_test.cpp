@@ -347,6 +347,96 @@ TEST(SaveFile, AFailedSaveIsNeverReportedAsSuccess) {
     EXPECT_EQ(d.state.changed, 0);
 }
 
+// A file another program saved since it was read: the window asks (another name, overwrite,
+// cancel), the command line refuses; nothing is written unless the user chose so.
+TEST(SaveFile, AFileThatChangedOnTheDiskIsAskedAboutOrRefused) {
+    const std::string path = "/books/장부.xls";
+    struct Case {
+        ChangedFile policy;
+        std::optional<int> answer;            // to the question
+        std::optional<std::string> otherName; // in the save dialog
+        SaveStatus status;
+        std::vector<std::string> written;
+        std::string filename;
+    };
+    const std::vector<Case> cases = {
+        {ChangedFile::Ask,
+         1,
+         "/books/사본",
+         SaveStatus::Saved,
+         {"/books/사본.xls"},
+         "/books/사본.xls"},
+        {ChangedFile::Ask, 1, std::nullopt, SaveStatus::Cancelled, {}, path},
+        {ChangedFile::Ask, 2, std::nullopt, SaveStatus::Saved, {path}, path},
+        {ChangedFile::Ask, 3, std::nullopt, SaveStatus::Cancelled, {}, path},
+        {ChangedFile::Refuse, std::nullopt, std::nullopt, SaveStatus::Conflict, {}, path},
+    };
+    for (const Case& c : cases) {
+        Doc d;
+        d.row(1, "a", 1, 2001);
+        d.fill();
+        d.state.changed = 1;
+        d.state.diskPath = path;
+        d.state.diskIdentity = FileIdentity{1, 2, 3, 4, 5};
+        d.book->disk = [](const std::string& where, const SaveExpectation& expected) {
+            if (expected.kind != SaveExpectation::Kind::Anything)
+                return Result<SavedFile>(
+                    makeError(ErrorCode::Conflict, "another program changed the file", where));
+            return Result<SavedFile>(SavedFile{FileIdentity{1, 9, 3, 4, 5}});
+        };
+        if (c.answer)
+            d.prompts.messageAnswers.push_back(*c.answer);
+        d.prompts.saveAnswers.push_back(c.otherName);
+        const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts, c.policy);
+
+        const std::string what = "answer " + std::to_string(c.answer.value_or(0));
+        EXPECT_EQ(saved.status, c.status) << what;
+        EXPECT_EQ(d.book->savedTo, c.written) << what;
+        EXPECT_EQ(d.state.filename, c.filename) << what;
+        EXPECT_EQ(d.state.changed, c.status == SaveStatus::Saved ? 0 : 1) << what;
+        ASSERT_FALSE(d.prompts.messages.empty()) << what;
+        const MessageRequest& told = d.prompts.messages[0];
+        if (c.policy == ChangedFile::Ask) {
+            EXPECT_EQ(told.text, path + " 파일은 불러온 뒤에 다른 곳에서 바뀌어서 덮어쓰면 그 "
+                                        "변경내용이 없어지니, 다른 이름으로 저장할지 덮어쓸지 "
+                                        "고르세요.");
+            EXPECT_EQ(told.buttons, "다른 이름으로 저장|덮어쓰기|취소");
+        } else {
+            EXPECT_EQ(told.text, path + " 파일은 불러온 뒤에 다른 곳에서 바뀌어서 아무것도 "
+                                        "저장하지 않았으니, 다시 불러와서 고친 뒤 저장하세요.");
+            EXPECT_EQ(d.prompts.dialogs.size(), 0u);
+        }
+        // A save that went through is what the next one expects to find.
+        if (c.status == SaveStatus::Saved) {
+            EXPECT_EQ(d.state.diskPath, c.filename);
+            EXPECT_EQ(d.state.diskIdentity, (FileIdentity{1, 9, 3, 4, 5}));
+        }
+    }
+}
+
+// A save that could not give the file back to its owner says who owns it now.
+TEST(SaveFile, AnOwnerThatCouldNotBeKeptIsTold) {
+    Doc d;
+    d.row(1, "a", 1, 2001);
+    d.fill();
+    d.state.changed = 1;
+    d.book->disk = [](const std::string&, const SaveExpectation&) {
+        SavedFile saved;
+        saved.ownerKept = false;
+        saved.ownerBefore = saved.groupBefore = 65534;
+        return Result<SavedFile>(saved);
+    };
+    ASSERT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Saved);
+    ASSERT_EQ(d.prompts.messageTexts().size(), 1u);
+    const std::string text = d.prompts.messageTexts()[0];
+    EXPECT_EQ(text.rfind("/books/장부.xls 파일은 저장했지만 소유자를 그대로 둘 권한이 없어 ", 0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("에서 root:root(으)로 바뀌었으니, 원래 소유자가 열 수 있는지 확인하세요."),
+              std::string::npos)
+        << text;
+}
+
 TEST(SaveFile, TheUnnamedWorkbookAsksForAName) {
     Doc d;
     d.state.filename = d.state.unnamedPath();

@@ -175,11 +175,19 @@ bool MemoryBook::isDateFormat(int format) const {
            dateFormats_[static_cast<std::size_t>(format)];
 }
 
-Result<void> MemoryBook::save(const std::string& path) {
+Result<SavedFile> MemoryBook::save(const std::string& path, const SaveExpectation& expected) {
     if (saveError)
         return *saveError;
+    SavedFile saved;
+    if (disk) {
+        auto answer = disk(path, expected);
+        if (!answer)
+            return answer;
+        saved = *answer;
+    }
     savedTo.push_back(path);
-    return {};
+    savedExpecting.push_back(expected.kind);
+    return saved;
 }
 
 } // namespace rowbit::testing

@@ -5,6 +5,7 @@
 
 #include "workbook/book.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -74,7 +75,8 @@ public:
     void setDefaultFont(std::string_view face, int size) override;
     int dateFormat(int like = 0) override;
     bool isDateFormat(int format) const override;
-    Result<void> save(const std::string& path) override;
+    using Book::save;
+    Result<SavedFile> save(const std::string& path, const SaveExpectation& expected) override;
 
     MemorySheet& at(int index) { return *sheets_.at(static_cast<std::size_t>(index)); }
     // A new format index; a date format when `date`.
@@ -85,6 +87,10 @@ public:
     int fontSize = 0;
     std::optional<Error> saveError; // set: save fails with it
     std::vector<std::string> savedTo;
+    std::vector<SaveExpectation::Kind> savedExpecting;
+    // Set: what the disk says to each save (after saveError); a save that it lets through is
+    // recorded as above.
+    std::function<Result<SavedFile>(const std::string& path, const SaveExpectation& expected)> disk;
 
 private:
     BookFormat format_;

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <grp.h>
+#include <iostream>
+#include <pwd.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -151,6 +155,129 @@ TEST(AtomicSave, RemovesLeftoversOfProcessesThatAreGone) {
     EXPECT_FALSE(std::filesystem::exists(dir / dead));
     EXPECT_TRUE(std::filesystem::exists(dir / live));
     EXPECT_TRUE(std::filesystem::exists(dir / other));
+}
+
+// A save replaces the file only while it is the one that was read (or, for a new workbook,
+// while there is none); otherwise nothing is written and the error says it is a conflict.
+TEST(GuardedSave, ReplacesOnlyTheFileThatWasRead) {
+    using Kind = SaveExpectation::Kind;
+    struct Case {
+        const char* what;
+        bool exists;                                       // a file "old" is there when read
+        Kind expect;                                       // what the save expects
+        std::function<void(const std::string&)> meanwhile; // another program's doing
+        bool saved;
+    };
+    auto replace = [](const std::string& path) {
+        ASSERT_TRUE(writeText(path + ".other", "theirs").ok());
+        std::filesystem::rename(path + ".other", path);
+    };
+    auto rewriteInPlace = [](const std::string& path) {
+        std::ofstream(path, std::ios::binary | std::ios::app) << "+theirs";
+    };
+    auto create = [](const std::string& path) { ASSERT_TRUE(writeText(path, "theirs").ok()); };
+    auto remove = [](const std::string& path) { std::filesystem::remove(path); };
+    const std::vector<Case> cases = {
+        {"unchanged", true, Kind::Same, nullptr, true},
+        {"replaced by another save", true, Kind::Same, replace, false},
+        {"written into", true, Kind::Same, rewriteInPlace, false},
+        {"removed", true, Kind::Same, remove, false},
+        {"still absent", false, Kind::Absent, nullptr, true},
+        {"created meanwhile", false, Kind::Absent, create, false},
+        {"a name chosen for this save", true, Kind::Anything, replace, true},
+    };
+    for (const Case& c : cases) {
+        testing::ScratchDir dir;
+        const std::string target = (dir / "book.xls").string();
+        if (c.exists) {
+            ASSERT_TRUE(writeText(target, "old").ok());
+        }
+        const std::optional<FileIdentity> read = identityOf(target);
+        ASSERT_EQ(read.has_value(), c.exists) << c.what;
+        if (c.meanwhile)
+            c.meanwhile(target);
+        const std::string before = std::filesystem::exists(target) ? slurp(target) : "(none)";
+        const SaveExpectation expected{c.expect, read.value_or(FileIdentity{})};
+
+        auto saved = saveGuarded(target, expected, text("new"));
+        EXPECT_EQ(saved.ok(), c.saved) << c.what;
+        if (saved.ok()) {
+            EXPECT_EQ(slurp(target), "new") << c.what;
+            EXPECT_EQ(saved->identity, identityOf(target)) << c.what; // what the next save expects
+        } else {
+            EXPECT_EQ(saved.error().code, ErrorCode::Conflict) << c.what;
+            EXPECT_EQ(std::filesystem::exists(target) ? slurp(target) : "(none)", before) << c.what;
+        }
+        // Nothing beside the workbook: no temporary file, no lock file.
+        EXPECT_EQ(filesIn(dir.path()), std::filesystem::exists(target) ? 1u : 0u) << c.what;
+    }
+}
+
+// A file with several names stays one file: every name sees the new content.
+TEST(GuardedSave, AFileWithSeveralNamesIsWrittenIntoItself) {
+    testing::ScratchDir dir;
+    const auto first = dir / "book.xls";
+    const auto second = dir / "linked.xls";
+    ASSERT_TRUE(writeText(first.string(), "the old, longer content").ok());
+    std::filesystem::create_hard_link(first, second);
+    const auto read = identityOf(first.string());
+
+    auto saved = saveGuarded(first.string(), SaveExpectation::same(*read), text("new"));
+    ASSERT_TRUE(saved.ok()) << saved.error().describe();
+    EXPECT_TRUE(saved->inPlace);
+    EXPECT_EQ(slurp(first), "new");
+    EXPECT_EQ(slurp(second), "new");
+    EXPECT_EQ(std::filesystem::hard_link_count(first), 2u);
+    EXPECT_EQ(saved->identity, identityOf(second.string()));
+    EXPECT_EQ(filesIn(dir.path()), 2u); // the copy set aside is gone
+}
+
+// The saved file keeps the owner, group and permissions of the one it replaces; a process that
+// may not give them says so. As root both happen: the save itself keeps them, and a child that
+// becomes another user cannot. Any other user can only give a file to itself.
+TEST(GuardedSave, OwnerAndGroupAreKeptWhereTheProcessMay) {
+    testing::ScratchDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string target = (dir / "book.xls").string();
+    ASSERT_TRUE(writeText(target, "old").ok());
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? 65534 : ::geteuid(); // nobody:nogroup
+    const gid_t group = root ? 65534 : ::getegid();
+    ASSERT_EQ(::chown(target.c_str(), owner, group), 0);
+    ::chmod(target.c_str(), 0600);
+
+    auto saved = saveGuarded(target, SaveExpectation::anything(), text("new"));
+    ASSERT_TRUE(saved.ok()) << saved.error().describe();
+    EXPECT_TRUE(saved->ownerKept);
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    if (!root) {
+        std::cout << "not root: giving a file to another user is checked as root\n";
+        return;
+    }
+    // A user who may write the file but not give it away: the save tells who owns it now.
+    ::chmod(target.c_str(), 0666);
+    const struct passwd* daemon = ::getpwnam("daemon");
+    const uid_t user = daemon ? daemon->pw_uid : 1;
+    const gid_t userGroup = daemon ? daemon->pw_gid : 1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(userGroup) != 0 || ::setuid(user) != 0)
+            ::_exit(2);
+        auto asUser = saveGuarded(target, SaveExpectation::anything(), text("theirs"));
+        const bool told = asUser.ok() && !asUser->ownerKept && asUser->ownerBefore == 65534 &&
+                          asUser->groupBefore == 65534 && asUser->ownerAfter == user &&
+                          asUser->groupAfter == userGroup;
+        ::_exit(told ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(slurp(target), "theirs");
 }
 
 } // namespace

@@ -102,5 +102,37 @@ TEST(BookSave, FailuresCarryTheSystemsReason) {
     }
 }
 
+// A workbook with two names, saved twice by one process: the second save still copies the
+// parts it did not change from what the file held when it was read, not from the first save.
+TEST(BookSave, AWorkbookWithTwoNamesIsSavedIntoItselfAgainAndAgain) {
+    for (const BookFormat format : {BookFormat::Xls, BookFormat::Xlsx}) {
+        testing::ScratchDir dir;
+        const auto first = dir / (format == BookFormat::Xls ? "b.xls" : "b.xlsx");
+        const auto second = dir / (format == BookFormat::Xls ? "other.xls" : "other.xlsx");
+        auto created = createBook(format);
+        Sheet* data = created->addSheet("Data");
+        for (int r = 0; r < 200; ++r)
+            data->writeStr(r, 0, "행 " + std::to_string(r));
+        created->addSheet("Notes")->writeStr(0, 0, "그대로");
+        ASSERT_TRUE(created->save(first.string()).ok());
+        std::filesystem::create_hard_link(first, second);
+
+        auto book = loadBook(first.string());
+        ASSERT_TRUE(book.ok());
+        for (const char* edit : {"첫째", "둘째"}) {
+            (*book)->sheet(0)->writeStr(0, 1, edit);
+            const auto read = identityOf(first.string());
+            ASSERT_TRUE((*book)->save(first.string(), SaveExpectation::same(*read)).ok());
+        }
+        for (const auto& name : {first, second}) {
+            auto back = loadBook(name.string());
+            ASSERT_TRUE(back.ok()) << name << ": " << back.error().describe();
+            EXPECT_EQ((*back)->sheet(0)->readStr(0, 1), "둘째") << name;
+            EXPECT_EQ((*back)->sheet(0)->readStr(199, 0), "행 199") << name;
+            EXPECT_EQ((*back)->sheet(1)->readStr(0, 0), "그대로") << name;
+        }
+    }
+}
+
 } // namespace
 } // namespace rowbit

@@ -880,8 +880,8 @@ void BrowseWindow::closeEvent(QCloseEvent* event) {
             const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
             setWindowTitle(q(state_.filename));
             if (outcome.status == SaveStatus::Cancelled) {
-                // Still unnamed: the window stays open with its changes.
-                state_.filename = state_.unnamedPath();
+                // No name given, or the file changed on the disk and the user kept it: the
+                // window stays open with its changes, under the name it had.
                 calcField();
                 event->ignore();
                 return;

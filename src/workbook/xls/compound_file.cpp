@@ -182,8 +182,8 @@ Result<CompoundFile> readCompoundFile(const uint8_t* data, std::size_t size,
     return makeError(ErrorCode::Unsupported, "the compound file holds no workbook stream", where);
 }
 
-Result<void> writeCompoundFile(const CompoundFile& file, const std::vector<uint8_t>& workbook,
-                               const std::string& path) {
+Result<SavedFile> writeCompoundFile(const CompoundFile& file, const std::vector<uint8_t>& workbook,
+                                    const std::string& path, const SaveExpectation& expected) {
     initGsf();
     // The container is put together in memory and written through the program's own atomic
     // file: libgsf's file output would leave its own temporary file behind on a crash, and
@@ -218,12 +218,13 @@ Result<void> writeCompoundFile(const CompoundFile& file, const std::vector<uint8
     if (result && !closedOle)
         result = makeError(ErrorCode::Io, "cannot put the compound file together", path);
     if (!result)
-        return result;
+        return result.error();
     const auto size = static_cast<std::size_t>(gsf_output_size(sink.p));
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.p));
     if (size > 0 && !bytes)
         return makeError(ErrorCode::Io, "cannot put the compound file together", path);
-    return saveAtomically(path, [&](OutputFile& out) { return out.write(bytes, size); });
+    // The workbook is held in memory whole: it reads nothing more from the file it came from.
+    return saveGuarded(path, expected, [&](OutputFile& out) { return out.write(bytes, size); });
 }
 
 } // namespace rowbit::xls

@@ -3,6 +3,7 @@
 // Everything but the workbook stream is kept as a tree of bytes and written back unchanged.
 
 #include "app/result.h"
+#include "workbook/atomic_file.h"
 
 #include <array>
 #include <cstdint>
@@ -31,7 +32,8 @@ constexpr std::size_t kMaxCompoundBytes = std::size_t{1} << 30;
 Result<CompoundFile> readCompoundFile(const uint8_t* data, std::size_t size,
                                       const std::string& where);
 // Writes `file` to `path` atomically with `workbook` as the workbook stream, placed first.
-Result<void> writeCompoundFile(const CompoundFile& file, const std::vector<uint8_t>& workbook,
-                               const std::string& path);
+// `expected` is what the file at `path` must still be (saveGuarded).
+Result<SavedFile> writeCompoundFile(const CompoundFile& file, const std::vector<uint8_t>& workbook,
+                                    const std::string& path, const SaveExpectation& expected = {});
 
 } // namespace rowbit::xls

@@ -850,11 +850,11 @@ std::unique_ptr<Book> createXlsBook() {
     return std::unique_ptr<Book>(std::move(*book));
 }
 
-Result<void> XlsBook::save(const std::string& path) {
+Result<SavedFile> XlsBook::save(const std::string& path, const SaveExpectation& expected) {
     auto stream = buildStream();
     if (!stream)
         return stream.error();
-    return writeCompoundFile(file_, *stream, path);
+    return writeCompoundFile(file_, *stream, path, expected);
 }
 
 } // namespace rowbit::xls

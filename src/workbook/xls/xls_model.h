@@ -150,7 +150,8 @@ public:
     void setDefaultFont(std::string_view face, int size) override;
     int dateFormat(int like) override;
     bool isDateFormat(int format) const override;
-    Result<void> save(const std::string& path) override;
+    using Book::save;
+    Result<SavedFile> save(const std::string& path, const SaveExpectation& expected) override;
     std::vector<SaveNotice> takeNotices() override { return std::exchange(notices_, {}); }
 
     // --- used by the reader and writer ---

@@ -536,8 +536,32 @@ zip_int64_t toFile(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_
 
 } // namespace
 
-Result<void> Package::write(const std::string& path, std::vector<OutPart>& parts) const {
-    return saveAtomically(path, [&](OutputFile& file) { return write(file, parts); });
+Result<SavedFile> Package::write(const std::string& path, std::vector<OutPart>& parts,
+                                 const SaveExpectation& expected) {
+    if (lostSource_)
+        return makeError(ErrorCode::Io,
+                         "the workbook's file was rewritten in place and its old content could "
+                         "not be read again; open the workbook anew",
+                         path);
+    return saveGuarded(
+        path, expected, [&](OutputFile& file) { return write(file, parts); },
+        [this](const std::string& copy) { readFrom(copy); });
+}
+
+void Package::readFrom(const std::string& copy) {
+    if (!zip_ || !memory_.empty())
+        return; // nothing is read from a file
+    int code = 0;
+    zip_t* archive = zip_open(copy.c_str(), ZIP_RDONLY, &code);
+    if (!archive || zip_get_num_entries(archive, 0) != zip_get_num_entries(zip_, 0)) {
+        if (archive)
+            zip_discard(archive);
+        lostSource_ = true;
+        return;
+    }
+    // The copy's name goes away after this; the archive keeps the file open.
+    zip_discard(zip_);
+    zip_ = archive;
 }
 
 Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const {

@@ -4,6 +4,7 @@
 // compressed.
 
 #include "app/result.h"
+#include "workbook/atomic_file.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,10 +15,6 @@
 #include <vector>
 
 struct zip;
-
-namespace rowbit {
-class OutputFile;
-}
 
 namespace rowbit::xlsx {
 
@@ -83,7 +80,9 @@ public:
         bool ahead = false; // a fast part's producer may run on other threads (it touches no zip)
     };
     // Writes a zip holding `parts`, in that order, to `path` atomically, or into `file`.
-    Result<void> write(const std::string& path, std::vector<OutPart>& parts) const;
+    // `expected` is what the file at `path` must still be (saveGuarded).
+    Result<SavedFile> write(const std::string& path, std::vector<OutPart>& parts,
+                            const SaveExpectation& expected = {});
     Result<void> write(OutputFile& file, std::vector<OutPart>& parts) const;
 
     const PackageLimits& limits() const { return limits_; }
@@ -93,6 +92,13 @@ private:
     Package() = default;
     Result<void> index();
     Result<void> checkSize(const Entry& e, std::uint64_t limit) const;
+
+    // Unchanged parts are copied from the file the package was opened from, which stays open.
+    // When a save wrote the new content into that very file (it has several names), they are
+    // read from a copy of its old content instead; `lostSource_` when that copy could not be
+    // opened, and no later save may copy from the changed file.
+    void readFrom(const std::string& copy);
+    bool lostSource_ = false;
 
     zip* zip_ = nullptr;
     std::string memory_; // the bytes behind an in-memory zip

@@ -197,7 +197,8 @@ public:
     }
     int dateFormat(int like) override { return ctx_.styles.dateFormat(like); }
     bool isDateFormat(int format) const override { return ctx_.styles.isDate(format); }
-    Result<void> save(const std::string& path) override;
+    using Book::save;
+    Result<SavedFile> save(const std::string& path, const SaveExpectation& expected) override;
     std::vector<SaveNotice> takeNotices() override { return std::exchange(ctx_.notices, {}); }
 
 private:
@@ -774,7 +775,7 @@ void XlsxBook::matchMainTypeTo(const std::string& path) {
     addOverride(workbookPart_, macroMainType);
 }
 
-Result<void> XlsxBook::save(const std::string& path) {
+Result<SavedFile> XlsxBook::save(const std::string& path, const SaveExpectation& expected) {
     syncNames();
     matchMainTypeTo(path);
     const std::string folder = [&] {
@@ -800,7 +801,7 @@ Result<void> XlsxBook::save(const std::string& path) {
         markFullRecalculation();
     std::unordered_map<std::string, std::string> rewritten; // lower-case part name -> bytes
     if (auto r = remapNoteParts(rewritten); !r)
-        return r;
+        return r.error();
     const bool newStrings = ctx_.strings.size() > ctx_.strings.loadedCount();
     if (newStrings && sstPart_.empty()) {
         sstPart_ = newPartName(folder, "sharedStrings");
@@ -902,7 +903,7 @@ Result<void> XlsxBook::save(const std::string& path) {
         part.producer = s->writer();
         parts.push_back(std::move(part));
     }
-    auto result = pkg_->write(path, parts);
+    auto result = pkg_->write(path, parts, expected);
     patch_ = SstPatch{};
     return result;
 }
