@@ -52,7 +52,9 @@ UpdateNoticeWindow::UpdateNoticeWindow(const UpdateNotice& notice, const std::st
 
     label(this, "?LINE1", QString::fromUtf8(kNoticeLine1), du.rect(12, 10, kWidth - 20, 10));
     label(this, "?LINE2", QString::fromUtf8(kNoticeLine2), du.rect(20, 22, kWidth - 28, 10));
-    label(this, "?LINE3", q(download), du.rect(20, 34, kWidth - 28, 10));
+    // The address below the line that points to it; when none is set, that is said there.
+    label(this, "?LINE3", download.empty() ? QString::fromUtf8(kNoAddressMessage) : q(download),
+          du.rect(20, 34, kWidth - 28, 10));
 
     auto* group = new QGroupBox(this);
     group->setObjectName(QStringLiteral("?GROUP1"));

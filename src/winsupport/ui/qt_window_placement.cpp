@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 #include <QWindow>
 
@@ -20,12 +21,17 @@ winsupport::WindowState windowState(const QWidget& window) {
     return state;
 }
 
-std::vector<winsupport::ScreenArea> screenAreas(const QWidget& window) {
+std::vector<winsupport::ScreenArea> screenAreas(const QWidget& window, bool titleRoom) {
     // The frame's share around the client area, where the window system has said (often only
     // once the window is on the screen).
     QMargins frame;
     if (const QWindow* handle = window.windowHandle())
         frame = handle->frameMargins();
+    // Not known yet (a window manager tells only once the window is on the screen): room for a
+    // title bar at least, so that a window moved to the top can still be taken hold of.
+    if (titleRoom && frame.isNull() && !(window.windowFlags() & Qt::FramelessWindowHint))
+        frame.setTop(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window));
+
     std::vector<winsupport::ScreenArea> areas;
     for (const QScreen* screen : QGuiApplication::screens()) {
         const QRect usable = screen->availableGeometry().marginsRemoved(frame);
@@ -48,10 +54,17 @@ void saveWindowPlacement(const QWidget& window, winsupport::IniStore& ini,
 void restoreWindowPlacement(QWidget& window, const winsupport::IniStore& ini,
                             std::string_view section) {
     const winsupport::WindowState current = windowState(window);
-    const std::vector<winsupport::ScreenArea> screens = screenAreas(window);
+    std::vector<winsupport::ScreenArea> screens = screenAreas(window, false);
     auto plan = winsupport::planRestore(ini, section, current, screens);
     if (!plan)
         return;
+    // A placement that had to be moved onto a screen is moved clear of the title bar as well; one
+    // that lies on a screen as saved stays exactly where it was.
+    if (const auto stored = winsupport::readPlacement(ini, section);
+        stored && (plan->frame.x != stored->x || plan->frame.y != stored->y)) {
+        screens = screenAreas(window, true);
+        plan = winsupport::planRestore(*stored, current, screens);
+    }
     // A size below the window's least one grows to it first, and is fitted again at that size.
     const QSize least = window.minimumSize();
     if (current.resizable &&

@@ -19,8 +19,9 @@ namespace rowbit::ui {
 
 winsupport::WindowState windowState(const QWidget& window);
 // The usable area of every screen, in device pixels with its scale; the frame margins of
-// `window`, when they are known, are kept free around it.
-std::vector<winsupport::ScreenArea> screenAreas(const QWidget& window);
+// `window` are kept free around it; while they are not known, `titleRoom` keeps a title bar's
+// height free above it.
+std::vector<winsupport::ScreenArea> screenAreas(const QWidget& window, bool titleRoom);
 // INISaveWindow.
 void saveWindowPlacement(const QWidget& window, winsupport::IniStore& ini,
                          std::string_view section);
