@@ -38,25 +38,32 @@ std::string ownVersion() {
     return fourPartVersion(ROWBIT_VERSION);
 }
 
-std::string aboutText(std::string_view version) {
+std::string aboutText(std::string_view version, const WebAddresses& addresses) {
     const auto parts = splitPoints(version);
     std::string shortVersion(parts[0]);
     if (parts.size() > 1)
         shortVersion += "." + std::string(parts[1]);
-    const std::string versionLine = "Ver " + shortVersion;
-    const std::string_view lines[] = {
+    std::vector<std::string> lines = {
         "",
-        versionLine,
+        "Ver " + shortVersion,
         "",
         "본 프로그램은 개인.회사.기관 모두 무료로 사용할 수 있습니다.",
         "같은 통합문서를 명령줄에서 다루는 rowbit-cli 도 함께 써 보세요.",
         "목록, 검색, 합계, 보고서를 스크립트에서 그대로 얻을 수 있습니다.",
         "",
         "만든 곳 : Rowbit 개발팀",
-        "홈페이지 : https://rowbit.example.org/",
     };
+    const std::pair<const char*, const std::string*> places[] = {
+        {"홈페이지 : ", &addresses.product},
+        {"사용자 모임 : ", &addresses.community},
+        {"내려받기 : ", &addresses.download},
+    };
+    for (const auto& [label, address] : places) {
+        if (!address->empty())
+            lines.push_back(label + *address);
+    }
     std::string text;
-    for (std::size_t i = 0; i < std::size(lines); ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0)
             text += "\r\n";
         text += lines[i];

@@ -1,6 +1,8 @@
 #pragma once
 // The program's own version and the About window's text.
 
+#include "app/web_addresses.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,7 +19,8 @@ std::string fourPartVersion(std::string_view version);
 std::string ownVersion();
 
 // The About text for `version` (four numbers): lines joined by CR LF, starting with an empty
-// line, then "Ver" with the first two numbers, the free-use line, and where to find us.
-std::string aboutText(std::string_view version);
+// line, then "Ver" with the first two numbers, the free-use line, and where to find us: the
+// addresses of `addresses` that are set (the version endpoint is no place for a reader).
+std::string aboutText(std::string_view version, const WebAddresses& addresses);
 
 } // namespace rowbit

@@ -9,12 +9,8 @@
 
 namespace rowbit {
 
-// Where the latest version is asked for; VersionURL= in [Rowbit] of Rowbit.INI overrides it.
-inline constexpr const char* kVersionEndpoint =
-    "http://rowbit.example.org/a/checktallor.php?n=100013";
-// The download portal shown in the notice, and the page OK opens: the portal's search for us.
-inline constexpr const char* kDownloadPortal = "https://rowbit.example.org/download/";
-inline constexpr const char* kDownloadPage = "https://rowbit.example.org/download/?q=Rowbit";
+// The addresses asked and opened come from app/web_addresses.h: with no version address there
+// is no check at all.
 
 // Answers shorter or longer than these are not a version text (an error page, nothing).
 inline constexpr std::size_t kAnswerMin = 2;
@@ -23,7 +19,7 @@ inline constexpr std::size_t kAnswerMax = 20;
 // The update notice's texts.
 inline constexpr const char* kNoticeCaption = "Confirm";
 inline constexpr const char* kNoticeLine1 = "※ 현재 사용중인 버전 보다 최신버전이 있습니다.";
-inline constexpr const char* kNoticeLine2 = "네이버 자료실에서 다운 받을 수 있습니다.";
+inline constexpr const char* kNoticeLine2 = "아래 주소에서 다운 받을 수 있습니다.";
 inline constexpr const char* kNoticeCurrent = "현재 버전 :";
 inline constexpr const char* kNoticeLatest = "최신 버전 :";
 inline constexpr const char* kNoticeOk = "확 인";

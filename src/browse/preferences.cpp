@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -62,10 +63,25 @@ std::string Preferences::readOpenFolder() const {
     return read().get("Rowbit", "PATH", current);
 }
 
-Preferences::VersionCheck Preferences::readVersionCheck() const {
+bool Preferences::readVersionCheck() const {
+    return std::string(cp949::trim(read().get("Rowbit", "CheckVersion"))) != "0";
+}
+
+WebAddresses Preferences::readWebAddresses() const {
     const IniFile ini = read();
-    return {std::string(cp949::trim(ini.get("Rowbit", "CheckVersion"))) != "0",
-            std::string(cp949::trim(ini.get("Rowbit", "VersionURL")))};
+    WebAddresses addresses = builtInAddresses();
+    const std::pair<const char*, std::string*> entries[] = {
+        {"VersionURL", &addresses.version},
+        {"DownloadURL", &addresses.download},
+        {"HomeURL", &addresses.product},
+        {"CommunityURL", &addresses.community},
+    };
+    for (const auto& [key, address] : entries) {
+        const std::string given(cp949::trim(ini.get("Rowbit", key)));
+        if (!given.empty())
+            *address = given;
+    }
+    return addresses;
 }
 
 Result<void> Preferences::writeAtClose(const std::string& currentFolder,
@@ -77,10 +93,23 @@ Result<void> Preferences::writeAtClose(const std::string& currentFolder,
     return write(ini);
 }
 
+std::string canonicalPath(std::string_view path) {
+    const std::string trimmed(cp949::trimRight(path));
+    if (trimmed.empty())
+        return trimmed;
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(trimmed, ec);
+    if (ec)
+        return trimmed;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, ec);
+    return (ec ? absolute.lexically_normal() : resolved).string();
+}
+
 void recentFiles(std::array<std::string, 10>& recent, const std::string& filename) {
+    const std::string wanted = canonicalPath(filename);
     int found = -1;
     for (int i = 0; i < 10; ++i) {
-        if (cp949::equalTrimmed(recent[i], filename))
+        if (!cp949::trimRight(recent[i]).empty() && canonicalPath(recent[i]) == wanted)
             found = i;
     }
     if (found >= 0) {
@@ -89,7 +118,7 @@ void recentFiles(std::array<std::string, 10>& recent, const std::string& filenam
     }
     for (int k = 9; k > 0; --k)
         recent[k] = recent[k - 1];
-    recent[0] = filename;
+    recent[0] = wanted;
 }
 
 } // namespace rowbit

@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/ini_file.h"
 #include "app/result.h"
+#include "app/web_addresses.h"
 
 #include <array>
 #include <filesystem>
@@ -36,13 +37,12 @@ public:
     std::array<std::string, 10> readRecentFiles() const;
     // "PATH" of "Rowbit": the folder the open dialog starts in (default: the current folder).
     std::string readOpenFolder() const;
-    // "CheckVersion" and "VersionURL" of "Rowbit": whether the version check runs at start
-    // (only "0" turns it off) and the address it asks (empty: the built-in endpoint).
-    struct VersionCheck {
-        bool enabled = true;
-        std::string url;
-    };
-    VersionCheck readVersionCheck() const;
+    // "CheckVersion" of "Rowbit": whether the version check runs at start (only "0" turns it
+    // off).
+    bool readVersionCheck() const;
+    // The built-in web addresses, each replaced by its entry of "Rowbit" when that is there and
+    // not blank: "VersionURL", "DownloadURL", "HomeURL", "CommunityURL".
+    WebAddresses readWebAddresses() const;
     // At close: "PATH" = `currentFolder`, File1..File10 = `recent` (empty ones as empty values).
     Result<void> writeAtClose(const std::string& currentFolder,
                               const std::array<std::string, 10>& recent) const;
@@ -55,8 +55,14 @@ private:
     std::filesystem::path startFolder_;
 };
 
+// A workbook's path as the recent files keep it: absolute, with "." and ".." and symbolic links
+// resolved as far as the path exists, so one file is one entry however it was named. Blank
+// stays blank.
+std::string canonicalPath(std::string_view path);
+
 // RecentFiles: moves `filename` to the top of the list without a duplicate; a new one pushes
-// the oldest out. Paths compare exactly, trailing blanks ignored.
+// the oldest out. Paths are kept and compared in their canonical form (canonicalPath), so an
+// entry written by hand or by an older version is found as well.
 void recentFiles(std::array<std::string, 10>& recent, const std::string& filename);
 
 } // namespace rowbit

@@ -116,15 +116,19 @@ LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
         const auto chosen =
             prompts.openFile(FileDialogRequest{kOpenTitle, kOpenFilter, state.filename, folder});
         if (chosen && !chosen->empty()) {
-            state.filename = *chosen;
+            state.filename = canonicalPath(*chosen);
             makeCurrent(std::filesystem::path(*chosen).parent_path());
-            recentFiles(browse.recent, state.filename);
         }
     } else if (!tail.empty()) {
-        state.filename = tail;
-        recentFiles(browse.recent, state.filename);
+        // Absolute, so that a file dialog making another folder current later cannot send the
+        // save elsewhere.
+        state.filename = canonicalPath(tail);
     }
     const LoadOutcome outcome = loadFile(state, browse, prompts, preview);
+    // Only a workbook that was really opened is a recent file; a new one becomes one when it
+    // is first saved.
+    if (outcome == LoadOutcome::Settings || outcome == LoadOutcome::Preview)
+        recentFiles(browse.recent, state.filename);
     fillQue(state, browse, prompts);
     return outcome;
 }

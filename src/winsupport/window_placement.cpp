@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -88,31 +89,53 @@ std::optional<StoredPlacement> readPlacement(const IniStore& ini, std::string_vi
     return p;
 }
 
-Rect keepOnScreen(Rect frame, const std::vector<Rect>& screens) {
+Rect fitToScreen(Rect saved, Rect available, double scale) {
+    if (!(scale > 0.0)) {
+        scale = 1.0;
+    }
+    // The area in the window's units, rounded inwards.
+    const auto left = static_cast<std::int32_t>(std::ceil(available.x / scale));
+    const auto top = static_cast<std::int32_t>(std::ceil(available.y / scale));
+    const auto right = static_cast<std::int32_t>(
+        std::floor((static_cast<double>(available.x) + available.width) / scale));
+    const auto bottom = static_cast<std::int32_t>(
+        std::floor((static_cast<double>(available.y) + available.height) / scale));
+    const std::int32_t roomX = std::max(0, right - left);
+    const std::int32_t roomY = std::max(0, bottom - top);
+    Rect fitted = saved;
+    fitted.width = std::clamp(saved.width, 0, roomX);
+    fitted.height = std::clamp(saved.height, 0, roomY);
+    fitted.x = std::clamp(saved.x, left, right - fitted.width);
+    fitted.y = std::clamp(saved.y, top, bottom - fitted.height);
+    return fitted;
+}
+
+Rect keepOnScreen(Rect frame, const std::vector<ScreenArea>& screens) {
     if (screens.empty()) {
         return frame;
     }
-    // Enough of the top edge to take hold of the window with the mouse.
-    constexpr std::int32_t kGrip = 40;
-    for (const Rect& s : screens) {
-        const std::int64_t left = std::max<std::int64_t>(frame.x, s.x);
-        const std::int64_t right =
-            std::min<std::int64_t>(static_cast<std::int64_t>(frame.x) + frame.width, s.right());
-        const bool topVisible = frame.y >= s.y && frame.y < s.bottom();
-        if (topVisible && right - left >= std::min<std::int64_t>(kGrip, frame.width)) {
-            return frame;
+    const ScreenArea* best = &screens.front();
+    std::int64_t bestOverlap = 0;
+    for (const ScreenArea& s : screens) {
+        const double scale = s.scale > 0.0 ? s.scale : 1.0;
+        const double left = std::max<double>(frame.x, s.available.x / scale);
+        const double right = std::min<double>(static_cast<double>(frame.x) + frame.width,
+                                              (s.available.x + s.available.width) / scale);
+        const double top = std::max<double>(frame.y, s.available.y / scale);
+        const double bottom = std::min<double>(static_cast<double>(frame.y) + frame.height,
+                                               (s.available.y + s.available.height) / scale);
+        const auto overlap =
+            static_cast<std::int64_t>(std::max(0.0, right - left) * std::max(0.0, bottom - top));
+        if (overlap > bestOverlap) {
+            bestOverlap = overlap;
+            best = &s;
         }
     }
-    const Rect& s = screens.front();
-    frame.width = std::min(frame.width, s.width);
-    frame.height = std::min(frame.height, s.height);
-    frame.x = std::clamp(frame.x, s.x, s.right() - frame.width);
-    frame.y = std::clamp(frame.y, s.y, s.bottom() - frame.height);
-    return frame;
+    return fitToScreen(frame, best->available, best->scale);
 }
 
 RestorePlan planRestore(const StoredPlacement& stored, const WindowState& current,
-                        const std::vector<Rect>& screens) {
+                        const std::vector<ScreenArea>& screens) {
     RestorePlan plan;
     plan.unmaximize = !stored.maximize && current.maximized;
     plan.frame = current.frame;
@@ -141,7 +164,7 @@ RestorePlan planRestore(const StoredPlacement& stored, const WindowState& curren
 
 std::optional<RestorePlan> planRestore(const IniStore& ini, std::string_view section,
                                        const WindowState& current,
-                                       const std::vector<Rect>& screens) {
+                                       const std::vector<ScreenArea>& screens) {
     auto stored = readPlacement(ini, section);
     if (!stored) {
         return std::nullopt;

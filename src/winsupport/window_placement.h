@@ -68,20 +68,33 @@ struct RestorePlan {
     bool clearMinimized = true;
 };
 
+// One screen's usable area (the work area: without panels and docks) in device pixels, and how
+// many device pixels a unit of the window's geometry takes there.
+struct ScreenArea {
+    Rect available;
+    double scale = 1.0;
+};
+
 // INIRestoreWindow as arithmetic. `current` is the window as it opened (its designed frame).
-// `screens` are the usable areas of the attached screens; when given, a frame that would show
-// less than a grip of its top edge on any screen is moved back onto the first screen (and cut to
-// its size) so a window saved on a screen that is gone does not open out of reach. A stored
-// width or height of zero or less (an empty entry) keeps the designed size; a stored position
-// that is absent keeps the designed position.
+// `screens`, when given, are where the window may lie: the stored frame is fitted onto the
+// screen it overlaps most (the first when none) with fitToScreen, so a window saved on a screen
+// that is gone, or at another scale, never opens out of reach. A stored width or height of zero
+// or less (an empty entry) keeps the designed size; a stored position that is absent keeps the
+// designed position.
 std::optional<RestorePlan> planRestore(const IniStore& ini, std::string_view section,
                                        const WindowState& current,
-                                       const std::vector<Rect>& screens = {});
+                                       const std::vector<ScreenArea>& screens = {});
 RestorePlan planRestore(const StoredPlacement& stored, const WindowState& current,
-                        const std::vector<Rect>& screens = {});
+                        const std::vector<ScreenArea>& screens = {});
 
-// Moves `frame` onto the first screen when too little of it (its top edge) is visible on any of
-// `screens`; shrinks it to the screen when larger. Unchanged when `screens` is empty.
-Rect keepOnScreen(Rect frame, const std::vector<Rect>& screens);
+// `saved` (in the window's units) moved, and shrunk where it is larger, so that it lies wholly
+// within `available` (device pixels) at `scale` device pixels a unit. Pixels a unit does not
+// fill whole at the area's edges are left out, so the window never pokes past them. A frame
+// that lies within already comes back exactly as it went in.
+Rect fitToScreen(Rect saved, Rect available, double scale);
+
+// The frame fitted onto the screen of `screens` it overlaps most (the first when it overlaps
+// none); unchanged when `screens` is empty.
+Rect keepOnScreen(Rect frame, const std::vector<ScreenArea>& screens);
 
 } // namespace rowbit::winsupport

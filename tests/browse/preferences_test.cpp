@@ -119,28 +119,35 @@ TEST(Preferences, UnreadableFileGivesDefaults) {
 }
 
 TEST(RecentFiles, MovesToTheTopWithoutDuplicates) {
+    // Entries are kept as canonical absolute paths.
+    const auto at = [](const std::string& name) { return canonicalPath(name); };
     std::array<std::string, 10> recent{};
     recentFiles(recent, "A");
     recentFiles(recent, "B");
     recentFiles(recent, "A");
-    EXPECT_EQ(recent[0], "A");
-    EXPECT_EQ(recent[1], "B");
+    EXPECT_EQ(recent[0], at("A"));
+    EXPECT_EQ(recent[1], at("B"));
     EXPECT_EQ(recent[2], "");
 
     recentFiles(recent, "a"); // case counts
-    EXPECT_EQ(recent[0], "a");
-    EXPECT_EQ(recent[1], "A");
+    EXPECT_EQ(recent[0], at("a"));
+    EXPECT_EQ(recent[1], at("A"));
 
     for (int i = 0; i < 10; ++i)
         recentFiles(recent, "f" + std::to_string(i));
-    EXPECT_EQ(recent[0], "f9");
-    EXPECT_EQ(recent[9], "f0"); // the eleventh pushed the oldest out
+    EXPECT_EQ(recent[0], at("f9"));
+    EXPECT_EQ(recent[9], at("f0")); // the eleventh pushed the oldest out
 
     recentFiles(recent, "f5 ");
-    EXPECT_EQ(recent[0], "f5 ");
-    EXPECT_EQ(recent[1], "f9");
-    EXPECT_EQ(recent[9], "f0");
-    EXPECT_EQ(std::count(recent.begin(), recent.end(), "f5"), 0);
+    EXPECT_EQ(recent[0], at("f5"));
+    EXPECT_EQ(recent[1], at("f9"));
+    EXPECT_EQ(recent[9], at("f0"));
+    EXPECT_EQ(std::count(recent.begin(), recent.end(), at("f5")), 1);
+
+    // One file named three ways is one entry.
+    recentFiles(recent, "./sub/../f9");
+    recentFiles(recent, at("f9"));
+    EXPECT_EQ(std::count(recent.begin(), recent.end(), at("f9")), 1);
 }
 
 } // namespace

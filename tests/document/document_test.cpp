@@ -629,15 +629,23 @@ TEST(CheckFile, CommandLineDialogAndRecentFiles) {
         EXPECT_TRUE(browse.recent[0].empty());
     }
     {
-        // A path on the command line: no dialog, the path goes to the recent files.
-        AppState state;
-        BrowseState browse;
-        ScriptedPrompts prompts;
+        // A path on the command line: no dialog; the workbook there goes to the recent files,
+        // a new one (no file there yet) only once it is saved.
         const std::string path = (dir / "my book.xls").string();
-        checkFile(state, browse, prompts, nullptr, prefs, path + "  ");
-        EXPECT_TRUE(prompts.dialogs.empty());
-        EXPECT_EQ(state.filename, path);
-        EXPECT_EQ(browse.recent[0], path);
+        for (const bool there : {false, true}) {
+            if (there) {
+                auto book = createBook(BookFormat::Xls);
+                book->addSheet("Sheet1")->writeStr(0, 0, "x");
+                ASSERT_TRUE(book->save(path).ok());
+            }
+            AppState state;
+            BrowseState browse;
+            ScriptedPrompts prompts;
+            checkFile(state, browse, prompts, nullptr, prefs, path + "  ");
+            EXPECT_TRUE(prompts.dialogs.empty());
+            EXPECT_EQ(state.filename, path);
+            EXPECT_EQ(browse.recent[0], there ? path : std::string());
+        }
     }
     std::filesystem::current_path(cwd);
 }

@@ -180,7 +180,7 @@ TEST(PlacementRestore, AbsentOrUnusableNumbersKeepTheDesignedValues) {
 }
 
 TEST(PlacementRestore, WindowFromAScreenThatIsGoneComesBackIntoView) {
-    const std::vector<Rect> screens{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    const std::vector<ScreenArea> screens{{{0, 0, 1920, 1080}}, {{1920, 0, 1280, 1024}}};
     struct Case {
         Rect stored;
         Rect expected;
@@ -188,8 +188,8 @@ TEST(PlacementRestore, WindowFromAScreenThatIsGoneComesBackIntoView) {
     const Case cases[] = {
         {{100, 100, 800, 600}, {100, 100, 800, 600}},    // on the first screen
         {{2000, 50, 800, 600}, {2000, 50, 800, 600}},    // on the second screen
-        {{1800, 10, 800, 600}, {1800, 10, 800, 600}},    // across both
-        {{-700, 10, 800, 600}, {-700, 10, 800, 600}},    // mostly off, title still grabbable
+        {{1800, 10, 800, 600}, {1920, 10, 800, 600}},    // across both: onto the one it is most on
+        {{-700, 10, 800, 600}, {0, 10, 800, 600}},       // mostly off: wholly on again
         {{5000, 3000, 800, 600}, {1120, 480, 800, 600}}, // the screen it was on is gone
         {{-900, 10, 800, 600}, {0, 10, 800, 600}},       // off to the left
         {{100, -50, 800, 600}, {100, 0, 800, 600}},      // title bar above the screen
@@ -207,6 +207,35 @@ TEST(PlacementRestore, WindowFromAScreenThatIsGoneComesBackIntoView) {
     }
     // Without screens to judge by, the stored frame is taken as it is.
     EXPECT_EQ(keepOnScreen(Rect{5000, 3000, 10, 10}, {}), (Rect{5000, 3000, 10, 10}));
+}
+
+// A restored frame lies wholly within the screen's usable area, moved first and shrunk only
+// where it is larger; one that lies within comes back exactly. The same screen of 1400 x 900
+// pixels holds half as many units a side at scale 2.
+TEST(PlacementRestore, FitsWithinTheScreenAtEachScale) {
+    struct Case {
+        Rect saved;
+        Rect available; // device pixels
+        double scale;
+        Rect expected;
+    };
+    const Rect screen{0, 0, 1400, 900};
+    const Case cases[] = {
+        {{279, 241, 842, 432}, screen, 1.0, {279, 241, 842, 432}},  // within: exactly
+        {{558, 482, 1684, 864}, screen, 1.0, {0, 36, 1400, 864}},   // wider than the screen
+        {{-50, -30, 800, 500}, screen, 1.0, {0, 0, 800, 500}},      // above and left of it
+        {{1000, 700, 800, 500}, screen, 1.0, {600, 400, 800, 500}}, // past its far corner
+        {{100, 10, 600, 400}, screen, 2.0, {100, 10, 600, 400}},    // within: exactly
+        {{279, 241, 842, 432}, screen, 2.0, {0, 18, 700, 432}},     // 700 x 450 units
+        {{558, 482, 1684, 864}, screen, 2.0, {0, 0, 700, 450}},
+        {{500, 300, 800, 500}, screen, 1.5, {133, 100, 800, 500}},          // 933 units: none half
+        {{0, 0, 400, 300}, {1400, 0, 1280, 1024}, 2.0, {700, 0, 400, 300}}, // a second screen
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fitToScreen(c.saved, c.available, c.scale), c.expected)
+            << c.saved.x << "," << c.saved.y << " " << c.saved.width << "x" << c.saved.height
+            << " at " << c.scale;
+    }
 }
 
 TEST(IniFileStore, RoundTripThroughTheFileKeepingOtherSections) {

@@ -14,7 +14,7 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 136;
 } // namespace
 
-AboutWindow::AboutWindow(QWidget* parent)
+AboutWindow::AboutWindow(const WebAddresses& addresses, QWidget* parent)
     : PictureDialog(QStringLiteral(":/pictures/about.svg"), parent), text_(new QLabel(this)),
       close_(new QPushButton(this)) {
     setWindowTitle(QString::fromUtf8(kAboutCaption));
@@ -22,7 +22,8 @@ AboutWindow::AboutWindow(QWidget* parent)
 
     text_->setObjectName(QStringLiteral("?CAPTION"));
     // The text's lines end in CR LF; a label breaks at the LF alone.
-    text_->setText(QString::fromStdString(aboutText(ownVersion())).remove(QLatin1Char('\r')));
+    text_->setText(
+        QString::fromStdString(aboutText(ownVersion(), addresses)).remove(QLatin1Char('\r')));
     text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text_->setWordWrap(true);
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -36,8 +37,8 @@ AboutWindow::AboutWindow(QWidget* parent)
     setFixedSize(du.x(kWidth), du.y(kHeight));
 }
 
-void AboutWindow::run(QWidget* parent) {
-    AboutWindow window(parent);
+void AboutWindow::run(const WebAddresses& addresses, QWidget* parent) {
+    AboutWindow window(addresses, parent);
     window.exec();
 }
 

@@ -3,6 +3,7 @@
 // that closes it.
 
 #include "about/ui/picture_dialog.h"
+#include "app/web_addresses.h"
 
 class QLabel;
 class QPushButton;
@@ -12,13 +13,14 @@ namespace rowbit::ui {
 class AboutWindow : public PictureDialog {
     Q_OBJECT
 public:
-    explicit AboutWindow(QWidget* parent = nullptr);
+    // The text names the addresses of `addresses` that are set.
+    explicit AboutWindow(const WebAddresses& addresses = {}, QWidget* parent = nullptr);
 
     QLabel* textArea() const { return text_; }
     QPushButton* closeButton() const { return close_; }
 
     // Shows the window modally: the browse window's About command.
-    static void run(QWidget* parent);
+    static void run(const WebAddresses& addresses, QWidget* parent);
 
 private:
     QLabel* text_;

@@ -9,17 +9,21 @@ namespace rowbit::ui {
 
 bool versionCheck(QWidget* parent, Prompts& prompts, const Preferences& prefs,
                   const std::string& own) {
-    const Preferences::VersionCheck settings = prefs.readVersionCheck();
-    if (!settings.enabled)
+    if (!prefs.readVersionCheck())
         return true;
-    const std::string url = settings.url.empty() ? kVersionEndpoint : settings.url;
-    const auto answer = fetchVersionAnswer(QUrl(QString::fromStdString(url)), kAnswerMax);
+    const WebAddresses addresses = prefs.readWebAddresses();
+    // No address, no request: the network is used only where someone set where to ask.
+    if (addresses.version.empty())
+        return true;
+    const auto answer =
+        fetchVersionAnswer(QUrl(QString::fromStdString(addresses.version)), kAnswerMax);
     if (!answer)
         return true;
     const auto notice = decideUpdate(*answer, own);
     if (!notice)
         return true;
-    return UpdateNoticeWindow::run(*notice, prompts, parent) == NoticeOutcome::CarryOn;
+    return UpdateNoticeWindow::run(*notice, addresses.download, prompts, parent) ==
+           NoticeOutcome::CarryOn;
 }
 
 } // namespace rowbit::ui

@@ -14,7 +14,8 @@ class Prompts;
 namespace rowbit::ui {
 
 // False when the user chose the download page: the program then ends at once. Every failure
-// to learn the latest version is silent and gives true. `own` is this program's version.
+// to learn the latest version is silent and gives true; with no version address (built in or
+// in the preferences) nothing is asked at all. `own` is this program's version.
 bool versionCheck(QWidget* parent, Prompts& prompts, const Preferences& prefs,
                   const std::string& own);
 

@@ -2,6 +2,7 @@
 
 #include "app/prompts.h"
 #include "app/ui/dialog_units.h"
+#include "app/web_addresses.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,7 +42,8 @@ QLineEdit* field(QWidget* parent, const char* name, const std::string& text, QRe
 
 } // namespace
 
-UpdateNoticeWindow::UpdateNoticeWindow(const UpdateNotice& notice, QWidget* parent)
+UpdateNoticeWindow::UpdateNoticeWindow(const UpdateNotice& notice, const std::string& download,
+                                       QWidget* parent)
     : PictureDialog(QStringLiteral(":/pictures/notice.svg"), parent),
       ok_(new QPushButton(QString::fromUtf8(kNoticeOk), this)),
       cancel_(new QPushButton(QString::fromUtf8(kNoticeCancel), this)) {
@@ -50,7 +52,9 @@ UpdateNoticeWindow::UpdateNoticeWindow(const UpdateNotice& notice, QWidget* pare
 
     label(this, "?LINE1", QString::fromUtf8(kNoticeLine1), du.rect(12, 10, kWidth - 20, 10));
     label(this, "?LINE2", QString::fromUtf8(kNoticeLine2), du.rect(20, 22, kWidth - 28, 10));
-    label(this, "?LINE3", QString::fromUtf8(kDownloadPortal), du.rect(20, 34, kWidth - 28, 10));
+    // The address below the line that points to it; when none is set, that is said there.
+    label(this, "?LINE3", download.empty() ? QString::fromUtf8(kNoAddressMessage) : q(download),
+          du.rect(20, 34, kWidth - 28, 10));
 
     auto* group = new QGroupBox(this);
     group->setObjectName(QStringLiteral("?GROUP1"));
@@ -70,14 +74,19 @@ UpdateNoticeWindow::UpdateNoticeWindow(const UpdateNotice& notice, QWidget* pare
     setFixedSize(du.x(kWidth), du.y(kHeight));
 }
 
-NoticeOutcome UpdateNoticeWindow::run(const UpdateNotice& notice, Prompts& prompts,
-                                      QWidget* parent) {
-    UpdateNoticeWindow window(notice, parent);
+NoticeOutcome UpdateNoticeWindow::run(const UpdateNotice& notice, const std::string& download,
+                                      Prompts& prompts, QWidget* parent) {
+    UpdateNoticeWindow window(notice, download, parent);
     // The working folder goes to the clipboard, to be pasted where the new version is put.
     QApplication::clipboard()->setText(QDir::toNativeSeparators(QDir::currentPath()));
     if (window.exec() != QDialog::Accepted)
         return NoticeOutcome::CarryOn;
-    prompts.openUrl(kDownloadPage);
+    if (download.empty()) {
+        // Nowhere to go: ending the program would gain the user nothing.
+        prompts.tell(kNoAddressMessage);
+        return NoticeOutcome::CarryOn;
+    }
+    prompts.openUrl(download);
     return NoticeOutcome::Download;
 }
 

@@ -5,6 +5,8 @@
 #include "about/ui/picture_dialog.h"
 #include "about/version_check.h"
 
+#include <string>
+
 class QPushButton;
 class QLineEdit;
 
@@ -19,14 +21,18 @@ enum class NoticeOutcome { CarryOn, Download };
 class UpdateNoticeWindow : public PictureDialog {
     Q_OBJECT
 public:
-    explicit UpdateNoticeWindow(const UpdateNotice& notice, QWidget* parent = nullptr);
+    // `download`: the address shown and opened by OK; may be empty.
+    UpdateNoticeWindow(const UpdateNotice& notice, const std::string& download,
+                       QWidget* parent = nullptr);
 
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
     // Shows the notice modally. The working folder goes to the clipboard as it opens; OK opens
-    // the download page through `prompts`.
-    static NoticeOutcome run(const UpdateNotice& notice, Prompts& prompts, QWidget* parent);
+    // the download page through `prompts`, or, with no download address, says that none is set
+    // and carries on.
+    static NoticeOutcome run(const UpdateNotice& notice, const std::string& download,
+                             Prompts& prompts, QWidget* parent);
 
 private:
     QPushButton* ok_;

@@ -153,7 +153,15 @@ QString qtFilter(const std::string& filter) {
 }
 
 std::string commandTail(const QStringList& arguments) {
-    return arguments.mid(1).join(QLatin1Char(' ')).toStdString();
+    const qsizetype first = arguments.size() > 1 && arguments[1] == QLatin1String("--") ? 2 : 1;
+    return arguments.mid(first).join(QLatin1Char(' ')).toStdString();
+}
+
+QString commandOption(const QStringList& arguments) {
+    if (arguments.size() < 2 || arguments[1] == QLatin1String("--") ||
+        !arguments[1].startsWith(QLatin1Char('-')))
+        return {};
+    return arguments[1];
 }
 
 QWidget* promptParent() {

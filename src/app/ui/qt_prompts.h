@@ -29,8 +29,12 @@ QString messageText(const std::string& text);
 QString qtFilter(const std::string& filter);
 
 // The command-line tail as one text: the arguments after the program's name joined with single
-// blanks, so a path the shell split at its blanks is whole again.
+// blanks, so a path the shell split at its blanks is whole again. A leading "--" is dropped: what
+// follows it is a path even when it starts with "-".
 std::string commandTail(const QStringList& arguments);
+// The option the command line starts with ("--help", "-v", ...), or empty: an argument that
+// starts with "-" is never taken for a workbook.
+QString commandOption(const QStringList& arguments);
 
 // The window a prompt belongs to: the active modal window, else the active window.
 QWidget* promptParent();

@@ -3,7 +3,6 @@
 #include "app/cp949_text.h"
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
-#include "app/ui/web_links.h"
 #include "browse/preferences.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
@@ -142,10 +141,10 @@ const ControlDesign kDesign[] = {
     {kList, winsupport::ControlKind::List, {2, 29, kBrowseWidth - 4, 194}},
     {kGroup3, winsupport::ControlKind::Group, {2, 224, 260, 25}},
     {kImage3, winsupport::ControlKind::Image, {6, 228, 100, 17}},
-    {kTallor, winsupport::ControlKind::Button, {6, 228, 100, 17}},
+    {kProductPage, winsupport::ControlKind::Button, {6, 228, 100, 17}},
     {kSetting, winsupport::ControlKind::Button, {212, 227, 46, 19}},
     {kImage1, winsupport::ControlKind::Image, {108, 228, 100, 17}},
-    {kCafeIe, winsupport::ControlKind::Button, {108, 228, 100, 17}},
+    {kCommunityPage, winsupport::ControlKind::Button, {108, 228, 100, 17}},
     {kClose, winsupport::ControlKind::Button, {424, 227, 52, 19}},
 };
 
@@ -189,14 +188,14 @@ const char* objectNameOf(BrowseControl id) {
         return "?GROUP3";
     case kImage3:
         return "?IMAGE3";
-    case kTallor:
-        return "?TALLOR";
+    case kProductPage:
+        return "?PRODUCT";
     case kSetting:
         return "?SETTING";
     case kImage1:
         return "?IMAGE1";
-    case kCafeIe:
-        return "?CAFEIE";
+    case kCommunityPage:
+        return "?COMMUNITY";
     case kClose:
         return "?CLOSE";
     }
@@ -238,6 +237,8 @@ bool BrowseWindow::open() {
     activateWindow();
     openHere();
     button(kSave)->setEnabled(false);
+    // The records are what the window is for: the keys go to the list first.
+    list_->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -336,7 +337,7 @@ void BrowseWindow::buildControls() {
     arial.setPointSize(font().pointSize() + 3);
     arial.setBold(true);
     sum->setFont(arial);
-    for (BrowseControl banner : {kTallor, kCafeIe}) {
+    for (BrowseControl banner : {kProductPage, kCommunityPage}) {
         QPushButton* b = button(banner);
         b->setFlat(true);
         b->setCursor(Qt::PointingHandCursor);
@@ -356,8 +357,8 @@ void BrowseWindow::buildControls() {
     connect(button(kChange), &QPushButton::clicked, this, &BrowseWindow::changeRecord);
     connect(button(kDelete), &QPushButton::clicked, this, &BrowseWindow::deleteRecord);
     connect(button(kSetting), &QPushButton::clicked, this, &BrowseWindow::setting);
-    connect(button(kTallor), &QPushButton::clicked, this, &BrowseWindow::productPage);
-    connect(button(kCafeIe), &QPushButton::clicked, this, &BrowseWindow::communityPage);
+    connect(button(kProductPage), &QPushButton::clicked, this, &BrowseWindow::productPage);
+    connect(button(kCommunityPage), &QPushButton::clicked, this, &BrowseWindow::communityPage);
     connect(button(kClose), &QPushButton::clicked, this, &QWidget::close);
 
     connect(search_, &QLineEdit::returnPressed, this, &BrowseWindow::search);
@@ -683,8 +684,7 @@ void BrowseWindow::back() {
 
 void BrowseWindow::insertRecord() {
     state_.action = kActionInsert;
-    if (seams_.recordForm)
-        seams_.recordForm(this);
+    runRecordForm();
     if (state_.action != kActionDone) {
         calcField();
         return;
@@ -709,8 +709,7 @@ void BrowseWindow::changeRecord() {
         prompts_.tell(kSelectToChange);
         return;
     }
-    if (seams_.recordForm)
-        seams_.recordForm(this);
+    runRecordForm();
     if (state_.action != kActionDone) {
         calcField();
         return;
@@ -735,8 +734,7 @@ void BrowseWindow::deleteRecord() {
         return;
     }
     const std::size_t pos = state_.q1.position();
-    if (seams_.recordForm)
-        seams_.recordForm(this);
+    runRecordForm();
     if (state_.action != kActionDone) {
         calcField();
         return;
@@ -751,6 +749,25 @@ void BrowseWindow::deleteRecord() {
     }
     state_.changed = 1;
     calcField();
+}
+
+void BrowseWindow::runRecordForm() {
+    if (seams_.recordForm)
+        seams_.recordForm(this);
+    // Whatever the form did, the user goes on in the list.
+    focusList();
+}
+
+void BrowseWindow::focusList() {
+    // A closed dialog hands the focus back to whatever the window last had (at first the Pick
+    // button), and the window system may hand it to no window at all after the re-read.
+    activateWindow();
+    list_->setFocus(Qt::OtherFocusReason);
+    // A list read anew has no line chosen yet: the first one is, so Enter has a record.
+    if (list_->selectedLine() == 0)
+        list_->selectLine(1);
+    if (const std::size_t line = list_->selectedLine())
+        list_->setCurrentIndex(list_->recordModel()->index(static_cast<int>(line - 1), 0));
 }
 
 void BrowseWindow::setting() {
@@ -783,6 +800,7 @@ void BrowseWindow::setting() {
         showFullList(0);
     }
     state_.action = kActionDone;
+    focusList();
     calcField();
 }
 
@@ -825,14 +843,21 @@ void BrowseWindow::sortByColumn(int column) {
     calcField();
 }
 
-void BrowseWindow::productPage() {
-    prompts_.openUrl(kHomePage);
+void BrowseWindow::openPage(const std::string& address) {
+    // A page nobody set is not guessed at.
+    if (address.empty())
+        prompts_.tell(kNoAddressMessage);
+    else
+        prompts_.openUrl(address);
     calcField();
 }
 
+void BrowseWindow::productPage() {
+    openPage(prefs_.readWebAddresses().product);
+}
+
 void BrowseWindow::communityPage() {
-    prompts_.openUrl(kCommunityPage);
-    calcField();
+    openPage(prefs_.readWebAddresses().community);
 }
 
 bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {

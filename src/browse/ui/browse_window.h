@@ -67,10 +67,10 @@ enum BrowseControl : int {
     kList,
     kGroup3,
     kImage3,
-    kTallor,
+    kProductPage,
     kSetting,
     kImage1,
-    kCafeIe,
+    kCommunityPage,
     kClose,
 };
 
@@ -125,6 +125,8 @@ protected:
 private:
     // What the save could not carry along with the records, in one message.
     void tellNotices(const SaveOutcome& outcome);
+    // The page at `address` in the browser, or the message that no address is set.
+    void openPage(const std::string& address);
     void buildControls();
     void setupWindow();
     void openHere();
@@ -137,6 +139,10 @@ private:
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
     void calcField();
+    // The record form for ACTION, then the focus back in the list.
+    void runRecordForm();
+    // The window active and the list focused, on its selected line.
+    void focusList();
     void startCopy(const std::vector<std::string>& args);
     void afterClose();
     std::optional<int> runPreview(const std::vector<PreviewRow>& rows, int preselected);

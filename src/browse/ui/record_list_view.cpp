@@ -7,6 +7,8 @@
 #include <QProxyStyle>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace rowbit::ui {
 
 namespace {
@@ -21,6 +23,22 @@ Qt::Alignment alignmentOf(browse::Justify justify) {
         break;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+// A row is one line high: a text of several lines (a memo) shows its first line, and a mark
+// where more follows.
+QString firstLineShown(QString text) {
+    const auto stop = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+        return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    });
+    if (stop == text.cend())
+        return text;
+    const qsizetype end = stop - text.cbegin();
+    const bool more = !text.mid(end).trimmed().isEmpty();
+    text.truncate(end);
+    if (more)
+        text += QChar(0x2026); // …
+    return text;
 }
 
 constexpr int kIndentRole = Qt::UserRole + 1;
@@ -148,7 +166,7 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
         if (!source_.field || static_cast<std::size_t>(index.row()) >= rows_)
             return {};
         const std::string text = source_.field(static_cast<std::size_t>(index.row()), col.field);
-        return QString::fromStdString(browse::applyColumnPicture(col, text));
+        return firstLineShown(QString::fromStdString(browse::applyColumnPicture(col, text)));
     }
     case Qt::TextAlignmentRole:
         return int(alignmentOf(col.justify));

@@ -4,6 +4,7 @@
 #include "report/ui/progress_window.h"
 #include "report/ui/report_preview.h"
 
+#include <QFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -21,11 +22,12 @@ report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& pr
         return ProgressWindow::run(report, parent);
     };
     windows.preview = [&](const std::vector<report::Page>& pages) {
-        return ReportPreview::run(pages, parent, [&] { savePdfAs(prompts, pages, pdfName); });
+        return ReportPreview::run(pages, parent,
+                                  [&] { return savePdfAs(prompts, pages, pdfName); });
     };
     windows.print = printToDefaultPrinter;
     windows.savePdf = [&](const std::vector<report::Page>& pages) {
-        savePdfAs(prompts, pages, pdfName);
+        (void)savePdfAs(prompts, pages, pdfName);
     };
     return report::listPrint(state, prompts, landscape, report::stampsNow(), windows);
 }
@@ -44,20 +46,41 @@ report::PrintOutcome printToDefaultPrinter(const std::vector<report::Page>& page
                                               : report::PrintOutcome::Failed;
 }
 
-void savePdfAs(Prompts& prompts, const std::vector<report::Page>& pages,
-               const std::string& suggestedName) {
+std::string savePdfAs(Prompts& prompts, const std::vector<report::Page>& pages,
+                      const std::string& suggestedName) {
     FileDialogRequest request;
     request.title = "PDF 저장";
     request.filter = "PDF 파일|*.pdf";
     request.initialPath = suggestedName;
     const std::optional<std::string> chosen = prompts.saveFile(request);
     if (!chosen || chosen->empty())
-        return;
+        return {};
     std::string path = *chosen;
     if (!QString::fromStdString(path).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += ".pdf";
-    if (!report::writePdf(pages, QString::fromStdString(path)))
-        prompts.message(MessageRequest{kPdfSaveFailed, {}, "확인", PromptIcon::Warning, 1});
+    const QString file = QString::fromStdString(path);
+    // The painter says only that it failed; opening the file first says why it would.
+    QString why;
+    {
+        QFile probe(file);
+        const bool existed = probe.exists();
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+            why = probe.errorString();
+        else if (!existed)
+            probe.remove();
+    }
+    if (why.isEmpty() && !report::writePdf(pages, file))
+        why = QStringLiteral("the pages could not be written");
+    if (!why.isEmpty()) {
+        prompts.message(
+            MessageRequest{std::string(kPdfSaveFailed) + "|" + path + "|" + why.toStdString(),
+                           {},
+                           "확인",
+                           PromptIcon::Warning,
+                           1});
+        return kPdfSaveFailed;
+    }
+    return kPdfSaved + path;
 }
 
 } // namespace rowbit::ui

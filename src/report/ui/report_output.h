@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "report/list_print.h"
 
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -13,6 +14,7 @@ class QWidget;
 namespace rowbit::ui {
 
 inline constexpr const char* kPdfSaveFailed = "PDF 파일을 저장하지 못했습니다.";
+inline constexpr const char* kPdfSaved = "PDF 파일을 저장했습니다: ";
 
 // ListPrint with its windows: progress, preview, printer, PDF.
 report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& prompts,
@@ -22,8 +24,10 @@ report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& pr
 // printer dialog.
 report::PrintOutcome printToDefaultPrinter(const std::vector<report::Page>& pages);
 
-// Asks for a file name and writes the pages there; a failure is told in a message box.
-void savePdfAs(Prompts& prompts, const std::vector<report::Page>& pages,
-               const std::string& suggestedName);
+// Asks for a file name and writes the pages there. Returns what the report preview's status
+// line says afterwards: the file written, or that it failed (the message box says why); empty
+// when the user cancelled.
+std::string savePdfAs(Prompts& prompts, const std::vector<report::Page>& pages,
+                      const std::string& suggestedName);
 
 } // namespace rowbit::ui

@@ -67,7 +67,8 @@ void PageImage::mousePressEvent(QMouseEvent* event) {
 }
 
 ReportPreview::ReportPreview(const std::vector<report::Page>& pages, QWidget* parent,
-                             std::function<void()> savePdf, std::function<int(int, int)> askPage)
+                             std::function<std::string()> savePdf,
+                             std::function<int(int, int)> askPage)
     : QDialog(parent), pages_(pages), askPage_(std::move(askPage)) {
     setWindowTitle(u("보고서 미리보기"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -111,11 +112,17 @@ ReportPreview::ReportPreview(const std::vector<report::Page>& pages, QWidget* pa
     connect(add("?MULTI", u("2페이지"), nullptr, nullptr), &QPushButton::clicked, this,
             &ReportPreview::twoPage);
     QPushButton* pdf = add("?PDF", u("PDF 저장"), nullptr, nullptr);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("?STATUS"));
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     if (savePdf)
-        connect(pdf, &QPushButton::clicked, this, [savePdf] { savePdf(); });
+        connect(pdf, &QPushButton::clicked, this, [this, savePdf] {
+            if (const std::string said = savePdf(); !said.empty())
+                status_->setText(QString::fromStdString(said));
+        });
     else
         pdf->hide();
-    bar->addStretch();
+    bar->addWidget(status_, 1);
 
     area_ = new QWidget(this);
     area_->setObjectName(QStringLiteral("?PAGES"));
@@ -132,6 +139,9 @@ ReportPreview::ReportPreview(const std::vector<report::Page>& pages, QWidget* pa
         images_[n] = new PageImage;
         frames_[n]->setWidget(images_[n]);
         frames_[n]->hide();
+        // A page frame scrolls a page shown at its natural size, but the paging keys are the
+        // window's: taken before the frame can spend them on scrolling.
+        frames_[n]->installEventFilter(this);
     }
     connect(images_[0], &PageImage::clicked, this, [this] {
         zoomToggle();
@@ -165,10 +175,12 @@ ReportPreview::ReportPreview(const std::vector<report::Page>& pages, QWidget* pa
     toggle_ = 0;
     zoomToggle(); // fitted
     handled();
+    // The keys start on the page: arrows scroll it, the paging keys page (see eventFilter).
+    frames_[0]->setFocus();
 }
 
 int ReportPreview::run(const std::vector<report::Page>& pages, QWidget* parent,
-                       std::function<void()> savePdf) {
+                       std::function<std::string()> savePdf) {
     ReportPreview preview(pages, parent, std::move(savePdf));
     preview.exec();
     return preview.verdict();
@@ -176,6 +188,10 @@ int ReportPreview::run(const std::vector<report::Page>& pages, QWidget* parent,
 
 QString ReportPreview::pageInfo() const {
     return info_->text();
+}
+
+QString ReportPreview::status() const {
+    return status_->text();
 }
 
 QPushButton* ReportPreview::button(const char* objectName) const {
@@ -261,8 +277,20 @@ void ReportPreview::previous() {
 }
 
 void ReportPreview::jump() {
-    const int chosen = askPage_(current_, count_);
-    current_ = chosen - (multi_ ? 2 : 1);
+    goToPage(askPage_(current_, count_));
+}
+
+void ReportPreview::first() {
+    goToPage(1);
+}
+
+void ReportPreview::last() {
+    goToPage(count_);
+}
+
+void ReportPreview::goToPage(int page) {
+    // One step before the page, then Next: in two-page view its following page comes along.
+    current_ = page - (multi_ ? 2 : 1);
     next();
 }
 
@@ -285,19 +313,38 @@ void ReportPreview::twoPage() {
     handled();
 }
 
-void ReportPreview::keyPressEvent(QKeyEvent* event) {
+bool ReportPreview::pageKey(const QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))
+        return false;
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_PageDown:
         next();
-        return;
+        return true;
     case Qt::Key_PageUp:
         previous();
-        return;
+        return true;
+    case Qt::Key_Home:
+        first();
+        return true;
+    case Qt::Key_End:
+        last();
+        return true;
     default:
-        QDialog::keyPressEvent(event);
+        return false;
     }
+}
+
+void ReportPreview::keyPressEvent(QKeyEvent* event) {
+    if (!pageKey(event))
+        QDialog::keyPressEvent(event);
+}
+
+bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && pageKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 void ReportPreview::resizeEvent(QResizeEvent* event) {

@@ -11,6 +11,7 @@
 #include <QImage>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class QLabel;
@@ -45,20 +46,22 @@ class ReportPreview : public QDialog {
     Q_OBJECT
 public:
     // `askPage(current, count)`: the page to go to (the jump dialog unless given).
-    // `savePdf`: the "PDF 저장" button's work; the button is hidden without it.
+    // `savePdf`: the "PDF 저장" button's work, giving the text the status line shows after it
+    // (empty: nothing to say); the button is hidden without it.
     ReportPreview(const std::vector<report::Page>& pages, QWidget* parent = nullptr,
-                  std::function<void()> savePdf = {},
+                  std::function<std::string()> savePdf = {},
                   std::function<int(int current, int count)> askPage = {});
 
     // Runs modally; the verdict, 1 print, 2 cancel.
     static int run(const std::vector<report::Page>& pages, QWidget* parent,
-                   std::function<void()> savePdf);
+                   std::function<std::string()> savePdf);
 
     int verdict() const { return verdict_; }
     int currentPage() const { return current_; }
     bool twoPageView() const { return multi_; }
     bool fitted() const { return toggle_ == 1; }
     QString pageInfo() const;
+    QString status() const;
     PageImage* image(int n) const { return images_[n]; }
     QScrollArea* frame(int n) const { return frames_[n]; }
     QPushButton* button(const char* objectName) const;
@@ -67,11 +70,15 @@ public slots:
     void next();
     void previous();
     void jump();
+    // The first page, the last page (Home, End).
+    void first();
+    void last();
     void zoomToggle();
     void twoPage();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void reject() override;
 
@@ -83,6 +90,9 @@ private:
     void showPage(int n, int page);
     void placeFrame(int n, QRect geometry, bool fillFrame, bool hBar, bool vBar);
     void handled();
+    void goToPage(int page);
+    // The paging keys, wherever the focus is in the window; false for any other key.
+    bool pageKey(const QKeyEvent* event);
 
     const std::vector<report::Page>& pages_;
     std::function<int(int, int)> askPage_;
@@ -90,6 +100,7 @@ private:
     QScrollArea* frames_[2] = {};
     PageImage* images_[2] = {};
     QLabel* info_ = nullptr;
+    QLabel* status_ = nullptr; // what the last PDF save did
     int current_ = 1;
     int count_ = 0;
     int imageWidth_ = 0;

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkProxy>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -150,6 +151,10 @@ private slots:
         QTest::newRow("never answers")
             << QByteArray() << QByteArray() << QString() << 1 << false << 1;
         QTest::newRow("refused") << QByteArray() << QByteArray() << QString() << 2 << false << 0;
+        // No address: no request at all. Every request this process made would go through the
+        // loopback proxy, which must see none.
+        QTest::newRow("no address")
+            << QByteArray("200 OK") << QByteArray("Ver : 1.3.0.0") << QString() << 3 << false << 0;
     }
 
     void noticeOnlyForANewerAnswer() {
@@ -167,13 +172,23 @@ private slots:
         if (status.startsWith("302"))
             http.location = QStringLiteral("http://localhost:%1/").arg(http.serverPort()).toUtf8();
         const QString url = server == 2 ? refusedUrl() : http.url();
-        writeIni(scratch_->path(), "VersionURL=" + url + "\n" + ini);
+        writeIni(scratch_->path(), server == 3 ? ini : "VersionURL=" + url + "\n" + ini);
+        QTcpServer proxy;
+        int proxied = 0;
+        if (server == 3) {
+            QVERIFY(proxy.listen(QHostAddress::LocalHost));
+            connect(&proxy, &QTcpServer::newConnection, [&] { ++proxied; });
+            QNetworkProxy::setApplicationProxy(
+                QNetworkProxy(QNetworkProxy::HttpProxy, "127.0.0.1", proxy.serverPort()));
+        }
 
         testing::ScriptedPrompts prompts;
         const Preferences prefs(scratch_->path());
         SeenNotice seen;
         const auto answerer = answerNotice(seen, false);
         QVERIFY(versionCheck(nullptr, prompts, prefs, kOwn)); // the program carries on
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        QCOMPARE(proxied, 0);
         QCOMPARE(seen.shown, notice);
         QCOMPARE(http.requests, requests);
         QVERIFY(prompts.asked.empty());
@@ -190,7 +205,9 @@ private slots:
     void okEndsTheProgramCancelCarriesOn() {
         AnswerServer http;
         http.body = "Ver : 1.3.0.0";
-        writeIni(scratch_->path(), "VersionURL=" + http.url());
+        const std::string download = "https://rowbit.test/download";
+        writeIni(scratch_->path(),
+                 "VersionURL=" + http.url() + "\nDownloadURL=" + QString::fromStdString(download));
         for (const bool ok : {true, false}) {
             AppState state;
             testing::ScriptedPrompts prompts;
@@ -206,10 +223,24 @@ private slots:
             QVERIFY(seen.shown);
             QCOMPARE(window.isVisible(), !ok);
             const bool toDownload = !prompts.asked.empty() && prompts.asked[0].kind == "url" &&
-                                    prompts.asked[0].text == kDownloadPage;
+                                    prompts.asked[0].text == download;
             QCOMPARE(toDownload, ok);
             window.hide();
         }
+    }
+
+    // With no download address OK says so and the program carries on: nothing to go to.
+    void okWithoutADownloadAddressSaysSoAndCarriesOn() {
+        AnswerServer http;
+        http.body = "Ver : 1.3.0.0";
+        writeIni(scratch_->path(), "VersionURL=" + http.url());
+        testing::ScriptedPrompts prompts;
+        const Preferences prefs(scratch_->path());
+        SeenNotice seen;
+        const auto answerer = answerNotice(seen, true);
+        QVERIFY(versionCheck(nullptr, prompts, prefs, kOwn));
+        QVERIFY(seen.shown);
+        QCOMPARE(prompts.messageTexts(), std::vector<std::string>{kNoAddressMessage});
     }
 
     void aboutShowsItsTextAndCloses() {
@@ -221,6 +252,9 @@ private slots:
         QVERIFY(QRegularExpression("^Ver \\d+\\.\\d+$").match(lines[1]).hasMatch());
         QCOMPARE(lines[2], QString());
         QCOMPARE(lines[3], QString("본 프로그램은 개인.회사.기관 모두 무료로 사용할 수 있습니다."));
+        QVERIFY(!about.textArea()->text().contains("http")); // no address set, none named
+        AboutWindow named(WebAddresses{"http://127.0.0.1/v", "", "https://rowbit.test/", ""});
+        QVERIFY(named.textArea()->text().endsWith("홈페이지 : https://rowbit.test/"));
         QCOMPARE(about.closeButton()->text(), QString("닫 기"));
         about.show();
         QTest::mouseClick(about.closeButton(), Qt::LeftButton);

@@ -73,6 +73,26 @@ private slots:
                  std::string("/home/u/내 장부.xls"));
     }
 
+    // An argument that starts with "-" is an option, never a workbook; "--" ends the options.
+    void optionsAreNeverWorkbooks() {
+        struct Case {
+            QStringList arguments;
+            QString option;
+            std::string tail;
+        };
+        const Case cases[] = {
+            {{"rowbit", "--help"}, "--help", "--help"},
+            {{"rowbit", "-x", "a.xls"}, "-x", "-x a.xls"},
+            {{"rowbit", "--", "-a.xls"}, "", "-a.xls"},
+            {{"rowbit", "/O"}, "", "/O"},
+            {{"rowbit"}, "", ""},
+        };
+        for (const Case& c : cases) {
+            QCOMPARE(commandOption(c.arguments), c.option);
+            QCOMPARE(commandTail(c.arguments), c.tail);
+        }
+    }
+
     void messageBoxShowsLinesButtonsAndReturnsTheChoice() {
         QtPrompts prompts;
         QString seenText, seenTitle;

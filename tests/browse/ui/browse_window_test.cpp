@@ -2,7 +2,6 @@
 #include "app/app_state.h"
 #include "app/ui/fonts.h"
 #include "app/ui/qt_prompts.h"
-#include "app/ui/web_links.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
 #include "browse/ui/record_list_view.h"
@@ -12,7 +11,9 @@
 #include "workbook/book.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,8 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+
+#include <unistd.h>
 
 using namespace rowbit;
 using namespace rowbit::ui;
@@ -537,11 +540,138 @@ private slots:
         QVERIFY(landscape);
         QCOMPARE(state_->g1.listWidth[1], 90);
         QCOMPARE(state_->g1.listWidth[0], list()->columnWidthUnits(0));
+    }
 
-        QTest::mouseClick(button(kTallor), Qt::LeftButton);
-        QTest::mouseClick(button(kCafeIe), Qt::LeftButton);
-        QCOMPARE(prompts_->asked[prompts_->asked.size() - 2].text, std::string(kHomePage));
-        QCOMPARE(prompts_->asked.back().text, std::string(kCommunityPage));
+    // A banner opens the address set for it, or says that none is set: never a made-up page.
+    void bannersOpenTheirAddressOrSayNoneIsSet_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QStringList>("asked"); // kind:text for the product, then the community
+        const QString none = QString::fromUtf8(kNoAddressMessage);
+        QTest::newRow("none set") << QString() << QStringList{"message:" + none, "message:" + none};
+        QTest::newRow("both set")
+            << "HomeURL=https://rowbit.test/\nCommunityURL=https://rowbit.test/talk\n"
+            << QStringList{"url:https://rowbit.test/", "url:https://rowbit.test/talk"};
+        QTest::newRow("one set") << "CommunityURL=https://rowbit.test/talk\n"
+                                 << QStringList{"message:" + none, "url:https://rowbit.test/talk"};
+    }
+
+    void bannersOpenTheirAddressOrSayNoneIsSet() {
+        QFETCH(QString, ini);
+        QFETCH(QStringList, asked);
+        std::ofstream(scratch_->path() / "Rowbit.INI") << "[Rowbit]\n" << ini.toStdString();
+        start(book_);
+        QCOMPARE(button(kProductPage)->objectName(), QString("?PRODUCT"));
+        QCOMPARE(button(kCommunityPage)->objectName(), QString("?COMMUNITY"));
+        prompts_->asked.clear();
+        QTest::mouseClick(button(kProductPage), Qt::LeftButton);
+        QTest::mouseClick(button(kCommunityPage), Qt::LeftButton);
+        QStringList seen;
+        for (const auto& a : prompts_->asked)
+            seen << QString::fromStdString(a.kind + ":" + a.text);
+        QCOMPARE(seen, asked);
+    }
+
+    // After the record form and after the setup's re-read the user goes on in the list, on the
+    // selected line, whatever had the focus before (at start the first button).
+    void theListHasTheFocusAfterTheFormAndTheReread_data() {
+        QTest::addColumn<int>("command");  // the button that opens the window
+        QTest::addColumn<int>("closedAs"); // what the window leaves in ACTION
+        QTest::newRow("form, inserted") << int(kInsert) << int(kActionDone);
+        QTest::newRow("form, cancelled") << int(kChange) << int(kActionChange);
+        QTest::newRow("setup, read again") << int(kSetting) << int(kActionReload);
+    }
+
+    void theListHasTheFocusAfterTheFormAndTheReread() {
+        QFETCH(int, command);
+        QFETCH(int, closedAs);
+        // A modal window with a focused box of its own, as the form and the setup dialog are.
+        auto modal = [&](QWidget* parent) {
+            QDialog dialog(parent);
+            auto* box = new QLineEdit(&dialog);
+            QTimer::singleShot(0, &dialog, [&] {
+                box->setFocus();
+                dialog.accept();
+            });
+            dialog.exec();
+            if (state_->action == kActionInsert) {
+                state_->q1.buffer.clear();
+                state_->q1.buffer.col[1] = "새손님";
+                state_->q1.add();
+            }
+            state_->action = closedAs;
+        };
+        seams_.recordForm = modal;
+        seams_.setup = modal;
+        start(book_);
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        button(kPick)->setFocus(); // where a window without a choice of its own puts it
+        list()->selectLine(3);
+        QTest::mouseClick(button(BrowseControl(command)), Qt::LeftButton);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list()));
+        QVERIFY(list()->selectedLine() > 0);
+        QCOMPARE(list()->currentIndex().row(), int(list()->selectedLine()) - 1);
+    }
+
+    // A window restored from its saved placement opens where it was saved, also after a window
+    // such as the update notice opened first with it as parent; saved again it stays there.
+    void theWindowOpensWhereItWasSavedWhateverOpenedFirst_data() {
+        QTest::addColumn<bool>("noticeFirst");
+        QTest::newRow("alone") << false;
+        QTest::newRow("after a notice") << true;
+    }
+
+    void theWindowOpensWhereItWasSavedWhateverOpenedFirst() {
+        QFETCH(bool, noticeFirst);
+        std::ofstream(scratch_->path() / "Rowbit.INI")
+            << "[Window]\nMaximize=No\nMinimize=No\nXPos=40\nYPos=30\nWidth=900\nHeight=600\n";
+        if (noticeFirst)
+            seams_.versionCheck = [](QWidget* parent) {
+                QDialog notice(parent);
+                QTimer::singleShot(0, &notice, &QDialog::reject);
+                notice.exec();
+                return true;
+            };
+        for (int start = 0; start < 3; ++start) {
+            this->start(book_);
+            QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+            QCOMPARE(window_->geometry(), QRect(40, 30, 900, 600));
+            window_->close();
+            window_.reset();
+            const IniFile ini = prefs_->read();
+            const QRect back(
+                std::stoi(ini.get("Window", "XPos")), std::stoi(ini.get("Window", "YPos")),
+                std::stoi(ini.get("Window", "Width")), std::stoi(ini.get("Window", "Height")));
+            QCOMPARE(back, QRect(40, 30, 900, 600));
+        }
+    }
+
+    // One workbook is one recent file however it was named, and only a workbook that was
+    // really opened is one.
+    void recentFilesHoldTheCanonicalPathOfWhatWasOpened_data() {
+        QTest::addColumn<QStringList>("commandLines");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("relative, then absolute") << QStringList{"장부.xls", "@"} << 1;
+        QTest::newRow("absolute, then with dots") << QStringList{"@", "./sub/../장부.xls"} << 1;
+        QTest::newRow("a file that is not there") << QStringList{"--help"} << 0;
+    }
+
+    void recentFilesHoldTheCanonicalPathOfWhatWasOpened() {
+        QFETCH(QStringList, commandLines);
+        QFETCH(int, entries);
+        fs::create_directory(scratch_->path() / "sub");
+        for (const QString& line : commandLines) {
+            start(line == "@" ? book_ : line.toStdString());
+            window_->close();
+            window_.reset();
+        }
+        start("");
+        const auto& recent = window_->browseState().recent;
+        QCOMPARE(int(std::count_if(recent.begin(), recent.end(),
+                                   [](const std::string& e) { return !e.empty(); })),
+                 entries);
+        if (entries)
+            QCOMPARE(recent[0], fs::canonical(book_).string());
+        QVERIFY(!fs::exists(scratch_->path() / "--help.xls"));
     }
 
     void closingAsksAndWritesThePreferences() {
@@ -701,7 +831,9 @@ private slots:
                    "Height=600\n";
         }
         start(book_);
-        QCOMPARE(window_->pos(), QPoint(40, 30));
+        // The stored position is the client area's (the frame's is not known before the window
+        // is on the screen).
+        QCOMPARE(window_->geometry().topLeft(), QPoint(40, 30));
         QCOMPARE(window_->size(), QSize(900, 600));
     }
 
@@ -804,7 +936,20 @@ private slots:
 };
 
 int main(int argc, char** argv) {
+    // A screen larger than the designed window, as a desktop has (the offscreen one is 800 x 600
+    // unless told): a restored window is fitted onto it.
+    const QString screenFile =
+        QDir::temp().filePath(QStringLiteral("rowbit-browse-screen-%1.json").arg(getpid()));
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        QFile json(screenFile);
+        if (json.open(QIODevice::WriteOnly))
+            json.write(R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1400,
+                "height": 900, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        json.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screenFile.toLocal8Bit());
+    }
     QApplication app(argc, argv);
+    QFile::remove(screenFile);
     Q_INIT_RESOURCE(rowbit);
     rowbit::ui::installFontSubstitutions();
     BrowseWindowTest test;

@@ -146,6 +146,21 @@ private slots:
                  qPrintable(QFontInfo(fixed).family()));
     }
 
+    // A row is one line: a text of several lines shows its first, marked where more follows.
+    void aTextOfSeveralLinesShowsItsFirstLineAndAMark() {
+        const std::pair<std::string, QString> cases[] = {
+            {"one line", "one line"}, {"first\nsecond", "first…"}, {"first\r\nsecond", "first…"},
+            {"only\r\n", "only"},     {"\nafter a break", "…"},
+        };
+        for (const auto& [memo, shown] : cases) {
+            RecordListView view;
+            view.setSource(LineSource{[] { return std::size_t(1); },
+                                      [&memo = memo](std::size_t, int) { return memo; }});
+            QVERIFY(view.setFormat("150L(2)|_M~메모~L(0)@s128@#11#"));
+            QCOMPARE(view.model()->index(0, 0).data().toString(), shown);
+        }
+    }
+
     void dialogUnitsRoundTrip() {
         const DialogUnits du(preferredFont("굴림", 9));
         QVERIFY(du.charWidth() > 3 && du.charHeight() > 8);

@@ -3,7 +3,10 @@
 #include "report/list_report.h"
 #include "report/ui/paint/page_painter.h"
 #include "report/ui/progress_window.h"
+#include "report/ui/report_output.h"
 #include "report/ui/report_preview.h"
+#include "support/scripted_prompts.h"
+#include "support/test_paths.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -15,6 +18,9 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
+
+#include <filesystem>
+#include <optional>
 
 using namespace rowbit;
 using namespace rowbit::ui;
@@ -90,7 +96,7 @@ private slots:
         std::vector<int> asked;
         int answer = 12;
         ReportPreview p(
-            pages, nullptr, [] {},
+            pages, nullptr, [] { return std::string(); },
             [&](int current, int count) {
                 asked.push_back(current);
                 asked.push_back(count);
@@ -179,6 +185,75 @@ private slots:
         const int x = (4 + 396) * 827 / 8268;
         const int y = (452 + 1125 + 150) * 1169 / 11693;
         QCOMPARE(QColor(image.pixel(x, y)).lightness() < 128, true);
+    }
+
+    // The paging keys act whatever holds the focus: the page frame, which scrolls a page at
+    // its natural size, must not keep them.
+    void pageKeysPageWhereverTheFocusIs_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("to");
+        QTest::newRow("Page Down") << 1 << int(Qt::Key_PageDown) << 2;
+        QTest::newRow("Page Up") << 3 << int(Qt::Key_PageUp) << 2;
+        QTest::newRow("Enter") << 1 << int(Qt::Key_Return) << 2;
+        QTest::newRow("End") << 1 << int(Qt::Key_End) << 12;
+        QTest::newRow("Home") << 5 << int(Qt::Key_Home) << 1;
+    }
+
+    void pageKeysPageWhereverTheFocusIs() {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, to);
+        static const auto pages = pagesOf(500);
+        ReportPreview p(pages, nullptr, {}, [&](int, int) { return from; });
+        p.show();
+        p.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p));
+        p.jump();
+        for (const bool natural : {false, true}) {
+            if (natural) {
+                p.zoomToggle(); // natural size: the frame has scroll bars to spend keys on
+                p.jump();
+            }
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QTest::keyClick(focus, Qt::Key(key));
+            QCOMPARE(p.pageInfo(), QStringLiteral("%1/12").arg(to));
+        }
+    }
+
+    // "PDF 저장" says what it did: the file written, or why it was not.
+    void savingAPdfSaysWhatItDid() {
+        const auto pages = pagesOf(10);
+        testing::ScratchDir dir;
+        const std::string written = (dir / "보고서.pdf").string();
+        const std::string nowhere = (dir / "없는 폴더" / "보고서.pdf").string();
+        struct Case {
+            std::optional<std::string> chosen;
+            QString status;
+            std::size_t messages;
+        };
+        const Case cases[] = {
+            {written, QString::fromStdString(kPdfSaved + written), 0},
+            {nowhere, QString::fromUtf8(kPdfSaveFailed), 1},
+            {std::nullopt, QString(), 0},
+        };
+        for (const Case& c : cases) {
+            testing::ScriptedPrompts prompts;
+            prompts.saveAnswers.push_back(c.chosen);
+            ReportPreview p(pages, nullptr, [&] { return savePdfAs(prompts, pages, "a.pdf"); });
+            p.show();
+            QTest::mouseClick(p.button("?PDF"), Qt::LeftButton);
+            QCOMPARE(p.status(), c.status);
+            QCOMPARE(prompts.messages.size(), c.messages);
+            if (c.messages) {
+                // The box says which file and why.
+                QVERIFY(prompts.messages[0].text.find(nowhere) != std::string::npos);
+                QVERIFY(prompts.messages[0].text.size() >
+                        std::string(kPdfSaveFailed).size() + nowhere.size() + 2);
+            }
+        }
+        QVERIFY(std::filesystem::file_size(written) > 0);
     }
 
     void verdictOfEachWayOut() {
