@@ -750,6 +750,39 @@ private slots:
         QVERIFY(!window_->isVisible());
     }
 
+    void aWorkbookSavedElsewhereMeanwhileIsAskedAboutBeforeItIsOverwritten() {
+        start(book_);
+        clickHeader(2);
+        // Another program saves the workbook meanwhile: a new file under its name.
+        fs::copy_file(kSample, book_ + ".theirs");
+        fs::rename(book_ + ".theirs", book_);
+        const std::string theirs = readFile(book_);
+
+        prompts_->messageAnswers.push_back(3); // 취소
+        QTest::mouseClick(button(kSave), Qt::LeftButton);
+        const MessageRequest& asked = prompts_->messages.back();
+        QVERIFY(asked.text.find("다른 곳에서 바뀌어서") != std::string::npos);
+        QCOMPARE(asked.buttons, std::string("다른 이름으로 저장|덮어쓰기|취소"));
+        QCOMPARE(state_->changed, 1);
+        QVERIFY(button(kSave)->isEnabled());
+        QVERIFY(readFile(book_) == theirs);
+
+        // Closing with 예 asks again; cancelled, the window stays open under its name.
+        prompts_->messageAnswers.push_back(1); // 예
+        prompts_->messageAnswers.push_back(3); // 취소
+        window_->close();
+        QVERIFY(window_->isVisible());
+        QCOMPARE(state_->filename, book_);
+        QVERIFY(readFile(book_) == theirs);
+
+        prompts_->messageAnswers.push_back(1); // 예
+        prompts_->messageAnswers.push_back(2); // 덮어쓰기
+        window_->close();
+        QVERIFY(!window_->isVisible());
+        QCOMPARE(state_->changed, 0);
+        QVERIFY(readFile(book_) != theirs);
+    }
+
     void anUnreadableFileIsToldAndNeverOverwritten() {
         const fs::path broken = scratch_->path() / "깨진.xls";
         std::ofstream(broken) << "this is not a workbook at all";
