@@ -18,18 +18,26 @@ std::string saveNoticesMessage(const std::vector<SaveNotice>& notices) {
         {SaveNotice::Kind::FormulaKept,
          "레코드를 옮기면 범위가 나뉘는 수식은 그대로 두고 계산된 값을 남겼습니다: "},
     };
+    // A sort of a long list may touch a formula in every record: the message names the first
+    // few places and counts the rest.
+    constexpr std::size_t kPlacesNamed = 10;
     std::string message;
     for (const Sentence& s : sentences) {
         std::string ranges;
+        std::size_t count = 0;
         for (const SaveNotice& n : notices) {
             if (n.kind != s.kind)
+                continue;
+            if (++count > kPlacesNamed)
                 continue;
             if (!ranges.empty())
                 ranges += ", ";
             ranges += n.sheet + "!" + n.range;
         }
-        if (ranges.empty())
+        if (count == 0)
             continue;
+        if (count > kPlacesNamed)
+            ranges += " 외 " + std::to_string(count - kPlacesNamed) + "곳";
         if (!message.empty())
             message += "|";
         message += s.text + ranges;
