@@ -10,7 +10,7 @@ what=${1:-build}
 
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-svg-dev
-          libzip-dev libisal-dev libpugixml-dev libgsf-1-dev libsimpleini-dev nlohmann-json3-dev
+          libzip-dev libisal-dev libpugixml-dev libgsf-1-dev nlohmann-json3-dev libcli11-dev
           zlib1g-dev
           fonts-nanum)
 case "$what" in
