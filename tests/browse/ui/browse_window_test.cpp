@@ -510,7 +510,8 @@ private slots:
         const QRect line = list()->visualRect(list()->model()->index(1, 1));
         QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, line.center());
         QCOMPARE(prompts_->asked.back().kind, std::string("menu"));
-        QCOMPARE(prompts_->asked.back().text, std::string("자료 추가|자료 수정|자료 삭제"));
+        QCOMPARE(prompts_->asked.back().text,
+                 std::string("자료 추가|자료 수정|자료 삭제|합계|인쇄"));
         QCOMPARE(formActions_.back(), int(kActionDelete));
         QCOMPARE(list()->selectedLine(), std::size_t(2));
 
@@ -554,7 +555,7 @@ private slots:
         QVERIFY(!window_->isVisible());
         QCOMPARE(prompts_->messages.back().text, std::string("변경내용이 있습니다. 저장할까요?"));
         QCOMPARE(prompts_->messages.back().caption, std::string("확인"));
-        QCOMPARE(prompts_->messages.back().buttons, std::string("예|아니오"));
+        QCOMPARE(prompts_->messages.back().buttons, std::string("예|아니오|취소"));
         QVERIFY(readFile(book_) == before);
         QVERIFY(!state_->book);
 
