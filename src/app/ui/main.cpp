@@ -61,10 +61,10 @@ std::variant<std::string, int> readOptions(int argc, char** argv) {
         return kUsageError;
     }
     if (parser.isSet(help)) {
-        std::fputs(
-            qPrintable(parser.helpText().replace(QStringLiteral("Usage: ") + arguments.value(0),
-                                                 QStringLiteral("Usage: rowbit"))),
-            stdout);
+        // Without an application object Qt cannot name the program in the usage line.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("rowbit"));
+        std::fputs(qPrintable(text), stdout);
         return 0;
     }
     if (parser.isSet(version)) {
