@@ -478,8 +478,8 @@ void BrowseWindow::showPercent(int percent) {
 void BrowseWindow::showCaption() {
     const std::string name(cp949::trimRight(state_.filename));
     // "[*]" shows as "*" while there are unsaved changes.
-    setWindowTitle((name.empty() ? QString::fromLatin1(kProgramName) : q(name)) +
-                   QStringLiteral("[*]"));
+    setWindowTitle(name.empty() ? QString::fromLatin1(kProgramName)
+                                : q(name) + QStringLiteral("[*]"));
     setWindowModified(state_.changed != 0);
 }
 
@@ -954,6 +954,9 @@ void BrowseWindow::installStandardActions() {
     for (const Standard& standard : standards) {
         auto* action = new QAction(this);
         action->setShortcuts(standard.key);
+        // Some platforms' key schemes leave Quit unbound; Linux desktops use Ctrl+Q.
+        if (action->shortcuts().isEmpty() && standard.key == QKeySequence::Quit)
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, standard.run);
         addAction(action);

@@ -146,7 +146,7 @@ private slots:
 
     void opensTheWorkbookOfTheCommandLine() {
         BrowseWindow& w = start(book_);
-        QCOMPARE(w.windowTitle().toStdString(), book_);
+        QCOMPARE(w.windowTitle().toStdString(), book_ + "[*]");
         QCOMPARE(list()->model()->rowCount(), 24);
         QCOMPARE(list()->model()->columnCount(), 6); // five columns and the memo
         QCOMPARE(list()->model()->headerData(0, Qt::Horizontal).toString(), QString("일자"));
@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(prompts_->dialogs[0].title, std::string("File Open"));
         QCOMPARE(prompts_->dialogs[0].filter, std::string("Excel File|*.XLS"));
         QVERIFY(state_->isUnnamed());
-        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath());
+        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath() + "[*]");
         QCOMPARE(list()->model()->rowCount(), 0);
         QCOMPARE(list()->model()->headerData(6, Qt::Horizontal).toString(), QString("G"));
         QVERIFY(window_->untitledAndEmpty());
@@ -629,7 +629,7 @@ private slots:
         QCOMPARE(prompts_->messages.size(), std::size_t(1));
         QVERIFY(prompts_->messages[0].text.find(broken.string()) != std::string::npos);
         QVERIFY(state_->isUnnamed());
-        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath());
+        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath() + "[*]");
 
         // A recent file picked now is the one that opens, not the command line's again.
         window_->browseState().recent[1] = book_;
