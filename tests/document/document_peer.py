@@ -207,10 +207,19 @@ def test_failures(work):
           "overflow report " + err)
     check(len(lines(out)[1].split("\t")[1]) == 100, "long text cut to 100")
 
-    # DateFormat from Rowbit.INI in the current folder, even in CP949.
-    with open(os.path.join(work, "Rowbit.INI"), "wb") as f:
+    # DateFormat from the user's Rowbit.INI ($XDG_CONFIG_HOME/rowbit), even in CP949.
+    os.makedirs(os.path.join(work, "config", "rowbit"))
+    with open(os.path.join(work, "config", "rowbit", "Rowbit.INI"), "wb") as f:
         f.write("[Date]\r\nDateFormat=mm/dd/yy\r\n[Fonts]\r\nFontName=굴림\r\n".encode("cp949"))
-    rc, out, _ = run("list", "ledger.xls", cwd=work)
+    old = os.environ.get("XDG_CONFIG_HOME")
+    os.environ["XDG_CONFIG_HOME"] = os.path.join(work, "config")
+    try:
+        rc, out, _ = run("list", "ledger.xls", cwd=work)
+    finally:
+        if old is None:
+            del os.environ["XDG_CONFIG_HOME"]
+        else:
+            os.environ["XDG_CONFIG_HOME"] = old
     check(lines(out)[1].split("\t")[2] == "10/31/15", "DateFormat from Rowbit.INI " + out)
 
 
