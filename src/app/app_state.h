@@ -42,6 +42,7 @@ struct AppState {
     int gcharset = 0;           // GCHARSET
     std::string gdate;          // GDATE: date picture, "@D1" .. "@D9."
     std::string startpath;      // STARTPATH: the working folder
+    std::string documentsPath;  // where the unnamed workbook goes; empty: STARTPATH
     std::string sourceDir;      // MEM:SOURCEDIR
     int globalResponse = 0;     // GLOBALRESPONSE: 1 print, 2 cancelled
     int todayYear = 0;          // the year two-digit years are placed around; 0: this year
@@ -56,7 +57,7 @@ struct AppState {
     Sheet* sheet() const;
     Sheet* lastSheet() const;
 
-    // The path of the new, unnamed workbook in the start folder.
+    // The path of the new, unnamed workbook in the documents folder (else the start folder).
     std::string unnamedPath() const;
     bool isUnnamed() const { return filename == unnamedPath(); }
 };

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <system_error>
 
+#include <unistd.h>
+
 namespace rowbit {
 
 std::string datePictureFor(std::string_view dateFormat) {
@@ -26,6 +28,16 @@ std::string datePictureFor(std::string_view dateFormat) {
     return "@D9";
 }
 
+std::filesystem::path preferencesFolder(const std::filesystem::path& programFolder,
+                                        const std::filesystem::path& configHome) {
+    const std::filesystem::path portable = programFolder / kPreferencesFile;
+    std::error_code ec;
+    if (!programFolder.empty() && std::filesystem::is_regular_file(portable, ec) &&
+        ::access(portable.c_str(), W_OK) == 0)
+        return programFolder;
+    return configHome / "rowbit";
+}
+
 Preferences::Preferences(std::filesystem::path startFolder)
     : startFolder_(std::move(startFolder)) {}
 
@@ -35,6 +47,8 @@ IniFile Preferences::read() const {
 }
 
 Result<void> Preferences::write(const IniFile& ini) const {
+    std::error_code ec;
+    std::filesystem::create_directories(startFolder_, ec); // a failure shows in the save
     return ini.save(path());
 }
 

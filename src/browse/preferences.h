@@ -1,8 +1,9 @@
 #pragma once
-// The preferences file "Rowbit.INI" in the start folder: display settings, recent files and
-// the folder the open dialog starts in. Read whether it is UTF-8 or CP949 (the Korean code page
-// of Windows), written as UTF-8. Every read and write goes to the file in the start folder,
-// whatever folder a file dialog made current since.
+// The preferences file "Rowbit.INI": display settings, recent files and the folder the open
+// dialog starts in. It lives in the user's configuration folder ($XDG_CONFIG_HOME/rowbit), or
+// beside the program for a portable install (preferencesFolder). Read whether it is UTF-8 or
+// CP949 (the Korean code page of Windows), written as UTF-8. Every read and write goes to the
+// same file, whatever folder a file dialog made current since.
 
 #include "app/app_state.h"
 #include "app/ini_file.h"
@@ -20,12 +21,19 @@ namespace rowbit {
 
 inline constexpr const char* kPreferencesFile = "Rowbit.INI";
 
+// The folder of the preferences file: `programFolder` when a Rowbit.INI there exists and may
+// be written (a portable install), else `configHome`/rowbit (`configHome` being the user's
+// configuration folder, $XDG_CONFIG_HOME or ~/.config).
+std::filesystem::path preferencesFolder(const std::filesystem::path& programFolder,
+                                        const std::filesystem::path& configHome);
+
 // The date picture (GDATE) of a "DateFormat" text; "@D9" for anything outside the table.
 std::string datePictureFor(std::string_view dateFormat);
 
 class Preferences {
 public:
-    // `startFolder`: the folder current when the program started.
+    // `startFolder`: the folder the file lives in (preferencesFolder); it is made on the first
+    // write.
     explicit Preferences(std::filesystem::path startFolder);
 
     const std::filesystem::path& startFolder() const { return startFolder_; }

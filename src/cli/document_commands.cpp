@@ -8,11 +8,15 @@
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/output_format.h"
 #include "document/document.h"
 #include "document/save_notices.h"
 #include "report/list_print.h"
 #include "report/totals.h"
 #include "setup/setup_draft.h"
+
+#include <QStandardPaths>
 
 #include <nlohmann/json.hpp>
 
@@ -29,12 +33,8 @@ namespace rowbit::cli {
 
 namespace {
 
-constexpr int kUsage = 64;
-constexpr int kLoadFailed = 2;
-constexpr int kSaveFailed = 3;
-// The file changed on the disk since it was read (or another save held it): nothing was
-// written, and running the command again reads the file anew. EX_TEMPFAIL of sysexits.h.
-constexpr int kFileChanged = 75;
+constexpr int kUsage = kExitUsage;
+constexpr int kSaveFailed = kExitCantCreate;
 
 // What the program would show in a box goes to stderr, one line per "|" line. No dialog is
 // ever answered: a file name comes from the command line.
@@ -114,9 +114,12 @@ std::optional<int> open(Document& doc, const Args& args) {
     std::error_code ec;
     const std::filesystem::path here = std::filesystem::current_path(ec);
     doc.state.startpath = here.string();
-    const std::filesystem::path ini = here / kPreferencesFile;
-    if (std::filesystem::exists(ini, ec))
-        Preferences(here).readDisplay(doc.state);
+    // The program's preferences file, as the window reads it.
+    const Preferences prefs(preferencesFolder(
+        std::filesystem::read_symlink("/proc/self/exe", ec).parent_path(),
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString()));
+    if (std::filesystem::exists(prefs.path(), ec))
+        prefs.readDisplay(doc.state);
     else
         doc.state.gdate = datePictureFor("yy-mm-dd");
     if (const std::string* fmt = option(args, "--date-format"))
@@ -127,7 +130,7 @@ std::optional<int> open(Document& doc, const Args& args) {
     if (!std::filesystem::exists(*file, ec)) {
         std::fprintf(stderr, "rowbit-cli: cannot open the file: it does not exist (%s)\n",
                      file->c_str());
-        return kLoadFailed;
+        return kExitNoInput;
     }
     const PreviewExcel preview = [&](const std::vector<PreviewRow>&,
                                      int preselected) -> std::optional<int> {
@@ -144,7 +147,7 @@ std::optional<int> open(Document& doc, const Args& args) {
         const std::string why = doc.browse.loadError ? doc.browse.loadError->describe()
                                                      : std::string("cannot open the file");
         std::fprintf(stderr, "rowbit-cli: %s\n", why.c_str());
-        return kLoadFailed;
+        return doc.browse.loadError ? loadFailureStatus(doc.browse.loadError->code) : kExitBadData;
     }
     fillQue(doc.state, doc.browse, doc.prompts);
     return std::nullopt;
@@ -197,16 +200,36 @@ int saveTo(Document& doc, const std::string& out) {
     if (const std::string notices = saveNoticesMessage(saved.notices); !notices.empty())
         doc.prompts.tell(notices);
     if (saved.status == SaveStatus::Conflict)
-        return kFileChanged;
+        return kExitFileChanged;
     return saved.status == SaveStatus::Saved ? 0 : kSaveFailed;
+}
+
+// The records at `positions` of the list in a --format other than text.
+std::string rawRecords(const AppState& state, const std::vector<std::size_t>& positions,
+                       OutputFormat format) {
+    RawTable table;
+    table.titles = rawTitles(state);
+    for (std::size_t pos : positions)
+        table.rows.push_back(rawRecord(state, state.q1.at(pos)));
+    return writeTable(table, format);
 }
 
 } // namespace
 
 int list(const Args& args) {
+    const auto format = outputFormat(args);
+    if (!format)
+        return usageError("--format is one of text, tsv, csv, json");
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
+    if (*format != OutputFormat::Text) {
+        std::vector<std::size_t> all;
+        for (std::size_t pos = 1; pos <= doc.state.q1.count(); ++pos)
+            all.push_back(pos);
+        std::cout << rawRecords(doc.state, all, *format);
+        return 0;
+    }
     std::string out;
     printHeader(out, doc.state.g1);
     for (std::size_t pos = 1; pos <= doc.state.q1.count(); ++pos)
@@ -318,15 +341,20 @@ int configure(const Args& args) {
         text = in.str();
     } else {
         std::ifstream in(*source, std::ios::binary);
-        if (!in)
-            return usageError("cannot read the setup file");
+        if (!in) {
+            std::fprintf(stderr, "rowbit-cli: cannot read the setup file %s\n", source->c_str());
+            return kExitNoInput;
+        }
         std::stringstream read;
         read << in.rdbuf();
         text = read.str();
     }
     const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
-    if (json.is_discarded() || !json.is_object())
-        return usageError("the setup is not a JSON object as rowbit-cli setup prints it");
+    if (json.is_discarded() || !json.is_object()) {
+        std::fprintf(stderr,
+                     "rowbit-cli: the setup is not a JSON object as rowbit-cli setup prints it\n");
+        return kExitBadData;
+    }
 
     Document doc;
     if (auto failed = open(doc, args))
@@ -344,7 +372,7 @@ int configure(const Args& args) {
     }
     if (!applied) {
         std::fprintf(stderr, "rowbit-cli: %s\n", applied.error().describe().c_str());
-        return kUsage;
+        return kExitBadData;
     }
 
     // As the dialog's OK: a change of the cells wanted reads the rows again before saving,
@@ -364,6 +392,9 @@ int configure(const Args& args) {
 }
 
 int totals(const Args& args) {
+    const auto format = outputFormat(args);
+    if (!format)
+        return usageError("--format is one of text, tsv, csv, json");
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
@@ -371,6 +402,23 @@ int totals(const Args& args) {
     if (!result) {
         doc.prompts.tell(kNoNumberColumns);
         return 1;
+    }
+    if (*format != OutputFormat::Text) {
+        // One row per totals line: its name, then each number column's value.
+        RawTable table;
+        table.titles.emplace_back("항목");
+        for (int slot : result->numberSlots)
+            table.titles.emplace_back(cp949::trim(doc.state.g1.cname[slot]));
+        for (const TotalsLine& line : result->lines) {
+            if (cp949::trim(line.subj).empty())
+                continue; // the window's blank line between the two groups
+            std::vector<RawValue> row{std::string(cp949::trim(line.subj))};
+            for (const auto& value : line.value)
+                row.push_back(value ? RawValue(*value) : RawValue());
+            table.rows.push_back(std::move(row));
+        }
+        std::cout << writeTable(table, *format);
+        return 0;
     }
     std::string out;
     for (const TotalsLine& line : result->lines) {
@@ -389,10 +437,22 @@ int search(const Args& args) {
     const std::string* text = positional(args, 1);
     if (!text)
         return usageError("no search text given");
+    const auto format = outputFormat(args);
+    if (!format)
+        return usageError("--format is one of text, tsv, csv, json");
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
     const SearchStatus status = runSearch(doc.state, doc.browse, doc.prompts, *text);
+    if (*format != OutputFormat::Text) {
+        std::vector<std::size_t> found;
+        for (const ResultLine& line : doc.browse.q2) {
+            if (const auto pos = doc.state.q1.find(line.pointer))
+                found.push_back(*pos);
+        }
+        std::cout << rawRecords(doc.state, found, *format);
+        return status == SearchStatus::Found ? 0 : 1;
+    }
     std::string out;
     printHeader(out, doc.state.g1);
     for (const ResultLine& line : doc.browse.q2) {
@@ -504,6 +564,21 @@ int recordCommand(const Args& args, int action) {
     if (auto failed = open(doc, args))
         return *failed;
     doc.state.todayYear = picture::civilFromSerial(edit.today).year;
+    // A date given as YYYY-MM-DD is typed as the date picture shows it, with its full year.
+    for (std::size_t i = 0; i < edit.values.size() && i < kMaxColumns; ++i) {
+        if (doc.state.g1.type[i] != "D")
+            continue;
+        const auto typed = isoDateForEntry(edit.values[i], doc.state.gdate, doc.state.todayYear);
+        if (!typed) {
+            std::fprintf(stderr,
+                         "rowbit-cli: field %zu: %s is outside the years the list's two-digit "
+                         "years stand for (%d to %d)\n",
+                         i + 1, edit.values[i].c_str(), doc.state.todayYear - 80,
+                         doc.state.todayYear + 19);
+            return kExitRefused;
+        }
+        edit.values[i] = *typed;
+    }
     if (edit.number > doc.state.q1.count())
         return usageError("no such record in the list");
     const int status = editRecord(doc.state, edit);

@@ -1,5 +1,6 @@
 // sheets and cells: what the workbook engine reads, for scripts and peer comparisons.
 #include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "workbook/book.h"
 
 #include <charconv>
@@ -18,7 +19,7 @@ Result<std::unique_ptr<Book>> open(const Args& args) {
 
 int loadFailed(const Error& error) {
     std::fprintf(stderr, "rowbit-cli: %s\n", error.describe().c_str());
-    return 2;
+    return loadFailureStatus(error.code);
 }
 
 } // namespace

@@ -169,16 +169,16 @@ def test_single(work, ext):
 def test_failures(work):
     src = os.path.join(work, "ledger.xls")
     fx.ledger_xls(src)
-    # Not a workbook: one line on stderr, exit 2, the file untouched.
+    # Not a workbook: one line on stderr, exit 65 (bad data), the file untouched.
     bad = os.path.join(work, "bad.xls")
     with open(bad, "w") as f:
         f.write("not a workbook\n")
     rc, out, err = run("list", bad)
-    check(rc == 2 and out == "" and len(lines(err)) == 1, "unreadable list: %d %r" % (rc, err))
+    check(rc == 65 and out == "" and len(lines(err)) == 1, "unreadable list: %d %r" % (rc, err))
     rc, _, _ = run("resave", bad, "--out", bad)
-    check(rc == 2 and open(bad).read() == "not a workbook\n", "unreadable never overwritten")
+    check(rc == 65 and open(bad).read() == "not a workbook\n", "unreadable never overwritten")
     rc, _, err = run("list", os.path.join(work, "missing.xls"))
-    check(rc == 2 and len(lines(err)) == 1, "missing file")
+    check(rc == 66 and len(lines(err)) == 1, "missing file")
 
     # A save that cannot be done fails and keeps what is there.
     target = os.path.join(work, "occupied.xls")
@@ -186,7 +186,7 @@ def test_failures(work):
     with open(os.path.join(target, "keep.txt"), "w") as f:
         f.write("kept")
     rc, _, err = run("resave", src, "--out", target)
-    check(rc == 3 and "저장하지 못했" in err, "failed save reported: %d %r" % (rc, err))
+    check(rc == 73 and "저장하지 못했" in err, "failed save reported: %d %r" % (rc, err))
     check(open(os.path.join(target, "keep.txt")).read() == "kept", "failed save kept target")
     if os.geteuid() != 0:
         locked = os.path.join(work, "locked")
@@ -197,7 +197,7 @@ def test_failures(work):
         os.chmod(locked, stat.S_IRUSR | stat.S_IXUSR)
         rc, _, _ = run("sort", original, "1", "--out", original)
         os.chmod(locked, stat.S_IRWXU)
-        check(rc == 3 and open(original, "rb").read() == before, "read-only folder")
+        check(rc == 73 and open(original, "rb").read() == before, "read-only folder")
 
     # The overflow report goes to stderr, the records to stdout.
     long_path = os.path.join(work, "long.xls")
@@ -207,10 +207,19 @@ def test_failures(work):
           "overflow report " + err)
     check(len(lines(out)[1].split("\t")[1]) == 100, "long text cut to 100")
 
-    # DateFormat from Rowbit.INI in the current folder, even in CP949.
-    with open(os.path.join(work, "Rowbit.INI"), "wb") as f:
+    # DateFormat from the user's Rowbit.INI ($XDG_CONFIG_HOME/rowbit), even in CP949.
+    os.makedirs(os.path.join(work, "config", "rowbit"))
+    with open(os.path.join(work, "config", "rowbit", "Rowbit.INI"), "wb") as f:
         f.write("[Date]\r\nDateFormat=mm/dd/yy\r\n[Fonts]\r\nFontName=굴림\r\n".encode("cp949"))
-    rc, out, _ = run("list", "ledger.xls", cwd=work)
+    old = os.environ.get("XDG_CONFIG_HOME")
+    os.environ["XDG_CONFIG_HOME"] = os.path.join(work, "config")
+    try:
+        rc, out, _ = run("list", "ledger.xls", cwd=work)
+    finally:
+        if old is None:
+            del os.environ["XDG_CONFIG_HOME"]
+        else:
+            os.environ["XDG_CONFIG_HOME"] = old
     check(lines(out)[1].split("\t")[2] == "10/31/15", "DateFormat from Rowbit.INI " + out)
 
 

@@ -57,7 +57,7 @@ def rowbit_cells(cli, path):
         p = subprocess.run([cli, "cells", path], capture_output=True, timeout=CELL_TIMEOUT)
     except subprocess.TimeoutExpired:
         return "hang", None
-    if p.returncode == 2:
+    if p.returncode in (65, 66, 74):  # the workbook could not be read: told on stderr
         return "refused", p.stderr.decode("utf-8", "replace").strip()
     if p.returncode != 0:
         return "crash", "exit %d: %s" % (p.returncode, p.stderr.decode("utf-8", "replace")[-300:])

@@ -39,9 +39,9 @@ def unescape_cli(text):
 
 def rowbit_cells(cli, path):
     proc = subprocess.run([cli, "cells", path], capture_output=True, timeout=120)
-    if proc.returncode not in (0, 2):
+    if proc.returncode not in (0, 65, 66, 74):
         return proc.returncode, None, proc.stderr.decode("utf-8", "replace")
-    if proc.returncode == 2:
+    if proc.returncode != 0:  # the workbook could not be read: told on stderr
         return 2, None, proc.stderr.decode("utf-8", "replace")
     cells = {}
     for line in proc.stdout.decode("utf-8").split("\n"):

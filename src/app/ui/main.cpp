@@ -1,5 +1,5 @@
-// rowbit: the desktop program. Prepares the shared records and runs the browse window; the
-// program ends when it closes.
+// rowbit: the desktop program. Reads its options, prepares the shared records and runs the
+// browse window; the program ends when it closes.
 #include "about/about_text.h"
 #include "about/ui/about_window.h"
 #include "about/ui/start_check.h"
@@ -14,58 +14,102 @@
 #include "setup/ui/setup_dialog.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
-#include <QStringList>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTranslator>
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <utility>
+#include <variant>
 
 namespace {
-constexpr const char* kUsage =
-    "Usage: rowbit [WORKBOOK | /O | -- WORKBOOK]\n"
-    "  WORKBOOK   the .xls or .xlsx workbook to open (a new one when it is not there)\n"
-    "  /O         choose the workbook in the open dialog\n"
-    "  --help     this text\n"
-    "  --version  the program's version\n";
-} // namespace
 
-int main(int argc, char** argv) {
-    // Help and version are answered before any window system is needed, so that they work in a
-    // plain terminal as well.
-    QStringList given;
+constexpr int kUsageError = 64; // sysexits EX_USAGE, as rowbit-cli
+
+// Reads the options before any window system is touched, so --help and --version work on a
+// terminal without a display. The workbook's path (or "/O") comes back, or the exit status.
+std::variant<std::string, int> readOptions(int argc, char** argv) {
+    QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        given << QString::fromLocal8Bit(argv[i]);
-    const QString early = rowbit::ui::commandOption(given);
-    if (early == QLatin1String("--help") || early == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Keeps the rows of a workbook's first sheet as records: list, search, sort, edit in a "
+        "form, total and print them, and save them back into the workbook.\n\n"
+        "Preferences: $XDG_CONFIG_HOME/rowbit/Rowbit.INI (~/.config/rowbit/Rowbit.INI), or a "
+        "Rowbit.INI beside the program when one is there and writable."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(
+        QStringLiteral("WORKBOOK"),
+        QStringLiteral("The .xls or .xlsx workbook to open; /O asks for one. Without it the "
+                       "open dialog asks."),
+        QStringLiteral("[WORKBOOK]"));
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "rowbit: %s\nTry 'rowbit --help' for more information.\n",
+                     qPrintable(parser.errorText()));
+        return kUsageError;
+    }
+    if (parser.isSet(help)) {
+        // Without an application object Qt cannot name the program in the usage line.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("rowbit"));
+        std::fputs(qPrintable(text), stdout);
         return 0;
     }
-    if (early == QLatin1String("--version")) {
+    if (parser.isSet(version)) {
         std::printf("rowbit %s\n", rowbit::ownVersion().c_str());
         return 0;
     }
+    // A path with blanks given unquoted arrives in pieces: they are one path.
+    return rowbit::ui::commandTail(QStringList{arguments.first()} + parser.positionalArguments());
+}
+
+// Qt's own texts (the file dialogs, the standard buttons) in the system's language, from
+// the translations Qt is installed with.
+void installQtTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto options = readOptions(argc, argv);
+    if (const int* status = std::get_if<int>(&options))
+        return *status;
+    const std::string commandLine = std::get<std::string>(options);
+
     Q_INIT_RESOURCE(rowbit);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rowbit"));
+    QApplication::setApplicationVersion(QString::fromStdString(rowbit::ownVersion()));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rowbit.svg")));
+    installQtTranslations(app);
     rowbit::ui::installFontSubstitutions();
 
-    // Any other option (Qt has taken its own by now) is never taken for a workbook.
-    if (const QString option = rowbit::ui::commandOption(QApplication::arguments());
-        !option.isEmpty()) {
-        std::fprintf(stderr, "rowbit: unknown option %s\n%s", option.toLocal8Bit().constData(),
-                     kUsage);
-        return 2;
-    }
-    // The whole tail of the command line is the workbook's path (or "/O").
-    const std::string commandLine = rowbit::ui::commandTail(QApplication::arguments());
-
     rowbit::AppState state;
+    // A new workbook is named in the user's documents folder.
+    state.documentsPath =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
     rowbit::ui::QtPrompts prompts;
-    // The preferences live in the folder the program starts in, whatever folder a file
-    // dialog makes current later.
-    rowbit::Preferences prefs(QDir::currentPath().toStdString());
+    // The preferences live in the user's configuration folder, or beside the program for a
+    // portable install; never in whatever folder the program happened to start in.
+    rowbit::Preferences prefs(rowbit::preferencesFolder(
+        QApplication::applicationDirPath().toStdString(),
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString()));
 
     rowbit::ui::BrowseSeams seams;
     seams.recordForm = [&](QWidget* parent) {
@@ -74,9 +118,7 @@ int main(int argc, char** argv) {
     seams.versionCheck = [&](QWidget* parent) {
         return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
     };
-    seams.about = [&](QWidget* parent) {
-        rowbit::ui::AboutWindow::run(prefs.readWebAddresses(), parent);
-    };
+    seams.about = &rowbit::ui::AboutWindow::run;
     seams.setup = [&](QWidget* parent) { rowbit::ui::SetupDialog::run(state, prompts, parent); };
     seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(state, prompts, parent); };
     seams.print = [&](QWidget* parent, bool landscape) {

@@ -12,23 +12,29 @@
 #include "winsupport/ui/qt_resize_manager.h"
 #include "winsupport/ui/qt_window_placement.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <type_traits>
 
 namespace rowbit::ui {
@@ -36,7 +42,7 @@ namespace rowbit::ui {
 namespace {
 
 // The window's own texts.
-constexpr const char* kRowMenu = "자료 추가|자료 수정|자료 삭제";
+constexpr const char* kRowMenu = "자료 추가|자료 수정|자료 삭제|합계|인쇄";
 constexpr const char* kPrintMenu = "세로|가로";
 constexpr const char* kSelectToChange = "먼저 수정할 자료를 선택하세요";
 constexpr const char* kSelectToDelete = "먼저 삭제할 자료를 선택하세요";
@@ -377,6 +383,8 @@ void BrowseWindow::buildControls() {
     // Insert, Delete and Esc act wherever the focus is in this window, the search field
     // included, so they are taken before any control sees them.
     qApp->installEventFilter(this);
+    installStandardActions();
+    setAcceptDrops(true);
 }
 
 void BrowseWindow::setupWindow() {
@@ -470,7 +478,10 @@ void BrowseWindow::showPercent(int percent) {
 
 void BrowseWindow::showCaption() {
     const std::string name(cp949::trimRight(state_.filename));
-    setWindowTitle(name.empty() ? QString::fromLatin1(kProgramName) : q(name));
+    // "[*]" shows as "*" while there are unsaved changes.
+    setWindowTitle(name.empty() ? QString::fromLatin1(kProgramName)
+                                : q(name) + QStringLiteral("[*]"));
+    setWindowModified(state_.changed != 0);
 }
 
 void BrowseWindow::showSortColumn() {
@@ -506,7 +517,7 @@ void BrowseWindow::openHere() {
     // recent file picked later in this window (a path) or ask again (the open switch).
     commandLine_.clear();
     setBusy(false);
-    setWindowTitle(q(state_.filename));
+    showCaption();
     applyFormat();
     showFullList(0);
 }
@@ -548,6 +559,7 @@ void BrowseWindow::showResults(std::size_t select) {
 
 void BrowseWindow::calcField() {
     button(kSave)->setEnabled(state_.changed != 0);
+    setWindowModified(state_.changed != 0);
 }
 
 void BrowseWindow::startCopy(const std::vector<std::string>& args) {
@@ -606,7 +618,7 @@ void BrowseWindow::newWorkbook() {
 
 void BrowseWindow::save() {
     const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
-    setWindowTitle(q(state_.filename));
+    showCaption();
     calcField();
     if (outcome.status == SaveStatus::Saved)
         list_->reload();
@@ -815,6 +827,12 @@ void BrowseWindow::rowMenu() {
     case 3:
         deleteRecord();
         break;
+    case 4:
+        totals();
+        break;
+    case 5:
+        print();
+        break;
     default:
         calcField();
         break;
@@ -898,30 +916,136 @@ void BrowseWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (state_.changed) {
-        MessageRequest question{kCloseQuestion, kCloseCaption, "예|아니오", PromptIcon::Information,
-                                1};
-        if (prompts_.message(question) == 1) {
-            const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
-            setWindowTitle(q(state_.filename));
-            if (outcome.status == SaveStatus::Cancelled) {
-                // No name given, or the file changed on the disk and the user kept it: the
-                // window stays open with its changes, under the name it had.
-                calcField();
-                event->ignore();
-                return;
-            }
-            if (outcome.status == SaveStatus::Failed) {
-                // The user was told why; nothing is lost by staying open.
-                calcField();
-                event->ignore();
-                return;
-            }
-            tellNotices(outcome);
-        }
+    if (!settleChanges()) {
+        event->ignore();
+        return;
     }
     afterClose();
     event->accept();
+}
+
+bool BrowseWindow::settleChanges() {
+    if (!state_.changed)
+        return true;
+    MessageRequest question{kCloseQuestion, kCloseCaption, "예|아니오|취소",
+                            PromptIcon::Information, 1};
+    const int answer = prompts_.message(question);
+    if (answer == 2)
+        return true;
+    if (answer != 1) // 취소, Esc or the close box: the window stays as it is
+        return false;
+    const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
+    showCaption();
+    if (outcome.status == SaveStatus::Cancelled) {
+        // No name given, or the file changed on the disk and the user kept it: the window
+        // stays open with its changes, under the name it had.
+        calcField();
+        return false;
+    }
+    if (outcome.status == SaveStatus::Failed) {
+        // The user was told why; nothing is lost by staying open.
+        calcField();
+        return false;
+    }
+    tellNotices(outcome);
+    return true;
+}
+
+void BrowseWindow::installStandardActions() {
+    struct Standard {
+        QKeySequence::StandardKey key;
+        BrowseControl control; // the button whose tip names the keys
+        const char* tip;
+        std::function<void()> run;
+    };
+    const Standard standards[] = {
+        {QKeySequence::Open, kOpen, "Open", [this] { openWorkbook(); }},
+        {QKeySequence::Save, kSave, "Save",
+         [this] {
+             if (button(kSave)->isEnabled())
+                 save();
+         }},
+        {QKeySequence::Print, kPrint, "인쇄", [this] { print(); }},
+        {QKeySequence::Find, kGroup2, nullptr,
+         [this] {
+             if (search_->isEnabled()) {
+                 search_->setFocus(Qt::ShortcutFocusReason);
+                 search_->selectAll();
+             }
+         }},
+        {QKeySequence::Quit, kClose, "닫기", [this] { close(); }},
+        {QKeySequence::HelpContents, kAbout, "About", [this] { about(); }},
+    };
+    for (const Standard& standard : standards) {
+        auto* action = new QAction(this);
+        action->setShortcuts(standard.key);
+        // Some platforms' key schemes leave Quit unbound; Linux desktops use Ctrl+Q.
+        if (action->shortcuts().isEmpty() && standard.key == QKeySequence::Quit)
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, standard.run);
+        addAction(action);
+        const QString keys = action->shortcut().toString(QKeySequence::NativeText);
+        if (QPushButton* b = button(standard.control); b && standard.tip && !keys.isEmpty())
+            b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(standard.tip), keys));
+    }
+    search_->setToolTip(
+        QStringLiteral("검색 (%1)")
+            .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
+}
+
+namespace {
+
+// The local workbook file a drag carries, or "" when it carries none (or several).
+QString droppedWorkbook(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile())
+        return {};
+    const QString path = url.toLocalFile();
+    const QString lower = path.toLower();
+    for (const char* ending : {".xls", ".xlsx", ".xlsm"}) {
+        if (lower.endsWith(QLatin1String(ending)))
+            return path;
+    }
+    return {};
+}
+
+} // namespace
+
+void BrowseWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!closed_ && !loading_ && !droppedWorkbook(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void BrowseWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedWorkbook(event->mimeData());
+    if (path.isEmpty() || closed_ || loading_)
+        return;
+    event->acceptProposedAction();
+    // The drop is over before any question is asked.
+    QTimer::singleShot(0, this, [this, path] { openDropped(path.toStdString()); });
+}
+
+void BrowseWindow::openDropped(const std::string& path) {
+    if (closed_ || loading_ || QApplication::activeModalWidget())
+        return;
+    if (cp949::equalTrimmed(state_.filename, path)) {
+        prompts_.tell(kRecentInUse);
+        return;
+    }
+    // The workbook shown gives way to the dropped one, its changes saved or let go.
+    if (!settleChanges())
+        return;
+    if (browse_.whatQue == 2)
+        back();
+    state_.changed = 0;
+    sortedColumn_ = 0;
+    state_.filename = path;
+    recentFiles(browse_.recent, state_.filename);
+    openHere();
+    calcField();
 }
 
 void BrowseWindow::afterClose() {

@@ -120,6 +120,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A workbook file dropped on the window opens in it, after the unsaved-changes question.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -145,6 +148,13 @@ private:
     void focusList();
     void startCopy(const std::vector<std::string>& args);
     void afterClose();
+    // The close question (예, 아니오, 취소) when there are unsaved changes: true when the
+    // workbook may go (saved or let go), false when it stays (취소, or a save that did not
+    // happen).
+    bool settleChanges();
+    // Open, Save, Print, Find, Quit and Help on their standard keys, named in the buttons' tips.
+    void installStandardActions();
+    void openDropped(const std::string& path);
     std::optional<int> runPreview(const std::vector<PreviewRow>& rows, int preselected);
 
     AppState& state_;

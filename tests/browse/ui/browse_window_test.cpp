@@ -149,7 +149,7 @@ private slots:
 
     void opensTheWorkbookOfTheCommandLine() {
         BrowseWindow& w = start(book_);
-        QCOMPARE(w.windowTitle().toStdString(), book_);
+        QCOMPARE(w.windowTitle().toStdString(), book_ + "[*]");
         QCOMPARE(list()->model()->rowCount(), 24);
         QCOMPARE(list()->model()->columnCount(), 6); // five columns and the memo
         QCOMPARE(list()->model()->headerData(0, Qt::Horizontal).toString(), QString("일자"));
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(prompts_->dialogs[0].title, std::string("File Open"));
         QCOMPARE(prompts_->dialogs[0].filter, std::string("Excel File|*.XLS"));
         QVERIFY(state_->isUnnamed());
-        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath());
+        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath() + "[*]");
         QCOMPARE(list()->model()->rowCount(), 0);
         QCOMPARE(list()->model()->headerData(6, Qt::Horizontal).toString(), QString("G"));
         QVERIFY(window_->untitledAndEmpty());
@@ -513,7 +513,8 @@ private slots:
         const QRect line = list()->visualRect(list()->model()->index(1, 1));
         QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, line.center());
         QCOMPARE(prompts_->asked.back().kind, std::string("menu"));
-        QCOMPARE(prompts_->asked.back().text, std::string("자료 추가|자료 수정|자료 삭제"));
+        QCOMPARE(prompts_->asked.back().text,
+                 std::string("자료 추가|자료 수정|자료 삭제|합계|인쇄"));
         QCOMPARE(formActions_.back(), int(kActionDelete));
         QCOMPARE(list()->selectedLine(), std::size_t(2));
 
@@ -684,7 +685,7 @@ private slots:
         QVERIFY(!window_->isVisible());
         QCOMPARE(prompts_->messages.back().text, std::string("변경내용이 있습니다. 저장할까요?"));
         QCOMPARE(prompts_->messages.back().caption, std::string("확인"));
-        QCOMPARE(prompts_->messages.back().buttons, std::string("예|아니오"));
+        QCOMPARE(prompts_->messages.back().buttons, std::string("예|아니오|취소"));
         QVERIFY(readFile(book_) == before);
         QVERIFY(!state_->book);
 
@@ -791,7 +792,7 @@ private slots:
         QCOMPARE(prompts_->messages.size(), std::size_t(1));
         QVERIFY(prompts_->messages[0].text.find(broken.string()) != std::string::npos);
         QVERIFY(state_->isUnnamed());
-        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath());
+        QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath() + "[*]");
 
         // A recent file picked now is the one that opens, not the command line's again.
         window_->browseState().recent[1] = book_;

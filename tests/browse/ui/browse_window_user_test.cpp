@@ -184,7 +184,7 @@ private slots:
         const auto seen = watchOpening(path.toStdString());
         QCOMPARE(int(seen.size()), questions);
         for (const auto& look : seen)
-            QCOMPARE(look.first, path);
+            QCOMPARE(look.first, path + "[*]"); // "[*]": the unsaved-changes marker
         // Nothing open yet: the program's name stands beside the open dialog.
         window_.reset();
         state_ = std::make_unique<AppState>();

@@ -1,0 +1,53 @@
+#pragma once
+// The --format of list, search and totals: text is what the list shows; tsv, csv and json
+// give the cells' own values (numbers as numbers, dates as ISO 8601), for scripts.
+
+#include "cli/commands.h"
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace rowbit {
+struct AppState;
+struct Record;
+} // namespace rowbit
+
+namespace rowbit::cli {
+
+enum class OutputFormat { Text, Tsv, Csv, Json };
+
+// The names --format takes, in the order the help lists them.
+inline constexpr const char* kOutputFormatNames[] = {"text", "tsv", "csv", "json"};
+
+// The format named by `--format` in args; Text when absent, nullopt for an unknown name.
+std::optional<OutputFormat> outputFormat(const Args& args);
+
+// One value of a table: nothing, a number, a text, a truth value, or a day ("2026-01-02").
+struct IsoDate {
+    std::string text;
+};
+using RawValue = std::variant<std::monostate, double, std::string, bool, IsoDate>;
+
+struct RawTable {
+    std::vector<std::string> titles;
+    std::vector<std::vector<RawValue>> rows;
+};
+
+// The cells of a record's columns (and its memo) as the sheet holds them.
+std::vector<RawValue> rawRecord(const AppState& state, const Record& record);
+// The list's column titles, and the memo's when the setup has one.
+std::vector<std::string> rawTitles(const AppState& state);
+
+// The table in tsv (a header line, TAB-separated, escaped as the text output), csv (RFC 4180)
+// or json (an array of objects keyed by the titles, one record a line).
+std::string writeTable(const RawTable& table, OutputFormat format);
+
+// An ISO 8601 day (YYYY-MM-DD) as the form's date field takes it: six digits in the order of
+// the date picture `gdate`. Other texts come back unchanged; nullopt for a day outside the
+// hundred years a two-digit year stands for around `todayYear` (80 back, 19 ahead).
+std::optional<std::string> isoDateForEntry(const std::string& value, const std::string& gdate,
+                                           int todayYear);
+
+} // namespace rowbit::cli
