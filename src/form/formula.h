@@ -21,7 +21,7 @@ inline constexpr std::int64_t kMaxHundredths = 9'999'999'999'999;
 inline constexpr std::size_t kOperandBytes = 20;
 
 // A text read as a number (digits, the first point, a minus before them; all else dropped)
-// and stored as a result is: in hundredths, more places rounded half away from zero;
+// and kept as a result is kept: in hundredths, more places rounded half away from zero;
 // nullopt beyond 13 digits.
 std::optional<std::int64_t> readHundredths(std::string_view text);
 // Plain decimal text without trailing zeros: 250 gives "2.5", 700 gives "7", -5 gives "-0.05".
