@@ -3,7 +3,7 @@ column setup; xlrd and openpyxl read them back. A setup printed by `setup` and g
 changes no cell of any sheet; a new one reaches the settings sheet and leaves every data cell
 as it was; a used slot without a size is refused and the file left alone.
 
-usage: configure_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: configure_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import json
 import os
