@@ -24,7 +24,10 @@ std::vector<std::filesystem::path> inputFiles(const std::filesystem::path& folde
         std::string ext = e.path().extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (std::find(extensions.begin(), extensions.end(), ext) != extensions.end())
+        if (!e.is_regular_file())
+            continue;
+        if (extensions.size() == 0 ||
+            std::find(extensions.begin(), extensions.end(), ext) != extensions.end())
             files.push_back(e.path());
     }
     if (files.empty())

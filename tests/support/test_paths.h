@@ -31,7 +31,8 @@ inline std::filesystem::path realWorkbook(const std::string& relative) {
     return requireInput(realWorkbooks() / relative);
 }
 // The files of an input folder whose extension (lower case, with its dot) is one of
-// `extensions`, sorted; throws, naming the folder, when it is missing or holds none.
+// `extensions` (every file when none is given), sorted; throws, naming the folder, when it
+// is missing or holds none.
 std::vector<std::filesystem::path> inputFiles(const std::filesystem::path& folder,
                                               std::initializer_list<std::string_view> extensions);
 
