@@ -14,7 +14,7 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROWBIT_SANITIZE=ON -DROWBIT_BUILD_UI=OFF
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-asan --output-on-failure -j"$jobs" -L core -LE peer
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -L "core|threads" -LE peer
 
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROWBIT_SANITIZE_THREAD=ON \
       -DROWBIT_BUILD_UI=OFF
