@@ -21,11 +21,11 @@ std::vector<std::filesystem::path> inputFiles(const std::filesystem::path& folde
         throw std::runtime_error("missing test input folder: " + folder.string());
     std::vector<std::filesystem::path> files;
     for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        if (!e.is_regular_file())
+            continue;
         std::string ext = e.path().extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (!e.is_regular_file())
-            continue;
         if (extensions.size() == 0 ||
             std::find(extensions.begin(), extensions.end(), ext) != extensions.end())
             files.push_back(e.path());
