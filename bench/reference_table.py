@@ -5,7 +5,7 @@
 
 BUILD_DIR is a Release build with -DROWBIT_BENCH=ON (document_bench, xls_bench and
 rowbit-cli). DIR holds big.xls (65,535 rows), big.xlsx (200,000) and huge.xlsx (1,000,000),
-made by the generators of ../shared/bench (default: /work/benchdata). Each of Rowbit's figures
+made by the generators in bench/reference/ (default: /work/benchdata). Each of Rowbit's figures
 is the median of N runs (default 3) of a whole process; "cpu" is the process's user + system
 time, which a busy machine inflates far less than wall time. The peers (python3-xlrd,
 openpyxl read-only) take minutes on the big files: --skip-peers leaves them out and prints the
@@ -22,7 +22,7 @@ import time
 
 PY = "/usr/bin/python3"
 
-# Peer figures of ../shared/bench/README.md (quiet 2-core machine, medians), used with
+# Peer figures of bench/reference/README.md (quiet 2-core machine, medians), used with
 # --skip-peers.
 README_PEERS = {"xlrd big.xls": 1.3, "openpyxl big.xlsx": 28.0, "openpyxl huge.xlsx": 137.0,
                 "openpyxl edit big.xlsx": 58.0}

@@ -1,7 +1,7 @@
 """rowbit-cli's document commands judged by the peers: workbooks written by xlwt and openpyxl,
 read back with xlrd and openpyxl after Rowbit saved them.
 
-usage: document_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: document_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import datetime
 import json

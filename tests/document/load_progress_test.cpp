@@ -64,27 +64,21 @@ TEST(LoadProgress, LoadFileReportsReadingUpToTheEnd) {
 }
 
 TEST(LoadProgress, WorkbooksOfOtherProgramsEndAtOneOrNotAtAll) {
-    const fs::path folder = testing::sharedTestData() / "xls";
-    if (!fs::is_directory(folder))
-        GTEST_SKIP() << "no shared workbooks at " << folder;
     int loaded = 0, refused = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() != ".xls")
-            continue;
+    for (const fs::path& file : testing::inputFiles(testing::realWorkbooks() / "xls", {".xls"})) {
         std::vector<double> fractions;
-        const auto book =
-            loadBook(entry.path().string(), [&](double f) { fractions.push_back(f); });
-        expectOrderly(fractions, entry.path().filename().string());
+        const auto book = loadBook(file.string(), [&](double f) { fractions.push_back(f); });
+        expectOrderly(fractions, file.filename().string());
         if (book) {
             ++loaded;
-            ASSERT_FALSE(fractions.empty()) << entry.path();
-            EXPECT_EQ(fractions.back(), 1.0) << entry.path();
+            ASSERT_FALSE(fractions.empty()) << file;
+            EXPECT_EQ(fractions.back(), 1.0) << file;
         } else {
             // A refused workbook (encrypted, damaged) was never loaded, so never done.
             ++refused;
             EXPECT_TRUE(std::none_of(fractions.begin(), fractions.end(), [](double f) {
                 return f >= 1.0;
-            })) << entry.path();
+            })) << file;
         }
     }
     EXPECT_GT(loaded, 0);

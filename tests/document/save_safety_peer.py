@@ -1,7 +1,7 @@
 """Saving never costs the user what the workbook held: workbooks written by xlwt and openpyxl,
 saved by rowbit-cli, read back by xlrd and openpyxl, every cell of every sheet compared.
 
-usage: save_safety_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: save_safety_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import os
 import sys

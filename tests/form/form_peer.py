@@ -1,7 +1,7 @@
 """rowbit-cli add, change and delete judged by the peers: the ledger written by xlwt and by
 openpyxl, edited through the form's model, read back with xlrd and openpyxl.
 
-usage: form_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: form_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import datetime
 import json

@@ -1,7 +1,7 @@
 """rowbit-cli report on the sample workbook, judged by poppler and xlrd: the PDF's text holds
 the title, the column titles, every record's texts and the grand totals; every page renders.
 
-Arguments: rowbit-cli, the shared test data folder, the repository's test data folder.
+Arguments: rowbit-cli, the real workbooks folder, the repository's test data folder.
 """
 import os
 import re

@@ -4,7 +4,7 @@ changes no cell of any sheet; a new one reaches the settings sheet and leaves ev
 as it was; a used slot without a size is refused and the file left alone; a proposal from a
 column narrower than a character is one configure takes.
 
-usage: configure_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: configure_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import json
 import os

@@ -10,6 +10,19 @@ CLI = os.path.abspath(sys.argv[1])
 failures = []
 
 
+def require_input(path):
+    """A test input that must be there: a missing one ends the script with a failure naming
+    it, never a pass on nothing."""
+    if not os.path.exists(path):
+        sys.exit("missing test input: " + path)
+    return path
+
+
+# The folders every peer script is given: the real workbooks and the project's test data.
+for folder in sys.argv[2:4]:
+    require_input(folder)
+
+
 def check(condition, what):
     if not condition:
         failures.append(what)

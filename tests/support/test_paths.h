@@ -2,12 +2,16 @@
 // Where tests find their inputs, and a scratch folder per test.
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace rowbit::testing {
 
-inline std::filesystem::path sharedTestData() {
-    return ROWBIT_SHARED_TESTDATA;
+// Workbooks written by other programs (tests/data/real), read-only.
+inline std::filesystem::path realWorkbooks() {
+    return ROWBIT_REAL_WORKBOOKS;
 }
 inline std::filesystem::path testData() {
     return ROWBIT_TEST_DATA;
@@ -19,6 +23,18 @@ inline std::filesystem::path sourceRoot() {
 inline std::filesystem::path cliPath() {
     return ROWBIT_CLI;
 }
+
+// A test input that must be there: throws, naming the path, when it is not, so that the
+// test fails instead of passing on nothing. realWorkbook("xls/poi-Simple.xls").
+std::filesystem::path requireInput(const std::filesystem::path& path);
+inline std::filesystem::path realWorkbook(const std::string& relative) {
+    return requireInput(realWorkbooks() / relative);
+}
+// The files of an input folder whose extension (lower case, with its dot) is one of
+// `extensions` (every file when none is given), sorted; throws, naming the folder, when it
+// is missing or holds none.
+std::vector<std::filesystem::path> inputFiles(const std::filesystem::path& folder,
+                                              std::initializer_list<std::string_view> extensions);
 
 // A fresh, empty folder under the system's temporary folder, removed by the destructor.
 class ScratchDir {

@@ -2,7 +2,7 @@
 links, merged ranges, validations, formats, row height) follows it, array formulas over
 several rows become their values, and a save that moved formulas asks for recalculation.
 
-usage: row_move_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: row_move_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import collections
 import os
@@ -25,8 +25,10 @@ from openpyxl.worksheet.datavalidation import DataValidation
 warnings.simplefilter("ignore")
 CLI = os.path.abspath(sys.argv[1])
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from peer_checks import check, failures  # noqa: E402
-SHARED = sys.argv[2]
+from peer_checks import check, failures, require_input  # noqa: E402
+REAL = sys.argv[2]
+
+
 def sort(src, column, out):
     p = subprocess.run([CLI, "sort", src, str(column), "--title-row", "1", "--out", out],
                        capture_output=True, timeout=300)
@@ -121,7 +123,7 @@ try:
 
     # --- workbooks others wrote: merges, arrays and recalculation --------------------------
     for name, column in [("poi-Tables.xlsx", 1), ("poi-MatrixFormulaEvalTestData.xlsx", 1)]:
-        src = os.path.join(SHARED, "xlsx", name)
+        src = require_input(os.path.join(REAL, "xlsx", name))
         out = os.path.join(tmp, "sorted-" + name)
         code, err = sort(src, column, out)
         check(code == 0, name + ": sort exits 0: " + err)
@@ -150,7 +152,7 @@ try:
     for name, column, what in [("poi-SimpleWithComments.xls", 2, "note"),
                                ("poi-WithTwoHyperLinks.xls", 1, "link"),
                                ("poi-MatrixFormulaEvalTestData.xls", 1, "")]:
-        src = os.path.join(SHARED, "xls", name)
+        src = require_input(os.path.join(REAL, "xls", name))
         out = os.path.join(tmp, "sorted-" + name)
         code, err = sort(src, column, out)
         check(code == 0, name + ": sort exits 0: " + err)

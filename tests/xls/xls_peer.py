@@ -1,10 +1,10 @@
 """Binary workbooks judged by python3-xlrd.
 
-For every workbook in <shared>/xls: `rowbit-cli cells` must finish without crashing or
+For every workbook in REAL_WORKBOOKS/xls: `rowbit-cli cells` must finish without crashing or
 hanging; it may refuse a file (exit 2). Where xlrd reads the file and rowbit-cli loads it,
 every cell of the first sheet must agree: position, type, date flag and value.
 
-usage: xls_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: xls_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import json
 import math
@@ -102,9 +102,13 @@ def compare(ours, theirs):
 
 
 def main():
-    cli, shared = sys.argv[1], sys.argv[2]
-    folder = os.path.join(shared, "xls")
+    cli, real = sys.argv[1], sys.argv[2]
+    folder = os.path.join(real, "xls")
+    if not os.path.isdir(folder):
+        sys.exit("missing test input folder: " + folder)
     files = sorted(f for f in os.listdir(folder) if f.lower().endswith(".xls"))
+    if not files:
+        sys.exit("no test inputs in " + folder)
     counts = {"loaded": 0, "refused": 0, "agree": 0, "xlrd_reads": 0}
     failures = []
     refused_but_read = []

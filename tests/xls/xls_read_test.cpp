@@ -17,8 +17,8 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace rowbit::xls {
 namespace {
 
+using rowbit::testing::realWorkbook;
 using rowbit::testing::ScratchDir;
-using rowbit::testing::sharedTestData;
 using rowbit::testing::testData;
 
 std::unique_ptr<Book> load(const std::filesystem::path& path) {
@@ -148,7 +148,7 @@ TEST(XlsRead, Workbook1904) {
 }
 
 TEST(XlsRead, SharedAndArrayFormulasShowTheirCachedResults) {
-    auto book = load(sharedTestData() / "xls" / "poi-SharedFormulaTest.xls");
+    auto book = load(realWorkbook("xls/poi-SharedFormulaTest.xls"));
     ASSERT_TRUE(book);
     const Sheet* s = book->sheet(0);
     int formulas = 0;
@@ -174,7 +174,7 @@ TEST(XlsRead, RefusesWhatItCannotRead) {
          ErrorCode::Damaged},
     };
     for (const auto& c : cases) {
-        auto book = loadBook((sharedTestData() / "xls" / c.file).string());
+        auto book = loadBook(realWorkbook("xls/" + std::string(c.file)).string());
         ASSERT_FALSE(book) << c.file;
         EXPECT_EQ(book.error().code, c.code) << c.file << ": " << book.error().describe();
     }
@@ -223,7 +223,7 @@ TEST(XlsRead, StreamNameDoesNotDecideTheVersion) {
         auto book = loadXlsBookFromMemory(bytes.data(), bytes.size(), c.name);
         EXPECT_EQ(bool(book), c.loads) << c.name;
     }
-    auto capitals = load(sharedTestData() / "xls" / "poi-BOOK_in_capitals.xls");
+    auto capitals = load(realWorkbook("xls/poi-BOOK_in_capitals.xls"));
     ASSERT_TRUE(capitals);
     EXPECT_EQ(capitals->sheet(0)->lastRow(), 23);
 }

@@ -15,20 +15,10 @@ namespace rowbit::xls {
 namespace {
 
 using rowbit::testing::ScratchDir;
-using rowbit::testing::sharedTestData;
 namespace fs = std::filesystem;
 
 std::vector<fs::path> sharedXlsFiles() {
-    std::vector<fs::path> files;
-    const fs::path dir = sharedTestData() / "xls";
-    if (fs::exists(dir)) {
-        for (const auto& e : fs::directory_iterator(dir)) {
-            if (e.path().extension() == ".xls")
-                files.push_back(e.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return rowbit::testing::inputFiles(rowbit::testing::realWorkbooks() / "xls", {".xls"});
 }
 
 // All cells of a sheet as text, for comparing two loads of the same content.

@@ -13,8 +13,8 @@
 namespace rowbit::xls {
 namespace {
 
+using rowbit::testing::realWorkbook;
 using rowbit::testing::ScratchDir;
-using rowbit::testing::sharedTestData;
 using rowbit::testing::testData;
 namespace fs = std::filesystem;
 
@@ -170,7 +170,7 @@ TEST(XlsWrite, FailedSaveLeavesTheTargetAlone) {
 
 TEST(XlsWrite, MacrosAndOtherStreamsAreKept) {
     ScratchDir dir;
-    const fs::path source = sharedTestData() / "xls" / "poi-SimpleMacro.xls";
+    const fs::path source = realWorkbook("xls/poi-SimpleMacro.xls");
     auto book = reload(source.string());
     ASSERT_TRUE(book);
     book->sheet(0)->writeStr(0, 0, "changed");
@@ -251,7 +251,7 @@ TEST(XlsMoveRows, RepeatedOrOffGridMovesChangeNothing) {
 
 TEST(XlsMoveRows, SharedFormulasOfMovedRowsBecomePlain) {
     ScratchDir dir;
-    auto loaded = loadBook((sharedTestData() / "xls" / "poi-SharedFormulaTest.xls").string());
+    auto loaded = loadBook(realWorkbook("xls/poi-SharedFormulaTest.xls").string());
     ASSERT_TRUE(loaded);
     Sheet* s = (*loaded)->sheet(0);
     XlsSheet& x = xlsSheet(s);
@@ -325,8 +325,7 @@ bool findSingleArray(const XlsSheet& s, int& row, int& col) {
 TEST(XlsMoveRows, ArrayFormulasMoveWholeOrKeepTheirValues) {
     ScratchDir dir;
     {
-        auto loaded =
-            loadBook((sharedTestData() / "xls" / "poi-TestValueAsArrayFunction.xls").string());
+        auto loaded = loadBook(realWorkbook("xls/poi-TestValueAsArrayFunction.xls").string());
         ASSERT_TRUE(loaded);
         Sheet* s = (*loaded)->sheet(0);
         int row = 0, col = 0;
@@ -352,8 +351,7 @@ TEST(XlsMoveRows, ArrayFormulasMoveWholeOrKeepTheirValues) {
         EXPECT_EQ(again->sheet(0)->readStr(target, col), text);
     }
     {
-        auto loaded =
-            loadBook((sharedTestData() / "xls" / "poi-MatrixFormulaEvalTestData.xls").string());
+        auto loaded = loadBook(realWorkbook("xls/poi-MatrixFormulaEvalTestData.xls").string());
         ASSERT_TRUE(loaded);
         Sheet* s = (*loaded)->sheet(0);
         const int rows = s->lastRow();

@@ -36,14 +36,9 @@ inline const char* mainNs() {
 // The XML workbooks of the shared collection and of our own test data, sorted.
 inline std::vector<std::filesystem::path> xlsxCorpus() {
     std::vector<std::filesystem::path> files;
-    for (const std::filesystem::path& dir : {sharedTestData() / "xlsx", testData() / "xlsx"}) {
-        if (!std::filesystem::is_directory(dir))
-            continue;
-        for (const auto& e : std::filesystem::directory_iterator(dir)) {
-            const std::string ext = e.path().extension().string();
-            if (ext == ".xlsx" || ext == ".xlsm")
-                files.push_back(e.path());
-        }
+    for (const std::filesystem::path& dir : {realWorkbooks() / "xlsx", testData() / "xlsx"}) {
+        for (auto& file : inputFiles(dir, {".xlsx", ".xlsm"}))
+            files.push_back(std::move(file));
     }
     std::sort(files.begin(), files.end());
     return files;

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Peer check of the XML workbook reader against openpyxl.
 
-    xlsx_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+    xlsx_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 
-Every workbook in SHARED_TESTDATA/xlsx and TEST_DATA/xlsx must load or be refused
+Every workbook in REAL_WORKBOOKS/xlsx and TEST_DATA/xlsx must load or be refused
 (`rowbit-cli cells` exits 0 or 2, within a time limit; never a crash). For every workbook that
 openpyxl reads, the cells of the first sheet must agree with openpyxl's cached values:
 numbers and dates by value (dates as serials), texts, booleans and errors exactly.
@@ -106,12 +106,13 @@ def compare(path, cells):
 
 
 def main():
-    cli, shared, data = sys.argv[1:4]
+    cli, real, data = sys.argv[1:4]
     files = []
-    for folder in (os.path.join(shared, "xlsx"), os.path.join(data, "xlsx")):
-        if os.path.isdir(folder):
-            files += sorted(os.path.join(folder, f) for f in os.listdir(folder)
-                            if f.lower().endswith((".xlsx", ".xlsm")))
+    for folder in (os.path.join(real, "xlsx"), os.path.join(data, "xlsx")):
+        if not os.path.isdir(folder):
+            sys.exit("missing test input folder: " + folder)
+        files += sorted(os.path.join(folder, f) for f in os.listdir(folder)
+                        if f.lower().endswith((".xlsx", ".xlsm")))
     loaded = refused = agreed = peer_refused = 0
     failures = []
     for path in files:

@@ -349,8 +349,7 @@ INSTANTIATE_TEST_SUITE_P(Packages, XlsxRefused, ::testing::ValuesIn(refusedCases
 
 TEST(XlsxPackage, DuplicatePartNamesAreRefused) {
     // Two zip entries of one name: which one a program reads would be a matter of chance.
-    auto book =
-        loadBook((testing::sharedTestData() / "xlsx" / "poi-duplicate-filename.xlsx").string());
+    auto book = loadBook(testing::realWorkbook("xlsx/poi-duplicate-filename.xlsx").string());
     ASSERT_FALSE(book.ok());
     EXPECT_EQ(book.error().code, ErrorCode::Damaged);
 }
