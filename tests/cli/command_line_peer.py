@@ -2,7 +2,7 @@
 naming what was wrong (exit 64), sysexits statuses, and the --format outputs read back with
 Python's json and csv readers.
 
-usage: command_line_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: command_line_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import csv
 import io

@@ -2,7 +2,7 @@
 once lose nothing unannounced, a workbook keeps its owner and group, and a workbook with two
 names shows the new content under both. xlrd and openpyxl read the results.
 
-usage: save_guard_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+usage: save_guard_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 """
 import os
 import pwd

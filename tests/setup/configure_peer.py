@@ -98,13 +98,13 @@ def test(work, ext):
 # Real workbooks whose title row names a column narrower than a character (hidden in the
 # .xls): the proposal printed by `setup` is taken back by `configure` as it stands, and the
 # data cells stay as they were.
-NARROW = [("poi-NoGutsRecords.xls", "7", "I"), ("poi-bug66675.xlsx", "9", "A")]
+NARROW = [("xls/poi-NoGutsRecords.xls", "7", "I"), ("xlsx/poi-bug66675.xlsx", "9", "A")]
 
 
 def test_narrow(work):
     for name, title_row, letter in NARROW:
-        path = os.path.join(work, name)
-        with open(os.path.join(sys.argv[3], "setup", name), "rb") as src, \
+        path = os.path.join(work, os.path.basename(name))
+        with open(os.path.join(sys.argv[2], name), "rb") as src, \
                 open(path, "wb") as dst:
             dst.write(src.read())
         before = cells(path)

@@ -1,7 +1,7 @@
 """Binary workbooks judged by python3-xlrd.
 
 For every workbook in REAL_WORKBOOKS/xls: `rowbit-cli cells` must finish without crashing or
-hanging; it may refuse a file (exit 2). Where xlrd reads the file and rowbit-cli loads it,
+hanging; it may refuse a file (exit 65). Where xlrd reads the file and rowbit-cli loads it,
 every cell of the first sheet must agree: position, type, date flag and value.
 
 usage: xls_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA

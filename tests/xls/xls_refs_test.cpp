@@ -375,7 +375,7 @@ TEST(XlsReferences, DeletedLastRecordTakesItsLinkAndComment) {
     for (const auto& f : files) {
         ScratchDir dir;
         const auto copy = dir / f.file;
-        std::filesystem::copy_file(testData() / "xls" / f.file, copy);
+        std::filesystem::copy_file(rowbit::testing::realWorkbooks() / "xls" / f.file, copy);
         AppState state;
         BrowseState browse;
         rowbit::testing::ScriptedPrompts prompts;

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Deleting records of XML workbooks, judged by openpyxl.
 
-    xlsx_delete_peer.py ROWBIT_CLI SHARED_TESTDATA TEST_DATA
+    xlsx_delete_peer.py ROWBIT_CLI REAL_WORKBOOKS TEST_DATA
 
 The last record of real workbooks takes its link and comment with it, and a record added
 afterwards in its place does not inherit them; the others stay. Formulas on another sheet keep
@@ -19,7 +19,7 @@ warnings.simplefilter("ignore")
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from peer_checks import check, run, run_tests  # noqa: E402
 
-DATA = os.path.join(sys.argv[3], "xlsx")
+DATA = os.path.join(sys.argv[2], "xlsx")
 
 
 def anchors(path):

@@ -118,7 +118,9 @@ int main(int argc, char** argv) {
     seams.versionCheck = [&](QWidget* parent) {
         return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
     };
-    seams.about = &rowbit::ui::AboutWindow::run;
+    seams.about = [&](QWidget* parent) {
+        rowbit::ui::AboutWindow::run(prefs.readWebAddresses(), parent);
+    };
     seams.setup = [&](QWidget* parent) { rowbit::ui::SetupDialog::run(state, prompts, parent); };
     seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(state, prompts, parent); };
     seams.print = [&](QWidget* parent, bool landscape) {
