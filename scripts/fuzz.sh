@@ -13,20 +13,7 @@ jobs=${JOBS:-2}
 build=build-fuzz
 
 # Debian's clang and its runtime (libFuzzer and the sanitizers), beside what the build needs.
-./scripts/install-deps.sh build
-missing=()
-for p in clang-14 libclang-rt-14-dev; do
-    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+./scripts/install-deps.sh fuzz
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DROWBIT_FUZZ=ON -DROWBIT_BUILD_UI=OFF -DROWBIT_BUILD_TESTS=OFF >/dev/null

@@ -7,6 +7,7 @@
 #                           the checkers of the installed desktop entry and metainfo and of
 #                           the .deb's library dependencies, the manual pages' viewer, the
 #                           bash completion's home and Debian's package checker (lintian)
+#   install-deps.sh fuzz    + clang and its runtime (libFuzzer and the sanitizers)
 set -euo pipefail
 what=${1:-build}
 
@@ -20,6 +21,7 @@ case "$what" in
     test) packages+=(libgtest-dev clang-format python3-xlrd python3-openpyxl python3-xlwt
                     poppler-utils desktop-file-utils appstream dpkg-dev file
                     man-db bash-completion lintian qt6-translations-l10n) ;;
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
 esac
 
 missing=()
