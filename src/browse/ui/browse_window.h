@@ -142,7 +142,8 @@ private:
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
     void calcField();
-    // The record form for ACTION, then the focus back in the list.
+    // The record form for the command chosen (insert, change, delete), then the focus back
+    // in the list.
     void runRecordForm();
     // The window active and the list focused, on its selected line.
     void focusList();
