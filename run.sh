@@ -12,10 +12,8 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     echo "No display here: Rowbit needs one to show its window. The sample's records:"
     exec ./build-release/src/rowbit-cli list "$sample"
 fi
-# Rowbit keeps its preferences (Rowbit.INI) in the folder it starts in. It works on a copy of
-# the sample there, so saving never changes the one in the repository.
+# Rowbit works on a copy of the sample, so saving never changes the one in the repository.
 work="$HOME/.local/share/rowbit"
 mkdir -p "$work"
 [[ -f "$work/sample.xls" ]] || cp "$sample" "$work/sample.xls"
-cd "$work"
-exec "$OLDPWD/build-release/src/rowbit" "$work/sample.xls"
+exec ./build-release/src/rowbit "$work/sample.xls"
