@@ -33,6 +33,10 @@ inline const char* mainNs() {
     return "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 }
 
+inline std::string relationshipsNs() {
+    return "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+}
+
 // The XML workbooks of the shared collection and of our own test data, sorted.
 inline std::vector<std::filesystem::path> xlsxCorpus() {
     std::vector<std::filesystem::path> files;
@@ -77,7 +81,7 @@ long long storedSize(const std::filesystem::path& file, const std::string& part)
 
 inline PackageParts PackageParts::workbook(const std::string& rows, const std::string& strings) {
     const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const std::string rel = relationshipsNs();
     PackageParts p;
     p["[Content_Types].xml"] =
         decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"

@@ -14,7 +14,7 @@ using testing::PackageParts;
 using testing::partBytes;
 using testing::ScratchDir;
 
-const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+const std::string rel = testing::relationshipsNs();
 
 std::string sheetPart(const std::string& rows) {
     return "<worksheet xmlns=\"" + std::string(testing::mainNs()) + "\"><sheetData>" + rows +
