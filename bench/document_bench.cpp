@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
     rowbit::AppState state;
     rowbit::BrowseState browse;
     SilentPrompts prompts;
-    state.gdate = "@D9-";
-    state.startpath = ".";
+    state.datePicture = "@D9-";
+    state.workingFolder = ".";
     state.filename = argv[1];
 
     auto start = Clock::now();
@@ -53,21 +53,22 @@ int main(int argc, char** argv) {
         state, browse, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
     const double load = since(start);
     const double loadResident = residentMb();
-    rowbit::fillQue(state, browse, prompts);
+    rowbit::fillRecordList(state, browse, prompts);
     const std::string format = rowbit::formatWindow(state, browse);
     const double open = since(start);
     if (outcome == rowbit::LoadOutcome::Unreadable || outcome == rowbit::LoadOutcome::NewWorkbook) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 2;
     }
-    std::printf("records %zu\n", state.q1.count());
+    std::printf("records %zu\n", state.records.count());
     std::printf("load %.3f\nopen %.3f\nopen_peak_mb %.0f\n", load, open, peakMb());
     std::printf("load_resident_mb %.0f\nopen_resident_mb %.0f\n", loadResident, residentMb());
 
     start = Clock::now();
     const auto status = rowbit::runSearch(state, browse, prompts, argv[2]);
     std::printf("search %.4f (%zu found)\n", since(start),
-                status == rowbit::SearchStatus::Found ? browse.q2.size() : std::size_t{0});
+                status == rowbit::SearchStatus::Found ? browse.searchResults.size()
+                                                      : std::size_t{0});
     rowbit::closeResults(state, browse, 0);
 
     // Ten edits spread over the list, then the Save command into a copy: "save". Then the
@@ -81,9 +82,9 @@ int main(int argc, char** argv) {
                     saved.status == rowbit::SaveStatus::Saved ? "saved" : "failed");
     };
     if (argc > 4) {
-        const std::size_t count = state.q1.count();
+        const std::size_t count = state.records.count();
         for (std::size_t i = 0; i < 10 && count > 0; ++i) {
-            rowbit::Record& record = state.q1.at(1 + i * (count / 10));
+            rowbit::Record& record = state.records.at(1 + i * (count / 10));
             record.col[0] = "edited " + std::to_string(i);
         }
         std::printf("save ");

@@ -77,13 +77,13 @@ int main(int argc, char** argv) {
         return 1;
     QApplication::processEvents();
     std::printf("open-workbook %.2f\nrecords %zu\n", seconds(loadStart, Clock::now()),
-                state.q1.count());
+                state.records.count());
 
     for (int r = 0; r < rounds; ++r) {
         for (const char* name : {"insert", "change", "delete"}) {
             step = name;
             if (step != "insert")
-                window.list()->selectLine(state.q1.count() / 2);
+                window.list()->selectLine(state.records.count() / 2);
             start = Clock::now();
             if (step == "insert")
                 window.insertRecord();
@@ -101,12 +101,12 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r) {
         const auto a = Clock::now();
         window.list()->reload();
-        window.list()->selectLine(state.q1.count());
+        window.list()->selectLine(state.records.count());
         QApplication::processEvents();
         figures["list-reload"].push_back(seconds(a, Clock::now()));
     }
     for (const auto& [name, values] : figures)
         std::printf("%s %.4f\n", name.c_str(), median(values));
-    std::printf("records %zu\n", state.q1.count());
+    std::printf("records %zu\n", state.records.count());
     return 0;
 }

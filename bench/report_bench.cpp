@@ -42,22 +42,22 @@ int main(int argc, char** argv) {
     rowbit::AppState state;
     rowbit::BrowseState browse;
     SilentPrompts prompts;
-    state.gdate = "@D9-";
-    state.startpath = ".";
+    state.datePicture = "@D9-";
+    state.workingFolder = ".";
     state.filename = argv[1];
     auto start = Clock::now();
     rowbit::loadFile(state, browse, prompts,
                      [](const auto&, int pre) -> std::optional<int> { return pre; });
-    rowbit::fillQue(state, browse, prompts);
+    rowbit::fillRecordList(state, browse, prompts);
     std::printf("open %.3f\n", since(start));
-    std::printf("records %zu\n", state.q1.count());
+    std::printf("records %zu\n", state.records.count());
     for (int c = 0; c < rowbit::kMaxColumns; ++c)
-        state.g1.listWidth[static_cast<std::size_t>(c)] = 70;
+        state.columns.listWidth[static_cast<std::size_t>(c)] = 70;
 
     // From the Print command to the first page on screen: every record laid out, then page 1
     // drawn at the size a preview window fits it to.
     start = Clock::now();
-    rowbit::report::ListReport report(state.g1, state.q1, state.filename, landscape,
+    rowbit::report::ListReport report(state.columns, state.records, state.filename, landscape,
                                       rowbit::report::stampsNow());
     while (!report.printQue()) {
     }

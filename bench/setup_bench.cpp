@@ -43,46 +43,47 @@ int main(int argc, char** argv) {
     rowbit::AppState state;
     rowbit::BrowseState browse;
     SilentPrompts prompts; // its first button: "예(Yes)" to the re-read
-    state.gdate = "@D9-";
-    state.startpath = ".";
+    state.datePicture = "@D9-";
+    state.workingFolder = ".";
     state.filename = argv[1];
 
     auto start = Clock::now();
     const auto outcome = rowbit::loadFile(
         state, browse, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
-    rowbit::fillQue(state, browse, prompts);
+    rowbit::fillRecordList(state, browse, prompts);
     std::string format = rowbit::formatWindow(state, browse);
     const double open = since(start);
     if (outcome == rowbit::LoadOutcome::Unreadable || outcome == rowbit::LoadOutcome::NewWorkbook) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 2;
     }
-    std::printf("records %zu, shown columns %d\n", state.q1.count(), state.g1.ccount);
+    std::printf("records %zu, shown columns %d\n", state.records.count(),
+                state.columns.columnCount);
     std::printf("open %.3f\n", open);
 
     // Some number columns to add up: every shown column that is not text or date.
     start = Clock::now();
     const double cpu = threadSeconds();
-    const auto totals = rowbit::sumUp(state.g1, state.q1);
+    const auto totals = rowbit::sumUp(state.columns, state.records);
     std::printf("totals %.4f (cpu %.4f, %zu number columns)\n", since(start), threadSeconds() - cpu,
                 totals ? totals->numberSlots.size() : std::size_t{0});
 
-    rowbit::SetupDraft draft = rowbit::openDraft(state.g1);
+    rowbit::SetupDraft draft = rowbit::openDraft(state.columns);
     rowbit::calcFields(draft);
     const int last = rowbit::leadingSlots(draft) - 1;
     if (last < 0) {
         std::fprintf(stderr, "no shown column to change\n");
         return 2;
     }
-    draft.cno[last] = draft.cno[last] == "L" ? "K" : "L";
+    draft.sheetColumn[last] = draft.sheetColumn[last] == "L" ? "K" : "L";
     start = Clock::now();
     const auto confirmed = rowbit::confirmSetup(draft, state, prompts);
     if (confirmed.outcome != rowbit::SetupOutcome::Reload) {
         std::fprintf(stderr, "the setup change did not ask for a re-read\n");
         return 2;
     }
-    rowbit::fillQue(state, browse, prompts);
+    rowbit::fillRecordList(state, browse, prompts);
     format = rowbit::formatWindow(state, browse);
-    std::printf("reread %.3f (%zu records)\n", since(start), state.q1.count());
+    std::printf("reread %.3f (%zu records)\n", since(start), state.records.count());
     return format.empty() ? 1 : 0;
 }

@@ -5,7 +5,7 @@
 namespace rowbit {
 
 std::string AppState::unnamedPath() const {
-    std::string path(cp949::trimRight(documentsPath.empty() ? startpath : documentsPath));
+    std::string path(cp949::trimRight(documentsPath.empty() ? workingFolder : documentsPath));
     // A start folder given with its separator (the root folder) gets no second one.
     if (path.empty() || path.back() != '/') {
         path += '/';

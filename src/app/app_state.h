@@ -30,18 +30,18 @@ struct AppState {
     AppState(const AppState&) = delete;
     AppState& operator=(const AppState&) = delete;
 
-    RowList q1;     // Q1
-    ColumnSetup g1; // G1
+    RecordList records;  // Q1
+    ColumnSetup columns; // G1
 
     std::unique_ptr<Book> book; // BOOK
     std::string filename;       // FILENAME: full path of the open workbook (127 bytes at most)
     int changed = 0;            // CHANGED
     int action = 0;             // ACTION
-    std::string gfont;          // GFONT: list and form font face
-    int gsize = 0;              // GSIZE: font size in points
+    std::string fontFace;       // GFONT: list and form font face
+    int fontSize = 0;           // GSIZE: font size in points
     int gcharset = 0;           // GCHARSET
-    std::string gdate;          // GDATE: date picture, "@D1" .. "@D9."
-    std::string startpath;      // STARTPATH: the working folder
+    std::string datePicture;    // GDATE: date picture, "@D1" .. "@D9."
+    std::string workingFolder;  // STARTPATH: the working folder
     std::string documentsPath;  // where the unnamed workbook goes; empty: STARTPATH
     std::string sourceDir;      // MEM:SOURCEDIR
     int globalResponse = 0;     // GLOBALRESPONSE: 1 print, 2 cancelled

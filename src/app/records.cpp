@@ -12,7 +12,7 @@ namespace {
 // A position outside the list is a programming error of the caller, in every build type.
 void checkPosition(std::size_t pos, std::size_t count, int line) {
     if (pos < 1 || pos > count) {
-        std::fprintf(stderr, "%s:%d: RowList position %zu outside 1..%zu\n", __FILE__, line, pos,
+        std::fprintf(stderr, "%s:%d: RecordList position %zu outside 1..%zu\n", __FILE__, line, pos,
                      count);
         std::abort();
     }
@@ -20,7 +20,7 @@ void checkPosition(std::size_t pos, std::size_t count, int line) {
 
 } // namespace
 
-void RowList::clear() {
+void RecordList::clear() {
     records_.clear();
     arenas_.clear();
     ids_.clear();
@@ -30,15 +30,15 @@ void RowList::clear() {
     indexValid_ = true;
 }
 
-std::size_t RowList::count() const {
+std::size_t RecordList::count() const {
     return records_.size();
 }
 
-std::size_t RowList::position() const {
+std::size_t RecordList::position() const {
     return current_;
 }
 
-std::size_t RowList::add() {
+std::size_t RecordList::add() {
     records_.push_back(buffer);
     const RecordId newId = nextId_++;
     ids_.push_back(newId);
@@ -51,7 +51,7 @@ std::size_t RowList::add() {
     return current_;
 }
 
-RecordId RowList::append(std::vector<Record>&& records, SharedArena arena) {
+RecordId RecordList::append(std::vector<Record>&& records, SharedArena arena) {
     const RecordId first = nextId_;
     if (arena)
         arenas_.push_back(std::move(arena));
@@ -73,7 +73,7 @@ RecordId RowList::append(std::vector<Record>&& records, SharedArena arena) {
     return first;
 }
 
-bool RowList::get(std::size_t pos) {
+bool RecordList::get(std::size_t pos) {
     if (pos < 1 || pos > records_.size()) {
         return false;
     }
@@ -82,7 +82,7 @@ bool RowList::get(std::size_t pos) {
     return true;
 }
 
-bool RowList::put() {
+bool RecordList::put() {
     if (current_ < 1 || current_ > records_.size()) {
         return false;
     }
@@ -90,7 +90,7 @@ bool RowList::put() {
     return true;
 }
 
-bool RowList::remove() {
+bool RecordList::remove() {
     if (current_ < 1 || current_ > records_.size()) {
         return false;
     }
@@ -103,22 +103,22 @@ bool RowList::remove() {
     return true;
 }
 
-const Record& RowList::at(std::size_t pos) const {
+const Record& RecordList::at(std::size_t pos) const {
     checkPosition(pos, records_.size(), __LINE__);
     return records_[pos - 1];
 }
 
-Record& RowList::at(std::size_t pos) {
+Record& RecordList::at(std::size_t pos) {
     checkPosition(pos, records_.size(), __LINE__);
     return records_[pos - 1];
 }
 
-RecordId RowList::id(std::size_t pos) const {
+RecordId RecordList::id(std::size_t pos) const {
     checkPosition(pos, records_.size(), __LINE__);
     return ids_[pos - 1];
 }
 
-void RowList::rebuildIndex() const {
+void RecordList::rebuildIndex() const {
     index_.assign(static_cast<std::size_t>(nextId_ - idBase_), 0);
     for (std::size_t i = 0; i < ids_.size(); ++i) {
         index_[static_cast<std::size_t>(ids_[i] - idBase_)] = i + 1;
@@ -126,7 +126,7 @@ void RowList::rebuildIndex() const {
     indexValid_ = true;
 }
 
-std::optional<std::size_t> RowList::find(RecordId recordId) const {
+std::optional<std::size_t> RecordList::find(RecordId recordId) const {
     if (recordId < idBase_ || recordId >= nextId_) {
         return std::nullopt;
     }
@@ -140,7 +140,7 @@ std::optional<std::size_t> RowList::find(RecordId recordId) const {
     return pos;
 }
 
-void RowList::sort(const std::function<bool(const Record&, const Record&)>& less) {
+void RecordList::sort(const std::function<bool(const Record&, const Record&)>& less) {
     const std::size_t n = records_.size();
     if (n < 2) {
         return;
@@ -153,7 +153,7 @@ void RowList::sort(const std::function<bool(const Record&, const Record&)>& less
     applyOrder(order);
 }
 
-void RowList::applyOrder(std::vector<std::uint32_t>& order) {
+void RecordList::applyOrder(std::vector<std::uint32_t>& order) {
     const std::size_t n = records_.size();
     const RecordId currentId = current_ > 0 ? ids_[current_ - 1] : 0;
 
@@ -183,22 +183,22 @@ void RowList::applyOrder(std::vector<std::uint32_t>& order) {
     }
 }
 
-void RowList::reserve(std::size_t n) {
+void RecordList::reserve(std::size_t n) {
     records_.reserve(n);
     ids_.reserve(n);
 }
 
 int ColumnSetup::shownColumns() const {
     int n = 0;
-    while (n < kMaxColumns && cno[n] != 0)
+    while (n < kMaxColumns && sheetColumn[n] != 0)
         ++n;
     return n;
 }
 
 int ColumnSetup::usedColumns() const {
-    const int limit = std::clamp(ccount, 0, kMaxColumns);
+    const int limit = std::clamp(columnCount, 0, kMaxColumns);
     int used = 0;
-    while (used < limit && cno[static_cast<std::size_t>(used)] != 0) {
+    while (used < limit && sheetColumn[static_cast<std::size_t>(used)] != 0) {
         ++used;
     }
     return used;

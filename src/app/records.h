@@ -165,12 +165,12 @@ struct Record {
     void clear() { *this = Record{}; }
 };
 
-// Identity of a record in a RowList: stays with the record through sorting and deleting of
+// Identity of a record in a RecordList: stays with the record through sorting and deleting of
 // others, never reused within one list.
 using RecordId = std::uint64_t;
 
 // Q1: an ordered list of records with 1-based positions and one current-record buffer.
-class RowList {
+class RecordList {
 public:
     Record buffer; // the current-record buffer
 
@@ -229,7 +229,7 @@ private:
 };
 
 template <class KeyFn, class Less>
-void RowList::sortByKey(KeyFn key, Less less) {
+void RecordList::sortByKey(KeyFn key, Less less) {
     using Key = std::decay_t<decltype(key(std::declval<const Record&>()))>;
     const std::size_t n = records_.size();
     if (n < 2) {
@@ -253,21 +253,21 @@ void RowList::sortByKey(KeyFn key, Less less) {
 
 // G1: which sheet columns are shown and how.
 struct ColumnSetup {
-    int ccount = 0;                             // CCOUNT: shown columns in use (0..10)
-    std::array<int, kMaxColumns> cno{};         // CNO: sheet column letter index, A = 1; 0 = unused
-    std::array<std::string, kMaxColumns> cname; // CNAME: titles (16 bytes)
+    int columnCount = 0;                        // CCOUNT: shown columns in use (0..10)
+    std::array<int, kMaxColumns> sheetColumn{}; // CNO: sheet column letter index, A = 1; 0 = unused
+    std::array<std::string, kMaxColumns> title; // CNAME: titles (16 bytes)
     std::array<std::string, kMaxColumns> justify; // JUSTIFY: "L", "R", "C"
     std::array<std::string, kMaxColumns> type;    // TYPE: "S", "N", "D"
     std::array<int, kMaxColumns> size{};          // SIZE: entry width in characters
     std::array<std::string, kMaxColumns> formula; // FORMULA (30 bytes)
     std::array<int, kMaxColumns> listWidth{};     // LISTWIDTH: on-screen width, dialog units
     std::array<int, kMaxColumns> format{};        // FORMAT: workbook format handle
-    std::array<int, 2 * kMaxColumns> btn{};       // BTN: 1 = lookup list exists
-    int mno = 0;                                  // MNO: memo column letter index; 0 = none
-    std::string mname;                            // MNAME (16 bytes)
-    int mwsize = 0;                               // MWSIZE: memo width in characters
-    int mhsize = 0;                               // MHSIZE: memo height in lines
-    int startline = 0;                            // STARTLINE: first data row, one-based
+    std::array<int, 2 * kMaxColumns> hasLookup{}; // BTN: 1 = lookup list exists
+    int memoColumn = 0;                           // MNO: memo column letter index; 0 = none
+    std::string memoTitle;                        // MNAME (16 bytes)
+    int memoWidth = 0;                            // MWSIZE: memo width in characters
+    int memoHeight = 0;                           // MHSIZE: memo height in lines
+    int firstDataRow = 0;                         // STARTLINE: first data row, one-based
 
     void clear() { *this = ColumnSetup{}; }
     bool operator==(const ColumnSetup&) const = default;

@@ -12,8 +12,8 @@ void FilledRecords::clear() {
     fields_.clear();
     arenas_.clear();
     own_.reset();
-    cno = {};
-    mno = 0;
+    sheetColumn = {};
+    memoColumn = 0;
 }
 
 void FilledRecords::keep(const std::vector<SharedArena>& arenas) {

@@ -67,8 +67,8 @@ public:
     std::vector<std::int32_t> places() const;
 
     // The setup the texts were produced with: a field whose column changed since is new.
-    std::array<int, kMaxColumns> cno{};
-    int mno = 0;
+    std::array<int, kMaxColumns> sheetColumn{};
+    int memoColumn = 0;
 
 private:
     std::vector<RecordId> ids_;
@@ -86,16 +86,16 @@ private:
 
 struct BrowseState {
     std::string commandStr; // COMMANDSTR: the command-line tail
-    int sqcnt = 0;          // SQCNT: records right after the last fill
+    int filledCount = 0;    // SQCNT: records right after the last fill
     int eqcnt = 0;          // EQCNT: records at the last save
 
     std::array<std::string, kRecentFiles> recent; // FILE: recent files, newest first
 
     // The list shown: 1 = Q1, 2 = the search results.
-    int whatQue = 1;
-    std::vector<ResultLine> q2; // Q2
-    std::string search;         // LOC:SEARCH: the search field's text
-    std::string nsearch;        // NSEARCH: the number form of a numeric search text
+    int shownList = 1;
+    std::vector<ResultLine> searchResults; // Q2
+    std::string search;                    // LOC:SEARCH: the search field's text
+    std::string searchNumber;              // NSEARCH: the number form of a numeric search text
 
     bool load = true;               // LOAD: the last fill read a workbook that came from a file
     std::optional<Error> loadError; // why the last load found no workbook (missing, unreadable)

@@ -54,13 +54,13 @@ Result<void> Preferences::write(const IniFile& ini) const {
 
 void Preferences::readDisplay(AppState& state) const {
     const IniFile ini = read();
-    state.gfont = cp949::cut(ini.get("Fonts", "FontName", "굴림"), 15);
+    state.fontFace = cp949::cut(ini.get("Fonts", "FontName", "굴림"), 15);
     // One-byte fields keep the low byte of what was written.
-    state.gsize =
+    state.fontSize =
         static_cast<int>(static_cast<unsigned long>(ini.getInt("Fonts", "FontSize", 9)) & 0xFF);
     state.gcharset =
         static_cast<int>(static_cast<unsigned long>(ini.getInt("Fonts", "CharSet", 129)) & 0xFF);
-    state.gdate = datePictureFor(ini.get("Date", "DateFormat", "yy-mm-dd"));
+    state.datePicture = datePictureFor(ini.get("Date", "DateFormat", "yy-mm-dd"));
 }
 
 std::array<std::string, 10> Preferences::readRecentFiles() const {

@@ -40,7 +40,7 @@ const picture::NumericPicture& listPicture(int places) {
 }
 
 std::string datePicture(const AppState& state) {
-    return state.gdate.empty() ? std::string("@D9-") : state.gdate;
+    return state.datePicture.empty() ? std::string("@D9-") : state.datePicture;
 }
 
 template <class Texts>
@@ -52,13 +52,13 @@ bool allBlank(const Texts& texts) {
     return true;
 }
 
-ResultLine resultLine(const RowList& q1, std::size_t pos) {
+ResultLine resultLine(const RecordList& records, std::size_t pos) {
     ResultLine line;
-    const Record& record = q1.at(pos);
+    const Record& record = records.at(pos);
     for (std::size_t k = 0; k < kMaxColumns; ++k)
         line.col[k] = record.col[k];
     line.memo = cp949::cut(record.memo, kResultMemoBytes);
-    line.pointer = q1.id(pos);
+    line.pointer = records.id(pos);
     return line;
 }
 
@@ -174,8 +174,8 @@ std::string numberText(double value) {
     return text;
 }
 
-std::string listFieldText(const ColumnSetup& g1, int k, std::string_view text) {
-    if (k < 0 || k >= kMaxColumns || g1.type[k] != "N" || text.size() <= kListNumberWidth)
+std::string listFieldText(const ColumnSetup& columns, int k, std::string_view text) {
+    if (k < 0 || k >= kMaxColumns || columns.type[k] != "N" || text.size() <= kListNumberWidth)
         return std::string(text);
     return std::string(kListNumberWidth, '#');
 }
@@ -208,10 +208,10 @@ std::string cellTextWith(const Sheet& sheet, int row, int col, bool date1904, Da
 
 } // namespace
 
-std::string cellText(const Sheet& sheet, int row, int col, const std::string& gdate,
+std::string cellText(const Sheet& sheet, int row, int col, const std::string& datePicture,
                      bool date1904) {
-    return cellTextWith(sheet, row, col, date1904, [&gdate](double serial) {
-        return picture::formatDate(serial, gdate.empty() ? "@D9-" : gdate);
+    return cellTextWith(sheet, row, col, date1904, [&datePicture](double serial) {
+        return picture::formatDate(serial, datePicture.empty() ? "@D9-" : datePicture);
     });
 }
 
@@ -220,10 +220,10 @@ namespace {
 // What every thread of a fill reads; none of it changes while they run.
 struct FillSource {
     const Sheet* sheet = nullptr;
-    std::array<int, kMaxColumns> cno{};
+    std::array<int, kMaxColumns> sheetColumn{};
     int used = 0;
-    int mno = 0;
-    std::string gdate;
+    int memoColumn = 0;
+    std::string datePicture;
     bool date1904 = false;
     std::size_t rows = 0; // rows to read in all
     // Every column letter of the report is one ASCII letter, so each entry makes the report
@@ -324,7 +324,7 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
                 progress->update(done);
         }
         for (int n = 0; n < source.used; ++n) {
-            const int col = source.cno[n] - 1;
+            const int col = source.sheetColumn[n] - 1;
             std::string& text = texts[static_cast<std::size_t>(n)];
             text = cellTextWith(sheet, row, col, source.date1904, dates);
             // A character never takes more CP949 bytes than UTF-8 bytes: short texts fit.
@@ -352,8 +352,8 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
         for (int n = 0; n < source.used; ++n)
             views[n] = texts[static_cast<std::size_t>(n)];
         record.col.packed().adopt(part.arena->pack(views, kMaxColumns));
-        if (source.mno != 0) {
-            std::string memo = sheet.readStr(row, source.mno - 1);
+        if (source.memoColumn != 0) {
+            std::string memo = sheet.readStr(row, source.memoColumn - 1);
             memo.resize(cp949::cutLength(memo, kMemoBytes));
             if (!memo.empty()) {
                 const std::string_view text = memo;
@@ -361,7 +361,7 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
             }
         }
         record.row = row;
-        part.filled.add(part.records.size() - 1, row, record, source.used, source.mno != 0);
+        part.filled.add(part.records.size() - 1, row, record, source.used, source.memoColumn != 0);
     }
     rowsDone.fetch_add(static_cast<std::size_t>(part.to - counted), std::memory_order_relaxed);
 }
@@ -370,19 +370,19 @@ void runPart(const FillSource& source, FillPart& part, std::atomic<std::size_t>&
              ListingProgress* progress, std::unique_ptr<DateTexts>& dates) {
     try {
         if (!dates)
-            dates = std::make_unique<DateTexts>(source.gdate, source.rows);
+            dates = std::make_unique<DateTexts>(source.datePicture, source.rows);
         fillRows(source, part, rowsDone, progress, *dates);
     } catch (...) {
         part.error = std::current_exception();
     }
 }
 
-void noteOverlong(std::string& overflow, int cno, int row) {
+void noteOverlong(std::string& overflow, int sheetColumn, int row) {
     // Once the report is full (its entries are ASCII) nothing more fits into it.
     if (overflow.size() >= kReportBytes)
         return;
     const std::string entry = std::string(cp949::trimRight(overflow)) + " " +
-                              static_cast<char>(64 + cno) + std::to_string(row + 1);
+                              static_cast<char>(64 + sheetColumn) + std::to_string(row + 1);
     overflow = cp949::cut(entry, kReportBytes);
 }
 
@@ -398,38 +398,40 @@ int fillThreads(const FillOptions& options, std::size_t rows) {
 
 } // namespace
 
-void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillOptions& options) {
-    state.q1.clear();
+void fillRecordList(AppState& state, BrowseState& browse, Prompts& prompts,
+                    const FillOptions& options) {
+    state.records.clear();
     browse.overflow.clear();
     browse.filled.clear();
-    browse.sqcnt = 0;
+    browse.filledCount = 0;
 
     Sheet* sheet = state.sheet();
     if (!sheet)
         return;
-    ColumnSetup& g1 = state.g1;
-    if (g1.startline < 1)
-        g1.startline = 1;
+    ColumnSetup& columns = state.columns;
+    if (columns.firstDataRow < 1)
+        columns.firstDataRow = 1;
     FillSource source;
     source.sheet = sheet;
-    source.cno = g1.cno;
-    source.used = g1.shownColumns();
-    source.mno = g1.mno;
-    source.gdate = datePicture(state);
+    source.sheetColumn = columns.sheetColumn;
+    source.used = columns.shownColumns();
+    source.memoColumn = columns.memoColumn;
+    source.datePicture = datePicture(state);
     source.date1904 = state.book->date1904();
-    source.asciiEntries = std::all_of(g1.cno.begin(), g1.cno.begin() + source.used,
-                                      [](int cno) { return cno >= 1 && cno <= 26; });
-    browse.filled.cno = g1.cno;
-    browse.filled.mno = g1.mno;
+    source.asciiEntries =
+        std::all_of(columns.sheetColumn.begin(), columns.sheetColumn.begin() + source.used,
+                    [](int sheetColumn) { return sheetColumn >= 1 && sheetColumn <= 26; });
+    browse.filled.sheetColumn = columns.sheetColumn;
+    browse.filled.memoColumn = columns.memoColumn;
 
     // The engines work their bounds out on first demand: asked here, before threads read.
-    const int first = g1.startline - 1;
+    const int first = columns.firstDataRow - 1;
     const int end = sheet->lastRow();
     sheet->lastCol();
     // The list's formats come from the row below the start line, blank or not.
-    if (g1.startline < end) {
+    if (columns.firstDataRow < end) {
         for (int n = 0; n < source.used; ++n)
-            g1.format[n] = sheet->cellFormat(g1.startline, g1.cno[n] - 1);
+            columns.format[n] = sheet->cellFormat(columns.firstDataRow, columns.sheetColumn[n] - 1);
     }
 
     const std::size_t rows = end > first ? static_cast<std::size_t>(end - first) : 0;
@@ -511,10 +513,10 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
                 failed = true;
                 break;
             }
-            const RecordId firstId = state.q1.append(std::move(part.records), part.arena);
+            const RecordId firstId = state.records.append(std::move(part.records), part.arena);
             browse.filled.append(std::move(part.filled), firstId);
             for (const auto& [row, n] : part.overlong)
-                noteOverlong(browse.overflow, g1.cno[n], row);
+                noteOverlong(browse.overflow, columns.sheetColumn[n], row);
             if (merged != 0) {
                 part.records.clear();
                 const std::lock_guard<std::mutex> hold(poolLock);
@@ -540,15 +542,15 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
         worker.join();
     for (const FillPart& part : parts) {
         if (part.error) {
-            state.q1.clear();
+            state.records.clear();
             browse.filled.clear();
             browse.overflow.clear();
             std::rethrow_exception(part.error);
         }
     }
 
-    state.q1.buffer.clear();
-    browse.sqcnt = static_cast<int>(state.q1.count());
+    state.records.buffer.clear();
+    browse.filledCount = static_cast<int>(state.records.count());
     progress.finish();
 
     if (!browse.overflow.empty())
@@ -556,67 +558,68 @@ void fillQue(AppState& state, BrowseState& browse, Prompts& prompts, const FillO
 }
 
 std::string formatWindow(const AppState& state, const BrowseState& browse) {
-    const ColumnSetup& g1 = state.g1;
+    const ColumnSetup& columns = state.columns;
     const Sheet* sheet = browse.load ? state.sheet() : nullptr;
-    auto widthOf = [&](int cno, int fallback) {
-        if (!sheet || cno < 1)
+    auto widthOf = [&](int sheetColumn, int fallback) {
+        if (!sheet || sheetColumn < 1)
             return fallback;
-        const double chars = sheet->colWidth(cno - 1);
+        const double chars = sheet->colWidth(sheetColumn - 1);
         if (!std::isfinite(chars) || chars < 0)
             return 0;
         return static_cast<int>(std::trunc(std::trunc(chars) * 5));
     };
     std::string format;
-    for (int n = 0; n < std::min(g1.ccount, kMaxColumns); ++n) {
-        format += std::to_string(widthOf(g1.cno[n], 70));
-        format += g1.justify[n].empty() ? std::string("L") : g1.justify[n].substr(0, 1);
+    for (int n = 0; n < std::min(columns.columnCount, kMaxColumns); ++n) {
+        format += std::to_string(widthOf(columns.sheetColumn[n], 70));
+        format += columns.justify[n].empty() ? std::string("L") : columns.justify[n].substr(0, 1);
         format += "(2)|_M~";
-        format += cp949::trimRight(g1.cname[n]);
+        format += cp949::trimRight(columns.title[n]);
         format += "~C(0)@s128@";
     }
-    if (g1.mno != 0) {
-        format += std::to_string(widthOf(g1.mno, 100));
+    if (columns.memoColumn != 0) {
+        format += std::to_string(widthOf(columns.memoColumn, 100));
         format += "L(2)|_M~";
-        format += cp949::trimRight(g1.mname);
+        format += cp949::trimRight(columns.memoTitle);
         format += "~L(0)@s128@#11#";
     }
     return cp949::cut(format, 512);
 }
 
-void fillQue2(const AppState& state, BrowseState& browse, std::size_t pos) {
-    if (pos < 1 || pos > state.q1.count())
+void addResultLine(const AppState& state, BrowseState& browse, std::size_t pos) {
+    if (pos < 1 || pos > state.records.count())
         return;
-    browse.q2.push_back(resultLine(state.q1, pos));
+    browse.searchResults.push_back(resultLine(state.records, pos));
 }
 
 void refreshResultLine(const AppState& state, BrowseState& browse, std::size_t line) {
-    if (line < 1 || line > browse.q2.size())
+    if (line < 1 || line > browse.searchResults.size())
         return;
-    const auto pos = state.q1.find(browse.q2[line - 1].pointer);
+    const auto pos = state.records.find(browse.searchResults[line - 1].pointer);
     if (pos)
-        browse.q2[line - 1] = resultLine(state.q1, *pos);
+        browse.searchResults[line - 1] = resultLine(state.records, *pos);
 }
 
 void removeResultLine(BrowseState& browse, std::size_t line) {
-    if (line < 1 || line > browse.q2.size())
+    if (line < 1 || line > browse.searchResults.size())
         return;
-    browse.q2.erase(browse.q2.begin() + static_cast<std::ptrdiff_t>(line - 1));
+    browse.searchResults.erase(browse.searchResults.begin() +
+                               static_cast<std::ptrdiff_t>(line - 1));
 }
 
 std::size_t recordPosition(const AppState& state, const BrowseState& browse,
                            std::size_t selectedLine) {
     if (selectedLine < 1)
         return 0;
-    if (browse.whatQue != 2)
-        return selectedLine <= state.q1.count() ? selectedLine : 0;
-    if (selectedLine > browse.q2.size())
+    if (browse.shownList != 2)
+        return selectedLine <= state.records.count() ? selectedLine : 0;
+    if (selectedLine > browse.searchResults.size())
         return 0;
-    return state.q1.find(browse.q2[selectedLine - 1].pointer).value_or(0);
+    return state.records.find(browse.searchResults[selectedLine - 1].pointer).value_or(0);
 }
 
 bool getRecord(AppState& state, const BrowseState& browse, std::size_t selectedLine) {
     const std::size_t pos = recordPosition(state, browse, selectedLine);
-    return pos != 0 && state.q1.get(pos);
+    return pos != 0 && state.records.get(pos);
 }
 
 } // namespace rowbit

@@ -26,7 +26,7 @@ std::string searchNumberForm(std::string_view text) {
     return std::string(cp949::trim(picture::formatNumber(picture::readNumber(text), pict)));
 }
 
-std::vector<std::size_t> findRecords(const RowList& q1, std::string_view text,
+std::vector<std::size_t> findRecords(const RecordList& records, std::string_view text,
                                      std::string_view number) {
     const std::string_view pattern = cp949::trimRight(text);
     const std::string_view numberPattern = cp949::trimRight(number);
@@ -41,9 +41,9 @@ std::vector<std::size_t> findRecords(const RowList& q1, std::string_view text,
         return std::search(f.begin(), f.end(), searcher) != f.end();
     };
     std::vector<std::size_t> found;
-    const std::size_t count = q1.count();
+    const std::size_t count = records.count();
     for (std::size_t pos = 1; pos <= count; ++pos) {
-        const Record& record = q1.at(pos);
+        const Record& record = records.at(pos);
         for (std::string_view field : record.col) {
             if (hits(field, pattern, textSearcher) || hits(field, numberPattern, numberSearcher)) {
                 found.push_back(pos);
@@ -59,17 +59,17 @@ SearchStatus runSearch(const AppState& state, BrowseState& browse, Prompts& prom
     browse.search = cp949::cut(text, kSearchBytes);
     if (cp949::trim(browse.search).empty())
         return SearchStatus::Nothing;
-    browse.nsearch = searchNumberForm(browse.search);
+    browse.searchNumber = searchNumberForm(browse.search);
 
-    browse.q2.clear();
-    for (std::size_t pos : findRecords(state.q1, browse.search, browse.nsearch))
-        fillQue2(state, browse, pos);
+    browse.searchResults.clear();
+    for (std::size_t pos : findRecords(state.records, browse.search, browse.searchNumber))
+        addResultLine(state, browse, pos);
 
-    if (!browse.q2.empty()) {
-        browse.whatQue = 2;
+    if (!browse.searchResults.empty()) {
+        browse.shownList = 2;
         // "N6" as the count's picture, widened so a count above 99,999 is never shown as
         // a run of "#".
-        const double count = static_cast<double>(browse.q2.size());
+        const double count = static_cast<double>(browse.searchResults.size());
         std::string shown = picture::formatNumber(count, "N6");
         if (shown.find('#') != std::string::npos)
             shown = picture::formatNumber(count, "N15");
@@ -83,29 +83,29 @@ SearchStatus runSearch(const AppState& state, BrowseState& browse, Prompts& prom
 
 std::size_t closeResults(const AppState& state, BrowseState& browse, std::size_t selectedLine) {
     const std::size_t pos =
-        browse.whatQue == 2 ? recordPosition(state, browse, selectedLine) : std::size_t{0};
-    browse.q2.clear();
-    browse.whatQue = 1;
+        browse.shownList == 2 ? recordPosition(state, browse, selectedLine) : std::size_t{0};
+    browse.searchResults.clear();
+    browse.shownList = 1;
     browse.search.clear();
     return pos;
 }
 
 void sortList(AppState& state, int column) {
-    if (column < 1 || column > std::min(state.g1.ccount, kMaxColumns))
+    if (column < 1 || column > std::min(state.columns.columnCount, kMaxColumns))
         return; // the memo column, or none: the order stays
     const auto c = static_cast<std::size_t>(column - 1);
-    RowList& q1 = state.q1;
-    if (state.g1.type[c] == "N") {
-        for (std::size_t pos = 1; pos <= q1.count(); ++pos) {
-            Record& record = q1.at(pos);
+    RecordList& records = state.records;
+    if (state.columns.type[c] == "N") {
+        for (std::size_t pos = 1; pos <= records.count(); ++pos) {
+            Record& record = records.at(pos);
             record.num = picture::readNumber(record.col[c]);
         }
-        q1.sortByKey([](const Record& r) { return r.num; },
-                     [](double a, double b) { return a < b; });
+        records.sortByKey([](const Record& r) { return r.num; },
+                          [](double a, double b) { return a < b; });
     } else {
         // Byte-wise in UTF-8 with trailing blanks ignored: Hangul falls in dictionary order.
-        q1.sortByKey([c](const Record& r) { return cp949::trimRight(r.col[c]); },
-                     [](std::string_view a, std::string_view b) { return a < b; });
+        records.sortByKey([c](const Record& r) { return cp949::trimRight(r.col[c]); },
+                          [](std::string_view a, std::string_view b) { return a < b; });
     }
 }
 

@@ -22,12 +22,12 @@ std::string searchNumberForm(std::string_view text);
 
 // The Q1 positions (1-based, in list order) of the records one of whose shown fields contains
 // `text` (trailing blanks dropped) or `number` (the number form). The memo is not searched.
-std::vector<std::size_t> findRecords(const RowList& q1, std::string_view text,
+std::vector<std::size_t> findRecords(const RecordList& records, std::string_view text,
                                      std::string_view number);
 
 enum class SearchStatus {
     Nothing,  // blank search text: nothing happened
-    Found,    // results shown: whatQue 2, browse.search holds "N Records Found"
+    Found,    // results shown: shownList 2, browse.search holds "N Records Found"
     NotFound, // the user was told; browse.search is empty, the full list stays
 };
 

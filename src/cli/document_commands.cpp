@@ -113,7 +113,7 @@ std::optional<int> open(Document& doc, const Args& args) {
 
     std::error_code ec;
     const std::filesystem::path here = std::filesystem::current_path(ec);
-    doc.state.startpath = here.string();
+    doc.state.workingFolder = here.string();
     // The program's preferences file, as the window reads it.
     const Preferences prefs(preferencesFolder(
         std::filesystem::read_symlink("/proc/self/exe", ec).parent_path(),
@@ -121,9 +121,9 @@ std::optional<int> open(Document& doc, const Args& args) {
     if (std::filesystem::exists(prefs.path(), ec))
         prefs.readDisplay(doc.state);
     else
-        doc.state.gdate = datePictureFor("yy-mm-dd");
+        doc.state.datePicture = datePictureFor("yy-mm-dd");
     if (const std::string* fmt = option(args, "--date-format"))
-        doc.state.gdate = datePictureFor(*fmt);
+        doc.state.datePicture = datePictureFor(*fmt);
 
     doc.state.filename = *file;
     // A missing file would be a new workbook in the program; here it is an error.
@@ -132,8 +132,8 @@ std::optional<int> open(Document& doc, const Args& args) {
                      file->c_str());
         return kExitNoInput;
     }
-    const PreviewExcel preview = [&](const std::vector<PreviewRow>&,
-                                     int preselected) -> std::optional<int> {
+    const TitleRowChooser preview = [&](const std::vector<PreviewRow>&,
+                                        int preselected) -> std::optional<int> {
         const int row = titleRow ? *titleRow : preselected;
         if (row == 0)
             return std::nullopt;
@@ -149,7 +149,7 @@ std::optional<int> open(Document& doc, const Args& args) {
         std::fprintf(stderr, "rowbit-cli: %s\n", why.c_str());
         return doc.browse.loadError ? loadFailureStatus(doc.browse.loadError->code) : kExitBadData;
     }
-    fillQue(doc.state, doc.browse, doc.prompts);
+    fillRecordList(doc.state, doc.browse, doc.prompts);
     return std::nullopt;
 }
 
@@ -162,26 +162,28 @@ void printLine(std::string& out, const std::vector<std::string>& fields) {
     out += '\n';
 }
 
-void printHeader(std::string& out, const ColumnSetup& g1) {
+void printHeader(std::string& out, const ColumnSetup& columns) {
     std::vector<std::string> titles;
-    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k)
-        titles.push_back(g1.cname[k]);
-    if (g1.mno != 0)
-        titles.push_back(g1.mname);
+    for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k)
+        titles.push_back(columns.title[k]);
+    if (columns.memoColumn != 0)
+        titles.push_back(columns.memoTitle);
     printLine(out, titles);
 }
 
-void printRecord(std::string& out, const ColumnSetup& g1, const Record& record) {
+void printRecord(std::string& out, const ColumnSetup& columns, const Record& record) {
     std::vector<std::string> fields;
-    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k)
+    for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k)
         fields.emplace_back(record.col[k]);
-    if (g1.mno != 0)
+    if (columns.memoColumn != 0)
         fields.push_back(record.memo);
     printLine(out, fields);
 }
 
-std::string letter(int cno) {
-    return cno >= 1 && cno <= 26 ? std::string(1, static_cast<char>('A' + cno - 1)) : "";
+std::string letter(int sheetColumn) {
+    return sheetColumn >= 1 && sheetColumn <= 26
+               ? std::string(1, static_cast<char>('A' + sheetColumn - 1))
+               : "";
 }
 
 // Saves as the Save command does, to `out`; a name with no workbook ending gets the open
@@ -210,7 +212,7 @@ std::string rawRecords(const AppState& state, const std::vector<std::size_t>& po
     RawTable table;
     table.titles = rawTitles(state);
     for (std::size_t pos : positions)
-        table.rows.push_back(rawRecord(state, state.q1.at(pos)));
+        table.rows.push_back(rawRecord(state, state.records.at(pos)));
     return writeTable(table, format);
 }
 
@@ -225,15 +227,15 @@ int list(const Args& args) {
         return *failed;
     if (*format != OutputFormat::Text) {
         std::vector<std::size_t> all;
-        for (std::size_t pos = 1; pos <= doc.state.q1.count(); ++pos)
+        for (std::size_t pos = 1; pos <= doc.state.records.count(); ++pos)
             all.push_back(pos);
         std::cout << rawRecords(doc.state, all, *format);
         return 0;
     }
     std::string out;
-    printHeader(out, doc.state.g1);
-    for (std::size_t pos = 1; pos <= doc.state.q1.count(); ++pos)
-        printRecord(out, doc.state.g1, doc.state.q1.at(pos));
+    printHeader(out, doc.state.columns);
+    for (std::size_t pos = 1; pos <= doc.state.records.count(); ++pos)
+        printRecord(out, doc.state.columns, doc.state.records.at(pos));
     std::cout << out;
     return 0;
 }
@@ -242,28 +244,28 @@ int setup(const Args& args) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
-    const ColumnSetup& g1 = doc.state.g1;
+    const ColumnSetup& columns = doc.state.columns;
     nlohmann::ordered_json json;
-    json["ccount"] = g1.ccount;
-    json["startline"] = g1.startline;
+    json["ccount"] = columns.columnCount;
+    json["startline"] = columns.firstDataRow;
     json["columns"] = nlohmann::ordered_json::array();
-    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k) {
+    for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k) {
         nlohmann::ordered_json column;
-        column["cno"] = letter(g1.cno[k]);
-        column["name"] = g1.cname[k];
-        column["type"] = g1.type[k];
-        column["justify"] = g1.justify[k];
-        column["size"] = g1.size[k];
-        column["formula"] = g1.formula[k];
-        column["lookup"] = g1.btn[k] != 0;
+        column["cno"] = letter(columns.sheetColumn[k]);
+        column["name"] = columns.title[k];
+        column["type"] = columns.type[k];
+        column["justify"] = columns.justify[k];
+        column["size"] = columns.size[k];
+        column["formula"] = columns.formula[k];
+        column["lookup"] = columns.hasLookup[k] != 0;
         json["columns"].push_back(column);
     }
-    if (g1.mno != 0) {
+    if (columns.memoColumn != 0) {
         nlohmann::ordered_json memo;
-        memo["cno"] = std::string(1, static_cast<char>(g1.mno + 64));
-        memo["name"] = g1.mname;
-        memo["width"] = g1.mwsize;
-        memo["height"] = g1.mhsize;
+        memo["cno"] = std::string(1, static_cast<char>(columns.memoColumn + 64));
+        memo["name"] = columns.memoTitle;
+        memo["width"] = columns.memoWidth;
+        memo["height"] = columns.memoHeight;
         json["memo"] = memo;
     } else {
         json["memo"] = nullptr;
@@ -312,19 +314,19 @@ Result<void> applyJson(const nlohmann::json& json, const ColumnSetup& held, Setu
     }
     const auto memo = json.find("memo");
     if (memo == json.end() || memo->is_null()) {
-        draft.mno.clear();
+        draft.memoColumn.clear();
     } else {
         int width = field<int>(*memo, "width", 0);
         int height = field<int>(*memo, "height", 0);
-        keptWidth = width > kMaxMemoSize && width == held.mwsize;
-        keptHeight = height > kMaxMemoSize && height == held.mhsize;
+        keptWidth = width > kMaxMemoSize && width == held.memoWidth;
+        keptHeight = height > kMaxMemoSize && height == held.memoHeight;
         if (auto set = setMemo(
                 draft, field<std::string>(*memo, "cno", ""), field<std::string>(*memo, "name", ""),
-                keptWidth ? draft.mwsize : width, keptHeight ? draft.mhsize : height);
+                keptWidth ? draft.memoWidth : width, keptHeight ? draft.memoHeight : height);
             !set)
             return set;
     }
-    return setStartLine(draft, field<long long>(json, "startline", held.startline));
+    return setStartLine(draft, field<long long>(json, "startline", held.firstDataRow));
 }
 
 } // namespace
@@ -359,9 +361,9 @@ int configure(const Args& args) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
-    ColumnSetup& g1 = doc.state.g1;
-    const ColumnSetup held = g1;
-    SetupDraft draft = openDraft(g1);
+    ColumnSetup& columns = doc.state.columns;
+    const ColumnSetup held = columns;
+    SetupDraft draft = openDraft(columns);
     bool keptWidth = false, keptHeight = false;
     Result<void> applied = makeError(ErrorCode::Invalid, "");
     try {
@@ -377,17 +379,17 @@ int configure(const Args& args) {
 
     // As the dialog's OK: a change of the cells wanted reads the rows again before saving,
     // so that no record's texts are written into the columns of the new setup.
-    const bool reload = needsReload(draft, g1);
-    if (auto stored = saveToFile(draft, g1); !stored) {
+    const bool reload = needsReload(draft, columns);
+    if (auto stored = saveToFile(draft, columns); !stored) {
         doc.prompts.tell(stored.error().message);
         return 1;
     }
     if (keptWidth)
-        g1.mwsize = held.mwsize;
+        columns.memoWidth = held.memoWidth;
     if (keptHeight)
-        g1.mhsize = held.mhsize;
+        columns.memoHeight = held.memoHeight;
     if (reload)
-        fillQue(doc.state, doc.browse, doc.prompts);
+        fillRecordList(doc.state, doc.browse, doc.prompts);
     return saveTo(doc, *file);
 }
 
@@ -398,7 +400,7 @@ int totals(const Args& args) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
-    const auto result = sumUp(doc.state.g1, doc.state.q1);
+    const auto result = sumUp(doc.state.columns, doc.state.records);
     if (!result) {
         doc.prompts.tell(kNoNumberColumns);
         return 1;
@@ -408,7 +410,7 @@ int totals(const Args& args) {
         RawTable table;
         table.titles.emplace_back("항목");
         for (int slot : result->numberSlots)
-            table.titles.emplace_back(cp949::trim(doc.state.g1.cname[slot]));
+            table.titles.emplace_back(cp949::trim(doc.state.columns.title[slot]));
         for (const TotalsLine& line : result->lines) {
             if (cp949::trim(line.subj).empty())
                 continue; // the window's blank line between the two groups
@@ -446,18 +448,18 @@ int search(const Args& args) {
     const SearchStatus status = runSearch(doc.state, doc.browse, doc.prompts, *text);
     if (*format != OutputFormat::Text) {
         std::vector<std::size_t> found;
-        for (const ResultLine& line : doc.browse.q2) {
-            if (const auto pos = doc.state.q1.find(line.pointer))
+        for (const ResultLine& line : doc.browse.searchResults) {
+            if (const auto pos = doc.state.records.find(line.pointer))
                 found.push_back(*pos);
         }
         std::cout << rawRecords(doc.state, found, *format);
         return status == SearchStatus::Found ? 0 : 1;
     }
     std::string out;
-    printHeader(out, doc.state.g1);
-    for (const ResultLine& line : doc.browse.q2) {
-        if (const auto pos = doc.state.q1.find(line.pointer))
-            printRecord(out, doc.state.g1, doc.state.q1.at(*pos));
+    printHeader(out, doc.state.columns);
+    for (const ResultLine& line : doc.browse.searchResults) {
+        if (const auto pos = doc.state.records.find(line.pointer))
+            printRecord(out, doc.state.columns, doc.state.records.at(*pos));
     }
     std::cout << out;
     return status == SearchStatus::Found ? 0 : 1;
@@ -474,7 +476,7 @@ int sort(const Args& args) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
-    if (*c > doc.state.g1.usedColumns())
+    if (*c > doc.state.columns.usedColumns())
         return usageError("COLUMN is not a column of the list");
     sortList(doc.state, *c);
     doc.state.changed = 1;
@@ -507,7 +509,7 @@ int report(const Args& given) {
     Document doc;
     if (auto failed = open(doc, args))
         return *failed;
-    if (doc.state.q1.count() == 0) {
+    if (doc.state.records.count() == 0) {
         doc.prompts.tell(report::kNoData);
         return 1;
     }
@@ -518,12 +520,12 @@ int report(const Args& given) {
         return 1;
     }
     const auto& columns = format.value();
-    for (int c = 0; c < std::min(doc.state.g1.ccount, kMaxColumns); ++c) {
+    for (int c = 0; c < std::min(doc.state.columns.columnCount, kMaxColumns); ++c) {
         if (static_cast<std::size_t>(c) < columns.size())
-            doc.state.g1.listWidth[static_cast<std::size_t>(c)] =
+            doc.state.columns.listWidth[static_cast<std::size_t>(c)] =
                 columns[static_cast<std::size_t>(c)].width;
     }
-    report::ListReport layout(doc.state.g1, doc.state.q1, doc.state.filename, landscape,
+    report::ListReport layout(doc.state.columns, doc.state.records, doc.state.filename, landscape,
                               report::stampsNow());
     while (!layout.printQue()) {
     }
@@ -566,9 +568,10 @@ int recordCommand(const Args& args, int action) {
     doc.state.todayYear = picture::civilFromSerial(edit.today).year;
     // A date given as YYYY-MM-DD is typed as the date picture shows it, with its full year.
     for (std::size_t i = 0; i < edit.values.size() && i < kMaxColumns; ++i) {
-        if (doc.state.g1.type[i] != "D")
+        if (doc.state.columns.type[i] != "D")
             continue;
-        const auto typed = isoDateForEntry(edit.values[i], doc.state.gdate, doc.state.todayYear);
+        const auto typed =
+            isoDateForEntry(edit.values[i], doc.state.datePicture, doc.state.todayYear);
         if (!typed) {
             std::fprintf(stderr,
                          "rowbit-cli: field %zu: %s is outside the years the list's two-digit "
@@ -579,7 +582,7 @@ int recordCommand(const Args& args, int action) {
         }
         edit.values[i] = *typed;
     }
-    if (edit.number > doc.state.q1.count())
+    if (edit.number > doc.state.records.count())
         return usageError("no such record in the list");
     const int status = editRecord(doc.state, edit);
     if (status == kEditUsage)

@@ -118,27 +118,27 @@ std::vector<std::string> uniqueKeys(const std::vector<std::string>& titles) {
 } // namespace
 
 std::vector<std::string> rawTitles(const AppState& state) {
-    const ColumnSetup& g1 = state.g1;
+    const ColumnSetup& columns = state.columns;
     std::vector<std::string> titles;
-    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k)
-        titles.emplace_back(cp949::trim(g1.cname[k]));
-    if (g1.mno != 0)
-        titles.emplace_back(cp949::trim(g1.mname));
+    for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k)
+        titles.emplace_back(cp949::trim(columns.title[k]));
+    if (columns.memoColumn != 0)
+        titles.emplace_back(cp949::trim(columns.memoTitle));
     return titles;
 }
 
 std::vector<RawValue> rawRecord(const AppState& state, const Record& record) {
-    const ColumnSetup& g1 = state.g1;
+    const ColumnSetup& columns = state.columns;
     const Sheet* sheet = state.sheet();
     std::vector<RawValue> values;
-    for (int k = 0; k < std::min(g1.ccount, kMaxColumns); ++k) {
-        if (sheet && state.book && g1.cno[k] >= 1)
-            values.push_back(
-                cellValue(*state.book, *sheet, record.row, g1.cno[k] - 1, g1.type[k] == "D"));
+    for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k) {
+        if (sheet && state.book && columns.sheetColumn[k] >= 1)
+            values.push_back(cellValue(*state.book, *sheet, record.row, columns.sheetColumn[k] - 1,
+                                       columns.type[k] == "D"));
         else
             values.emplace_back(std::string(cp949::trimRight(record.col[k])));
     }
-    if (g1.mno != 0)
+    if (columns.memoColumn != 0)
         values.emplace_back(std::string(cp949::trimRight(record.memo)));
     return values;
 }
@@ -173,7 +173,7 @@ std::string writeTable(const RawTable& table, OutputFormat format) {
     return out;
 }
 
-std::optional<std::string> isoDateForEntry(const std::string& value, const std::string& gdate,
+std::optional<std::string> isoDateForEntry(const std::string& value, const std::string& datePicture,
                                            int todayYear) {
     const auto serial = parseToday(std::string(cp949::trim(value)));
     if (!serial)
@@ -184,9 +184,9 @@ std::optional<std::string> isoDateForEntry(const std::string& value, const std::
     // The form takes a date as six digits in the picture's order, the year in two.
     const int yy = date.year % 100;
     char buf[16];
-    if (gdate.rfind("@D1", 0) == 0)
+    if (datePicture.rfind("@D1", 0) == 0)
         std::snprintf(buf, sizeof buf, "%02d%02d%02d", date.month, date.day, yy);
-    else if (gdate.rfind("@D5", 0) == 0)
+    else if (datePicture.rfind("@D5", 0) == 0)
         std::snprintf(buf, sizeof buf, "%02d%02d%02d", date.day, date.month, yy);
     else
         std::snprintf(buf, sizeof buf, "%02d%02d%02d", yy, date.month, date.day);

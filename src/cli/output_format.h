@@ -45,9 +45,9 @@ std::vector<std::string> rawTitles(const AppState& state);
 std::string writeTable(const RawTable& table, OutputFormat format);
 
 // An ISO 8601 day (YYYY-MM-DD) as the form's date field takes it: six digits in the order of
-// the date picture `gdate`. Other texts come back unchanged; nullopt for a day outside the
+// the date picture `datePicture`. Other texts come back unchanged; nullopt for a day outside the
 // hundred years a two-digit year stands for around `todayYear` (80 back, 19 ahead).
-std::optional<std::string> isoDateForEntry(const std::string& value, const std::string& gdate,
+std::optional<std::string> isoDateForEntry(const std::string& value, const std::string& datePicture,
                                            int todayYear);
 
 } // namespace rowbit::cli

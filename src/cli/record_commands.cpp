@@ -24,13 +24,13 @@ std::optional<std::int32_t> parseToday(const std::string& text) {
 }
 
 int editRecord(AppState& state, const RecordEdit& edit) {
-    RowList& q1 = state.q1;
-    if (edit.action != kActionInsert && !q1.get(edit.number))
+    RecordList& records = state.records;
+    if (edit.action != kActionInsert && !records.get(edit.number))
         return kEditUsage;
     state.action = edit.action;
-    form::RecordFormModel model(state.g1, state.gdate, state.gsize, edit.today,
+    form::RecordFormModel model(state.columns, state.datePicture, state.fontSize, edit.today,
                                 form::workbookLookup(state));
-    model.start(edit.action, q1.buffer);
+    model.start(edit.action, records.buffer);
     if (edit.action != kActionDelete) {
         // The formula notes of the last number accepted: a later value may mend what an
         // earlier one left, as a user in the form goes on after the message.
@@ -57,7 +57,7 @@ int editRecord(AppState& state, const RecordEdit& edit) {
                 std::fprintf(stderr, "%s\n", model.message(checked).c_str());
                 return kEditRefused;
             }
-            if (state.g1.type[i] == "N" && !cp949::trimRight(edit.values[i]).empty())
+            if (state.columns.type[i] == "N" && !cp949::trimRight(edit.values[i]).empty())
                 last = checked; // the formulas ran
         }
         if (!last.formulas.empty()) {

@@ -36,23 +36,23 @@ void makeCurrent(const std::filesystem::path& folder) {
 
 } // namespace
 
-void defaultSetting(ColumnSetup& g1) {
-    g1.ccount = 7;
-    g1.startline = 1;
+void defaultSetting(ColumnSetup& columns) {
+    columns.columnCount = 7;
+    columns.firstDataRow = 1;
     for (int k = 0; k < 7; ++k) {
-        g1.cno[k] = k + 1;
-        g1.cname[k] = std::string(1, static_cast<char>('A' + k));
+        columns.sheetColumn[k] = k + 1;
+        columns.title[k] = std::string(1, static_cast<char>('A' + k));
     }
     for (int k = 0; k < kMaxColumns; ++k) {
-        g1.type[k] = "S";
-        g1.size[k] = 30;
-        g1.justify[k] = "L";
+        columns.type[k] = "S";
+        columns.size[k] = 30;
+        columns.justify[k] = "L";
     }
 }
 
 LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                     const PreviewExcel& preview) {
-    state.g1.clear();
+                     const TitleRowChooser& preview) {
+    state.columns.clear();
     if (state.filename.empty())
         state.filename = state.unnamedPath();
 
@@ -74,7 +74,7 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
             state.diskPath = std::string(cp949::trimRight(state.filename));
             state.diskIdentity.reset();
             state.book = newWorkbook(*formatOfName(state.filename));
-            defaultSetting(state.g1);
+            defaultSetting(state.columns);
             return LoadOutcome::NewWorkbook;
         }
         // A file that is there but cannot be read is never taken for a new one: saving over
@@ -83,31 +83,31 @@ LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
         state.filename = state.unnamedPath();
         state.diskPath.clear();
         state.book = newWorkbook(BookFormat::Xls);
-        defaultSetting(state.g1);
+        defaultSetting(state.columns);
         return LoadOutcome::Unreadable;
     }
     state.book = std::move(loaded).value();
     browse.load = true;
 
     if (const Sheet* settings = settingsSheet(*state.book)) {
-        readSettings(*settings, state.g1);
+        readSettings(*settings, state.columns);
         return LoadOutcome::Settings;
     }
     const std::vector<PreviewRow> rows =
-        previewRows(*state.book, state.gdate.empty() ? "@D9-" : state.gdate);
+        previewRows(*state.book, state.datePicture.empty() ? "@D9-" : state.datePicture);
     const std::optional<int> title = preview ? preview(rows, preselectedRow(rows)) : std::nullopt;
     if (title && *title >= 1 && *title <= kPreviewRows && state.sheet())
-        makeSetup(*state.sheet(), *title, state.g1);
+        makeSetup(*state.sheet(), *title, state.columns);
     state.changed = 1;
     return LoadOutcome::Preview;
 }
 
 LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                      const PreviewExcel& preview, const Preferences& prefs,
+                      const TitleRowChooser& preview, const Preferences& prefs,
                       const std::string& commandLine) {
     browse.commandStr = commandLine;
     std::error_code ec;
-    state.startpath = std::filesystem::current_path(ec).string();
+    state.workingFolder = std::filesystem::current_path(ec).string();
 
     const std::string tail(cp949::trim(commandLine));
     if (cp949::upper(tail) == "/O" || state.isUnnamed()) {
@@ -129,7 +129,7 @@ LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
     // is first saved.
     if (outcome == LoadOutcome::Settings || outcome == LoadOutcome::Preview)
         recentFiles(browse.recent, state.filename);
-    fillQue(state, browse, prompts);
+    fillRecordList(state, browse, prompts);
     return outcome;
 }
 
@@ -170,18 +170,19 @@ std::optional<int> heldYear(const Book& book, const Sheet& sheet, int row, int c
 }
 
 // Writes an edited or inserted field by its column's type.
-bool writeField(Book& book, Sheet& sheet, const ColumnSetup& g1, int k, int row,
-                std::string_view text, const std::string& gdate, int todayYear, int& dateFormat) {
-    const int col = g1.cno[k] - 1;
-    const int format = g1.format[k];
+bool writeField(Book& book, Sheet& sheet, const ColumnSetup& columns, int k, int row,
+                std::string_view text, const std::string& datePicture, int todayYear,
+                int& dateFormat) {
+    const int col = columns.sheetColumn[k] - 1;
+    const int format = columns.format[k];
     const std::string value(cp949::trimRight(text));
-    if (g1.type[k] == "N")
+    if (columns.type[k] == "N")
         return sheet.writeNum(row, col, picture::readNumber(value), format);
-    if (g1.type[k] == "D") {
+    if (columns.type[k] == "D") {
         // The list shows two-digit years: an edited date keeps the century its cell held
         // when the two digits are still that year's.
         const picture::YearWindow window{todayYear, heldYear(book, sheet, row, col)};
-        if (const auto serial = picture::readDate(value, gdate, window)) {
+        if (const auto serial = picture::readDate(value, datePicture, window)) {
             // A date stays a date: a serial with a date format, the column's own when it is one.
             if (dateFormat < 0)
                 dateFormat = book.isDateFormat(format) ? format : book.dateFormat(format);
@@ -199,21 +200,21 @@ namespace {
 // Positions - 1 of the list's records in the order of their identities. Identities are given
 // out one after another, so they mostly lie close together: placed by identity in one pass
 // then, sorted otherwise.
-std::vector<std::uint32_t> positionsByIdentity(const RowList& q1) {
-    const std::size_t count = q1.count();
+std::vector<std::uint32_t> positionsByIdentity(const RecordList& records) {
+    const std::size_t count = records.count();
     std::vector<std::uint32_t> order(count);
     if (count == 0)
         return order;
-    RecordId low = q1.id(1), high = low;
+    RecordId low = records.id(1), high = low;
     for (std::size_t p = 2; p <= count; ++p) {
-        low = std::min(low, q1.id(p));
-        high = std::max(high, q1.id(p));
+        low = std::min(low, records.id(p));
+        high = std::max(high, records.id(p));
     }
     if (high - low < 4 * static_cast<RecordId>(count)) {
         constexpr std::uint32_t kNone = UINT32_MAX;
         std::vector<std::uint32_t> slot(static_cast<std::size_t>(high - low) + 1, kNone);
         for (std::size_t p = 1; p <= count; ++p)
-            slot[static_cast<std::size_t>(q1.id(p) - low)] = static_cast<std::uint32_t>(p - 1);
+            slot[static_cast<std::size_t>(records.id(p) - low)] = static_cast<std::uint32_t>(p - 1);
         std::size_t n = 0;
         for (const std::uint32_t p : slot) {
             if (p != kNone)
@@ -222,27 +223,29 @@ std::vector<std::uint32_t> positionsByIdentity(const RowList& q1) {
         return order;
     }
     std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(),
-              [&q1](std::uint32_t a, std::uint32_t b) { return q1.id(a + 1) < q1.id(b + 1); });
+    std::sort(order.begin(), order.end(), [&records](std::uint32_t a, std::uint32_t b) {
+        return records.id(a + 1) < records.id(b + 1);
+    });
     return order;
 }
 
 } // namespace
 
-Result<void> saveSheet1(AppState& state, BrowseState& browse) {
-    ColumnSetup& g1 = state.g1;
+Result<void> saveRecordsSheet(AppState& state, BrowseState& browse) {
+    ColumnSetup& columns = state.columns;
     Book* book = state.book.get();
     Sheet* sheet = state.sheet();
     if (!book || !sheet)
         return makeError(ErrorCode::Invalid, "the workbook has no data sheet");
-    if (g1.startline < 1)
-        g1.startline = 1;
+    if (columns.firstDataRow < 1)
+        columns.firstDataRow = 1;
 
-    RowList& q1 = state.q1;
-    const std::size_t count = q1.count();
+    RecordList& records = state.records;
+    const std::size_t count = records.count();
     browse.eqcnt = static_cast<int>(count);
-    const int used = g1.shownColumns();
-    const std::string gdate = state.gdate.empty() ? std::string("@D9-") : state.gdate;
+    const int used = columns.shownColumns();
+    const std::string datePicture =
+        state.datePicture.empty() ? std::string("@D9-") : state.datePicture;
     FilledRecords& filled = browse.filled;
 
     // The records' places: the rows they were read from, in sheet order. Records beyond
@@ -250,14 +253,14 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     // A million records make every per-record vector here count: they are kept small and
     // given back as soon as they are used up.
     std::vector<std::int32_t> places = filled.places();
-    int nextNew = std::max(sheet->lastRow(), g1.startline - 1);
+    int nextNew = std::max(sheet->lastRow(), columns.firstDataRow - 1);
     std::vector<int> target(count);
     constexpr std::uint32_t kNotFilled = UINT32_MAX;
     std::vector<std::uint32_t> source(count, kNotFilled); // index in `filled`
     std::vector<RowMove> moves;
     for (std::size_t p = 0; p < count; ++p) {
         target[p] = p < places.size() ? places[p] : nextNew++;
-        if (const auto index = filled.find(q1.id(p + 1))) {
+        if (const auto index = filled.find(records.id(p + 1))) {
             source[p] = static_cast<std::uint32_t>(*index);
             const int from = filled.row(*index);
             if (from != target[p]) {
@@ -323,7 +326,7 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
     std::array<int, kMaxColumns> dateFormats;
     dateFormats.fill(-1);
     for (std::size_t p = 0; p < count; ++p) {
-        const Record& record = q1.at(p + 1);
+        const Record& record = records.at(p + 1);
         const std::optional<std::size_t> from =
             source[p] == kNotFilled ? std::nullopt : std::optional<std::size_t>(source[p]);
         // A record that still holds the very texts filled needs no comparing field by field.
@@ -331,21 +334,22 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
         const FilledRecords::Texts before =
             from && !same ? filled.texts(*from) : FilledRecords::Texts{};
         for (int k = 0; k < used; ++k) {
-            if (from && filled.cno[k] == g1.cno[k] && filled.hasField(*from, k) &&
-                (same || *before[k] == record.col[k]))
+            if (from && filled.sheetColumn[k] == columns.sheetColumn[k] &&
+                filled.hasField(*from, k) && (same || *before[k] == record.col[k]))
                 continue;
             const std::string_view text = record.col[k];
-            if (!writeField(*book, *sheet, g1, k, target[p], text, gdate, state.todayYear,
-                            dateFormats[k]))
+            if (!writeField(*book, *sheet, columns, k, target[p], text, datePicture,
+                            state.todayYear, dateFormats[k]))
                 return makeError(ErrorCode::Limit,
                                  "no room in the data sheet for record " + std::to_string(p + 1),
                                  "row " + std::to_string(target[p] + 1));
         }
-        if (g1.mno != 0) {
-            if (from && filled.mno == g1.mno && filled.hasField(*from, kMaxColumns) &&
+        if (columns.memoColumn != 0) {
+            if (from && filled.memoColumn == columns.memoColumn &&
+                filled.hasField(*from, kMaxColumns) &&
                 (same || *before[kMaxColumns] == record.memo))
                 continue;
-            if (!sheet->writeStr(target[p], g1.mno - 1, cp949::trimRight(record.memo)))
+            if (!sheet->writeStr(target[p], columns.memoColumn - 1, cp949::trimRight(record.memo)))
                 return makeError(ErrorCode::Limit,
                                  "no room in the data sheet for record " + std::to_string(p + 1),
                                  "row " + std::to_string(target[p] + 1));
@@ -354,18 +358,18 @@ Result<void> saveSheet1(AppState& state, BrowseState& browse) {
 
     // The sheet now holds every record in its new place with its present texts.
     source = {};
-    std::vector<std::uint32_t> byId = positionsByIdentity(q1);
+    std::vector<std::uint32_t> byId = positionsByIdentity(records);
     filled.clear();
     filled.reserve(count);
-    filled.keep(q1.arenas());
-    filled.cno = g1.cno;
-    filled.mno = g1.mno;
+    filled.keep(records.arenas());
+    filled.sheetColumn = columns.sheetColumn;
+    filled.memoColumn = columns.memoColumn;
     for (const std::uint32_t p : byId) {
-        Record& record = q1.at(p + 1);
+        Record& record = records.at(p + 1);
         record.row = target[p];
-        filled.add(q1.id(p + 1), target[p], record, used, g1.mno != 0);
+        filled.add(records.id(p + 1), target[p], record, used, columns.memoColumn != 0);
     }
-    browse.sqcnt = static_cast<int>(count);
+    browse.filledCount = static_cast<int>(count);
     return {};
 }
 
@@ -427,9 +431,9 @@ SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts, Cha
         return SaveOutcome{SaveStatus::Failed,
                            makeError(ErrorCode::Invalid, "the data sheet is named SetupQ")};
     }
-    if (!writeSettings(*state.book, state.g1))
+    if (!writeSettings(*state.book, state.columns))
         return fail(makeError(ErrorCode::Invalid, "cannot add the settings sheet"));
-    if (auto rows = saveSheet1(state, browse); !rows)
+    if (auto rows = saveRecordsSheet(state, browse); !rows)
         return fail(rows.error());
     std::string path(cp949::trimRight(state.filename));
     // A name chosen in the dialog just now: whatever is there, the user agreed to replace.

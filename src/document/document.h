@@ -34,7 +34,7 @@ inline constexpr const char* kSettingsNameTakenMessage =
 
 // The preview seam: shows the preview rows with `preselected` (1-based line, 0 = none)
 // selected and returns the chosen title row (1..10), or nullopt when the user cancelled.
-using PreviewExcel =
+using TitleRowChooser =
     std::function<std::optional<int>(const std::vector<PreviewRow>& rows, int preselected)>;
 
 enum class LoadOutcome {
@@ -45,19 +45,19 @@ enum class LoadOutcome {
 };
 
 // The default setup of a workbook that could not be loaded: columns A to G as text.
-void defaultSetting(ColumnSetup& g1);
+void defaultSetting(ColumnSetup& columns);
 
 // Opens FILENAME (the unnamed workbook when empty) into BOOK and fills G1. An existing file
 // that cannot be read is never taken for a new one: the user is told why and gets the new
 // unnamed workbook instead, so a later save asks for a name.
 LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                     const PreviewExcel& preview);
+                     const TitleRowChooser& preview);
 
 // Chooses the workbook (command-line tail `commandLine`, the open dialog for "/O" or for the
 // unnamed workbook), loads it and fills the list. `prefs` gives the dialog's start folder and
 // takes the recent file. The caller sets the caption and builds the list format afterwards.
 LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                      const PreviewExcel& preview, const Preferences& prefs,
+                      const TitleRowChooser& preview, const Preferences& prefs,
                       const std::string& commandLine);
 
 enum class SaveStatus {
@@ -97,7 +97,7 @@ SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts,
 
 // Writing the records into the data sheet of BOOK (in memory), as saveFile does after the
 // settings. Fails only when rows do not fit the sheet.
-Result<void> saveSheet1(AppState& state, BrowseState& browse);
+Result<void> saveRecordsSheet(AppState& state, BrowseState& browse);
 
 // The format a file name's ending means: ".xls" binary, ".xlsx" and ".xlsm" XML (any case);
 // nullopt for any other ending.

@@ -117,14 +117,14 @@ SettingsTarget settingsTarget(const Book& book) {
     return {SettingsTarget::Kind::New, -1};
 }
 
-void readSettings(const Sheet& settings, ColumnSetup& g1) {
+void readSettings(const Sheet& settings, ColumnSetup& columns) {
     for (int k = 0; k < kMaxColumns; ++k) {
-        g1.type[k] = "S";
-        g1.justify[k] = "L";
-        g1.size[k] = 30;
-        g1.btn[k] = 0;
+        columns.type[k] = "S";
+        columns.justify[k] = "L";
+        columns.size[k] = 30;
+        columns.hasLookup[k] = 0;
     }
-    g1.startline = std::max(1, wholeNumber(settings.readNum(0, kColH)));
+    columns.firstDataRow = std::max(1, wholeNumber(settings.readNum(0, kColH)));
 
     int k = 0;
     for (; k < kMaxColumns; ++k) {
@@ -132,27 +132,30 @@ void readSettings(const Sheet& settings, ColumnSetup& g1) {
         const std::string letter = settings.readStr(row, kColA);
         if (isBlank(letter))
             break;
-        g1.cname[k] =
+        columns.title[k] =
             std::string(cp949::trimRight(cp949::cut(settings.readStr(row, kColB), kTitleBytes)));
         const std::string typeCell = settings.readStr(row, kColC);
-        g1.type[k] = firstCharacter(typeCell);
-        if (g1.type[k] == "N") {
-            g1.justify[k] = "R";
-            g1.size[k] = 20;
-            g1.formula[k] = std::string(
+        columns.type[k] = firstCharacter(typeCell);
+        if (columns.type[k] == "N") {
+            columns.justify[k] = "R";
+            columns.size[k] = 20;
+            columns.formula[k] = std::string(
                 cp949::trimRight(cp949::cut(settings.readStr(row, kColD), kFormulaBytes)));
-        } else if (g1.type[k] == "D") {
-            g1.justify[k] = "C";
-            g1.size[k] = 12;
-        } else if (g1.type[k] == "S") {
+        } else if (columns.type[k] == "D") {
+            columns.justify[k] = "C";
+            columns.size[k] = 12;
+        } else if (columns.type[k] == "S") {
             const int size = sizeOf(typeCell);
-            g1.size[k] = size == 0 ? 30 : size;
+            columns.size[k] = size == 0 ? 30 : size;
         }
-        g1.cno[k] = letterIndex(letter);
-        g1.btn[k] =
-            g1.cno[k] != 0 && !settings.readStr(kLookupFirstRow, g1.cno[k] - 1).empty() ? 1 : 0;
+        columns.sheetColumn[k] = letterIndex(letter);
+        columns.hasLookup[k] =
+            columns.sheetColumn[k] != 0 &&
+                    !settings.readStr(kLookupFirstRow, columns.sheetColumn[k] - 1).empty()
+                ? 1
+                : 0;
     }
-    g1.ccount = k;
+    columns.columnCount = k;
 
     const std::string memo = settings.readStr(2, kColH);
     if (!isBlank(memo)) {
@@ -160,11 +163,11 @@ void readSettings(const Sheet& settings, ColumnSetup& g1) {
         // sheet can have are taken; anything else means no memo rather than a wild column.
         const auto code = static_cast<unsigned char>(memo[0]);
         if (code >= 'A' && code <= '~') {
-            g1.mno = code - 64;
-            g1.mname =
+            columns.memoColumn = code - 64;
+            columns.memoTitle =
                 std::string(cp949::trimRight(cp949::cut(settings.readStr(2, kColI), kTitleBytes)));
-            g1.mwsize = wholeNumber(settings.readNum(2, kColJ));
-            g1.mhsize = wholeNumber(settings.readNum(2, kColK));
+            columns.memoWidth = wholeNumber(settings.readNum(2, kColJ));
+            columns.memoHeight = wholeNumber(settings.readNum(2, kColK));
         }
     }
 }
@@ -214,30 +217,31 @@ void putText(Sheet& sheet, int row, int col, const std::string& text) {
         sheet.clear(row, row, col, col);
 }
 
-void writeColumn(Sheet& settings, const ColumnSetup& g1, int k, bool fresh) {
+void writeColumn(Sheet& settings, const ColumnSetup& columns, int k, bool fresh) {
     const int row = k + 1;
-    if (fresh || letterIndex(settings.readStr(row, kColA)) != g1.cno[k])
-        settings.writeStr(row, kColA, cp949::cut(letterOf(g1.cno[k]), kTitleBytes));
+    if (fresh || letterIndex(settings.readStr(row, kColA)) != columns.sheetColumn[k])
+        settings.writeStr(row, kColA, cp949::cut(letterOf(columns.sheetColumn[k]), kTitleBytes));
 
-    const std::string title = cp949::cut(cp949::trim(g1.cname[k]), kTitleBytes);
-    if (fresh || titleReading(settings.readStr(row, kColB)) != titleReading(g1.cname[k]))
+    const std::string title = cp949::cut(cp949::trim(columns.title[k]), kTitleBytes);
+    if (fresh || titleReading(settings.readStr(row, kColB)) != titleReading(columns.title[k]))
         putText(settings, row, kColB, title);
 
     // Compared as the reader would take the setup's own type and size, so that a cell it
     // reads the same (an empty one for no type, "N" for a number column) stays.
-    const int size = g1.type[k] == "S" && g1.size[k] == 0 ? 30 : g1.size[k];
-    const std::pair<std::string, int> wanted{g1.type[k], g1.type[k] == "N"   ? 20
-                                                         : g1.type[k] == "D" ? 12
-                                                         : g1.type[k] == "S" ? size
-                                                                             : 30};
+    const int size = columns.type[k] == "S" && columns.size[k] == 0 ? 30 : columns.size[k];
+    const std::pair<std::string, int> wanted{columns.type[k], columns.type[k] == "N"   ? 20
+                                                              : columns.type[k] == "D" ? 12
+                                                              : columns.type[k] == "S" ? size
+                                                                                       : 30};
     if (fresh || typeReading(settings.readStr(row, kColC)) != wanted)
         putText(settings, row, kColC,
-                cp949::cut(cp949::trim(g1.type[k] + std::to_string(g1.size[k])), kTitleBytes));
+                cp949::cut(cp949::trim(columns.type[k] + std::to_string(columns.size[k])),
+                           kTitleBytes));
 
     // The reader takes the formula of number columns only; for another column an empty
     // formula leaves whatever the cell holds.
-    const std::string formula = cp949::cut(cp949::trim(g1.formula[k]), kFormulaBytes);
-    if (!fresh && g1.type[k] != "N" && formula.empty())
+    const std::string formula = cp949::cut(cp949::trim(columns.formula[k]), kFormulaBytes);
+    if (!fresh && columns.type[k] != "N" && formula.empty())
         return;
     if (fresh || formulaReading(settings.readStr(row, kColD)) != formulaReading(formula))
         putText(settings, row, kColD, formula);
@@ -245,31 +249,31 @@ void writeColumn(Sheet& settings, const ColumnSetup& g1, int k, bool fresh) {
 
 // The memo box: the setup's own values where it has them, else the defaults where the sheet
 // has none. Without a memo column an existing sheet keeps what it holds.
-void writeMemoBox(Sheet& settings, const ColumnSetup& g1, bool fresh) {
-    if (g1.mno == 0 && !fresh)
+void writeMemoBox(Sheet& settings, const ColumnSetup& columns, bool fresh) {
+    if (columns.memoColumn == 0 && !fresh)
         return;
-    const bool ownTitle = g1.mno != 0 && !isBlank(g1.mname);
-    if (ownTitle && titleReading(settings.readStr(2, kColI)) != titleReading(g1.mname))
-        settings.writeStr(2, kColI, cp949::cut(cp949::trim(g1.mname), kTitleBytes));
+    const bool ownTitle = columns.memoColumn != 0 && !isBlank(columns.memoTitle);
+    if (ownTitle && titleReading(settings.readStr(2, kColI)) != titleReading(columns.memoTitle))
+        settings.writeStr(2, kColI, cp949::cut(cp949::trim(columns.memoTitle), kTitleBytes));
     else if (!ownTitle && settings.readStr(2, kColI).empty())
         settings.writeStr(2, kColI, "메모");
 
     const auto size = [&](int col, int own, int fallback) {
         const int held = wholeNumber(settings.readNum(2, col));
-        if (g1.mno != 0 && own != 0) {
+        if (columns.memoColumn != 0 && own != 0) {
             if (held != own)
                 settings.writeNum(2, col, own);
         } else if (settings.readNum(2, col) == 0) {
             settings.writeNum(2, col, fallback);
         }
     };
-    size(kColJ, g1.mwsize, 50);
-    size(kColK, g1.mhsize, 5);
+    size(kColJ, columns.memoWidth, 50);
+    size(kColK, columns.memoHeight, 5);
 }
 
 } // namespace
 
-Sheet* writeSettings(Book& book, const ColumnSetup& g1) {
+Sheet* writeSettings(Book& book, const ColumnSetup& columns) {
     const SettingsTarget target = settingsTarget(book);
     Sheet* settings = nullptr;
     if (target.kind == SettingsTarget::Kind::Existing)
@@ -285,36 +289,37 @@ Sheet* writeSettings(Book& book, const ColumnSetup& g1) {
     if (!fresh)
         readSettings(*settings, held);
 
-    const int used = g1.shownColumns();
+    const int used = columns.shownColumns();
     for (int k = 0; k < used; ++k)
-        writeColumn(*settings, g1, k, fresh);
+        writeColumn(*settings, columns, k, fresh);
     // Entries read and used before but not now would be read back: they go. Entries after
     // an unusable letter were never used and stay.
     for (int k = used; k < held.shownColumns(); ++k)
         settings->clear(k + 1, k + 1, kColA, kColD);
 
-    if (g1.mno != 0 && (fresh || memoReading(settings->readStr(2, kColH)) != g1.mno))
-        settings->writeStr(2, kColH, letterOf(g1.mno));
-    else if (g1.mno == 0 && held.mno != 0)
+    if (columns.memoColumn != 0 &&
+        (fresh || memoReading(settings->readStr(2, kColH)) != columns.memoColumn))
+        settings->writeStr(2, kColH, letterOf(columns.memoColumn));
+    else if (columns.memoColumn == 0 && held.memoColumn != 0)
         settings->clear(2, 2, kColH, kColH);
 
-    if (fresh || startReading(*settings) != g1.startline)
-        settings->writeNum(0, kColH, g1.startline);
+    if (fresh || startReading(*settings) != columns.firstDataRow)
+        settings->writeNum(0, kColH, columns.firstDataRow);
 
     if (fresh) {
         for (const Label& label : kLabels)
             settings->writeStr(label.row, label.col, label.text);
     }
-    writeMemoBox(*settings, g1, fresh);
+    writeMemoBox(*settings, columns, fresh);
     return settings;
 }
 
-std::vector<std::string> lookupList(const Sheet& settings, int cno) {
+std::vector<std::string> lookupList(const Sheet& settings, int sheetColumn) {
     std::vector<std::string> entries;
-    if (cno < 1)
+    if (sheetColumn < 1)
         return entries;
     for (int row = kLookupFirstRow; row < settings.lastRow(); ++row) {
-        std::string entry = settings.readStr(row, cno - 1);
+        std::string entry = settings.readStr(row, sheetColumn - 1);
         if (entry.empty())
             break;
         entries.push_back(cp949::cut(entry, kLookupEntryBytes));

@@ -32,19 +32,19 @@ struct SettingsTarget {
 };
 SettingsTarget settingsTarget(const Book& book);
 
-// Reads the setup into `g1`, which the caller has cleared.
-void readSettings(const Sheet& settings, ColumnSetup& g1);
+// Reads the setup into `columns`, which the caller has cleared.
+void readSettings(const Sheet& settings, ColumnSetup& columns);
 
-// Writes `g1` into the settings sheet (settingsTarget), adding it when there is none. In a
-// sheet that exists, only cells whose reading would differ from `g1` are written, and only
+// Writes `columns` into the settings sheet (settingsTarget), adding it when there is none. In a
+// sheet that exists, only cells whose reading would differ from `columns` are written, and only
 // entries that were read and are no longer used are emptied: what the reader cannot take
 // (an entry after an unusable letter, an unusable memo letter) stays as the user left it.
 // Labels and the memo box defaults go into a new sheet. Only the workbook in memory changes;
 // the caller saves it. Returns the settings sheet; nullptr when it cannot be had (NameTaken).
-Sheet* writeSettings(Book& book, const ColumnSetup& g1);
+Sheet* writeSettings(Book& book, const ColumnSetup& columns);
 
-// The lookup list of sheet column `cno` (A = 1): entries from row 31 down to the first empty
-// cell, each cut to 30 bytes.
-std::vector<std::string> lookupList(const Sheet& settings, int cno);
+// The lookup list of sheet column `sheetColumn` (A = 1): entries from row 31 down to the first
+// empty cell, each cut to 30 bytes.
+std::vector<std::string> lookupList(const Sheet& settings, int sheetColumn);
 
 } // namespace rowbit

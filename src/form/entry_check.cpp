@@ -11,10 +11,10 @@ namespace {
 
 enum class Order { MonthFirst, DayFirst, YearFirst };
 
-std::string picturePart(std::string_view gdate) {
-    const std::string head = cp949::upper(gdate.substr(0, 3));
+std::string picturePart(std::string_view datePicture) {
+    const std::string head = cp949::upper(datePicture.substr(0, 3));
     if (head == "@D1" || head == "@D5" || head == "@D9")
-        return std::string(gdate);
+        return std::string(datePicture);
     return "@D9-";
 }
 
@@ -49,8 +49,8 @@ int firstNonNumeric(std::string_view text) {
     return static_cast<int>(t.size()) + 1;
 }
 
-DateEntry checkDate(std::string_view text, std::string_view gdate, std::int32_t today) {
-    const std::string pic = picturePart(gdate);
+DateEntry checkDate(std::string_view text, std::string_view datePicture, std::int32_t today) {
+    const std::string pic = picturePart(datePicture);
     const Order order = orderOf(pic);
     const std::string_view t = cp949::trimRight(text);
     const std::size_t n = t.size();
@@ -111,8 +111,8 @@ DateEntry checkDate(std::string_view text, std::string_view gdate, std::int32_t 
     return {refused, {}, static_cast<int>(n)};
 }
 
-std::string checkMessage(CheckStatus status, std::string_view gdate) {
-    const bool yearFirst = orderOf(picturePart(gdate)) == Order::YearFirst;
+std::string checkMessage(CheckStatus status, std::string_view datePicture) {
+    const bool yearFirst = orderOf(picturePart(datePicture)) == Order::YearFirst;
     switch (status) {
     case CheckStatus::NotANumber:
         return kNumbersOnly;

@@ -37,13 +37,13 @@ struct DateEntry {
     friend bool operator==(const DateEntry&, const DateEntry&) = default;
 };
 
-// The date decision table: `text` typed into a date field, `gdate` the date picture ("@D1" ..
+// The date decision table: `text` typed into a date field, `datePicture` the date picture ("@D1" ..
 // "@D9."; anything else reads as "@D9-"), `today` today's serial. A two-digit year read as
 // yymmdd lands in the program's hundred years around today's year.
-DateEntry checkDate(std::string_view text, std::string_view gdate, std::int32_t today);
+DateEntry checkDate(std::string_view text, std::string_view datePicture, std::int32_t today);
 
 // The message the form shows for a refusal; empty for Accepted and LookupNeeded.
-std::string checkMessage(CheckStatus status, std::string_view gdate);
+std::string checkMessage(CheckStatus status, std::string_view datePicture);
 
 // The first character (1-based) that keeps `text` from being a number, 0 when none does.
 int firstNonNumeric(std::string_view text);

@@ -6,32 +6,32 @@
 
 namespace rowbit::form {
 
-FormLayout setupScreen(const ColumnSetup& g1, int gsize, int action) {
+FormLayout setupScreen(const ColumnSetup& columns, int fontSize, int action) {
     FormLayout out;
-    out.fieldPoints = gsize > 0 ? gsize : 9;
-    out.labelPoints = gsize > 10 ? 10 : 9;
+    out.fieldPoints = fontSize > 0 ? fontSize : 9;
+    out.labelPoints = fontSize > 10 ? 10 : 9;
     for (int i = 0; i < kMaxColumns; ++i) {
         const int y = 15 + 20 * i;
-        out.titles[i] = cp949::cut(cp949::trimRight(g1.cname[i]), kLabelBytes);
+        out.titles[i] = cp949::cut(cp949::trimRight(columns.title[i]), kLabelBytes);
         out.labels[i] = {1, y + 2, 52, 10, true};
         // Column 1 always shows; the others only with a title.
-        const bool shown = i == 0 || !cp949::trimRight(g1.cname[i]).empty();
-        out.fields[i] = {60, y, 4 * g1.size[i], 14, shown};
-        out.buttons[i] = {4 * g1.size[i] + 65, y, 13, 13, g1.btn[i] != 0};
-        out.keypadPlus[i] = g1.type[i] == "N";
+        const bool shown = i == 0 || !cp949::trimRight(columns.title[i]).empty();
+        out.fields[i] = {60, y, 4 * columns.size[i], 14, shown};
+        out.buttons[i] = {4 * columns.size[i] + 65, y, 13, 13, columns.hasLookup[i] != 0};
+        out.keypadPlus[i] = columns.type[i] == "N";
     }
-    out.memoTitle = cp949::cut(cp949::trimRight(g1.mname), kLabelBytes);
-    const int memoY = 20 * g1.ccount + 15;
-    out.memoLabel = {1, memoY, 52, 10, g1.mno != 0};
-    out.memo = {60, memoY, 4 * g1.mwsize, 14 * g1.mhsize, g1.mno != 0};
+    out.memoTitle = cp949::cut(cp949::trimRight(columns.memoTitle), kLabelBytes);
+    const int memoY = 20 * columns.columnCount + 15;
+    out.memoLabel = {1, memoY, 52, 10, columns.memoColumn != 0};
+    out.memo = {60, memoY, 4 * columns.memoWidth, 14 * columns.memoHeight, columns.memoColumn != 0};
 
     // The memo's visibility follows MNO, its room in the window follows MNAME.
-    const bool memoRoom = !cp949::trimRight(g1.mname).empty();
-    int widest = *std::max_element(g1.size.begin(), g1.size.end());
+    const bool memoRoom = !cp949::trimRight(columns.memoTitle).empty();
+    int widest = *std::max_element(columns.size.begin(), columns.size.end());
     if (memoRoom)
-        widest = std::max(widest, g1.mwsize);
+        widest = std::max(widest, columns.memoWidth);
     out.width = 4 * widest + 95;
-    out.height = 20 * g1.ccount + 50 + (memoRoom ? 14 * g1.mhsize : 0);
+    out.height = 20 * columns.columnCount + 50 + (memoRoom ? 14 * columns.memoHeight : 0);
     // Halves of an odd width are truncated towards zero, as integer division does.
     out.ok = {out.width / 2 - 60, out.height - 30, 50, 15, true};
     out.cancel = {out.width / 2, out.height - 30, 50, 15, true};

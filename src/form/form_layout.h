@@ -48,6 +48,6 @@ struct FormLayout {
     friend bool operator==(const FormLayout&, const FormLayout&) = default;
 };
 
-FormLayout setupScreen(const ColumnSetup& g1, int gsize, int action);
+FormLayout setupScreen(const ColumnSetup& columns, int fontSize, int action);
 
 } // namespace rowbit::form

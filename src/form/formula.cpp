@@ -90,14 +90,14 @@ Operand readOperand(std::string_view text) {
 }
 
 // The operand's text: a column reference gives that column's field.
-std::string_view resolve(std::string_view operand, const ColumnSetup& g1,
+std::string_view resolve(std::string_view operand, const ColumnSetup& columns,
                          const FormFields& fields) {
     if (operand.empty() || operand[0] < 'A' || operand[0] > 'Z')
         return operand;
     const int letter = operand[0] - 'A' + 1;
-    const int used = g1.shownColumns();
+    const int used = columns.shownColumns();
     for (int k = 0; k < used; ++k) {
-        if (g1.cno[k] == letter)
+        if (columns.sheetColumn[k] == letter)
             return fields[k];
     }
     return operand;
@@ -164,7 +164,7 @@ std::string plainHundredths(std::int64_t value) {
     return out;
 }
 
-FormulaResult evaluateFormula(std::string_view formula, const ColumnSetup& g1,
+FormulaResult evaluateFormula(std::string_view formula, const ColumnSetup& columns,
                               const FormFields& fields) {
     const std::string text = cp949::cut(formula, kFormulaBytes);
     const std::string_view f = cp949::trimRight(text);
@@ -178,7 +178,7 @@ FormulaResult evaluateFormula(std::string_view formula, const ColumnSetup& g1,
             continue;
         const std::string operand = cp949::cut(f.substr(start, p - start), kOperandBytes);
         const int offset = static_cast<int>(start) + 1;
-        const Step step = combine(answer, op, readOperand(resolve(operand, g1, fields)));
+        const Step step = combine(answer, op, readOperand(resolve(operand, columns, fields)));
         if (step == Step::Overflow)
             return {0, FormulaStatus::Overflow, offset};
         if (step == Step::DivisionByZero && result.status == FormulaStatus::Ok)
@@ -191,17 +191,17 @@ FormulaResult evaluateFormula(std::string_view formula, const ColumnSetup& g1,
     return result;
 }
 
-std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& g1, int gsize) {
+std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& columns, int fontSize) {
     std::vector<FormulaNote> notes;
-    const int used = g1.shownColumns();
+    const int used = columns.shownColumns();
     for (int k = 0; k < used; ++k) {
-        if (cp949::trimRight(g1.formula[k]).empty())
+        if (cp949::trimRight(columns.formula[k]).empty())
             continue;
-        const FormulaResult r = evaluateFormula(g1.formula[k], g1, fields);
+        const FormulaResult r = evaluateFormula(columns.formula[k], columns, fields);
         if (r.status == FormulaStatus::Overflow)
             fields[k].clear(); // no value: the note tells the user
         else
-            fields[k] = fontCheck(plainHundredths(r.value), gsize);
+            fields[k] = fontCheck(plainHundredths(r.value), fontSize);
         if (r.status != FormulaStatus::Ok)
             notes.push_back({k + 1, r.status, r.offset});
     }

@@ -43,7 +43,7 @@ struct FormulaResult {
 using FormFields = std::array<std::string, kMaxColumns>;
 
 // Evaluates one formula against the form's fields.
-FormulaResult evaluateFormula(std::string_view formula, const ColumnSetup& g1,
+FormulaResult evaluateFormula(std::string_view formula, const ColumnSetup& columns,
                               const FormFields& fields);
 
 struct FormulaNote {
@@ -57,6 +57,6 @@ struct FormulaNote {
 // result is written as plain text and formatted by FontCheck. An overflow leaves the field
 // blank (there is no value to keep); a division by zero counts that step as 0. Later
 // formulas see the new results of earlier ones. Returns what went wrong, for the user.
-std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& g1, int gsize);
+std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& columns, int fontSize);
 
 } // namespace rowbit::form

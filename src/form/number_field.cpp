@@ -12,12 +12,12 @@ bool isDigit(char c) {
 
 } // namespace
 
-int numberWidth(int gsize) {
-    return gsize <= 10 ? 25 : 20;
+int numberWidth(int fontSize) {
+    return fontSize <= 10 ? 25 : 20;
 }
 
-std::string fontCheckPicture(std::string_view text, int gsize) {
-    const std::string width = std::to_string(numberWidth(gsize));
+std::string fontCheckPicture(std::string_view text, int fontSize) {
+    const std::string width = std::to_string(numberWidth(fontSize));
     const std::string_view shown = cp949::trimRight(text);
     const auto point = shown.find('.');
     if (point == std::string_view::npos)
@@ -26,7 +26,7 @@ std::string fontCheckPicture(std::string_view text, int gsize) {
     return "@n-" + width + "." + std::to_string(places);
 }
 
-std::string fontCheck(std::string_view text, int gsize) {
+std::string fontCheck(std::string_view text, int fontSize) {
     // The picture's places: the characters after the first point of the trimmed text, so
     // never fewer than the digits read after it. No rounding is ever needed.
     const std::string_view trimmed = cp949::trimRight(text);
@@ -54,7 +54,7 @@ std::string fontCheck(std::string_view text, int gsize) {
     whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
     fraction.resize(places, '0');
     const bool zero = whole.empty() && fraction.find_first_not_of('0') == std::string::npos;
-    const auto width = static_cast<std::size_t>(numberWidth(gsize));
+    const auto width = static_cast<std::size_t>(numberWidth(fontSize));
     if (zero && pointAt == std::string_view::npos)
         return std::string(width, ' '); // "B": zero shows blank
 
@@ -75,13 +75,13 @@ std::string fontCheck(std::string_view text, int gsize) {
     return std::string(width - out.size(), ' ') + out;
 }
 
-bool numberHidden(std::string_view field, int gsize) {
-    return cp949::trim(field).size() > static_cast<std::size_t>(numberWidth(gsize));
+bool numberHidden(std::string_view field, int fontSize) {
+    return cp949::trim(field).size() > static_cast<std::size_t>(numberWidth(fontSize));
 }
 
-std::string shownNumber(std::string_view field, int gsize) {
-    if (numberHidden(field, gsize))
-        return std::string(static_cast<std::size_t>(numberWidth(gsize)), '#');
+std::string shownNumber(std::string_view field, int fontSize) {
+    if (numberHidden(field, fontSize))
+        return std::string(static_cast<std::size_t>(numberWidth(fontSize)), '#');
     return std::string(cp949::trim(field));
 }
 

@@ -9,21 +9,21 @@
 namespace rowbit::form {
 
 // The picture width of number fields: 25 up to 10 points, 20 above.
-int numberWidth(int gsize);
+int numberWidth(int fontSize);
 // The picture FontCheck formats `text` with: "@N-25B", or "@n-25.k" when the text holds a
 // point (k the characters after it).
-std::string fontCheckPicture(std::string_view text, int gsize);
+std::string fontCheckPicture(std::string_view text, int fontSize);
 // FontCheck: the field's text read as a number, formatted with fontCheckPicture. The digits
 // are taken as they stand, never through a binary float, so every typed digit is kept. A
 // number wider than the picture is kept whole, grouped and without padding: the field holds
 // the number behind a picture that cannot show it (see numberHidden).
-std::string fontCheck(std::string_view text, int gsize);
+std::string fontCheck(std::string_view text, int fontSize);
 // True when a formatted number field is wider than its picture: the box shows "#" over the
 // picture's width while the field keeps the number.
-bool numberHidden(std::string_view field, int gsize);
+bool numberHidden(std::string_view field, int fontSize);
 // The box's text for a number field: the number without its padding, or "#" over the
 // picture's width when the picture cannot show it.
-std::string shownNumber(std::string_view field, int gsize);
+std::string shownNumber(std::string_view field, int fontSize);
 // The numeric test of an entered number: digits with at most one point and a leading minus,
 // blanks around. Commas pass only as thousands groups of the whole part (1,234 and
 // -1,234,567.5, so a field FontCheck wrote and the user touched still counts as a number);

@@ -7,22 +7,23 @@
 
 namespace rowbit::form {
 
-RecordFormModel::RecordFormModel(const ColumnSetup& g1, std::string gdate, int gsize,
+RecordFormModel::RecordFormModel(const ColumnSetup& columns, std::string datePicture, int fontSize,
                                  std::int32_t today, LookupSource lookup)
-    : g1_(g1), gdate_(gdate.empty() ? std::string("@D9-") : std::move(gdate)), gsize_(gsize),
-      today_(today), lookup_(std::move(lookup)) {}
+    : setup_(columns), gdate_(datePicture.empty() ? std::string("@D9-") : std::move(datePicture)),
+      gsize_(fontSize), today_(today), lookup_(std::move(lookup)) {}
 
 void RecordFormModel::start(int action, Record& buffer) {
     if (action == kActionInsert) {
         buffer.clear();
         for (int k = 0; k < kMaxColumns; ++k)
-            fields_[k] = g1_.type[k] == "D" ? picture::formatDate(today_, gdate_) : std::string();
+            fields_[k] =
+                setup_.type[k] == "D" ? picture::formatDate(today_, gdate_) : std::string();
         memo_.clear();
         return;
     }
     for (int k = 0; k < kMaxColumns; ++k) {
         fields_[k] = cp949::cut(buffer.col[k], kFieldBytes);
-        if (g1_.type[k] != "N")
+        if (setup_.type[k] != "N")
             continue;
         // A number whose grouped text the field cannot hold keeps its own text.
         std::string formatted = fontCheck(fields_[k], gsize_);
@@ -47,7 +48,7 @@ CheckResult RecordFormModel::accept(int field) {
     result.field = field;
     if (cp949::trimRight(text).empty())
         return result;
-    const std::string& type = g1_.type[k];
+    const std::string& type = setup_.type[k];
     if (type == "N") {
         if (!isNumberEntry(text)) {
             result.status = CheckStatus::NotANumber;
@@ -62,15 +63,15 @@ CheckResult RecordFormModel::accept(int field) {
             return result;
         }
         text = std::move(formatted);
-        result.formulas = calcFormula(fields_, g1_, gsize_);
+        result.formulas = calcFormula(fields_, setup_, gsize_);
     } else if (type == "D") {
         DateEntry date = checkDate(text, gdate_, today_);
         result.status = date.status;
         result.offset = date.offset;
         text = std::move(date.text);
-    } else if (type == "S" && g1_.btn[k] != 0) {
-        LookupOffer offer =
-            offerLookup(lookup_ ? lookup_(g1_.cno[k] - 1) : std::vector<std::string>{}, text);
+    } else if (type == "S" && setup_.hasLookup[k] != 0) {
+        LookupOffer offer = offerLookup(
+            lookup_ ? lookup_(setup_.sheetColumn[k] - 1) : std::vector<std::string>{}, text);
         if (offer.single) {
             text = *offer.single;
         } else {
@@ -89,11 +90,11 @@ int CheckResult::focus() const {
 
 std::string RecordFormModel::shown(int field) const {
     const std::string& text = fields_[field - 1];
-    return g1_.type[field - 1] == "N" ? shownNumber(text, gsize_) : text;
+    return setup_.type[field - 1] == "N" ? shownNumber(text, gsize_) : text;
 }
 
 std::string RecordFormModel::fieldName(int field) const {
-    const std::string_view title = cp949::trim(g1_.cname[field - 1]);
+    const std::string_view title = cp949::trim(setup_.title[field - 1]);
     return title.empty() ? std::to_string(field) + "번" : std::string(title);
 }
 
@@ -115,7 +116,7 @@ std::string RecordFormModel::message(const CheckResult& result) const {
 std::vector<std::string> RecordFormModel::openLookup(int field) {
     fields_[field - 1].clear();
     const int k = field - 1;
-    return lookup_ ? lookup_(g1_.cno[k] - 1) : std::vector<std::string>{};
+    return lookup_ ? lookup_(setup_.sheetColumn[k] - 1) : std::vector<std::string>{};
 }
 
 void RecordFormModel::chooseLookup(int field, const std::optional<std::string>& entry) {
@@ -125,22 +126,22 @@ void RecordFormModel::chooseLookup(int field, const std::optional<std::string>& 
 void RecordFormModel::store(Record& buffer) const {
     for (int k = 0; k < kMaxColumns; ++k) {
         const std::string_view text = cp949::trimRight(fields_[k]);
-        buffer.col[k] = std::string(g1_.type[k] == "N" ? cp949::trim(text) : text);
+        buffer.col[k] = std::string(setup_.type[k] == "N" ? cp949::trim(text) : text);
     }
     buffer.memo = std::string(cp949::trimRight(memo_));
 }
 
 void applyForm(AppState& state, const RecordFormModel& model) {
-    model.store(state.q1.buffer);
+    model.store(state.records.buffer);
     switch (state.action) {
     case kActionInsert:
-        state.q1.add();
+        state.records.add();
         break;
     case kActionChange:
-        state.q1.put();
+        state.records.put();
         break;
     case kActionDelete:
-        state.q1.remove();
+        state.records.remove();
         break;
     default:
         return;

@@ -38,8 +38,8 @@ struct CheckResult {
 
 class RecordFormModel {
 public:
-    RecordFormModel(const ColumnSetup& g1, std::string gdate, int gsize, std::int32_t today,
-                    LookupSource lookup);
+    RecordFormModel(const ColumnSetup& columns, std::string datePicture, int fontSize,
+                    std::int32_t today, LookupSource lookup);
 
     // Loads the fields for the request: insert starts blank with today's date in date fields
     // (and clears `buffer`); change and delete take the record's texts, numbers by FontCheck.
@@ -63,8 +63,8 @@ public:
     std::string shown(int field) const;
     const FormFields& fields() const { return fields_; }
     const std::string& memo() const { return memo_; }
-    const ColumnSetup& setup() const { return g1_; }
-    const std::string& gdate() const { return gdate_; }
+    const ColumnSetup& setup() const { return setup_; }
+    const std::string& datePicture() const { return gdate_; }
     std::string message(CheckStatus status) const { return checkMessage(status, gdate_); }
     // What the form tells after a check: the refusal's message, or one line per formula note
     // (lines split by "|"), each naming its field; empty when all went well.
@@ -77,7 +77,7 @@ public:
     void store(Record& buffer) const;
 
 private:
-    ColumnSetup g1_;
+    ColumnSetup setup_;
     std::string gdate_;
     int gsize_;
     std::int32_t today_;

@@ -8,11 +8,11 @@ namespace rowbit::report {
 
 ListPrintOutcome listPrint(AppState& state, Prompts& prompts, bool landscape, ReportStamps stamps,
                            const ListPrintWindows& windows) {
-    if (state.q1.count() == 0) {
+    if (state.records.count() == 0) {
         prompts.tell(kNoData);
         return ListPrintOutcome::NoData;
     }
-    ListReport report(state.g1, state.q1, state.filename, landscape, stamps);
+    ListReport report(state.columns, state.records, state.filename, landscape, stamps);
     if (!windows.render || !windows.render(report))
         return ListPrintOutcome::Cancelled;
     const std::vector<Page> pages = report.takePages();

@@ -43,18 +43,18 @@ std::string_view trimLeft(std::string_view text) {
 
 } // namespace
 
-std::vector<ReportColumn> placeColumns(const ColumnSetup& g1, int boxWidth) {
-    const int count = g1.usedColumns();
+std::vector<ReportColumn> placeColumns(const ColumnSetup& setup, int boxWidth) {
+    const int count = setup.usedColumns();
     long long sum = 0; // every column counts, the narrow ones too
     for (int i = 0; i < count; ++i)
-        sum += std::max(0, g1.listWidth[static_cast<std::size_t>(i)]);
+        sum += std::max(0, setup.listWidth[static_cast<std::size_t>(i)]);
 
     std::vector<ReportColumn> columns;
     int xprev = 0;
     int share = 0;
     for (int i = 0; i < count; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        if (g1.listWidth[slot] < 10)
+        if (setup.listWidth[slot] < 10)
             continue;
         ReportColumn column;
         column.slot = i;
@@ -62,11 +62,12 @@ std::vector<ReportColumn> placeColumns(const ColumnSetup& g1, int boxWidth) {
         // out: placed after nothing, it would start at the paper's edge, where no printer
         // prints.
         column.x = columns.empty() ? kColumnLeft : xprev + share;
-        column.totalled = i != 0 && g1.type[slot] == "N";
-        column.title = std::string(cp949::trimRight(g1.cname[slot]));
+        column.totalled = i != 0 && setup.type[slot] == "N";
+        column.title = std::string(cp949::trimRight(setup.title[slot]));
         columns.push_back(column);
         xprev = column.x;
-        share = static_cast<int>(static_cast<long long>(boxWidth - 100) * g1.listWidth[slot] / sum);
+        share =
+            static_cast<int>(static_cast<long long>(boxWidth - 100) * setup.listWidth[slot] / sum);
     }
     // A cell reaches to the next column, one blank short; the last to the box's right edge.
     const int boxRight = kFrameLeft + boxWidth;
@@ -95,9 +96,10 @@ void ReportProgress::show(int percent) {
     text = progressText(percent);
 }
 
-ListReport::ListReport(const ColumnSetup& g1, const RowList& q1, std::string_view filename,
-                       bool landscape, ReportStamps stamps)
-    : g1_(g1), q1_(q1), title_(picture::formatString(reportTitle(filename), "s200")),
+ListReport::ListReport(const ColumnSetup& columns, const RecordList& records,
+                       std::string_view filename, bool landscape, ReportStamps stamps)
+    : setup_(columns), records_(records),
+      title_(picture::formatString(reportTitle(filename), "s200")),
       date_(picture::formatDate(stamps.date, "D10-")),
       time_(picture::formatTimeOfDay(stamps.seconds, "T3")) {
     const int bodyWidth = landscape ? kLandscapeBodyWidth : kBodyWidth;
@@ -108,14 +110,14 @@ ListReport::ListReport(const ColumnSetup& g1, const RowList& q1, std::string_vie
     left_ = (paperWidth_ - bodyWidth) / 2;
     // The totals box takes the foot of the body; detail lines fill what is above it.
     linesPerPage_ = std::max(1, (bodyHeight_ - kFooterHeight) / kDetailHeight);
-    columns_ = placeColumns(g1, frameWidth_);
+    columns_ = placeColumns(columns, frameWidth_);
     totals_.assign(columns_.size(), 0.0);
-    pages_.reserve((q1.count() + static_cast<std::size_t>(linesPerPage_) - 1) /
+    pages_.reserve((records.count() + static_cast<std::size_t>(linesPerPage_) - 1) /
                    static_cast<std::size_t>(linesPerPage_));
 }
 
 int ListReport::percent() const {
-    const std::size_t count = q1_.count();
+    const std::size_t count = records_.count();
     if (count == 0)
         return 100;
     return static_cast<int>(std::min<std::size_t>(100, next_ * 100 / count));
@@ -124,7 +126,7 @@ int ListReport::percent() const {
 bool ListReport::printQue() {
     const int left = left_;
     for (int n = 0; n < kRecordsPerCycle && !done(); ++n) {
-        const Record& record = q1_.at(next_);
+        const Record& record = records_.at(next_);
         ++next_;
         if (!pageOpen_ || lineOnPage_ == linesPerPage_) {
             if (pageOpen_)
@@ -137,7 +139,7 @@ bool ListReport::printQue() {
             const ReportColumn& column = columns_[k];
             const std::string value =
                 cp949::cut(trimLeft(record.col[static_cast<std::size_t>(column.slot)]), 30);
-            if (g1_.type[static_cast<std::size_t>(column.slot)] == "N")
+            if (setup_.type[static_cast<std::size_t>(column.slot)] == "N")
                 totals_[k] += picture::readNumber(value);
             std::string shown = cellText(value, 20, column.width);
             if (!shown.empty())

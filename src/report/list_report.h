@@ -41,7 +41,7 @@ struct ReportColumn {
 // Column placement over a title box of `boxWidth`: each column after the first printed one
 // starts where the previous one started plus its share of (boxWidth - 100), in proportion to
 // its on-screen width among all columns.
-std::vector<ReportColumn> placeColumns(const ColumnSetup& g1, int boxWidth);
+std::vector<ReportColumn> placeColumns(const ColumnSetup& columns, int boxWidth);
 
 // The report's title: the file name after its last "/" or "\".
 std::string reportTitle(std::string_view filename);
@@ -59,14 +59,14 @@ struct ReportProgress {
 
 class ListReport {
 public:
-    ListReport(const ColumnSetup& g1, const RowList& q1, std::string_view filename, bool landscape,
-               ReportStamps stamps);
+    ListReport(const ColumnSetup& columns, const RecordList& records, std::string_view filename,
+               bool landscape, ReportStamps stamps);
 
     // The percentage done before the next batch: p / records * 100, cut, at most 100.
     int percent() const;
     // Lays out up to 200 records; true when every record is laid out.
     bool printQue();
-    bool done() const { return next_ > q1_.count(); }
+    bool done() const { return next_ > records_.count(); }
     // One tick of the progress window: shows the percentage, lays out a batch; true when done.
     bool tick(ReportProgress& progress);
 
@@ -80,8 +80,8 @@ private:
     void startPage();
     void endPage();
 
-    const ColumnSetup& g1_;
-    const RowList& q1_;
+    const ColumnSetup& setup_;
+    const RecordList& records_;
     std::string title_;
     std::string date_;
     std::string time_;

@@ -5,10 +5,10 @@
 
 namespace rowbit {
 
-std::optional<Totals> sumUp(const ColumnSetup& g1, const RowList& q1) {
+std::optional<Totals> sumUp(const ColumnSetup& setup, const RecordList& records) {
     Totals totals;
-    for (int i = 0; i < kMaxColumns && g1.cno[i] != 0; ++i) {
-        if (g1.type[i] == "N")
+    for (int i = 0; i < kMaxColumns && setup.sheetColumn[i] != 0; ++i) {
+        if (setup.type[i] == "N")
             totals.numberSlots.push_back(i);
     }
     if (totals.numberSlots.empty())
@@ -16,8 +16,8 @@ std::optional<Totals> sumUp(const ColumnSetup& g1, const RowList& q1) {
 
     const std::size_t columns = totals.numberSlots.size();
     std::vector<double> sum(columns, 0), count(columns, 0), nonZero(columns, 0);
-    for (std::size_t pos = 1; pos <= q1.count(); ++pos) {
-        const Record& record = q1.at(pos);
+    for (std::size_t pos = 1; pos <= records.count(); ++pos) {
+        const Record& record = records.at(pos);
         for (std::size_t k = 0; k < columns; ++k) {
             const double value = picture::readNumber(record.col[totals.numberSlots[k]]);
             sum[k] += value;
@@ -54,24 +54,24 @@ std::string totalsText(const std::optional<double>& value) {
     return std::string(cp949::trim(picture::formatNumber(*value, "@N-25B")));
 }
 
-std::string totalsFormat(const ColumnSetup& g1) {
+std::string totalsFormat(const ColumnSetup& columns) {
     std::string format = "50C(2)|_M~ ~C(0)@s30@";
-    for (int i = 0; i < std::min(g1.ccount, kMaxColumns); ++i) {
-        if (g1.type[i] != "N")
+    for (int i = 0; i < std::min(columns.columnCount, kMaxColumns); ++i) {
+        if (columns.type[i] != "N")
             continue;
         format += "50";
-        format += g1.justify[i].empty() ? std::string("R") : g1.justify[i].substr(0, 1);
+        format += columns.justify[i].empty() ? std::string("R") : columns.justify[i].substr(0, 1);
         format += "(2)|_M~";
-        format += cp949::trimRight(g1.cname[i]);
+        format += cp949::trimRight(columns.title[i]);
         format += "~C(0)@N-25B@";
     }
     return format;
 }
 
-int totalsWindowWidth(const ColumnSetup& g1) {
+int totalsWindowWidth(const ColumnSetup& columns) {
     int c = 0;
-    for (int i = 0; i < std::min(g1.ccount, kMaxColumns); ++i) {
-        if (g1.type[i] == "N")
+    for (int i = 0; i < std::min(columns.columnCount, kMaxColumns); ++i) {
+        if (columns.type[i] == "N")
             ++c;
     }
     return (c + 1) * 50 + 40;

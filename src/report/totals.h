@@ -27,11 +27,11 @@ struct Totals {
 };
 
 // The totals; nullopt when the setup has no number column.
-std::optional<Totals> sumUp(const ColumnSetup& g1, const RowList& q1);
+std::optional<Totals> sumUp(const ColumnSetup& columns, const RecordList& records);
 // A value as the totals window shows it: "@N-25B", leading blanks removed ("" for 0 and none).
 std::string totalsText(const std::optional<double>& value);
 // The totals list's format string, and the window's width in dialog units.
-std::string totalsFormat(const ColumnSetup& g1);
-int totalsWindowWidth(const ColumnSetup& g1);
+std::string totalsFormat(const ColumnSetup& columns);
+int totalsWindowWidth(const ColumnSetup& columns);
 
 } // namespace rowbit

@@ -10,7 +10,7 @@
 
 namespace rowbit {
 
-std::vector<PreviewRow> previewRows(const Book& book, const std::string& gdate) {
+std::vector<PreviewRow> previewRows(const Book& book, const std::string& datePicture) {
     std::vector<PreviewRow> rows;
     const Sheet* sheet = book.sheetCount() > 0 ? book.sheet(0) : nullptr;
     if (!sheet)
@@ -19,7 +19,8 @@ std::vector<PreviewRow> previewRows(const Book& book, const std::string& gdate) 
         PreviewRow line;
         line.row = r + 1;
         for (int c = 0; c < kMaxColumns; ++c)
-            line.col[c] = cp949::cut(cellText(*sheet, r, c, gdate, book.date1904()), kFieldBytes);
+            line.col[c] =
+                cp949::cut(cellText(*sheet, r, c, datePicture, book.date1904()), kFieldBytes);
         rows.push_back(std::move(line));
     }
     return rows;
@@ -35,10 +36,10 @@ int preselectedRow(const std::vector<PreviewRow>& rows) {
     return 0;
 }
 
-void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& g1) {
+void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& columns) {
     if (titleRow < 1)
         return;
-    g1.startline = titleRow + 1;
+    columns.firstDataRow = titleRow + 1;
     int n = 0;
     for (int c = 0; c < kMaxColumns; ++c) {
         std::string title;
@@ -54,33 +55,33 @@ void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& g1) {
         }
         if (cp949::trim(title).empty())
             continue;
-        g1.cno[n] = c + 1;
-        g1.cname[n] = cp949::cut(title, kTitleBytes);
+        columns.sheetColumn[n] = c + 1;
+        columns.title[n] = cp949::cut(title, kTitleBytes);
         if (sheet.cellType(titleRow, c) == CellType::Number) {
             if (sheet.isDate(titleRow, c)) {
-                g1.type[n] = "D";
-                g1.justify[n] = "C";
-                g1.size[n] = 12;
+                columns.type[n] = "D";
+                columns.justify[n] = "C";
+                columns.size[n] = 12;
             } else {
-                g1.type[n] = "N";
-                g1.justify[n] = "R";
-                g1.size[n] = 20;
+                columns.type[n] = "N";
+                columns.justify[n] = "R";
+                columns.size[n] = 20;
             }
         } else {
-            g1.type[n] = "S";
-            g1.justify[n] = "L";
+            columns.type[n] = "S";
+            columns.justify[n] = "L";
             // Twice the whole width in characters; a column narrower than one character
             // (or hidden) counts as one, and none is wider than the setup stores: the
             // proposal is always a setup the dialog accepts as it stands.
             double width = std::floor(sheet.colWidth(c));
             if (std::isnan(width))
                 width = 0;
-            g1.size[n] = static_cast<std::int16_t>(
+            columns.size[n] = static_cast<std::int16_t>(
                 std::clamp(2 * width, 2.0, static_cast<double>(kMaxSlotSize)));
         }
         ++n;
     }
-    g1.ccount = n;
+    columns.columnCount = n;
 }
 
 } // namespace rowbit

@@ -28,10 +28,11 @@ struct PreviewRow {
 };
 
 // The ten preview rows of the data sheet (empty rows included); none without a data sheet.
-std::vector<PreviewRow> previewRows(const Book& book, const std::string& gdate);
+std::vector<PreviewRow> previewRows(const Book& book, const std::string& datePicture);
 // The preselected title row: the first line with a non-blank text (1-based), 0 when none.
 int preselectedRow(const std::vector<PreviewRow>& rows);
-// MakeSetup: the proposal for title row `titleRow` (1-based) into `g1` (cleared by the caller).
-void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& g1);
+// MakeSetup: the proposal for title row `titleRow` (1-based) into `columns` (cleared by the
+// caller).
+void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& columns);
 
 } // namespace rowbit

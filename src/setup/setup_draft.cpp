@@ -34,14 +34,14 @@ bool isOneCharacter(const std::string& text) {
 
 // A lookup list is offered for a shown column when the settings sheet holds one for its
 // letter; after the letters changed, the old flags would offer another column's list.
-void refreshLookupButtons(const Book* book, ColumnSetup& g1) {
+void refreshLookupButtons(const Book* book, ColumnSetup& columns) {
     const Sheet* settings = book ? settingsSheet(*book) : nullptr;
     for (int i = 0; i < kMaxColumns; ++i) {
-        const int cno = g1.cno[i];
-        g1.btn[i] = settings && i < g1.ccount && cno != 0 &&
-                            !settings->readStr(kLookupFirstRow, cno - 1).empty()
-                        ? 1
-                        : 0;
+        const int sheetColumn = columns.sheetColumn[i];
+        columns.hasLookup[i] = settings && i < columns.columnCount && sheetColumn != 0 &&
+                                       !settings->readStr(kLookupFirstRow, sheetColumn - 1).empty()
+                                   ? 1
+                                   : 0;
     }
 }
 
@@ -59,33 +59,33 @@ int columnNumber(const std::string& letter) {
     return static_cast<unsigned char>(letter[0]) - 64;
 }
 
-SetupDraft openDraft(const ColumnSetup& g1) {
+SetupDraft openDraft(const ColumnSetup& columns) {
     SetupDraft draft;
-    draft.startline = g1.startline;
+    draft.firstDataRow = columns.firstDataRow;
     for (int i = 0; i < kMaxColumns; ++i) {
-        draft.type[i] = g1.type[i];
-        draft.cname[i] = g1.cname[i];
-        draft.size[i] = g1.size[i];
-        draft.cno[i] = columnLetter(g1.cno[i]);
-        draft.savedCno[i] = draft.cno[i];
-        draft.formula[i] = g1.formula[i];
+        draft.type[i] = columns.type[i];
+        draft.title[i] = columns.title[i];
+        draft.size[i] = columns.size[i];
+        draft.sheetColumn[i] = columnLetter(columns.sheetColumn[i]);
+        draft.savedCno[i] = draft.sheetColumn[i];
+        draft.formula[i] = columns.formula[i];
     }
-    draft.mno = columnLetter(g1.mno);
-    draft.savedMno = draft.mno;
-    draft.mname = g1.mname;
-    draft.mwsize = static_cast<std::uint8_t>(g1.mwsize);
-    draft.mhsize = static_cast<std::uint8_t>(g1.mhsize);
+    draft.memoColumn = columnLetter(columns.memoColumn);
+    draft.savedMno = draft.memoColumn;
+    draft.memoTitle = columns.memoTitle;
+    draft.memoWidth = static_cast<std::uint8_t>(columns.memoWidth);
+    draft.memoHeight = static_cast<std::uint8_t>(columns.memoHeight);
     return draft;
 }
 
 void calcFields(SetupDraft& draft) {
     for (int i = 0; i < kMaxColumns; ++i) {
-        if (draft.cno[i].empty()) {
-            draft.cname[i].clear();
+        if (draft.sheetColumn[i].empty()) {
+            draft.title[i].clear();
             draft.type[i].clear();
             draft.size[i] = 0;
         }
-        if (draft.savedCno[i].empty() && !draft.cno[i].empty()) {
+        if (draft.savedCno[i].empty() && !draft.sheetColumn[i].empty()) {
             draft.type[i] = "S";
             draft.size[i] = 30;
         }
@@ -94,76 +94,76 @@ void calcFields(SetupDraft& draft) {
 
 int leadingSlots(const SetupDraft& draft) {
     int n = 0;
-    while (n < kMaxColumns && !draft.cno[n].empty())
+    while (n < kMaxColumns && !draft.sheetColumn[n].empty())
         ++n;
     return n;
 }
 
-bool needsReload(const SetupDraft& draft, const ColumnSetup& g1) {
-    if (leadingSlots(draft) != g1.ccount)
+bool needsReload(const SetupDraft& draft, const ColumnSetup& columns) {
+    if (leadingSlots(draft) != columns.columnCount)
         return true;
     for (int i = 0; i < kMaxColumns; ++i) {
-        if (draft.cno[i] != draft.savedCno[i])
+        if (draft.sheetColumn[i] != draft.savedCno[i])
             return true;
     }
-    return draft.startline != g1.startline || draft.mno != draft.savedMno;
+    return draft.firstDataRow != columns.firstDataRow || draft.memoColumn != draft.savedMno;
 }
 
-Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& g1) {
+Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns) {
     const int used = leadingSlots(draft);
     for (int i = 0; i < used; ++i) {
         if (draft.size[i] == 0)
             return fault(kSizeMissing, slotControl("SIZE", i));
     }
-    if (draft.startline > kMaxStartLine || draft.startline < 0)
+    if (draft.firstDataRow > kMaxStartLine || draft.firstDataRow < 0)
         return fault(kStartLineTooLarge, "?LOC:STARTLINE");
 
     for (int i = 0; i < kMaxColumns; ++i) {
-        g1.type[i] = "S";
-        g1.justify[i] = "L";
-        g1.size[i] = 30;
+        columns.type[i] = "S";
+        columns.justify[i] = "L";
+        columns.size[i] = 30;
     }
-    g1.startline = static_cast<int>(draft.startline);
+    columns.firstDataRow = static_cast<int>(draft.firstDataRow);
     for (int i = 0; i < used; ++i) {
-        g1.cname[i] = draft.cname[i];
+        columns.title[i] = draft.title[i];
         const std::string& type = draft.type[i];
         if (type == "N") {
-            g1.type[i] = "N";
-            g1.size[i] = 20;
-            g1.justify[i] = "R";
+            columns.type[i] = "N";
+            columns.size[i] = 20;
+            columns.justify[i] = "R";
         } else if (type == "D") {
-            g1.type[i] = "D";
-            g1.size[i] = 12;
+            columns.type[i] = "D";
+            columns.size[i] = 12;
         } else {
             // Text, and anything the type buttons do not name, is text of the typed size.
-            g1.size[i] = draft.size[i];
+            columns.size[i] = draft.size[i];
         }
-        g1.cno[i] = columnNumber(draft.cno[i]);
-        g1.formula[i] = draft.formula[i];
+        columns.sheetColumn[i] = columnNumber(draft.sheetColumn[i]);
+        columns.formula[i] = draft.formula[i];
     }
-    g1.ccount = used;
+    columns.columnCount = used;
     // The slots after the first empty one keep what G1 held: loops over the shown columns
     // end at this 0.
     if (used < kMaxColumns)
-        g1.cno[used] = 0;
+        columns.sheetColumn[used] = 0;
 
-    g1.mno = columnNumber(draft.mno);
-    g1.mname = draft.mname;
-    g1.mwsize = draft.mwsize;
-    g1.mhsize = draft.mhsize;
-    if (g1.mno != 0) {
-        if (cp949::trim(g1.mname).empty())
-            g1.mname = "Memo";
-        if (g1.mwsize == 0)
-            g1.mwsize = 50;
-        if (g1.mhsize == 0)
-            g1.mhsize = 5;
+    columns.memoColumn = columnNumber(draft.memoColumn);
+    columns.memoTitle = draft.memoTitle;
+    columns.memoWidth = draft.memoWidth;
+    columns.memoHeight = draft.memoHeight;
+    if (columns.memoColumn != 0) {
+        if (cp949::trim(columns.memoTitle).empty())
+            columns.memoTitle = "Memo";
+        if (columns.memoWidth == 0)
+            columns.memoWidth = 50;
+        if (columns.memoHeight == 0)
+            columns.memoHeight = 5;
     }
     return {};
 }
 
 SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts& prompts) {
-    const bool reload = needsReload(draft, state.g1);
+    const bool reload = needsReload(draft, state.columns);
     if (reload) {
         const MessageRequest question{kReloadQuestion, kReloadCaption, kReloadButtons,
                                       PromptIcon::Information, 2};
@@ -172,7 +172,7 @@ SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts
             return {SetupOutcome::Cancelled, {}};
         }
     }
-    if (auto stored = saveToFile(draft, state.g1); !stored) {
+    if (auto stored = saveToFile(draft, state.columns); !stored) {
         prompts.tell(stored.error().message);
         return {std::nullopt, stored.error().where};
     }
@@ -180,7 +180,7 @@ SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts
         state.action = kActionDone;
         return {SetupOutcome::Relayout, {}};
     }
-    refreshLookupButtons(state.book.get(), state.g1);
+    refreshLookupButtons(state.book.get(), state.columns);
     state.action = kActionReload;
     state.changed = 1;
     return {SetupOutcome::Reload, {}};
@@ -200,8 +200,8 @@ Result<void> setSlot(SetupDraft& draft, int slot, const SlotInput& input) {
         return makeError(ErrorCode::Invalid, "the type must be S, N or D", where);
     if (input.size < 0 || input.size > kMaxSlotSize)
         return makeError(ErrorCode::Invalid, "the size must be a number from 0 to 9999", where);
-    draft.cno[slot] = input.letter;
-    draft.cname[slot] = input.title;
+    draft.sheetColumn[slot] = input.letter;
+    draft.title[slot] = input.title;
     draft.type[slot] = input.type;
     draft.size[slot] = input.size;
     draft.formula[slot] = input.formula;
@@ -217,18 +217,18 @@ Result<void> setMemo(SetupDraft& draft, const std::string& letter, const std::st
     if (width < 0 || width > kMaxMemoSize || height < 0 || height > kMaxMemoSize)
         return makeError(ErrorCode::Invalid,
                          "the memo width and height must be numbers from 0 to 255", "memo");
-    draft.mno = letter;
-    draft.mname = title;
-    draft.mwsize = width;
-    draft.mhsize = height;
+    draft.memoColumn = letter;
+    draft.memoTitle = title;
+    draft.memoWidth = width;
+    draft.memoHeight = height;
     return {};
 }
 
-Result<void> setStartLine(SetupDraft& draft, long long startline) {
-    if (startline < 0 || startline > 9999999999LL)
+Result<void> setStartLine(SetupDraft& draft, long long firstDataRow) {
+    if (firstDataRow < 0 || firstDataRow > 9999999999LL)
         return makeError(ErrorCode::Invalid, "the start row must be a whole number from 0",
                          "startline");
-    draft.startline = startline;
+    draft.firstDataRow = firstDataRow;
     return {};
 }
 

@@ -41,18 +41,18 @@ inline constexpr int kMaxSlotSize = 9999;
 // The dialog's working copy. Slot i (0-based) is shown column i + 1 of G1; column letters are
 // held as texts, "" for a slot or memo not in use.
 struct SetupDraft {
-    std::array<std::string, kMaxColumns> cno;      // LOC:CNO: "A".."Z"
-    std::array<std::string, kMaxColumns> savedCno; // SAV:CNO: the letters at opening
-    std::array<std::string, kMaxColumns> cname;    // 16 bytes
-    std::array<std::string, kMaxColumns> type;     // "S", "N", "D"; "" for a slot not in use
-    std::array<int, kMaxColumns> size{};           // characters, 0 shown blank
-    std::array<std::string, kMaxColumns> formula;  // 30 bytes
-    std::string mno;                               // LOC:MNO
-    std::string savedMno;                          // the memo letter at opening
-    std::string mname;                             // 16 bytes
-    int mwsize = 0;                                // 0..255
-    int mhsize = 0;                                // 0..255
-    long long startline = 0;                       // as typed: up to ten digits
+    std::array<std::string, kMaxColumns> sheetColumn; // LOC:CNO: "A".."Z"
+    std::array<std::string, kMaxColumns> savedCno;    // SAV:CNO: the letters at opening
+    std::array<std::string, kMaxColumns> title;       // 16 bytes
+    std::array<std::string, kMaxColumns> type;        // "S", "N", "D"; "" for a slot not in use
+    std::array<int, kMaxColumns> size{};              // characters, 0 shown blank
+    std::array<std::string, kMaxColumns> formula;     // 30 bytes
+    std::string memoColumn;                           // LOC:MNO
+    std::string savedMno;                             // the memo letter at opening
+    std::string memoTitle;                            // 16 bytes
+    int memoWidth = 0;                                // 0..255
+    int memoHeight = 0;                               // 0..255
+    long long firstDataRow = 0;                       // as typed: up to ten digits
 
     bool operator==(const SetupDraft&) const = default;
 };
@@ -62,8 +62,8 @@ std::string columnLetter(int number);
 // The number of a letter ("A" = 1); 0 for "".
 int columnNumber(const std::string& letter);
 
-// SetupScreen: the draft as the dialog opens on `g1`. Memo sizes keep their low 8 bits.
-SetupDraft openDraft(const ColumnSetup& g1);
+// SetupScreen: the draft as the dialog opens on `columns`. Memo sizes keep their low 8 bits.
+SetupDraft openDraft(const ColumnSetup& columns);
 // Calc_Fields: a slot without a letter has no title, type or size; a slot that was empty at
 // opening and has a letter now is String of size 30, whatever was chosen for it.
 void calcFields(SetupDraft& draft);
@@ -71,12 +71,12 @@ void calcFields(SetupDraft& draft);
 int leadingSlots(const SetupDraft& draft);
 // CheckChange: whether confirming the draft asks for the rows to be read again (a different
 // set of sheet cells is wanted).
-bool needsReload(const SetupDraft& draft, const ColumnSetup& g1);
+bool needsReload(const SetupDraft& draft, const ColumnSetup& columns);
 
-// SaveToFile: checks the draft and writes it into `g1`. On a fault nothing is written and the
+// SaveToFile: checks the draft and writes it into `columns`. On a fault nothing is written and the
 // error carries the text the user is shown (message) and the name of the control that gets
 // the focus (where), "?LOC:SIZE_3" for the size of slot 3.
-Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& g1);
+Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns);
 
 // What the dialog ended with, and the ACTION it leaves for the browse window.
 enum class SetupOutcome {
@@ -108,6 +108,6 @@ struct SlotInput {
 Result<void> setSlot(SetupDraft& draft, int slot, const SlotInput& input);
 Result<void> setMemo(SetupDraft& draft, const std::string& letter, const std::string& title,
                      int width, int height);
-Result<void> setStartLine(SetupDraft& draft, long long startline);
+Result<void> setStartLine(SetupDraft& draft, long long firstDataRow);
 
 } // namespace rowbit

@@ -12,8 +12,8 @@ namespace rowbit {
 namespace {
 
 // A list of records whose COL0 holds the given texts, in order.
-RowList listOf(const std::vector<std::string>& texts) {
-    RowList list;
+RecordList listOf(const std::vector<std::string>& texts) {
+    RecordList list;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         list.buffer.clear();
         list.buffer.col[0] = texts[i];
@@ -23,7 +23,7 @@ RowList listOf(const std::vector<std::string>& texts) {
     return list;
 }
 
-std::vector<std::string> column0(const RowList& list) {
+std::vector<std::string> column0(const RecordList& list) {
     std::vector<std::string> out;
     for (std::size_t pos = 1; pos <= list.count(); ++pos) {
         out.emplace_back(list.at(pos).col[0]);
@@ -35,8 +35,8 @@ bool byCol0(const Record& a, const Record& b) {
     return a.col[0] < b.col[0];
 }
 
-TEST(RowList, AddGetPutThroughTheBuffer) {
-    RowList list;
+TEST(RecordList, AddGetPutThroughTheBuffer) {
+    RecordList list;
     EXPECT_EQ(list.count(), 0u);
     EXPECT_EQ(list.position(), 0u);
     list.buffer.col[0] = "first";
@@ -60,21 +60,21 @@ TEST(RowList, AddGetPutThroughTheBuffer) {
     EXPECT_EQ(list.at(1).col[0], "changed");
 }
 
-TEST(RowList, RefusesPositionsOutsideTheList) {
-    RowList list = listOf({"a", "b"});
+TEST(RecordList, RefusesPositionsOutsideTheList) {
+    RecordList list = listOf({"a", "b"});
     list.buffer.col[0] = "kept";
     EXPECT_FALSE(list.get(0));
     EXPECT_FALSE(list.get(3));
     EXPECT_EQ(list.buffer.col[0], "kept");
     EXPECT_EQ(list.position(), 2u);
 
-    RowList empty;
+    RecordList empty;
     EXPECT_FALSE(empty.put());
     EXPECT_FALSE(empty.remove());
 }
 
-TEST(RowList, RemoveMakesTheNextRecordCurrent) {
-    RowList list = listOf({"a", "b", "c"});
+TEST(RecordList, RemoveMakesTheNextRecordCurrent) {
+    RecordList list = listOf({"a", "b", "c"});
     ASSERT_TRUE(list.get(2));
     ASSERT_TRUE(list.remove());
     EXPECT_EQ(column0(list), (std::vector<std::string>{"a", "c"}));
@@ -89,8 +89,8 @@ TEST(RowList, RemoveMakesTheNextRecordCurrent) {
     EXPECT_FALSE(list.remove());
 }
 
-TEST(RowList, IdentitySurvivesSortAndDelete) {
-    RowList list = listOf({"d", "b", "a", "c"});
+TEST(RecordList, IdentitySurvivesSortAndDelete) {
+    RecordList list = listOf({"d", "b", "a", "c"});
     const RecordId idD = list.id(1);
     const RecordId idB = list.id(2);
     const RecordId idA = list.id(3);
@@ -120,8 +120,8 @@ TEST(RowList, IdentitySurvivesSortAndDelete) {
     EXPECT_EQ(list.find(idE), 4u);
 }
 
-TEST(RowList, IdentitiesAreNotReusedAfterClear) {
-    RowList list = listOf({"a", "b"});
+TEST(RecordList, IdentitiesAreNotReusedAfterClear) {
+    RecordList list = listOf({"a", "b"});
     const RecordId old = list.id(1);
     list.clear();
     EXPECT_EQ(list.count(), 0u);
@@ -136,8 +136,8 @@ TEST(RowList, IdentitiesAreNotReusedAfterClear) {
     EXPECT_FALSE(list.find(999999));
 }
 
-TEST(RowList, AppendMovesRecordsInWithConsecutiveIdentities) {
-    RowList list = listOf({"a"});
+TEST(RecordList, AppendMovesRecordsInWithConsecutiveIdentities) {
+    RecordList list = listOf({"a"});
     const RecordId before = list.id(1);
     std::vector<Record> more(3);
     more[0].col[0] = std::string(40, 'b'); // on the heap: moved, not copied
@@ -155,7 +155,7 @@ TEST(RowList, AppendMovesRecordsInWithConsecutiveIdentities) {
     EXPECT_EQ(list.find(before), 1u);
 
     // Into an empty list, then add() after it: identities keep growing, look-ups still find.
-    RowList other;
+    RecordList other;
     std::vector<Record> batch(2);
     batch[1].col[0] = "y";
     const RecordId start = other.append(std::move(batch));
@@ -194,13 +194,13 @@ TEST(Record, FieldsReadBackWhateverTheOthersHold) {
     EXPECT_TRUE(record.memo.empty());
 }
 
-TEST(RowList, CopiesOfRecordsOutliveTheArenaOfTheirTexts) {
+TEST(RecordList, CopiesOfRecordsOutliveTheArenaOfTheirTexts) {
     auto arena = std::make_shared<TextArena>();
     const std::string longText(300, 'q');
     const std::string_view texts[kMaxColumns] = {"첫째", longText};
     std::vector<Record> records(2);
     records[0].col.packed().adopt(arena->pack(texts, kMaxColumns));
-    RowList list;
+    RecordList list;
     list.append(std::move(records), std::move(arena));
     ASSERT_TRUE(list.get(1));
     const Record copy = list.at(1);
@@ -209,8 +209,8 @@ TEST(RowList, CopiesOfRecordsOutliveTheArenaOfTheirTexts) {
     EXPECT_EQ(copy.col[1], longText);
 }
 
-TEST(RowList, SortIsStableAndKeepsTheCurrentRecord) {
-    RowList list = listOf({"b", "a", "b", "a", "b"});
+TEST(RecordList, SortIsStableAndKeepsTheCurrentRecord) {
+    RecordList list = listOf({"b", "a", "b", "a", "b"});
     ASSERT_TRUE(list.get(3)); // the second "b", sheet row 2
     list.sort(byCol0);
     EXPECT_EQ(column0(list), (std::vector<std::string>{"a", "a", "b", "b", "b"}));
@@ -224,8 +224,8 @@ TEST(RowList, SortIsStableAndKeepsTheCurrentRecord) {
     EXPECT_EQ(list.at(list.position()).row, 2);
 }
 
-TEST(RowList, SortByNumberKeyDescending) {
-    RowList list;
+TEST(RecordList, SortByNumberKeyDescending) {
+    RecordList list;
     for (double v : {3.0, -1.0, 10.0, 2.5}) {
         list.buffer.clear();
         list.buffer.num = v;
@@ -239,8 +239,8 @@ TEST(RowList, SortByNumberKeyDescending) {
     EXPECT_EQ(nums, (std::vector<double>{10.0, 3.0, 2.5, -1.0}));
 }
 
-TEST(RowList, SortByKeyIsStableAndKeepsIdentities) {
-    RowList list;
+TEST(RecordList, SortByKeyIsStableAndKeepsIdentities) {
+    RecordList list;
     const double keys[] = {2, 1, 2, 1, 2};
     for (std::size_t i = 0; i < 5; ++i) {
         list.buffer.clear();
@@ -268,9 +268,9 @@ TEST(RowList, SortByKeyIsStableAndKeepsIdentities) {
     EXPECT_EQ(list.find(third), 3u);
 }
 
-TEST(RowList, ManyRecordsAddSortAndFind) {
+TEST(RecordList, ManyRecordsAddSortAndFind) {
     constexpr std::size_t kCount = 200000;
-    RowList list;
+    RecordList list;
     list.reserve(kCount);
     // A copying or quadratic list never finishes within the test's time limit; nothing here
     // is timed, so a busy machine cannot fail it.
@@ -298,26 +298,26 @@ TEST(RowList, ManyRecordsAddSortAndFind) {
 }
 
 TEST(RowListDeath, PositionOutsideTheListStops) {
-    RowList list = listOf({"a"});
-    EXPECT_DEATH((void)list.at(2), "RowList position 2");
-    EXPECT_DEATH((void)list.id(0), "RowList position 0");
+    RecordList list = listOf({"a"});
+    EXPECT_DEATH((void)list.at(2), "RecordList position 2");
+    EXPECT_DEATH((void)list.id(0), "RecordList position 0");
 }
 
 TEST(ColumnSetup, UsedColumnsStopAtTheFirstUnusedEntry) {
     ColumnSetup g;
     EXPECT_EQ(g.usedColumns(), 0);
-    g.ccount = 5;
-    g.cno = {1, 2, 0, 4, 5, 0, 0, 0, 0, 0};
+    g.columnCount = 5;
+    g.sheetColumn = {1, 2, 0, 4, 5, 0, 0, 0, 0, 0};
     EXPECT_EQ(g.usedColumns(), 2);
-    g.cno = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    g.sheetColumn = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     EXPECT_EQ(g.usedColumns(), 5);
-    g.ccount = 12; // never more than ten
+    g.columnCount = 12; // never more than ten
     EXPECT_EQ(g.usedColumns(), 10);
-    g.ccount = -1;
+    g.columnCount = -1;
     EXPECT_EQ(g.usedColumns(), 0);
     g.clear();
-    EXPECT_EQ(g.ccount, 0);
-    EXPECT_EQ(g.cno[0], 0);
+    EXPECT_EQ(g.columnCount, 0);
+    EXPECT_EQ(g.sheetColumn[0], 0);
 }
 
 } // namespace

@@ -43,10 +43,10 @@ TEST(Preferences, DefaultsWithoutAFile) {
     Preferences prefs(dir.path());
     AppState state;
     prefs.readDisplay(state);
-    EXPECT_EQ(state.gfont, "굴림");
-    EXPECT_EQ(state.gsize, 9);
+    EXPECT_EQ(state.fontFace, "굴림");
+    EXPECT_EQ(state.fontSize, 9);
     EXPECT_EQ(state.gcharset, 129);
-    EXPECT_EQ(state.gdate, "@D9-");
+    EXPECT_EQ(state.datePicture, "@D9-");
     for (const std::string& file : prefs.readRecentFiles())
         EXPECT_TRUE(file.empty());
 }
@@ -61,9 +61,9 @@ TEST(Preferences, ReadsUtf8AndLegacyCp949) {
         Preferences prefs(dir.path());
         AppState state;
         prefs.readDisplay(state);
-        EXPECT_EQ(state.gfont, "돋움체") << legacy;
-        EXPECT_EQ(state.gsize, 10) << legacy; // the low byte of 266
-        EXPECT_EQ(state.gdate, "@D5.") << legacy;
+        EXPECT_EQ(state.fontFace, "돋움체") << legacy;
+        EXPECT_EQ(state.fontSize, 10) << legacy; // the low byte of 266
+        EXPECT_EQ(state.datePicture, "@D5.") << legacy;
         EXPECT_EQ(prefs.readRecentFiles()[0], "C:\\자료\\장부.xls") << legacy;
     }
 }
@@ -115,7 +115,7 @@ TEST(Preferences, UnreadableFileGivesDefaults) {
     writeFile(dir / "Rowbit.INI", std::string("\xff\xff\xff[Fonts]\nFontName=x\n"));
     AppState state;
     Preferences(dir.path()).readDisplay(state);
-    EXPECT_EQ(state.gfont, "굴림");
+    EXPECT_EQ(state.fontFace, "굴림");
 }
 
 TEST(RecentFiles, MovesToTheTopWithoutDuplicates) {

@@ -48,8 +48,8 @@ TEST(RowListText, NumbersShowGroupedWithTheirOwnDecimals) {
 
 TEST(RowListText, NumbersShowAsTheListPictureWouldShowThem) {
     // What the list shows of any number is its plain text's places through "@n-18.dB".
-    ColumnSetup g1;
-    g1.type[0] = "N";
+    ColumnSetup columns;
+    columns.type[0] = "N";
     std::vector<double> values = {1e15,    -1e16,   123456789012345678.0, 1e-7,   0.1 + 0.2,
                                   -0.0004, 999.995, 1234567.891,          -1e-300};
     std::uint64_t seed = 12345;
@@ -74,7 +74,7 @@ TEST(RowListText, NumbersShowAsTheListPictureWouldShowThem) {
                               : expected.find_first_not_of(' '));
         if (expected.size() > kListNumberWidth) // the picture's 18 places are all there is
             expected.assign(kListNumberWidth, '#');
-        EXPECT_EQ(listFieldText(g1, 0, numberText(v)), expected) << plain;
+        EXPECT_EQ(listFieldText(columns, 0, numberText(v)), expected) << plain;
     }
 }
 
@@ -84,7 +84,7 @@ TEST(RowListText, DatesInEveryDatePicture) {
     const int dateFormat = book.addFormat(true);
     sheet->setCell(0, 0, number(serialOf(2015, 10, 31) + 0.75, dateFormat)); // with a time
     struct Case {
-        const char* gdate;
+        const char* datePicture;
         const char* shown;
     };
     const Case cases[] = {
@@ -93,7 +93,7 @@ TEST(RowListText, DatesInEveryDatePicture) {
         {"@D9", "15/10/31"}, {"@D9-", "15-10-31"}, {"@D9.", "15.10.31"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(cellText(*sheet, 0, 0, c.gdate), c.shown) << c.gdate;
+        EXPECT_EQ(cellText(*sheet, 0, 0, c.datePicture), c.shown) << c.datePicture;
 
     // A workbook counting from 1904 shows the same day.
     sheet->setCell(1, 0, number(picture::serialTo1904(serialOf(2015, 10, 31)), dateFormat));
@@ -130,20 +130,20 @@ struct Filled {
         book = owned.get();
         sheet = static_cast<MemorySheet*>(owned->addSheet("Data"));
         state.book = std::move(owned);
-        state.gdate = "@D9-";
-        ColumnSetup& g1 = state.g1;
-        g1.ccount = 2;
-        g1.cno = {1, 3};
-        g1.cname = {"Item", "Price"};
-        g1.type = {"S", "N"};
-        g1.justify = {"L", "R"};
-        g1.mno = 5;
-        g1.mname = "Note";
-        g1.startline = 2;
+        state.datePicture = "@D9-";
+        ColumnSetup& columns = state.columns;
+        columns.columnCount = 2;
+        columns.sheetColumn = {1, 3};
+        columns.title = {"Item", "Price"};
+        columns.type = {"S", "N"};
+        columns.justify = {"L", "R"};
+        columns.memoColumn = 5;
+        columns.memoTitle = "Note";
+        columns.firstDataRow = 2;
         sheet->setCell(0, 0, text("Item"));
         sheet->setCell(0, 2, text("Price"));
     }
-    void fill() { fillQue(state, browse, prompts); }
+    void fill() { fillRecordList(state, browse, prompts); }
 };
 
 TEST(FillQue, ReadsFromTheStartLineAndSkipsRowsEmptyInShownColumns) {
@@ -156,35 +156,35 @@ TEST(FillQue, ReadsFromTheStartLineAndSkipsRowsEmptyInShownColumns) {
     f.sheet->setCell(4, 0, text("   "));         // blanks count as empty
     f.sheet->setCell(5, 2, number(-2.5));
     f.fill();
-    ASSERT_EQ(f.state.q1.count(), 2u);
-    EXPECT_EQ(f.state.q1.at(1).col[0], "사과");
-    EXPECT_EQ(f.state.q1.at(1).col[1], "1,000");
-    EXPECT_EQ(f.state.q1.at(1).memo, "memo 1");
-    EXPECT_EQ(f.state.q1.at(1).row, 1);
-    EXPECT_EQ(f.state.q1.at(2).col[1], "-2.5");
-    EXPECT_EQ(f.state.q1.at(2).row, 5);
-    EXPECT_EQ(f.browse.sqcnt, 2);
+    ASSERT_EQ(f.state.records.count(), 2u);
+    EXPECT_EQ(f.state.records.at(1).col[0], "사과");
+    EXPECT_EQ(f.state.records.at(1).col[1], "1,000");
+    EXPECT_EQ(f.state.records.at(1).memo, "memo 1");
+    EXPECT_EQ(f.state.records.at(1).row, 1);
+    EXPECT_EQ(f.state.records.at(2).col[1], "-2.5");
+    EXPECT_EQ(f.state.records.at(2).row, 5);
+    EXPECT_EQ(f.browse.filledCount, 2);
     EXPECT_TRUE(f.prompts.messages.empty());
 }
 
 TEST(FillQue, StartLineZeroIsOne) {
     Filled f;
-    f.state.g1.startline = 0;
+    f.state.columns.firstDataRow = 0;
     f.fill();
-    EXPECT_EQ(f.state.g1.startline, 1);
-    ASSERT_EQ(f.state.q1.count(), 1u); // the title row is a record now
-    EXPECT_EQ(f.state.q1.at(1).col[0], "Item");
+    EXPECT_EQ(f.state.columns.firstDataRow, 1);
+    ASSERT_EQ(f.state.records.count(), 1u); // the title row is a record now
+    EXPECT_EQ(f.state.records.at(1).col[0], "Item");
 }
 
 TEST(FillQue, FormatComesFromTheSecondDataRow) {
     Filled f;
-    f.state.g1.format = {0, 77};
+    f.state.columns.format = {0, 77};
     f.sheet->setCell(1, 2, number(1, 5));
     f.fill();
-    EXPECT_EQ(f.state.g1.format[1], 77); // one data row: nothing captured
+    EXPECT_EQ(f.state.columns.format[1], 77); // one data row: nothing captured
     f.sheet->setCell(2, 2, number(2, 9));
     f.fill();
-    EXPECT_EQ(f.state.g1.format[1], 9);
+    EXPECT_EQ(f.state.columns.format[1], 9);
 }
 
 TEST(FillQue, OverlongTextsAreCutAndReportedOncePerFill) {
@@ -197,9 +197,9 @@ TEST(FillQue, OverlongTextsAreCutAndReportedOncePerFill) {
         syllables += "가"; // 102 bytes as the workbooks count
     f.sheet->setCell(41, 0, text(syllables));
     f.fill();
-    ASSERT_EQ(f.state.q1.count(), 2u);
-    EXPECT_EQ(f.state.q1.at(1).col[0], std::string(100, 'x'));
-    EXPECT_EQ(f.state.q1.at(2).col[0].size(), 50u * 3); // 50 syllables: never split
+    ASSERT_EQ(f.state.records.count(), 2u);
+    EXPECT_EQ(f.state.records.at(1).col[0], std::string(100, 'x'));
+    EXPECT_EQ(f.state.records.at(2).col[0].size(), 50u * 3); // 50 syllables: never split
     EXPECT_EQ(f.prompts.messageTexts(),
               std::vector<std::string>{"Below Cells are too big to fetch || A41 A42"});
     f.fill();
@@ -220,26 +220,26 @@ TEST(FillQue, FieldsAreCutLikeEveryOtherWidth) {
         }
         f.sheet->setCell(1, 0, text(textValue));
         f.fill();
-        ASSERT_EQ(f.state.q1.count(), 1u);
-        EXPECT_EQ(f.state.q1.at(1).col[0], cp949::cut(textValue, kFieldBytes)) << textValue;
+        ASSERT_EQ(f.state.records.count(), 1u);
+        EXPECT_EQ(f.state.records.at(1).col[0], cp949::cut(textValue, kFieldBytes)) << textValue;
     }
 }
 
 // Fills by one thread and by several must not differ in anything a later step reads.
 void expectSameFill(Filled& serial, Filled& parallel) {
-    const RowList& a = serial.state.q1;
-    const RowList& b = parallel.state.q1;
+    const RecordList& a = serial.state.records;
+    const RecordList& b = parallel.state.records;
     ASSERT_EQ(a.count(), b.count());
     EXPECT_EQ(a.position(), b.position());
-    EXPECT_EQ(serial.browse.sqcnt, parallel.browse.sqcnt);
-    EXPECT_EQ(serial.state.g1.format, parallel.state.g1.format);
+    EXPECT_EQ(serial.browse.filledCount, parallel.browse.filledCount);
+    EXPECT_EQ(serial.state.columns.format, parallel.state.columns.format);
     EXPECT_EQ(serial.browse.overflow, parallel.browse.overflow);
     EXPECT_EQ(serial.prompts.messageTexts(), parallel.prompts.messageTexts());
     const FilledRecords& fa = serial.browse.filled;
     const FilledRecords& fb = parallel.browse.filled;
     ASSERT_EQ(fa.size(), fb.size());
     EXPECT_EQ(fa.places(), fb.places());
-    const int used = serial.state.g1.shownColumns();
+    const int used = serial.state.columns.shownColumns();
     for (std::size_t pos = 1; pos <= a.count(); ++pos) {
         const Record& ra = a.at(pos);
         const Record& rb = b.at(pos);
@@ -300,7 +300,7 @@ void fillVariedSheet(Filled& f, int rows) {
     std::string longMemo;
     for (int i = 0; i < 260; ++i)
         longMemo += "메"; // 520 bytes as the workbooks count
-    const int shownB = f.state.g1.cno[1] - 1;
+    const int shownB = f.state.columns.sheetColumn[1] - 1;
     for (int r = 1; r <= rows; ++r) {
         if (r % 7 == 3) {
             f.sheet->setCell(r, 4, text("memo of a blank row")); // blank in every shown column
@@ -329,28 +329,29 @@ TEST(FillQue, ThreadsFillExactlyAsOneThreadDoes) {
     // The second setup shows a column past Z, whose report letters are no longer plain letters.
     for (const int shownB : {3, 28}) {
         for (const int threads : {2, 3, 4, 7}) {
-            for (const int startline : {1, 2, 150}) {
+            for (const int firstDataRow : {1, 2, 150}) {
                 Filled serial, parallel;
                 for (Filled* f : {&serial, &parallel}) {
-                    f->state.g1.cno = {1, shownB};
-                    f->state.g1.startline = startline;
+                    f->state.columns.sheetColumn = {1, shownB};
+                    f->state.columns.firstDataRow = firstDataRow;
                     fillVariedSheet(*f, 400);
                 }
-                serial.state.g1.format = parallel.state.g1.format = {0, 0};
-                fillQue(serial.state, serial.browse, serial.prompts,
-                        FillOptions{.parallelFrom = 1 << 30});
-                fillQue(parallel.state, parallel.browse, parallel.prompts,
-                        FillOptions{.parallelFrom = 1, .threads = threads});
+                serial.state.columns.format = parallel.state.columns.format = {0, 0};
+                fillRecordList(serial.state, serial.browse, serial.prompts,
+                               FillOptions{.parallelFrom = 1 << 30});
+                fillRecordList(parallel.state, parallel.browse, parallel.prompts,
+                               FillOptions{.parallelFrom = 1, .threads = threads});
                 SCOPED_TRACE(::testing::Message() << "column " << shownB << ", " << threads
-                                                  << " threads, start line " << startline);
+                                                  << " threads, start line " << firstDataRow);
                 expectSameFill(serial, parallel);
                 ASSERT_FALSE(serial.browse.overflow.empty());
                 // And both show each cell as cellText does.
-                for (std::size_t pos = 1; pos <= serial.state.q1.count(); ++pos) {
-                    const Record& record = serial.state.q1.at(pos);
+                for (std::size_t pos = 1; pos <= serial.state.records.count(); ++pos) {
+                    const Record& record = serial.state.records.at(pos);
                     for (int k = 0; k < 2; ++k) {
                         const std::string shown =
-                            cellText(*serial.sheet, record.row, serial.state.g1.cno[k] - 1, "@D9-");
+                            cellText(*serial.sheet, record.row,
+                                     serial.state.columns.sheetColumn[k] - 1, "@D9-");
                         EXPECT_EQ(record.col[k], cp949::cut(shown, kFieldBytes));
                     }
                 }
@@ -369,9 +370,10 @@ TEST(FillQue, ReportFullInOnePartStillTakesTheEarlierPartsFirst) {
         for (int r = 1000; r < 2000; ++r)
             f->sheet->setCell(r, 0, text(std::string(101, 'b')));
     }
-    fillQue(serial.state, serial.browse, serial.prompts, FillOptions{.parallelFrom = 1 << 30});
-    fillQue(parallel.state, parallel.browse, parallel.prompts,
-            FillOptions{.parallelFrom = 1, .threads = 2});
+    fillRecordList(serial.state, serial.browse, serial.prompts,
+                   FillOptions{.parallelFrom = 1 << 30});
+    fillRecordList(parallel.state, parallel.browse, parallel.prompts,
+                   FillOptions{.parallelFrom = 1, .threads = 2});
     EXPECT_EQ(serial.browse.overflow.substr(0, 8), " A11 A21");
     expectSameFill(serial, parallel);
 }
@@ -399,7 +401,8 @@ TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
         for (int r = 1; r <= 30000; ++r)
             f.sheet->setCell(r, 0, text("x"));
         ProgressRecorder recorder;
-        fillQue(f.state, f.browse, recorder, FillOptions{.parallelFrom = 1, .threads = threads});
+        fillRecordList(f.state, f.browse, recorder,
+                       FillOptions{.parallelFrom = 1, .threads = threads});
         const auto& reports = recorder.reports;
         ASSERT_GE(reports.size(), 2u) << threads;
         EXPECT_LE(reports.size(), 101u);
@@ -418,9 +421,9 @@ TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
     }
     // No rows to read still ends the stage.
     Filled empty;
-    empty.state.g1.startline = 5;
+    empty.state.columns.firstDataRow = 5;
     ProgressRecorder recorder;
-    fillQue(empty.state, empty.browse, recorder);
+    fillRecordList(empty.state, empty.browse, recorder);
     ASSERT_FALSE(recorder.reports.empty());
     EXPECT_EQ(recorder.reports.back().fraction, 1.0);
 }
@@ -455,12 +458,13 @@ TEST(FillQue, AFailureOnAnyThreadReachesTheCaller) {
             book->failing.setCell(r, 0, text("row"));
         book->failing.failAt = failAt;
         state.book = std::move(book);
-        state.g1.cno = {1};
-        state.g1.startline = 1;
-        EXPECT_THROW(fillQue(state, browse, prompts, FillOptions{.parallelFrom = 1, .threads = 4}),
-                     std::bad_alloc)
+        state.columns.sheetColumn = {1};
+        state.columns.firstDataRow = 1;
+        EXPECT_THROW(
+            fillRecordList(state, browse, prompts, FillOptions{.parallelFrom = 1, .threads = 4}),
+            std::bad_alloc)
             << failAt;
-        EXPECT_EQ(state.q1.count(), 0u); // nothing half-filled is left behind
+        EXPECT_EQ(state.records.count(), 0u); // nothing half-filled is left behind
         EXPECT_EQ(browse.filled.size(), 0u);
     }
 }
@@ -477,8 +481,9 @@ TEST(FillQue, AProgressReportThatThrowsLeavesNoThreadRunning) {
     for (int r = 1; r <= 30000; ++r)
         f.sheet->setCell(r, 0, text("x"));
     ThrowingProgress prompts;
-    EXPECT_THROW(fillQue(f.state, f.browse, prompts, FillOptions{.parallelFrom = 1, .threads = 3}),
-                 std::runtime_error);
+    EXPECT_THROW(
+        fillRecordList(f.state, f.browse, prompts, FillOptions{.parallelFrom = 1, .threads = 3}),
+        std::runtime_error);
 }
 
 TEST(FormatWindow, BuildsTheListFormatFromSheetWidths) {
@@ -492,7 +497,7 @@ TEST(FormatWindow, BuildsTheListFormatFromSheetWidths) {
     f.browse.load = false;
     EXPECT_EQ(formatWindow(f.state, f.browse),
               "70L(2)|_M~Item~C(0)@s128@70R(2)|_M~Price~C(0)@s128@100L(2)|_M~Note~L(0)@s128@#11#");
-    f.state.g1.mno = 0;
+    f.state.columns.memoColumn = 0;
     f.sheet->setColWidth(0, 0);
     f.browse.load = true;
     EXPECT_EQ(formatWindow(f.state, f.browse),
@@ -507,30 +512,30 @@ TEST(ResultLines, FollowTheirRecordsThroughSortAndDelete) {
         f.sheet->setCell(1 + i, 4, text(std::string(150, 'm')));
     }
     f.fill();
-    f.browse.whatQue = 2;
-    fillQue2(f.state, f.browse, 1); // "c"
-    fillQue2(f.state, f.browse, 3); // "b"
-    EXPECT_EQ(f.browse.q2[0].memo.size(), 100u);
+    f.browse.shownList = 2;
+    addResultLine(f.state, f.browse, 1); // "c"
+    addResultLine(f.state, f.browse, 3); // "b"
+    EXPECT_EQ(f.browse.searchResults[0].memo.size(), 100u);
 
-    f.state.q1.sort([](const Record& a, const Record& b) { return a.col[0] < b.col[0]; });
+    f.state.records.sort([](const Record& a, const Record& b) { return a.col[0] < b.col[0]; });
     EXPECT_EQ(recordPosition(f.state, f.browse, 1), 3u);
     EXPECT_EQ(recordPosition(f.state, f.browse, 2), 2u);
     ASSERT_TRUE(getRecord(f.state, f.browse, 2));
-    EXPECT_EQ(f.state.q1.buffer.col[0], "b");
+    EXPECT_EQ(f.state.records.buffer.col[0], "b");
 
     // The record of line 2 changes; then "c" is deleted.
-    f.state.q1.buffer.col[0] = "bb";
-    f.state.q1.put();
+    f.state.records.buffer.col[0] = "bb";
+    f.state.records.put();
     refreshResultLine(f.state, f.browse, 2);
-    EXPECT_EQ(f.browse.q2[1].col[0], "bb");
-    ASSERT_TRUE(f.state.q1.get(3));
-    f.state.q1.remove();
+    EXPECT_EQ(f.browse.searchResults[1].col[0], "bb");
+    ASSERT_TRUE(f.state.records.get(3));
+    f.state.records.remove();
     EXPECT_FALSE(getRecord(f.state, f.browse, 1));
     removeResultLine(f.browse, 1);
     EXPECT_EQ(recordPosition(f.state, f.browse, 1), 2u);
 
     EXPECT_FALSE(getRecord(f.state, f.browse, 0)); // nothing selected
-    f.browse.whatQue = 1;
+    f.browse.shownList = 1;
     EXPECT_TRUE(getRecord(f.state, f.browse, 1));
     EXPECT_FALSE(getRecord(f.state, f.browse, 3));
 }

@@ -15,22 +15,22 @@ struct Listed {
     ScriptedPrompts prompts;
 
     explicit Listed(std::vector<std::vector<std::string>> rows) {
-        state.g1.ccount = 2;
-        state.g1.cno = {1, 2};
-        state.g1.type = {"S", "N"};
+        state.columns.columnCount = 2;
+        state.columns.sheetColumn = {1, 2};
+        state.columns.type = {"S", "N"};
         for (const auto& row : rows) {
-            state.q1.buffer.clear();
+            state.records.buffer.clear();
             for (std::size_t i = 0; i < row.size() && i < 2; ++i)
-                state.q1.buffer.col[i] = row[i];
+                state.records.buffer.col[i] = row[i];
             if (row.size() > 2)
-                state.q1.buffer.memo = row[2];
-            state.q1.add();
+                state.records.buffer.memo = row[2];
+            state.records.add();
         }
     }
     std::vector<std::string> column(int c) const {
         std::vector<std::string> texts;
-        for (std::size_t pos = 1; pos <= state.q1.count(); ++pos)
-            texts.emplace_back(state.q1.at(pos).col[c]);
+        for (std::size_t pos = 1; pos <= state.records.count(); ++pos)
+            texts.emplace_back(state.records.at(pos).col[c]);
         return texts;
     }
 };
@@ -77,7 +77,8 @@ TEST(Search, WhatIsFound) {
         {"e", {1, 4, 5, 6, 7}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(findRecords(l.state.q1, c.text, searchNumberForm(c.text)), c.found) << c.text;
+        EXPECT_EQ(findRecords(l.state.records, c.text, searchNumberForm(c.text)), c.found)
+            << c.text;
     }
 }
 
@@ -87,21 +88,21 @@ TEST(Search, ResultsAndMessages) {
     EXPECT_TRUE(l.prompts.messages.empty());
 
     EXPECT_EQ(runSearch(l.state, l.browse, l.prompts, "apple"), SearchStatus::Found);
-    EXPECT_EQ(l.browse.whatQue, 2);
+    EXPECT_EQ(l.browse.shownList, 2);
     EXPECT_EQ(l.browse.search, "2 Records Found");
-    ASSERT_EQ(l.browse.q2.size(), 2u);
-    EXPECT_EQ(l.browse.q2[1].col[0], "apple pie");
+    ASSERT_EQ(l.browse.searchResults.size(), 2u);
+    EXPECT_EQ(l.browse.searchResults[1].col[0], "apple pie");
 
     // Back from line 2 selects that record in the full list.
     EXPECT_EQ(closeResults(l.state, l.browse, 2), 3u);
-    EXPECT_EQ(l.browse.whatQue, 1);
-    EXPECT_TRUE(l.browse.q2.empty());
+    EXPECT_EQ(l.browse.shownList, 1);
+    EXPECT_TRUE(l.browse.searchResults.empty());
     EXPECT_TRUE(l.browse.search.empty());
 
     EXPECT_EQ(runSearch(l.state, l.browse, l.prompts, "plum  "), SearchStatus::NotFound);
     EXPECT_EQ(l.prompts.messageTexts(),
               std::vector<std::string>{"plum 를 포함한 데이터가 없습니다 "});
-    EXPECT_EQ(l.browse.whatQue, 1);
+    EXPECT_EQ(l.browse.shownList, 1);
     EXPECT_TRUE(l.browse.search.empty());
 }
 
@@ -119,10 +120,10 @@ TEST(Search, CountOfManyResults) {
 TEST(Search, ResultsKeepTheirRecordsWhenTheListIsSorted) {
     Listed l({{"b", "1"}, {"a", "2"}, {"b2", "3"}});
     ASSERT_EQ(runSearch(l.state, l.browse, l.prompts, "b"), SearchStatus::Found);
-    l.state.g1.type[0] = "S";
+    l.state.columns.type[0] = "S";
     sortList(l.state, 1);
     // The results keep their order on screen; each still stands for its record.
-    EXPECT_EQ(l.browse.q2[0].col[0], "b");
+    EXPECT_EQ(l.browse.searchResults[0].col[0], "b");
     EXPECT_EQ(closeResults(l.state, l.browse, 1), 2u);
 }
 

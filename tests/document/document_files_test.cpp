@@ -28,14 +28,14 @@ protected:
     LoadOutcome open(const std::string& name, std::optional<int> titleRow = std::nullopt) {
         const auto copy = dir / name;
         std::filesystem::copy_file(testData() / "document" / name, copy);
-        state.startpath = dir.path().string();
-        state.gdate = "@D9-";
+        state.workingFolder = dir.path().string();
+        state.datePicture = "@D9-";
         state.filename = copy.string();
         const LoadOutcome outcome =
             loadFile(state, browse, prompts, [&](const std::vector<PreviewRow>&, int pre) {
                 return titleRow ? titleRow : std::optional<int>(pre);
             });
-        fillQue(state, browse, prompts);
+        fillRecordList(state, browse, prompts);
         return outcome;
     }
     std::unique_ptr<Book> reread() const {
@@ -49,26 +49,26 @@ protected:
 TEST_P(DocumentFiles, SettingsSheetIsRead) {
     ASSERT_EQ(open("ledger" + ext()), LoadOutcome::Settings);
     EXPECT_EQ(state.changed, 0);
-    EXPECT_EQ(state.g1.ccount, 3);
-    EXPECT_EQ(state.g1.startline, 2);
-    EXPECT_EQ(state.g1.btn[0], 1);
-    EXPECT_EQ(state.g1.mno, 5);
-    ASSERT_EQ(state.q1.count(), 5u);
-    EXPECT_EQ(state.q1.at(1).col[2], "15-10-31");
-    EXPECT_EQ(state.q1.at(3).row, 4); // row 4 is a gap
+    EXPECT_EQ(state.columns.columnCount, 3);
+    EXPECT_EQ(state.columns.firstDataRow, 2);
+    EXPECT_EQ(state.columns.hasLookup[0], 1);
+    EXPECT_EQ(state.columns.memoColumn, 5);
+    ASSERT_EQ(state.records.count(), 5u);
+    EXPECT_EQ(state.records.at(1).col[2], "15-10-31");
+    EXPECT_EQ(state.records.at(3).row, 4); // row 4 is a gap
     EXPECT_EQ(lookupList(*settingsSheet(*state.book), 1), (std::vector<std::string>{"사과", "배"}));
 }
 
 TEST_P(DocumentFiles, EditsInsertsAndDeletesAreSavedInPlace) {
     ASSERT_EQ(open("ledger" + ext()), LoadOutcome::Settings);
     // Change the date of 배 and the amount of 감, delete 사과, insert 호두.
-    state.q1.at(2).col[2] = "24-02-29";
-    state.q1.at(3).col[1] = "1,234.5";
-    ASSERT_TRUE(state.q1.get(1));
-    state.q1.remove();
-    state.q1.buffer.clear();
-    state.q1.buffer.col = {"호두", "7", "99-12-31", "", "", "", "", "", "", ""};
-    state.q1.add();
+    state.records.at(2).col[2] = "24-02-29";
+    state.records.at(3).col[1] = "1,234.5";
+    ASSERT_TRUE(state.records.get(1));
+    state.records.remove();
+    state.records.buffer.clear();
+    state.records.buffer.col = {"호두", "7", "99-12-31", "", "", "", "", "", "", ""};
+    state.records.add();
     state.changed = 1;
     ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
     EXPECT_EQ(state.changed, 0);
@@ -98,25 +98,25 @@ TEST_P(DocumentFiles, EditsInsertsAndDeletesAreSavedInPlace) {
 TEST_P(DocumentFiles, WorkbookWithoutSettingsGetsThemOnSave) {
     ASSERT_EQ(open("nosetup" + ext()), LoadOutcome::Preview);
     EXPECT_EQ(state.changed, 1);
-    EXPECT_EQ(state.g1.startline, 3);
-    ASSERT_EQ(state.q1.count(), 3u);
-    EXPECT_EQ(state.q1.at(2).col[2], "1,500.5");
+    EXPECT_EQ(state.columns.firstDataRow, 3);
+    ASSERT_EQ(state.records.count(), 3u);
+    EXPECT_EQ(state.records.at(2).col[2], "1,500.5");
     ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
     auto book = reread();
     ASSERT_TRUE(book);
     ASSERT_EQ(book->sheetCount(), 3);
     ColumnSetup back;
     readSettings(*settingsSheet(*book), back);
-    EXPECT_EQ(back.ccount, 3);
+    EXPECT_EQ(back.columnCount, 3);
     EXPECT_EQ(back.type[0], "D");
-    EXPECT_EQ(back.startline, 3);
+    EXPECT_EQ(back.firstDataRow, 3);
 }
 
 TEST_P(DocumentFiles, CancelledPreviewLeavesNoColumns) {
     ASSERT_EQ(open("nosetup" + ext(), 0), LoadOutcome::Preview);
-    EXPECT_EQ(state.g1.ccount, 0);
-    EXPECT_EQ(state.g1.startline, 1);
-    EXPECT_EQ(state.q1.count(), 0u);
+    EXPECT_EQ(state.columns.columnCount, 0);
+    EXPECT_EQ(state.columns.firstDataRow, 1);
+    EXPECT_EQ(state.records.count(), 0u);
     EXPECT_EQ(state.changed, 1);
 }
 
@@ -135,10 +135,10 @@ TEST_P(DocumentFiles, SingleSheetWorkbookKeepsItsDataSheet) {
 // meanwhile is not overwritten unasked, and this program's own saves never count as a change.
 TEST_P(DocumentFiles, ASaveByAnotherProgramSinceTheReadIsNotOverwrittenUnasked) {
     ASSERT_EQ(open("ledger" + ext()), LoadOutcome::Settings);
-    state.q1.at(1).col[1] = "11";
+    state.records.at(1).col[1] = "11";
     state.changed = 1;
     ASSERT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
-    state.q1.at(1).col[1] = "22";
+    state.records.at(1).col[1] = "22";
     ASSERT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
     EXPECT_TRUE(prompts.messages.empty());
 
@@ -147,7 +147,7 @@ TEST_P(DocumentFiles, ASaveByAnotherProgramSinceTheReadIsNotOverwrittenUnasked) 
     std::filesystem::copy_file(state.filename, theirs);
     std::filesystem::rename(theirs, state.filename);
     const auto before = identityOf(state.filename);
-    state.q1.at(1).col[1] = "33";
+    state.records.at(1).col[1] = "33";
     EXPECT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Conflict);
     EXPECT_EQ(identityOf(state.filename), before); // not written
     EXPECT_EQ(state.changed, 1);
@@ -156,7 +156,7 @@ TEST_P(DocumentFiles, ASaveByAnotherProgramSinceTheReadIsNotOverwrittenUnasked) 
     ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
     const auto book = reread();
     ASSERT_TRUE(book);
-    EXPECT_DOUBLE_EQ(book->sheet(0)->readNum(state.q1.at(1).row, 1), 33); // 사과's amount
+    EXPECT_DOUBLE_EQ(book->sheet(0)->readNum(state.records.at(1).row, 1), 33); // 사과's amount
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DocumentFiles, ::testing::Values(".xls", ".xlsx"),
@@ -169,12 +169,12 @@ TEST(DocumentFilesSaveAs, XlsxEndingMakesAnXmlWorkbook) {
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
-    state.startpath = dir.path().string();
+    state.workingFolder = dir.path().string();
     ASSERT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
-    fillQue(state, browse, prompts);
-    state.q1.buffer.clear();
-    state.q1.buffer.col[0] = "첫 자료";
-    state.q1.add();
+    fillRecordList(state, browse, prompts);
+    state.records.buffer.clear();
+    state.records.buffer.col[0] = "첫 자료";
+    state.records.add();
     prompts.saveAnswers.push_back((dir / "new.xlsx").string());
     ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
     EXPECT_EQ(state.filename, (dir / "new.xlsx").string());

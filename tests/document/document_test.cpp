@@ -45,17 +45,17 @@ struct Doc {
         dateFormat = owned->addFormat(true);
         state.book = std::move(owned);
         state.filename = "/books/장부.xls";
-        state.startpath = "/start";
-        state.gdate = "@D9-";
-        ColumnSetup& g1 = state.g1;
-        g1.ccount = 3;
-        g1.cno = {1, 2, 3};
-        g1.cname = {"품명", "금액", "날짜"};
-        g1.type = {"S", "N", "D"};
-        g1.justify = {"L", "R", "C"};
-        g1.mno = 5;
-        g1.mname = "메모";
-        g1.startline = 2;
+        state.workingFolder = "/start";
+        state.datePicture = "@D9-";
+        ColumnSetup& columns = state.columns;
+        columns.columnCount = 3;
+        columns.sheetColumn = {1, 2, 3};
+        columns.title = {"품명", "금액", "날짜"};
+        columns.type = {"S", "N", "D"};
+        columns.justify = {"L", "R", "C"};
+        columns.memoColumn = 5;
+        columns.memoTitle = "메모";
+        columns.firstDataRow = 2;
         sheet->setCell(0, 0, text("품명"));
     }
     void row(int r, std::string item, double amount, int year, std::string memo = {}) {
@@ -66,8 +66,8 @@ struct Doc {
         if (!memo.empty())
             sheet->setCell(r, 4, text(std::move(memo)));
     }
-    void fill() { fillQue(state, browse, prompts); }
-    Record& record(std::size_t pos) { return state.q1.at(pos); }
+    void fill() { fillRecordList(state, browse, prompts); }
+    Record& record(std::size_t pos) { return state.records.at(pos); }
     std::string str(int r, int c) const { return sheet->readStr(r, c); }
 };
 
@@ -77,7 +77,7 @@ TEST(SaveSheet, WithoutEditsNoDataCellIsWritten) {
     d.row(2, "b", 0, 2016);
     d.fill();
     const int writesBefore = d.sheet->writes;
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     EXPECT_EQ(d.sheet->writes, writesBefore);
     EXPECT_EQ(d.str(1, 0), std::string(150, 'x')); // never cut to the list's 100 bytes
 }
@@ -95,8 +95,8 @@ TEST(SaveSheet, OnlyFieldsThatDifferFromTheSheetAreWritten) {
     const Step steps[] = {
         {"read and put back",
          [](Doc& s) {
-             s.state.q1.get(1);
-             s.state.q1.put();
+             s.state.records.get(1);
+             s.state.records.put();
          },
          0},
         {"edited and edited back",
@@ -113,7 +113,7 @@ TEST(SaveSheet, OnlyFieldsThatDifferFromTheSheetAreWritten) {
     for (const Step& step : steps) {
         step.edit(d);
         const int before = d.sheet->writes;
-        ASSERT_TRUE(saveSheet1(d.state, d.browse).ok()) << step.what;
+        ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok()) << step.what;
         EXPECT_EQ(d.sheet->writes - before, step.writes) << step.what;
     }
     EXPECT_EQ(d.str(2, 0), "b");
@@ -127,9 +127,9 @@ TEST(SaveSheet, SortedRecordsTakeTheirWholeRowsAlong) {
     d.row(4, "b", 2, 2002, "memo b"); // row 4 (index 3) is a gap: no record
     d.sheet->setCell(3, 4, text("memo in a gap"));
     d.fill();
-    ASSERT_EQ(d.state.q1.count(), 3u);
+    ASSERT_EQ(d.state.records.count(), 3u);
     sortList(d.state, 1);
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
 
     // The places were rows 2, 3 and 5: they now hold a, b, c, each with its own D and memo.
     EXPECT_EQ(d.str(1, 0), "a");
@@ -145,7 +145,7 @@ TEST(SaveSheet, SortedRecordsTakeTheirWholeRowsAlong) {
 
     // A second save without edits changes nothing more.
     const int writes = d.sheet->writes;
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     EXPECT_EQ(d.sheet->writes, writes);
     EXPECT_EQ(d.record(1).row, 1);
     EXPECT_EQ(d.record(3).row, 4);
@@ -156,7 +156,7 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
     d.row(1, "a", 1, 2001);
     d.row(2, "b", 2, 2002);
     d.fill();
-    d.state.g1.format = {0, d.numberFormat, 0}; // the date column's format is no date format
+    d.state.columns.format = {0, d.numberFormat, 0}; // the date column's format is no date format
     struct Case {
         int field;
         std::string typed;
@@ -175,7 +175,7 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
     };
     for (const Case& c : cases) {
         d.record(2).col[c.field] = c.typed;
-        ASSERT_TRUE(saveSheet1(d.state, d.browse).ok()) << c.typed;
+        ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok()) << c.typed;
         const int col = c.field;
         EXPECT_EQ(d.sheet->cellType(2, col), c.type) << c.typed;
         if (c.type == CellType::Number)
@@ -185,7 +185,7 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
     }
     // A date written back is a date: its own date format where the column had none.
     d.record(2).col[2] = "15-10-31";
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     EXPECT_TRUE(d.sheet->isDate(2, 2));
     EXPECT_EQ(d.sheet->cellFormat(1, 2), d.dateFormat); // the unedited row kept its own
     EXPECT_EQ(d.sheet->cellFormat(2, 1), d.numberFormat);
@@ -210,9 +210,9 @@ TEST(SaveSheet, EditedTwoDigitYearsKeepTheCenturyTheirCellHeld) {
         else
             d.sheet->setCell(1, 0, text("a"));
         d.fill();
-        d.state.g1.format[2] = d.dateFormat;
+        d.state.columns.format[2] = d.dateFormat;
         d.record(1).col[2] = c.typed;
-        ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+        ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
         const auto serial = static_cast<std::int32_t>(d.sheet->readNum(1, 2));
         EXPECT_EQ(picture::civilFromSerial(serial).year, c.year) << c.held << " " << c.typed;
     }
@@ -223,9 +223,9 @@ TEST(SaveSheet, DatesInA1904WorkbookStayTheSameDay) {
     d.book->date1904_ = true;
     d.sheet->setCell(1, 0, text("a"));
     d.fill();
-    d.state.g1.format[2] = d.dateFormat;
+    d.state.columns.format[2] = d.dateFormat;
     d.record(1).col[2] = "15-10-31";
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     d.fill();
     EXPECT_EQ(d.record(1).col[2], "15-10-31");
 }
@@ -235,11 +235,11 @@ TEST(SaveSheet, InsertsGoAfterTheLastUsedRow) {
     d.row(1, "a", 1, 2001);
     d.sheet->setCell(6, 4, text("a memo far below")); // the last used row, no record
     d.fill();
-    d.state.q1.buffer.clear();
-    d.state.q1.buffer.col = {"new", "5", "", "", "", "", "", "", "", ""};
-    d.state.q1.buffer.memo = "new memo";
-    d.state.q1.add();
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    d.state.records.buffer.clear();
+    d.state.records.buffer.col = {"new", "5", "", "", "", "", "", "", "", ""};
+    d.state.records.buffer.memo = "new memo";
+    d.state.records.add();
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     EXPECT_EQ(d.str(7, 0), "new");
     EXPECT_EQ(d.sheet->readNum(7, 1), 5);
     EXPECT_EQ(d.str(7, 4), "new memo");
@@ -251,11 +251,11 @@ TEST(SaveSheet, DeletesEmptyTheLeftoverRowsInEveryColumn) {
     for (int r = 1; r <= 10; ++r)
         d.row(r, "r" + std::to_string(r), r, 2000 + r, "memo");
     d.fill();
-    ASSERT_TRUE(d.state.q1.get(1));
-    d.state.q1.remove();
-    ASSERT_TRUE(d.state.q1.get(5));
-    d.state.q1.remove();
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(d.state.records.get(1));
+    d.state.records.remove();
+    ASSERT_TRUE(d.state.records.get(5));
+    d.state.records.remove();
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     EXPECT_EQ(d.str(1, 0), "r2");
     EXPECT_EQ(d.str(1, 3), "D3");
     EXPECT_EQ(d.str(8, 0), "r10");
@@ -270,13 +270,13 @@ TEST(SaveSheet, AnInsertInADeletedRecordsPlaceLeavesNothingOfIt) {
     d.row(1, "b", 1, 2001, "old memo");
     d.row(2, "c", 2, 2002);
     d.fill();
-    ASSERT_TRUE(d.state.q1.get(1));
-    d.state.q1.remove(); // "b" goes
-    d.state.q1.buffer.clear();
-    d.state.q1.buffer.col[0] = "a";
-    d.state.q1.add();
+    ASSERT_TRUE(d.state.records.get(1));
+    d.state.records.remove(); // "b" goes
+    d.state.records.buffer.clear();
+    d.state.records.buffer.col[0] = "a";
+    d.state.records.add();
     sortList(d.state, 1); // "a" takes the first place, once b's
-    ASSERT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     EXPECT_EQ(d.str(1, 0), "a");
     EXPECT_EQ(d.sheet->cellType(1, 3), CellType::Empty); // b's unshown cell is gone
     EXPECT_EQ(d.str(1, 4), "");
@@ -287,21 +287,21 @@ TEST(SaveSheet, AnInsertInADeletedRecordsPlaceLeavesNothingOfIt) {
 TEST(SaveSheet, NoRoomInTheSheetIsAnError) {
     Doc d;
     d.sheet->setCell(65535, 0, text("last"));
-    d.state.g1.startline = 65536;
+    d.state.columns.firstDataRow = 65536;
     d.fill();
-    d.state.q1.buffer.clear();
-    d.state.q1.buffer.col[0] = "one too many";
-    d.state.q1.add();
+    d.state.records.buffer.clear();
+    d.state.records.buffer.col[0] = "one too many";
+    d.state.records.add();
     const int writes = d.sheet->writes;
-    const auto saved = saveSheet1(d.state, d.browse);
+    const auto saved = saveRecordsSheet(d.state, d.browse);
     ASSERT_FALSE(saved.ok());
     EXPECT_EQ(saved.error().code, ErrorCode::Limit);
     EXPECT_EQ(d.sheet->writes, writes); // nothing was half done
 
     // With the record deleted again the same save goes through.
-    ASSERT_TRUE(d.state.q1.get(2));
-    d.state.q1.remove();
-    EXPECT_TRUE(saveSheet1(d.state, d.browse).ok());
+    ASSERT_TRUE(d.state.records.get(2));
+    d.state.records.remove();
+    EXPECT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
     EXPECT_EQ(d.str(65535, 0), "last");
 }
 
@@ -317,8 +317,8 @@ TEST(SaveFile, SavesSettingsAndRowsAndClearsChanged) {
     EXPECT_EQ(d.browse.recent[0], "/books/장부.xls");
     ColumnSetup back;
     readSettings(*settingsSheet(*d.book), back);
-    EXPECT_EQ(back.ccount, 3);
-    EXPECT_EQ(back.mno, 5);
+    EXPECT_EQ(back.columnCount, 3);
+    EXPECT_EQ(back.memoColumn, 5);
     EXPECT_TRUE(d.prompts.messages.empty());
 }
 
@@ -516,15 +516,15 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
-        state.startpath = dir.path().string();
+        state.workingFolder = dir.path().string();
         state.filename = (dir / "new.xls").string();
         EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
         EXPECT_EQ(state.filename, (dir / "new.xls").string());
-        EXPECT_EQ(state.g1.ccount, 7);
-        EXPECT_EQ(state.g1.cname[6], "G");
-        EXPECT_EQ(state.g1.type[9], "S");
-        EXPECT_EQ(state.g1.size[9], 30);
-        EXPECT_EQ(state.g1.startline, 1);
+        EXPECT_EQ(state.columns.columnCount, 7);
+        EXPECT_EQ(state.columns.title[6], "G");
+        EXPECT_EQ(state.columns.type[9], "S");
+        EXPECT_EQ(state.columns.size[9], 30);
+        EXPECT_EQ(state.columns.firstDataRow, 1);
         ASSERT_TRUE(state.book);
         EXPECT_EQ(state.book->sheetCount(), 2);
         EXPECT_TRUE(prompts.messages.empty());
@@ -535,7 +535,7 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
-        state.startpath = dir.path().string();
+        state.workingFolder = dir.path().string();
         EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
         EXPECT_EQ(state.filename, (dir / "Noname.xls").string());
         EXPECT_TRUE(state.isUnnamed());
@@ -547,7 +547,7 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
-        state.startpath = dir.path().string();
+        state.workingFolder = dir.path().string();
         state.filename = path.string();
         state.changed = 0;
         EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::Unreadable);
@@ -555,7 +555,7 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
         ASSERT_EQ(prompts.messageTexts().size(), 1u);
         EXPECT_NE(prompts.messageTexts()[0].find("파일은 지원하지 않는 형식이라 열 수 없으므로"),
                   std::string::npos);
-        EXPECT_EQ(state.g1.ccount, 7);
+        EXPECT_EQ(state.columns.columnCount, 7);
 
         // Saving it asks for a name; cancelling leaves the file as it was.
         EXPECT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Cancelled);
@@ -625,7 +625,7 @@ TEST(CheckFile, CommandLineDialogAndRecentFiles) {
         EXPECT_EQ(prompts.dialogs[0].title, "File Open");
         EXPECT_EQ(prompts.dialogs[0].filter, "Excel File|*.XLS");
         EXPECT_TRUE(state.isUnnamed());
-        EXPECT_EQ(state.q1.count(), 0u);
+        EXPECT_EQ(state.records.count(), 0u);
         EXPECT_TRUE(browse.recent[0].empty());
     }
     {

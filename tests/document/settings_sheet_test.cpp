@@ -34,9 +34,9 @@ struct SettingsBook {
             settings->setCell(k, 3, text(std::move(formula)));
     }
     ColumnSetup read() const {
-        ColumnSetup g1;
-        readSettings(*settings, g1);
-        return g1;
+        ColumnSetup columns;
+        readSettings(*settings, columns);
+        return columns;
     }
 };
 
@@ -58,10 +58,10 @@ TEST(SettingsSheet, ColumnsStopAtTheFirstEmptyLetter) {
     b.column(2, "B", "수량", "N");
     b.column(3, "C", "날짜", "D");
     b.column(5, "E", "later", "S"); // after the empty A5: not read
-    const ColumnSetup g1 = b.read();
-    EXPECT_EQ(g1.ccount, 3);
-    EXPECT_EQ(g1.cno[3], 0);
-    EXPECT_EQ(g1.cname[0], "품명");
+    const ColumnSetup columns = b.read();
+    EXPECT_EQ(columns.columnCount, 3);
+    EXPECT_EQ(columns.sheetColumn[3], 0);
+    EXPECT_EQ(columns.title[0], "품명");
 }
 
 TEST(SettingsSheet, TypeCellGivesTypeJustifyAndSize) {
@@ -80,41 +80,41 @@ TEST(SettingsSheet, TypeCellGivesTypeJustifyAndSize) {
     for (const Case& c : cases) {
         SettingsBook b;
         b.column(1, "A", "t", c.cell);
-        const ColumnSetup g1 = b.read();
-        EXPECT_EQ(g1.type[0], c.type) << c.cell;
-        EXPECT_EQ(g1.justify[0], c.justify) << c.cell;
-        EXPECT_EQ(g1.size[0], c.size) << c.cell;
+        const ColumnSetup columns = b.read();
+        EXPECT_EQ(columns.type[0], c.type) << c.cell;
+        EXPECT_EQ(columns.justify[0], c.justify) << c.cell;
+        EXPECT_EQ(columns.size[0], c.size) << c.cell;
     }
 }
 
 TEST(SettingsSheet, LetterMustBeOneCapitalLetter) {
     struct Case {
         const char* letter;
-        int cno;
+        int sheetColumn;
     };
     const Case cases[] = {{"A", 1}, {"Z", 26}, {"C  ", 3}, {"a", 0}, {"AA", 0}, {"1", 0}};
     for (const Case& c : cases) {
         SettingsBook b;
         b.column(1, c.letter, "t", "S");
         b.settings->setCell(30, 0, text("lookup")); // a lookup list in column A
-        const ColumnSetup g1 = b.read();
-        EXPECT_EQ(g1.ccount, 1) << c.letter;
-        EXPECT_EQ(g1.cno[0], c.cno) << c.letter;
-        EXPECT_EQ(g1.btn[0], c.cno == 1 ? 1 : 0) << c.letter;
+        const ColumnSetup columns = b.read();
+        EXPECT_EQ(columns.columnCount, 1) << c.letter;
+        EXPECT_EQ(columns.sheetColumn[0], c.sheetColumn) << c.letter;
+        EXPECT_EQ(columns.hasLookup[0], c.sheetColumn == 1 ? 1 : 0) << c.letter;
     }
 }
 
 TEST(SettingsSheet, StartLineFromH1) {
     struct Case {
         std::optional<double> h1;
-        int startline;
+        int firstDataRow;
     };
     const Case cases[] = {{std::nullopt, 1}, {0.0, 1}, {3.9, 3}, {12, 12}, {-4, 1}};
     for (const Case& c : cases) {
         SettingsBook b;
         if (c.h1)
             b.settings->setCell(0, 7, number(*c.h1));
-        EXPECT_EQ(b.read().startline, c.startline);
+        EXPECT_EQ(b.read().firstDataRow, c.firstDataRow);
     }
 }
 
@@ -122,9 +122,9 @@ TEST(SettingsSheet, FormulaReadOnlyForNumberColumns) {
     SettingsBook b;
     b.column(1, "A", "a", "S", "A*2");
     b.column(2, "B", "b", "N", "A*2+1");
-    const ColumnSetup g1 = b.read();
-    EXPECT_EQ(g1.formula[0], "");
-    EXPECT_EQ(g1.formula[1], "A*2+1");
+    const ColumnSetup columns = b.read();
+    EXPECT_EQ(columns.formula[0], "");
+    EXPECT_EQ(columns.formula[1], "A*2+1");
 }
 
 TEST(SettingsSheet, LookupListNoticedAtRow31Only) {
@@ -135,9 +135,9 @@ TEST(SettingsSheet, LookupListNoticedAtRow31Only) {
     b.settings->setCell(31, 1, text("배"));
     b.settings->setCell(33, 1, text("after a gap"));
     b.settings->setCell(31, 2, text("row 32 only"));
-    const ColumnSetup g1 = b.read();
-    EXPECT_EQ(g1.btn[0], 1);
-    EXPECT_EQ(g1.btn[1], 0);
+    const ColumnSetup columns = b.read();
+    EXPECT_EQ(columns.hasLookup[0], 1);
+    EXPECT_EQ(columns.hasLookup[1], 0);
     EXPECT_EQ(lookupList(*b.settings, 2), (std::vector<std::string>{"사과", "배"}));
     EXPECT_TRUE(lookupList(*b.settings, 3).empty());
 }
@@ -148,58 +148,58 @@ TEST(SettingsSheet, MemoFromH3) {
     b.settings->setCell(2, 8, text("비고란입니다만아주긴제목"));
     b.settings->setCell(2, 9, number(40.7));
     b.settings->setCell(2, 10, number(3));
-    const ColumnSetup g1 = b.read();
-    EXPECT_EQ(g1.mno, 5);
-    EXPECT_EQ(g1.mname, "비고란입니다만아"); // 16 bytes
-    EXPECT_EQ(g1.mwsize, 40);
-    EXPECT_EQ(g1.mhsize, 3);
+    const ColumnSetup columns = b.read();
+    EXPECT_EQ(columns.memoColumn, 5);
+    EXPECT_EQ(columns.memoTitle, "비고란입니다만아"); // 16 bytes
+    EXPECT_EQ(columns.memoWidth, 40);
+    EXPECT_EQ(columns.memoHeight, 3);
 
     SettingsBook none;
     none.settings->setCell(2, 7, text("  "));
-    EXPECT_EQ(none.read().mno, 0);
+    EXPECT_EQ(none.read().memoColumn, 0);
 }
 
 ColumnSetup sampleSetup() {
-    ColumnSetup g1;
-    g1.ccount = 3;
-    g1.startline = 2;
-    const int cno[] = {1, 3, 4};
+    ColumnSetup columns;
+    columns.columnCount = 3;
+    columns.firstDataRow = 2;
+    const int sheetColumn[] = {1, 3, 4};
     const char* names[] = {"품명", "금액", "날짜"};
     const char* types[] = {"S", "N", "D"};
     const int sizes[] = {40, 20, 12};
     for (int k = 0; k < 3; ++k) {
-        g1.cno[k] = cno[k];
-        g1.cname[k] = names[k];
-        g1.type[k] = types[k];
-        g1.size[k] = sizes[k];
+        columns.sheetColumn[k] = sheetColumn[k];
+        columns.title[k] = names[k];
+        columns.type[k] = types[k];
+        columns.size[k] = sizes[k];
     }
-    g1.formula[1] = "B*2";
-    g1.mno = 5;
-    return g1;
+    columns.formula[1] = "B*2";
+    columns.memoColumn = 5;
+    return columns;
 }
 
 TEST(SettingsSheet, WrittenSetupReadsBack) {
     MemoryBook book;
     book.addSheet("Data");
     book.addSheet("Other");
-    const ColumnSetup g1 = sampleSetup();
-    Sheet* settings = writeSettings(book, g1);
+    const ColumnSetup columns = sampleSetup();
+    Sheet* settings = writeSettings(book, columns);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(book.sheetCount(), 3);
     EXPECT_EQ(settings->name(), "SetupQ");
 
     ColumnSetup back;
     readSettings(*settings, back);
-    EXPECT_EQ(back.ccount, 3);
-    EXPECT_EQ(back.startline, 2);
-    EXPECT_EQ(back.cno, g1.cno);
-    EXPECT_EQ(back.cname, g1.cname);
+    EXPECT_EQ(back.columnCount, 3);
+    EXPECT_EQ(back.firstDataRow, 2);
+    EXPECT_EQ(back.sheetColumn, columns.sheetColumn);
+    EXPECT_EQ(back.title, columns.title);
     EXPECT_EQ(back.size[0], 40);
     EXPECT_EQ(back.formula[1], "B*2");
-    EXPECT_EQ(back.mno, 5);
-    EXPECT_EQ(back.mname, "메모");
-    EXPECT_EQ(back.mwsize, 50);
-    EXPECT_EQ(back.mhsize, 5);
+    EXPECT_EQ(back.memoColumn, 5);
+    EXPECT_EQ(back.memoTitle, "메모");
+    EXPECT_EQ(back.memoWidth, 50);
+    EXPECT_EQ(back.memoHeight, 5);
     EXPECT_EQ(settings->readStr(0, 0), "컬럼");
     EXPECT_EQ(settings->readStr(0, 8), "<=시작라인");
     EXPECT_EQ(settings->readStr(29, 0).substr(0, 5), "* 컬");
@@ -223,8 +223,8 @@ TEST(SettingsSheet, WriterKeepsTheUsersLabelsAndMemoBoxValues) {
 TEST(SettingsSheet, MemoBoxIsWrittenWhenTheSetupDiffers) {
     const std::string title20 = "가나다라마바사아자차"; // 20 bytes; the reader takes 16
     struct Case {
-        std::string mname;
-        int mwsize, mhsize;
+        std::string memoTitle;
+        int memoWidth, memoHeight;
         std::string i3;
         double j3, k3;
     };
@@ -240,14 +240,14 @@ TEST(SettingsSheet, MemoBoxIsWrittenWhenTheSetupDiffers) {
         b.settings->setCell(2, 8, text(title20));
         b.settings->setCell(2, 9, number(300));
         b.settings->setCell(2, 10, number(4));
-        ColumnSetup g1 = sampleSetup();
-        g1.mname = c.mname;
-        g1.mwsize = c.mwsize;
-        g1.mhsize = c.mhsize;
-        writeSettings(b.book, g1);
-        EXPECT_EQ(b.settings->readStr(2, 8), c.i3) << c.mname;
-        EXPECT_EQ(b.settings->readNum(2, 9), c.j3) << c.mname;
-        EXPECT_EQ(b.settings->readNum(2, 10), c.k3) << c.mname;
+        ColumnSetup columns = sampleSetup();
+        columns.memoTitle = c.memoTitle;
+        columns.memoWidth = c.memoWidth;
+        columns.memoHeight = c.memoHeight;
+        writeSettings(b.book, columns);
+        EXPECT_EQ(b.settings->readStr(2, 8), c.i3) << c.memoTitle;
+        EXPECT_EQ(b.settings->readNum(2, 9), c.j3) << c.memoTitle;
+        EXPECT_EQ(b.settings->readNum(2, 10), c.k3) << c.memoTitle;
     }
 }
 
@@ -258,11 +258,11 @@ TEST(SettingsSheet, WriterErasesOnlyEntriesItReadAndNoLongerUses) {
     b.column(3, "?", "unusable", "S30"); // ends the columns the reader uses
     b.column(4, "D", "d", "N", "B*2");
     b.settings->setCell(2, 7, text("*")); // no memo the reader can take
-    ColumnSetup g1 = b.read();
-    ASSERT_EQ(g1.shownColumns(), 2);
-    g1.cno[1] = 0; // column B removed
-    g1.mno = 0;
-    writeSettings(b.book, g1);
+    ColumnSetup columns = b.read();
+    ASSERT_EQ(columns.shownColumns(), 2);
+    columns.sheetColumn[1] = 0; // column B removed
+    columns.memoColumn = 0;
+    writeSettings(b.book, columns);
     EXPECT_EQ(b.settings->readStr(1, 0), "A");
     EXPECT_EQ(b.settings->cellType(2, 0), CellType::Empty); // read, no longer used
     EXPECT_EQ(b.settings->readStr(3, 0), "?");              // never read: kept
@@ -275,13 +275,13 @@ TEST(SettingsSheet, RemovedColumnsAndMemoDoNotComeBack) {
     SettingsBook b;
     writeSettings(b.book, sampleSetup());
     ColumnSetup fewer = sampleSetup();
-    fewer.ccount = 1;
-    fewer.cno[1] = fewer.cno[2] = 0;
-    fewer.mno = 0;
+    fewer.columnCount = 1;
+    fewer.sheetColumn[1] = fewer.sheetColumn[2] = 0;
+    fewer.memoColumn = 0;
     writeSettings(b.book, fewer);
     const ColumnSetup back = b.read();
-    EXPECT_EQ(back.ccount, 1);
-    EXPECT_EQ(back.mno, 0);
+    EXPECT_EQ(back.columnCount, 1);
+    EXPECT_EQ(back.memoColumn, 0);
 }
 
 TEST(SettingsSheet, WriterFindsOrAddsTheSettingsSheet) {

@@ -12,7 +12,7 @@ constexpr auto NotNumeric = CheckStatus::DateNotNumeric;
 constexpr auto Wrong = CheckStatus::DateWrongInput;
 
 struct DateCase {
-    const char* gdate;
+    const char* datePicture;
     const char* typed;
     CheckStatus status;
     const char* text; // when accepted
@@ -21,10 +21,10 @@ struct DateCase {
 void runTable(picture::CivilDate today, std::initializer_list<DateCase> cases) {
     const std::int32_t serial = picture::serialFromCivil(today);
     for (const DateCase& c : cases) {
-        const DateEntry got = checkDate(c.typed, c.gdate, serial);
-        EXPECT_EQ(got.status, c.status) << c.gdate << " '" << c.typed << "' " << today.year;
+        const DateEntry got = checkDate(c.typed, c.datePicture, serial);
+        EXPECT_EQ(got.status, c.status) << c.datePicture << " '" << c.typed << "' " << today.year;
         const std::string expected = c.status == A ? c.text : "";
-        EXPECT_EQ(got.text, expected) << c.gdate << " '" << c.typed << "' " << today.year;
+        EXPECT_EQ(got.text, expected) << c.datePicture << " '" << c.typed << "' " << today.year;
     }
 }
 

@@ -7,33 +7,33 @@ namespace {
 
 // Three columns A (text), B (number), C (date), titles only on 1 and 3 unless given.
 ColumnSetup threeColumns() {
-    ColumnSetup g1;
-    g1.ccount = 3;
-    g1.cno = {1, 2, 3};
-    g1.cname = {"품명", "", "날짜"};
-    g1.type = {"S", "N", "D"};
-    g1.size = {30, 20, 12};
-    g1.btn[0] = 1;
-    return g1;
+    ColumnSetup columns;
+    columns.columnCount = 3;
+    columns.sheetColumn = {1, 2, 3};
+    columns.title = {"품명", "", "날짜"};
+    columns.type = {"S", "N", "D"};
+    columns.size = {30, 20, 12};
+    columns.hasLookup[0] = 1;
+    return columns;
 }
 
 TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
     struct Case {
         const char* what;
-        int mno;
-        std::string mname;
-        int gsize;
+        int memoColumn;
+        std::string memoTitle;
+        int fontSize;
         int action;
         FormLayout expected; // only the members set below are compared
     };
-    ColumnSetup g1 = threeColumns();
-    g1.mwsize = 40;
-    g1.mhsize = 4;
+    ColumnSetup columns = threeColumns();
+    columns.memoWidth = 40;
+    columns.memoHeight = 4;
 
     // Memo shown by MNO, its room given by MNAME: the window grows by 14 x 4 lines.
-    g1.mno = 5;
-    g1.mname = "비고";
-    FormLayout withMemo = setupScreen(g1, 9, kActionInsert);
+    columns.memoColumn = 5;
+    columns.memoTitle = "비고";
+    FormLayout withMemo = setupScreen(columns, 9, kActionInsert);
     EXPECT_EQ(withMemo.caption, "자 료 추 가");
     EXPECT_EQ(withMemo.fields[0], (DialogRect{60, 15, 120, 14, true}));
     EXPECT_EQ(withMemo.fields[1], (DialogRect{60, 35, 80, 14, false})) << "blank title hides";
@@ -52,8 +52,8 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
     EXPECT_EQ(withMemo.labelPoints, 9);
 
     // A memo column without a title: shown, but the window leaves it no room.
-    g1.mname = "";
-    FormLayout noRoom = setupScreen(g1, 12, kActionChange);
+    columns.memoTitle = "";
+    FormLayout noRoom = setupScreen(columns, 12, kActionChange);
     EXPECT_EQ(noRoom.caption, "자 료 수 정");
     EXPECT_TRUE(noRoom.memo.shown);
     EXPECT_EQ(noRoom.width, 4 * 30 + 95);
@@ -62,9 +62,9 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
     EXPECT_EQ(noRoom.labelPoints, 10);
 
     // A titled memo allowance with no memo column: hidden, the room still taken.
-    g1.mno = 0;
-    g1.mname = "비고";
-    FormLayout hidden = setupScreen(g1, 9, kActionDelete);
+    columns.memoColumn = 0;
+    columns.memoTitle = "비고";
+    FormLayout hidden = setupScreen(columns, 9, kActionDelete);
     EXPECT_EQ(hidden.caption, "자 료 삭 제");
     EXPECT_TRUE(hidden.readOnly);
     EXPECT_FALSE(hidden.memo.shown);
@@ -73,11 +73,11 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
 }
 
 TEST(SetupScreen, FirstFieldShowsWithoutTitleAndLabelsKeepFourteenBytes) {
-    ColumnSetup g1 = threeColumns();
-    g1.cname[0] = "";
-    g1.cname[2] = "가나다라마바사아"; // 16 bytes
-    g1.size[1] = 7;                   // an odd width: OK's x is truncated
-    const FormLayout layout = setupScreen(g1, 9, kActionInsert);
+    ColumnSetup columns = threeColumns();
+    columns.title[0] = "";
+    columns.title[2] = "가나다라마바사아"; // 16 bytes
+    columns.size[1] = 7;                   // an odd width: OK's x is truncated
+    const FormLayout layout = setupScreen(columns, 9, kActionInsert);
     EXPECT_TRUE(layout.fields[0].shown);
     EXPECT_EQ(layout.titles[2], "가나다라마바사");
     EXPECT_EQ(layout.width, 4 * 30 + 95);

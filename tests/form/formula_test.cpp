@@ -7,11 +7,11 @@ namespace {
 
 // Form columns 1, 2, 3 show sheet columns A, B, C.
 ColumnSetup abc() {
-    ColumnSetup g1;
-    g1.ccount = 3;
-    g1.cno = {1, 2, 3};
-    g1.type = {"N", "N", "N"};
-    return g1;
+    ColumnSetup columns;
+    columns.columnCount = 3;
+    columns.sheetColumn = {1, 2, 3};
+    columns.type = {"N", "N", "N"};
+    return columns;
 }
 
 TEST(Formula, EvaluatesLeftToRightInHundredths) {
@@ -86,14 +86,14 @@ TEST(Formula, PlainTextDropsTrailingZeros) {
 }
 
 TEST(Formula, RecomputesColumnsInOrderUpToTheFirstUnusedColumn) {
-    ColumnSetup g1 = abc();
-    g1.cno = {1, 2, 3, 0, 5};
-    g1.formula[1] = "C+1"; // sees C's old value
-    g1.formula[2] = "A*2"; // computed after B
-    g1.formula[4] = "A";   // after the unused column 4: never runs
-    g1.formula[0] = "A/0"; // self reference, divides by zero
+    ColumnSetup columns = abc();
+    columns.sheetColumn = {1, 2, 3, 0, 5};
+    columns.formula[1] = "C+1"; // sees C's old value
+    columns.formula[2] = "A*2"; // computed after B
+    columns.formula[4] = "A";   // after the unused column 4: never runs
+    columns.formula[0] = "A/0"; // self reference, divides by zero
     FormFields fields{"3", "", "10", "", "keep"};
-    const auto notes = calcFormula(fields, g1, 9);
+    const auto notes = calcFormula(fields, columns, 9);
     const std::string blank(25, ' '); // a zero result shows blank
     EXPECT_EQ(fields[0], blank);
     EXPECT_EQ(fields[1], std::string(25 - 2, ' ') + "11");
@@ -101,10 +101,10 @@ TEST(Formula, RecomputesColumnsInOrderUpToTheFirstUnusedColumn) {
     EXPECT_EQ(fields[4], "keep");
     EXPECT_EQ(notes, (std::vector<FormulaNote>{{1, FormulaStatus::DivisionByZero, 3}}));
 
-    g1.formula = {};
-    g1.formula[2] = "A*B";
+    columns.formula = {};
+    columns.formula[2] = "A*B";
     fields = {"99999999", "99999999", "1"};
-    EXPECT_EQ(calcFormula(fields, g1, 12),
+    EXPECT_EQ(calcFormula(fields, columns, 12),
               (std::vector<FormulaNote>{{3, FormulaStatus::Overflow, 3}}));
     EXPECT_EQ(fields[2], "") << "no value to keep: blank, not a mark that saves as 0";
 }

@@ -12,7 +12,7 @@ std::string right(const std::string& text, std::size_t width) {
 TEST(FontCheck, FormatsByTheTypedPlaces) {
     struct Case {
         const char* typed;
-        int gsize;
+        int fontSize;
         std::string shown;
     };
     const Case cases[] = {
@@ -35,7 +35,7 @@ TEST(FontCheck, FormatsByTheTypedPlaces) {
         {"0.1234567890123456789", 9, right("0.1234567890123456789", 25)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(fontCheck(c.typed, c.gsize), c.shown) << c.typed << " at " << c.gsize;
+        EXPECT_EQ(fontCheck(c.typed, c.fontSize), c.shown) << c.typed << " at " << c.fontSize;
     EXPECT_EQ(fontCheckPicture("12.50", 9), "@n-25.2");
     EXPECT_EQ(fontCheckPicture("12", 12), "@N-20B");
 }

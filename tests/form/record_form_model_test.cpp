@@ -9,17 +9,17 @@ namespace {
 
 // Date (A), client with a list (B), quantity (C), price (D), amount = C*D (E).
 ColumnSetup ledger() {
-    ColumnSetup g1;
-    g1.ccount = 5;
-    g1.cno = {1, 2, 3, 4, 5};
-    g1.cname = {"일자", "거래처", "수량", "단가", "금액"};
-    g1.type = {"D", "S", "N", "N", "N"};
-    g1.size = {12, 20, 20, 20, 20};
-    g1.btn[1] = 1;
-    g1.formula[4] = "C*D";
-    g1.mno = 6;
-    g1.mname = "메모";
-    return g1;
+    ColumnSetup columns;
+    columns.columnCount = 5;
+    columns.sheetColumn = {1, 2, 3, 4, 5};
+    columns.title = {"일자", "거래처", "수량", "단가", "금액"};
+    columns.type = {"D", "S", "N", "N", "N"};
+    columns.size = {12, 20, 20, 20, 20};
+    columns.hasLookup[1] = 1;
+    columns.formula[4] = "C*D";
+    columns.memoColumn = 6;
+    columns.memoTitle = "메모";
+    return columns;
 }
 
 RecordFormModel makeModel() {
@@ -109,13 +109,13 @@ TEST(RecordFormModel, ChangeFormatsNumbersAndLookupButtonEmptiesTheField) {
 }
 
 TEST(RecordFormModel, NumbersKeepTheirDigitsAndTellWhatCannotBeHeld) {
-    ColumnSetup g1;
-    g1.ccount = 3;
-    g1.cno = {1, 2, 3};
-    g1.cname = {"수량", "단가", "몫"};
-    g1.type = {"N", "N", "N"};
-    g1.formula[2] = "A/B";
-    RecordFormModel model(g1, "@D9-", 12, 0, nullptr); // 12 points: pictures 20 wide
+    ColumnSetup columns;
+    columns.columnCount = 3;
+    columns.sheetColumn = {1, 2, 3};
+    columns.title = {"수량", "단가", "몫"};
+    columns.type = {"N", "N", "N"};
+    columns.formula[2] = "A/B";
+    RecordFormModel model(columns, "@D9-", 12, 0, nullptr); // 12 points: pictures 20 wide
     Record buffer;
     model.start(kActionInsert, buffer);
 
@@ -156,18 +156,18 @@ TEST(RecordFormModel, NumbersKeepTheirDigitsAndTellWhatCannotBeHeld) {
 
 TEST(RecordFormModel, ApplyCarriesOutTheRequest) {
     AppState state;
-    state.g1 = ledger();
+    state.columns = ledger();
     for (const char* item : {"a", "b", "c"}) {
-        state.q1.buffer.clear();
-        state.q1.buffer.col[1] = item;
-        state.q1.add();
+        state.records.buffer.clear();
+        state.records.buffer.col[1] = item;
+        state.records.add();
     }
     auto run = [&](int action, std::size_t pos, const char* client) {
         state.action = action;
         if (pos)
-            state.q1.get(pos);
+            state.records.get(pos);
         RecordFormModel model = makeModel();
-        model.start(action, state.q1.buffer);
+        model.start(action, state.records.buffer);
         model.setField(2, client);
         applyForm(state, model);
         EXPECT_EQ(state.action, kActionDone);
@@ -176,10 +176,10 @@ TEST(RecordFormModel, ApplyCarriesOutTheRequest) {
     run(kActionChange, 2, "B");
     run(kActionDelete, 1, "ignored");
     std::vector<std::string> clients;
-    for (std::size_t p = 1; p <= state.q1.count(); ++p)
-        clients.push_back(state.q1.at(p).col[1]);
+    for (std::size_t p = 1; p <= state.records.count(); ++p)
+        clients.push_back(state.records.at(p).col[1]);
     EXPECT_EQ(clients, (std::vector<std::string>{"B", "c", "d"}));
-    EXPECT_EQ(state.q1.at(3).col[0], "26-12-07");
+    EXPECT_EQ(state.records.at(3).col[0], "26-12-07");
 }
 
 } // namespace

@@ -8,23 +8,23 @@ namespace rowbit::report {
 namespace {
 
 ColumnSetup setupOf(std::vector<std::string> types, std::vector<int> widths) {
-    ColumnSetup g1;
+    ColumnSetup columns;
     for (std::size_t k = 0; k < types.size(); ++k) {
-        g1.cno[k] = static_cast<int>(k + 1);
-        g1.type[k] = types[k];
-        g1.cname[k] = "c" + std::to_string(k + 1) + "  ";
-        g1.listWidth[k] = widths[k];
+        columns.sheetColumn[k] = static_cast<int>(k + 1);
+        columns.type[k] = types[k];
+        columns.title[k] = "c" + std::to_string(k + 1) + "  ";
+        columns.listWidth[k] = widths[k];
     }
-    g1.ccount = static_cast<int>(types.size());
-    return g1;
+    columns.columnCount = static_cast<int>(types.size());
+    return columns;
 }
 
-void addRecords(RowList& q1, int count, std::vector<std::string> fields) {
+void addRecords(RecordList& records, int count, std::vector<std::string> fields) {
     for (int n = 1; n <= count; ++n) {
-        q1.buffer.clear();
+        records.buffer.clear();
         for (std::size_t k = 0; k < fields.size(); ++k)
-            q1.buffer.col[k] = fields[k] == "#" ? std::to_string(n) : fields[k];
-        q1.add();
+            records.buffer.col[k] = fields[k] == "#" ? std::to_string(n) : fields[k];
+        records.add();
     }
 }
 
@@ -38,8 +38,8 @@ std::vector<std::string> textsAt(const Page& page, int y) {
     return texts;
 }
 
-std::vector<Page> layOut(const ColumnSetup& g1, const RowList& q1, bool landscape) {
-    ListReport report(g1, q1, "/home/kim/장부/cash.xls", landscape,
+std::vector<Page> layOut(const ColumnSetup& columns, const RecordList& records, bool landscape) {
+    ListReport report(columns, records, "/home/kim/장부/cash.xls", landscape,
                       {picture::serialFromCivil({2026, 12, 7}), 17 * 3600 + 30 * 60});
     while (!report.printQue()) {
     }
@@ -91,9 +91,9 @@ TEST(ListReport, TitleIsTheFileNameAfterTheLastSlashOfEitherKind) {
 }
 
 TEST(ListReport, PagesCarryHeaderDetailRulesAndRunningTotals) {
-    const ColumnSetup g1 = setupOf({"N", "N", "S"}, {60, 60, 20});
-    RowList q1;
-    addRecords(q1, 100, {"#", "1,234.50", "가나다라마바사아자차카타파하"});
+    const ColumnSetup columns = setupOf({"N", "N", "S"}, {60, 60, 20});
+    RecordList records;
+    addRecords(records, 100, {"#", "1,234.50", "가나다라마바사아자차카타파하"});
     struct Case {
         bool landscape;
         std::vector<std::size_t> lines; // detail lines per page
@@ -105,7 +105,7 @@ TEST(ListReport, PagesCarryHeaderDetailRulesAndRunningTotals) {
         {true, {26, 26, 26, 22}, {"32097", "64194", "96291", "123450"}, 10855},
     };
     for (const Case& c : cases) {
-        const std::vector<Page> pages = layOut(g1, q1, c.landscape);
+        const std::vector<Page> pages = layOut(columns, records, c.landscape);
         ASSERT_EQ(pages.size(), c.lines.size());
         for (std::size_t p = 0; p < pages.size(); ++p) {
             const Page& page = pages[p];
@@ -136,10 +136,10 @@ TEST(ListReport, PagesCarryHeaderDetailRulesAndRunningTotals) {
 }
 
 TEST(ListReport, BatchesOf200ShowTheirPercentBeforeEachBatch) {
-    const ColumnSetup g1 = setupOf({"S"}, {50});
-    RowList q1;
-    addRecords(q1, 400, {"#"});
-    ListReport report(g1, q1, "a.xls", false, {});
+    const ColumnSetup columns = setupOf({"S"}, {50});
+    RecordList records;
+    addRecords(records, 400, {"#"});
+    ListReport report(columns, records, "a.xls", false, {});
     ReportProgress progress;
     std::vector<std::pair<int, std::string>> seen;
     bool done = false;
@@ -201,8 +201,8 @@ TEST(ListReport, FlowFromPrintCommandToPrinter) {
     };
     for (const Case& c : cases) {
         AppState state;
-        state.g1 = setupOf({"S"}, {50});
-        addRecords(state.q1, c.records, {"#"});
+        state.columns = setupOf({"S"}, {50});
+        addRecords(state.records, c.records, {"#"});
         testing::ScriptedPrompts prompts;
         prompts.messageAnswers = {c.answer};
         std::string calls;

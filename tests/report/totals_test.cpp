@@ -6,25 +6,25 @@ namespace rowbit {
 namespace {
 
 struct Table {
-    ColumnSetup g1;
-    RowList q1;
+    ColumnSetup columns;
+    RecordList records;
     Table(std::vector<std::string> types, std::vector<std::vector<std::string>> rows) {
         for (std::size_t k = 0; k < types.size(); ++k) {
-            g1.cno[k] = static_cast<int>(k + 1);
-            g1.type[k] = types[k];
-            g1.justify[k] = types[k] == "N" ? "R" : "L";
-            g1.cname[k] = "c" + std::to_string(k + 1);
+            columns.sheetColumn[k] = static_cast<int>(k + 1);
+            columns.type[k] = types[k];
+            columns.justify[k] = types[k] == "N" ? "R" : "L";
+            columns.title[k] = "c" + std::to_string(k + 1);
         }
-        g1.ccount = static_cast<int>(types.size());
+        columns.columnCount = static_cast<int>(types.size());
         for (const auto& row : rows) {
-            q1.buffer.clear();
+            records.buffer.clear();
             for (std::size_t k = 0; k < row.size(); ++k)
-                q1.buffer.col[k] = row[k];
-            q1.add();
+                records.buffer.col[k] = row[k];
+            records.add();
         }
     }
     std::vector<std::string> shown(int column) const {
-        const auto totals = sumUp(g1, q1);
+        const auto totals = sumUp(columns, records);
         std::vector<std::string> lines;
         for (const TotalsLine& line : totals->lines)
             lines.push_back(totalsText(line.value[static_cast<std::size_t>(column)]));
@@ -34,7 +34,7 @@ struct Table {
 
 TEST(Totals, SumCountAverageAndTheirNonZeroForms) {
     Table t({"S", "N"}, {{"a", "10"}, {"b", "0"}, {"c", "4"}});
-    const auto totals = sumUp(t.g1, t.q1);
+    const auto totals = sumUp(t.columns, t.records);
     ASSERT_TRUE(totals);
     EXPECT_EQ(totals->numberSlots, std::vector<int>{1});
     std::vector<std::string> subjects;
@@ -64,15 +64,15 @@ TEST(Totals, FormattedTextsCountAsTheirNumbers) {
 
 TEST(Totals, OnlyNumberColumns) {
     Table none({"S", "D"}, {{"a", "15-10-31"}});
-    EXPECT_FALSE(sumUp(none.g1, none.q1));
-    EXPECT_EQ(totalsWindowWidth(none.g1), 90);
+    EXPECT_FALSE(sumUp(none.columns, none.records));
+    EXPECT_EQ(totalsWindowWidth(none.columns), 90);
 
     Table two({"N", "S", "N"}, {{"1", "x", "2"}});
-    two.g1.cname[0] = "금액";
-    two.g1.cname[2] = "수량  ";
-    EXPECT_EQ(totalsFormat(two.g1), "50C(2)|_M~ ~C(0)@s30@50R(2)|_M~금액~C(0)@N-25B@"
-                                    "50R(2)|_M~수량~C(0)@N-25B@");
-    EXPECT_EQ(totalsWindowWidth(two.g1), 190);
+    two.columns.title[0] = "금액";
+    two.columns.title[2] = "수량  ";
+    EXPECT_EQ(totalsFormat(two.columns), "50C(2)|_M~ ~C(0)@s30@50R(2)|_M~금액~C(0)@N-25B@"
+                                         "50R(2)|_M~수량~C(0)@N-25B@");
+    EXPECT_EQ(totalsWindowWidth(two.columns), 190);
     EXPECT_EQ(two.shown(1), (std::vector<std::string>{"2", "1", "2", "", "1", "2"}));
 }
 

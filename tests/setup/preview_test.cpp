@@ -21,9 +21,9 @@ struct PreviewBook {
         dateFormat = book.addFormat(true);
     }
     ColumnSetup propose(int titleRow) const {
-        ColumnSetup g1;
-        makeSetup(*sheet, titleRow, g1);
-        return g1;
+        ColumnSetup columns;
+        makeSetup(*sheet, titleRow, columns);
+        return columns;
     }
 };
 
@@ -44,18 +44,19 @@ TEST(Preview, ProposalTakesTypesFromTheRowBelowTheTitles) {
     EXPECT_EQ(rows[1].col[2], "1,500");
     EXPECT_EQ(preselectedRow(rows), 1);
 
-    const ColumnSetup g1 = p.propose(1);
-    EXPECT_EQ(g1.ccount, 3);
-    EXPECT_EQ(g1.startline, 2);
-    EXPECT_EQ((std::array<std::string, 3>{g1.type[0], g1.type[1], g1.type[2]}),
+    const ColumnSetup columns = p.propose(1);
+    EXPECT_EQ(columns.columnCount, 3);
+    EXPECT_EQ(columns.firstDataRow, 2);
+    EXPECT_EQ((std::array<std::string, 3>{columns.type[0], columns.type[1], columns.type[2]}),
               (std::array<std::string, 3>{"D", "S", "N"}));
-    EXPECT_EQ((std::array<std::string, 3>{g1.justify[0], g1.justify[1], g1.justify[2]}),
-              (std::array<std::string, 3>{"C", "L", "R"}));
-    EXPECT_EQ(g1.size[0], 12);
-    EXPECT_EQ(g1.size[1], 24); // twice the whole width of column B
-    EXPECT_EQ(g1.size[2], 20);
-    EXPECT_EQ(g1.cno[3], 0);
-    EXPECT_EQ(g1.mno, 0);
+    EXPECT_EQ(
+        (std::array<std::string, 3>{columns.justify[0], columns.justify[1], columns.justify[2]}),
+        (std::array<std::string, 3>{"C", "L", "R"}));
+    EXPECT_EQ(columns.size[0], 12);
+    EXPECT_EQ(columns.size[1], 24); // twice the whole width of column B
+    EXPECT_EQ(columns.size[2], 20);
+    EXPECT_EQ(columns.sheetColumn[3], 0);
+    EXPECT_EQ(columns.memoColumn, 0);
 }
 
 TEST(Preview, TitlesSkipGapsAndStopAtJ) {
@@ -66,12 +67,12 @@ TEST(Preview, TitlesSkipGapsAndStopAtJ) {
     p.sheet->setCell(2, 3, text("d"));
     p.sheet->setCell(2, 10, text("k")); // column K: never proposed
     EXPECT_EQ(preselectedRow(previewRows(p.book, "@D9-")), 3);
-    const ColumnSetup g1 = p.propose(3);
-    EXPECT_EQ(g1.ccount, 3);
-    EXPECT_EQ(g1.cno[0], 1);
-    EXPECT_EQ(g1.cno[1], 3);
-    EXPECT_EQ(g1.cno[2], 4);
-    EXPECT_EQ(g1.startline, 4);
+    const ColumnSetup columns = p.propose(3);
+    EXPECT_EQ(columns.columnCount, 3);
+    EXPECT_EQ(columns.sheetColumn[0], 1);
+    EXPECT_EQ(columns.sheetColumn[1], 3);
+    EXPECT_EQ(columns.sheetColumn[2], 4);
+    EXPECT_EQ(columns.firstDataRow, 4);
 }
 
 TEST(Preview, NumberAndDateTitlesAndLongTitles) {
@@ -80,26 +81,26 @@ TEST(Preview, NumberAndDateTitlesAndLongTitles) {
     p.sheet->setCell(0, 1, number(42308, p.dateFormat));
     p.sheet->setCell(0, 2, text("아주아주긴제목입니다요")); // 22 bytes
     p.sheet->setColWidth(2, 0.5);
-    const ColumnSetup g1 = p.propose(1);
-    EXPECT_EQ(g1.cname[0], "2015");
-    EXPECT_EQ(g1.cname[1], "42308");
-    EXPECT_EQ(g1.cname[2], "아주아주긴제목입");
+    const ColumnSetup columns = p.propose(1);
+    EXPECT_EQ(columns.title[0], "2015");
+    EXPECT_EQ(columns.title[1], "42308");
+    EXPECT_EQ(columns.title[2], "아주아주긴제목입");
     // Narrower than a character: one character, a size the setup stores (it was 0, which
     // the dialog and rowbit-cli configure refuse).
-    EXPECT_EQ(g1.size[2], 2);
+    EXPECT_EQ(columns.size[2], 2);
 }
 
 TEST(Preview, TitleRowTenAndEmptySheets) {
     PreviewBook p;
     p.sheet->setCell(9, 0, text("t"));
     p.sheet->setCell(10, 0, number(5));
-    const ColumnSetup g1 = p.propose(10);
-    EXPECT_EQ(g1.startline, 11);
-    EXPECT_EQ(g1.type[0], "N");
+    const ColumnSetup columns = p.propose(10);
+    EXPECT_EQ(columns.firstDataRow, 11);
+    EXPECT_EQ(columns.type[0], "N");
 
     PreviewBook empty;
     EXPECT_EQ(preselectedRow(previewRows(empty.book, "@D9-")), 0);
-    EXPECT_EQ(empty.propose(1).ccount, 0);
+    EXPECT_EQ(empty.propose(1).columnCount, 0);
 
     MemoryBook noSheets;
     EXPECT_TRUE(previewRows(noSheets, "@D9-").empty());

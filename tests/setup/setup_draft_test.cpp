@@ -12,37 +12,37 @@ namespace {
 
 // Five used slots on B..F (text 25, date, number with a formula, text, text), memo in H.
 ColumnSetup fiveColumns() {
-    ColumnSetup g1;
+    ColumnSetup columns;
     const char* types[] = {"S", "D", "N", "S", "S"};
     const int sizes[] = {25, 12, 20, 30, 8};
     for (int i = 0; i < kMaxColumns; ++i) {
-        g1.type[i] = i < 5 ? types[i] : "S";
-        g1.size[i] = i < 5 ? sizes[i] : 30;
-        g1.justify[i] = i == 1 ? "C" : i == 2 ? "R" : "L";
+        columns.type[i] = i < 5 ? types[i] : "S";
+        columns.size[i] = i < 5 ? sizes[i] : 30;
+        columns.justify[i] = i == 1 ? "C" : i == 2 ? "R" : "L";
     }
     for (int i = 0; i < 5; ++i) {
-        g1.cno[i] = i + 2;
-        g1.cname[i] = "제목" + std::to_string(i + 1);
-        g1.formula[i] = "=" + std::to_string(i);
+        columns.sheetColumn[i] = i + 2;
+        columns.title[i] = "제목" + std::to_string(i + 1);
+        columns.formula[i] = "=" + std::to_string(i);
     }
-    g1.ccount = 5;
-    g1.mno = 8;
-    g1.mname = "비고";
-    g1.mwsize = 40;
-    g1.mhsize = 3;
-    g1.startline = 2;
-    return g1;
+    columns.columnCount = 5;
+    columns.memoColumn = 8;
+    columns.memoTitle = "비고";
+    columns.memoWidth = 40;
+    columns.memoHeight = 3;
+    columns.firstDataRow = 2;
+    return columns;
 }
 
-// The dialog opened on `g1` with ACTION 2, its first Calc_Fields run.
+// The dialog opened on `columns` with ACTION 2, its first Calc_Fields run.
 struct Dialog {
     AppState state;
     testing::ScriptedPrompts prompts;
     SetupDraft draft;
-    explicit Dialog(const ColumnSetup& g1) {
-        state.g1 = g1;
+    explicit Dialog(const ColumnSetup& columns) {
+        state.columns = columns;
         state.action = kActionChange;
-        draft = openDraft(g1);
+        draft = openDraft(columns);
         calcFields(draft);
     }
     SetupConfirmation ok(std::deque<int> answers = {}) {
@@ -59,38 +59,38 @@ TEST(SetupDraft, OkUntouchedAsksNothingAndLeftAlignsDates) {
     EXPECT_EQ(d.state.changed, 0);
     ColumnSetup expected = fiveColumns();
     expected.justify[1] = "L";
-    EXPECT_EQ(d.state.g1, expected);
+    EXPECT_EQ(d.state.columns, expected);
 }
 
 TEST(SetupDraft, BlankingSlotThreeOfFiveAsksAndKeepsTheRestUnused) {
     Dialog no(fiveColumns());
-    no.draft.cno[2].clear();
+    no.draft.sheetColumn[2].clear();
     EXPECT_EQ(no.ok({2}).outcome, SetupOutcome::Cancelled);
     EXPECT_EQ(no.prompts.messageTexts(),
               (std::vector<std::string>{kReloadQuestion, kSetupCancelled}));
     EXPECT_EQ(no.prompts.messages[0].defaultButton, 2);
-    EXPECT_EQ(no.state.g1, fiveColumns());
+    EXPECT_EQ(no.state.columns, fiveColumns());
     EXPECT_EQ(no.state.action, kActionChange);
 
     Dialog yes(fiveColumns());
-    yes.draft.cno[2].clear();
+    yes.draft.sheetColumn[2].clear();
     calcFields(yes.draft);
-    EXPECT_EQ(yes.draft.cname[2] + yes.draft.type[2] + std::to_string(yes.draft.size[2]), "0");
+    EXPECT_EQ(yes.draft.title[2] + yes.draft.type[2] + std::to_string(yes.draft.size[2]), "0");
     EXPECT_EQ(yes.ok({1}).outcome, SetupOutcome::Reload);
     EXPECT_EQ(yes.state.action, kActionReload);
     EXPECT_EQ(yes.state.changed, 1);
     ColumnSetup expected = fiveColumns();
-    expected.ccount = 2;
-    expected.cno[2] = 0;
+    expected.columnCount = 2;
+    expected.sheetColumn[2] = 0;
     expected.justify.fill("L");
     expected.type[2] = expected.type[3] = expected.type[4] = "S";
     expected.size[1] = 12;
     expected.size[2] = expected.size[3] = expected.size[4] = 30;
-    EXPECT_EQ(yes.state.g1, expected);
+    EXPECT_EQ(yes.state.columns, expected);
     // The kept slots show again at the next opening, without being used.
-    const SetupDraft again = openDraft(yes.state.g1);
-    EXPECT_EQ(again.cno[3] + again.cname[4], "E제목5");
-    EXPECT_FALSE(needsReload(again, yes.state.g1));
+    const SetupDraft again = openDraft(yes.state.columns);
+    EXPECT_EQ(again.sheetColumn[3] + again.title[4], "E제목5");
+    EXPECT_FALSE(needsReload(again, yes.state.columns));
 }
 
 TEST(SetupDraft, StoredTypeSizeAndAlignment) {
@@ -107,9 +107,10 @@ TEST(SetupDraft, StoredTypeSizeAndAlignment) {
         Dialog d(fiveColumns());
         d.draft.type[0] = c.type;
         d.draft.size[0] = 7;
-        ASSERT_TRUE(saveToFile(d.draft, d.state.g1).ok());
-        const ColumnSetup& g1 = d.state.g1;
-        EXPECT_EQ(g1.type[0] + g1.justify[0] + std::to_string(g1.size[0]) + g1.formula[0],
+        ASSERT_TRUE(saveToFile(d.draft, d.state.columns).ok());
+        const ColumnSetup& columns = d.state.columns;
+        EXPECT_EQ(columns.type[0] + columns.justify[0] + std::to_string(columns.size[0]) +
+                      columns.formula[0],
                   c.storedType + c.justify + std::to_string(c.size) + "=0")
             << c.type;
     }
@@ -118,51 +119,51 @@ TEST(SetupDraft, StoredTypeSizeAndAlignment) {
 TEST(SetupDraft, NewAndReletteredSlots) {
     Dialog d(fiveColumns());
     // A slot empty at opening is String of 30 for as long as it has a letter.
-    d.draft.cno[5] = "K";
+    d.draft.sheetColumn[5] = "K";
     d.draft.type[5] = "N";
     d.draft.size[5] = 4;
-    d.draft.cname[5] = "새칸";
+    d.draft.title[5] = "새칸";
     calcFields(d.draft);
-    EXPECT_EQ(d.draft.type[5] + std::to_string(d.draft.size[5]) + d.draft.cname[5], "S30새칸");
+    EXPECT_EQ(d.draft.type[5] + std::to_string(d.draft.size[5]) + d.draft.title[5], "S30새칸");
     // A used slot blanked and lettered again stays empty, then needs a size.
-    d.draft.cno[1].clear();
+    d.draft.sheetColumn[1].clear();
     calcFields(d.draft);
-    d.draft.cno[1] = "Q";
+    d.draft.sheetColumn[1] = "Q";
     calcFields(d.draft);
     EXPECT_EQ(d.draft.type[1] + std::to_string(d.draft.size[1]), "0");
     const auto result = d.ok({1});
     EXPECT_FALSE(result.outcome);
     EXPECT_EQ(result.focus, "?LOC:SIZE_2");
     EXPECT_EQ(d.prompts.messageTexts().back(), kSizeMissing);
-    EXPECT_EQ(d.state.g1, fiveColumns());
+    EXPECT_EQ(d.state.columns, fiveColumns());
     EXPECT_EQ(d.state.action, kActionChange);
 }
 
 TEST(SetupDraft, WhatAsksForAReRead) {
     using Edit = std::function<void(SetupDraft&)>;
     const std::pair<Edit, bool> cases[] = {
-        {[](SetupDraft& d) { d.cname[0] = "새 제목"; }, false},
+        {[](SetupDraft& d) { d.title[0] = "새 제목"; }, false},
         {[](SetupDraft& d) { d.formula[2] = "=A1*2"; }, false},
         {[](SetupDraft& d) { d.type[0] = "N"; }, false},
-        {[](SetupDraft& d) { d.mname = "메모"; }, false},
-        {[](SetupDraft& d) { d.mwsize = 80; }, false},
-        {[](SetupDraft& d) { d.startline = 3; }, true},
-        {[](SetupDraft& d) { d.cno[1] = "Z"; }, true},
-        {[](SetupDraft& d) { d.mno.clear(); }, true},
-        {[](SetupDraft& d) { d.cno[4].clear(); }, true},
-        {[](SetupDraft& d) { d.cno[5] = "A"; }, true},
+        {[](SetupDraft& d) { d.memoTitle = "메모"; }, false},
+        {[](SetupDraft& d) { d.memoWidth = 80; }, false},
+        {[](SetupDraft& d) { d.firstDataRow = 3; }, true},
+        {[](SetupDraft& d) { d.sheetColumn[1] = "Z"; }, true},
+        {[](SetupDraft& d) { d.memoColumn.clear(); }, true},
+        {[](SetupDraft& d) { d.sheetColumn[4].clear(); }, true},
+        {[](SetupDraft& d) { d.sheetColumn[5] = "A"; }, true},
     };
     int n = 0;
     for (const auto& [edit, reload] : cases) {
         Dialog d(fiveColumns());
         edit(d.draft);
-        EXPECT_EQ(needsReload(d.draft, d.state.g1), reload) << "case " << n++;
+        EXPECT_EQ(needsReload(d.draft, d.state.columns), reload) << "case " << n++;
     }
 }
 
 TEST(SetupDraft, MemoDefaultsAndLowBits) {
     struct Case {
-        std::string mno, mname;
+        std::string memoColumn, memoTitle;
         int width, height;
         std::string stored;
     };
@@ -171,44 +172,44 @@ TEST(SetupDraft, MemoDefaultsAndLowBits) {
                           {"", "", 0, 0, "0  0 0"}};
     for (const Case& c : cases) {
         Dialog d(ColumnSetup{});
-        ASSERT_TRUE(setMemo(d.draft, c.mno, c.mname, c.width, c.height).ok());
-        ASSERT_TRUE(saveToFile(d.draft, d.state.g1).ok());
-        const ColumnSetup& g1 = d.state.g1;
-        EXPECT_EQ(std::to_string(g1.mno) + " " + g1.mname + " " + std::to_string(g1.mwsize) + " " +
-                      std::to_string(g1.mhsize),
+        ASSERT_TRUE(setMemo(d.draft, c.memoColumn, c.memoTitle, c.width, c.height).ok());
+        ASSERT_TRUE(saveToFile(d.draft, d.state.columns).ok());
+        const ColumnSetup& columns = d.state.columns;
+        EXPECT_EQ(std::to_string(columns.memoColumn) + " " + columns.memoTitle + " " +
+                      std::to_string(columns.memoWidth) + " " + std::to_string(columns.memoHeight),
                   c.stored);
     }
     ColumnSetup wide = fiveColumns();
-    wide.mwsize = 300;
+    wide.memoWidth = 300;
     Dialog d(wide);
-    EXPECT_EQ(d.draft.mwsize, 44);
+    EXPECT_EQ(d.draft.memoWidth, 44);
     EXPECT_EQ(d.ok().outcome, SetupOutcome::Relayout);
-    EXPECT_EQ(d.state.g1.mwsize, 44);
+    EXPECT_EQ(d.state.columns.memoWidth, 44);
 }
 
 TEST(SetupDraft, StartRowAbove32767IsRefusedAtItsField) {
-    for (const long long startline : {32767LL, 32768LL}) {
+    for (const long long firstDataRow : {32767LL, 32768LL}) {
         Dialog d(fiveColumns());
-        d.draft.startline = startline;
+        d.draft.firstDataRow = firstDataRow;
         const auto result = d.ok({1});
-        EXPECT_EQ(result.outcome.has_value(), startline == 32767);
-        EXPECT_EQ(d.state.g1.startline, startline == 32767 ? 32767 : 2);
-        EXPECT_EQ(result.focus, startline == 32767 ? "" : "?LOC:STARTLINE");
+        EXPECT_EQ(result.outcome.has_value(), firstDataRow == 32767);
+        EXPECT_EQ(d.state.columns.firstDataRow, firstDataRow == 32767 ? 32767 : 2);
+        EXPECT_EQ(result.focus, firstDataRow == 32767 ? "" : "?LOC:STARTLINE");
     }
 }
 
 TEST(SetupDraft, AReReadOffersTheLookupListsOfTheNewLetters) {
     Dialog d(fiveColumns());
-    d.state.g1.btn[0] = 1;
+    d.state.columns.hasLookup[0] = 1;
     auto book = std::make_unique<testing::MemoryBook>();
     book->addSheet("Data");
     static_cast<testing::MemorySheet*>(book->addSheet("SetupQ"))
         ->setCell(30, 25, testing::text("가")); // Z31
     d.state.book = std::move(book);
-    d.draft.cno[0] = "Z";
-    d.draft.cno[1] = "A";
+    d.draft.sheetColumn[0] = "Z";
+    d.draft.sheetColumn[1] = "A";
     EXPECT_EQ(d.ok({1}).outcome, SetupOutcome::Reload);
-    EXPECT_EQ(d.state.g1.btn[0] * 10 + d.state.g1.btn[1], 10);
+    EXPECT_EQ(d.state.columns.hasLookup[0] * 10 + d.state.columns.hasLookup[1], 10);
 }
 
 TEST(SetupDraft, EditsFromOutsideTheDialogKeepItsLimits) {

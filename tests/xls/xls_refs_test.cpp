@@ -379,17 +379,17 @@ TEST(XlsReferences, DeletedLastRecordTakesItsLinkAndComment) {
         AppState state;
         BrowseState browse;
         rowbit::testing::ScriptedPrompts prompts;
-        state.startpath = dir.path().string();
-        state.gdate = "@D9-";
+        state.workingFolder = dir.path().string();
+        state.datePicture = "@D9-";
         state.filename = copy.string();
         loadFile(state, browse, prompts,
                  [](const std::vector<PreviewRow>&, int pre) { return std::optional<int>(pre); });
-        fillQue(state, browse, prompts);
-        const std::size_t count = state.q1.count();
+        fillRecordList(state, browse, prompts);
+        const std::size_t count = state.records.count();
         ASSERT_GT(count, 1u) << f.file;
-        ASSERT_EQ(state.q1.at(count).row, f.lastRow) << f.file;
-        ASSERT_TRUE(state.q1.get(count));
-        state.q1.remove();
+        ASSERT_EQ(state.records.at(count).row, f.lastRow) << f.file;
+        ASSERT_TRUE(state.records.get(count));
+        state.records.remove();
         state.changed = 1;
         ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved) << f.file;
         std::string out;

@@ -229,14 +229,14 @@ QPushButton* BrowseWindow::button(BrowseControl control) const {
 }
 
 bool BrowseWindow::untitledAndEmpty() const {
-    return state_.isUnnamed() && state_.q1.count() == 0;
+    return state_.isUnnamed() && state_.records.count() == 0;
 }
 
 bool BrowseWindow::open() {
     if (seams_.versionCheck && !seams_.versionCheck(this))
         return false;
     prefs_.readDisplay(state_);
-    setFont(preferredFont(q(state_.gfont), state_.gsize));
+    setFont(preferredFont(q(state_.fontFace), state_.fontSize));
     buildControls();
     setupWindow();
     show();
@@ -485,7 +485,7 @@ void BrowseWindow::showCaption() {
 }
 
 void BrowseWindow::showSortColumn() {
-    list_->setSortColumn(browse_.whatQue == 1 ? sortedColumn_ : 0);
+    list_->setSortColumn(browse_.shownList == 1 ? sortedColumn_ : 0);
 }
 
 void BrowseWindow::openHere() {
@@ -530,12 +530,12 @@ void BrowseWindow::applyFormat() {
 }
 
 void BrowseWindow::showFullList(std::size_t select) {
-    list_->setSource(LineSource{[this] { return state_.q1.count(); },
+    list_->setSource(LineSource{[this] { return state_.records.count(); },
                                 [this](std::size_t line, int field) -> std::string {
-                                    const Record& r = state_.q1.at(line + 1);
+                                    const Record& r = state_.records.at(line + 1);
                                     if (field >= 1 && field <= kMaxColumns)
                                         return listFieldText(
-                                            state_.g1, field - 1,
+                                            state_.columns, field - 1,
                                             r.col[static_cast<std::size_t>(field - 1)]);
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
@@ -544,12 +544,12 @@ void BrowseWindow::showFullList(std::size_t select) {
 }
 
 void BrowseWindow::showResults(std::size_t select) {
-    list_->setSource(LineSource{[this] { return browse_.q2.size(); },
+    list_->setSource(LineSource{[this] { return browse_.searchResults.size(); },
                                 [this](std::size_t line, int field) -> std::string {
-                                    const ResultLine& r = browse_.q2[line];
+                                    const ResultLine& r = browse_.searchResults[line];
                                     if (field >= 1 && field <= kMaxColumns)
                                         return listFieldText(
-                                            state_.g1, field - 1,
+                                            state_.columns, field - 1,
                                             r.col[static_cast<std::size_t>(field - 1)]);
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
@@ -557,7 +557,7 @@ void BrowseWindow::showResults(std::size_t select) {
     showSortColumn();
 }
 
-void BrowseWindow::calcField() {
+void BrowseWindow::showModified() {
     button(kSave)->setEnabled(state_.changed != 0);
     setWindowModified(state_.changed != 0);
 }
@@ -580,7 +580,7 @@ void BrowseWindow::pick() {
     }
     const int chosen = prompts_.popupMenu(menu);
     if (chosen < 1 || chosen > kRecentFiles) {
-        calcField();
+        showModified();
         return;
     }
     const std::string entry(cp949::trimRight(browse_.recent[static_cast<std::size_t>(chosen - 1)]));
@@ -600,7 +600,7 @@ void BrowseWindow::pick() {
     } else {
         startCopy({entry});
     }
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::openWorkbook() {
@@ -608,18 +608,18 @@ void BrowseWindow::openWorkbook() {
         openHere();
     else
         startCopy({"/O"});
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::newWorkbook() {
     startCopy({});
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::save() {
     const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
     showCaption();
-    calcField();
+    showModified();
     if (outcome.status == SaveStatus::Saved)
         list_->reload();
     tellNotices(outcome);
@@ -633,13 +633,13 @@ void BrowseWindow::tellNotices(const SaveOutcome& outcome) {
 void BrowseWindow::totals() {
     if (seams_.totals)
         seams_.totals(this);
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::about() {
     if (seams_.about)
         seams_.about(this);
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::print() {
@@ -647,18 +647,18 @@ void BrowseWindow::print() {
     if (chosen != 1 && chosen != 2)
         return;
     // The report sizes its columns as the user sees them now, dragged widths included.
-    const int columns = std::min(state_.g1.ccount, kMaxColumns);
+    const int columns = std::min(state_.columns.columnCount, kMaxColumns);
     for (int c = 0; c < columns; ++c)
-        state_.g1.listWidth[static_cast<std::size_t>(c)] = list_->columnWidthUnits(c);
+        state_.columns.listWidth[static_cast<std::size_t>(c)] = list_->columnWidthUnits(c);
     if (seams_.print)
         seams_.print(this, chosen == 2);
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::search() {
     // The not-found message takes the focus from the field, which completes it a second
     // time: one search at a time.
-    if (searching_ || browse_.whatQue == 2 || !search_->isEnabled())
+    if (searching_ || browse_.shownList == 2 || !search_->isEnabled())
         return;
     searching_ = true;
     const std::string text = search_->text().toStdString();
@@ -682,7 +682,7 @@ void BrowseWindow::search() {
 }
 
 void BrowseWindow::back() {
-    if (browse_.whatQue != 2) {
+    if (browse_.shownList != 2) {
         search();
         return;
     }
@@ -691,27 +691,28 @@ void BrowseWindow::back() {
     button(kBack)->hide();
     search_->clear();
     showFullList(pos);
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::insertRecord() {
     state_.action = kActionInsert;
     runRecordForm();
     if (state_.action != kActionDone) {
-        calcField();
+        showModified();
         return;
     }
-    const std::size_t pos = state_.q1.position() ? state_.q1.position() : state_.q1.count();
-    if (browse_.whatQue == 1) {
+    const std::size_t pos =
+        state_.records.position() ? state_.records.position() : state_.records.count();
+    if (browse_.shownList == 1) {
         list_->reload();
         list_->selectLine(pos);
     } else {
-        fillQue2(state_, browse_, pos);
+        addResultLine(state_, browse_, pos);
         list_->reload();
-        list_->selectLine(browse_.q2.size());
+        list_->selectLine(browse_.searchResults.size());
     }
     state_.changed = 1;
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::changeRecord() {
@@ -723,19 +724,19 @@ void BrowseWindow::changeRecord() {
     }
     runRecordForm();
     if (state_.action != kActionDone) {
-        calcField();
+        showModified();
         return;
     }
-    if (browse_.whatQue == 1) {
+    if (browse_.shownList == 1) {
         list_->reload();
-        list_->selectLine(state_.q1.position() ? state_.q1.position() : line);
+        list_->selectLine(state_.records.position() ? state_.records.position() : line);
     } else {
         refreshResultLine(state_, browse_, line);
         list_->reload();
         list_->selectLine(line);
     }
     state_.changed = 1;
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::deleteRecord() {
@@ -745,22 +746,22 @@ void BrowseWindow::deleteRecord() {
         prompts_.tell(kSelectToDelete);
         return;
     }
-    const std::size_t pos = state_.q1.position();
+    const std::size_t pos = state_.records.position();
     runRecordForm();
     if (state_.action != kActionDone) {
-        calcField();
+        showModified();
         return;
     }
-    if (browse_.whatQue == 1) {
+    if (browse_.shownList == 1) {
         list_->reload();
-        list_->selectLine(std::min(pos, state_.q1.count()));
+        list_->selectLine(std::min(pos, state_.records.count()));
     } else {
         removeResultLine(browse_, line);
         list_->reload();
-        list_->selectLine(std::min(line, browse_.q2.size()));
+        list_->selectLine(std::min(line, browse_.searchResults.size()));
     }
     state_.changed = 1;
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::runRecordForm() {
@@ -789,9 +790,9 @@ void BrowseWindow::setting() {
     if (state_.action == kActionDone) {
         applyFormat();
     } else if (state_.action == kActionReload) {
-        if (browse_.whatQue == 2) {
-            browse_.q2.clear();
-            browse_.whatQue = 1;
+        if (browse_.shownList == 2) {
+            browse_.searchResults.clear();
+            browse_.shownList = 1;
             search_->setEnabled(true);
             search_->clear();
             browse_.search.clear();
@@ -805,7 +806,7 @@ void BrowseWindow::setting() {
         loadPercent_ = 0;
         loadShownAt_.invalidate();
         setBusy(true);
-        fillQue(state_, browse_, prompts);
+        fillRecordList(state_, browse_, prompts);
         prompts.progress(ProgressStage::Listing, 1.0);
         setBusy(false);
         applyFormat();
@@ -813,7 +814,7 @@ void BrowseWindow::setting() {
     }
     state_.action = kActionDone;
     focusList();
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::rowMenu() {
@@ -834,7 +835,7 @@ void BrowseWindow::rowMenu() {
         print();
         break;
     default:
-        calcField();
+        showModified();
         break;
     }
 }
@@ -842,23 +843,23 @@ void BrowseWindow::rowMenu() {
 void BrowseWindow::sortByColumn(int column) {
     // The selected record stays selected in its new place.
     RecordId selected = 0;
-    if (browse_.whatQue == 1) {
+    if (browse_.shownList == 1) {
         const std::size_t line = list_->selectedLine();
-        if (line >= 1 && line <= state_.q1.count())
-            selected = state_.q1.id(line);
+        if (line >= 1 && line <= state_.records.count())
+            selected = state_.records.id(line);
     }
     sortList(state_, column);
     state_.changed = 1;
     // The memo column keeps the order, and the column sorted before stays the sorted one.
-    if (column >= 1 && column <= std::min(state_.g1.ccount, kMaxColumns))
+    if (column >= 1 && column <= std::min(state_.columns.columnCount, kMaxColumns))
         sortedColumn_ = column;
-    if (browse_.whatQue == 1) {
+    if (browse_.shownList == 1) {
         list_->reload();
         if (selected)
-            list_->selectLine(state_.q1.find(selected).value_or(0));
+            list_->selectLine(state_.records.find(selected).value_or(0));
     }
     showSortColumn();
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::openPage(const std::string& address) {
@@ -867,7 +868,7 @@ void BrowseWindow::openPage(const std::string& address) {
         prompts_.tell(kNoAddressMessage);
     else
         prompts_.openUrl(address);
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::productPage() {
@@ -939,12 +940,12 @@ bool BrowseWindow::settleChanges() {
     if (outcome.status == SaveStatus::Cancelled) {
         // No name given, or the file changed on the disk and the user kept it: the window
         // stays open with its changes, under the name it had.
-        calcField();
+        showModified();
         return false;
     }
     if (outcome.status == SaveStatus::Failed) {
         // The user was told why; nothing is lost by staying open.
-        calcField();
+        showModified();
         return false;
     }
     tellNotices(outcome);
@@ -1038,21 +1039,21 @@ void BrowseWindow::openDropped(const std::string& path) {
     // The workbook shown gives way to the dropped one, its changes saved or let go.
     if (!settleChanges())
         return;
-    if (browse_.whatQue == 2)
+    if (browse_.shownList == 2)
         back();
     state_.changed = 0;
     sortedColumn_ = 0;
     state_.filename = path;
     recentFiles(browse_.recent, state_.filename);
     openHere();
-    calcField();
+    showModified();
 }
 
 void BrowseWindow::afterClose() {
     closed_ = true;
     state_.book.reset();
-    state_.q1.clear();
-    browse_.q2.clear();
+    state_.records.clear();
+    browse_.searchResults.clear();
     list_->reload();
     if (resizer_)
         resizer_->kill();

@@ -43,7 +43,7 @@ struct BrowseSeams {
     std::function<void(QWidget* parent)> totals;       // SumUp
     std::function<void(QWidget* parent, bool landscape)> print; // ListPrint
     std::function<void(QWidget* parent)> about;                 // About
-    PreviewExcel preview; // empty: the workbook preview window
+    TitleRowChooser preview; // empty: the workbook preview window
 };
 
 // Control numbers: the controls' places in the window's order.
@@ -141,7 +141,7 @@ private:
     void showSortColumn();
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
-    void calcField();
+    void showModified();
     // The record form for the command chosen (insert, change, delete), then the focus back
     // in the list.
     void runRecordForm();

@@ -37,10 +37,10 @@ void place(QWidget* widget, const DialogUnits& du, const form::DialogRect& r) {
 
 RecordForm::RecordForm(AppState& state, Prompts& prompts, std::int32_t today, QWidget* parent)
     : QDialog(parent), state_(state), prompts_(prompts),
-      layout_(form::setupScreen(state.g1, state.gsize, state.action)),
-      model_(state.g1, state.gdate, state.gsize, today, form::workbookLookup(state)),
+      layout_(form::setupScreen(state.columns, state.fontSize, state.action)),
+      model_(state.columns, state.datePicture, state.fontSize, today, form::workbookLookup(state)),
       chooser_(&LookupWindow::run) {
-    model_.start(state.action, state.q1.buffer);
+    model_.start(state.action, state.records.buffer);
     build();
     refresh();
     memo_->setPlainText(q(model_.memo())); // no check touches the memo: it is read back on OK
@@ -49,7 +49,7 @@ RecordForm::RecordForm(AppState& state, Prompts& prompts, std::int32_t today, QW
 RecordForm::~RecordForm() = default;
 
 void RecordForm::build() {
-    const QString face = q(state_.gfont);
+    const QString face = q(state_.fontFace);
     const QFont fieldFont = preferredFont(face, layout_.fieldPoints);
     const QFont labelFont = preferredFont(face, layout_.labelPoints);
     setFont(labelFont);
@@ -72,7 +72,7 @@ void RecordForm::build() {
         field->setFont(fieldFont);
         field->setObjectName(QStringLiteral("?LOC:FLD_%1").arg(k + 1));
         field->setValidator(new Cp949Limit(kFieldBytes, field));
-        if (state_.g1.type[k] == "N")
+        if (state_.columns.type[k] == "N")
             field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         place(field, du, layout_.fields[k]);
         field->installEventFilter(this);
@@ -138,7 +138,8 @@ void RecordForm::refresh() {
         fields_[k]->setText(q(model_.shown(k + 1)));
         // A number the picture cannot show is still kept: the tip shows it whole.
         const std::string& text = model_.field(k + 1);
-        const bool hidden = state_.g1.type[k] == "N" && form::numberHidden(text, state_.gsize);
+        const bool hidden =
+            state_.columns.type[k] == "N" && form::numberHidden(text, state_.fontSize);
         fields_[k]->setToolTip(hidden ? q(std::string(cp949::trim(text))) : QString());
     }
 }

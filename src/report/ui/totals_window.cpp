@@ -20,7 +20,8 @@ constexpr int kListX = 10, kListY = 20, kListH = 130;
 constexpr int kRowHeight = 16;
 } // namespace
 
-TotalsWindow::TotalsWindow(const ColumnSetup& g1, Totals totals, const QFont& font, QWidget* parent)
+TotalsWindow::TotalsWindow(const ColumnSetup& setup, Totals totals, const QFont& font,
+                           QWidget* parent)
     : QDialog(parent), totals_(std::move(totals)), list_(new RecordListView(this)),
       close_(new QPushButton(QIcon(QStringLiteral(":/icons/close.svg")), QStringLiteral("Close"),
                              this)) {
@@ -34,7 +35,7 @@ TotalsWindow::TotalsWindow(const ColumnSetup& g1, Totals totals, const QFont& fo
     list_->setUnits(du);
     // The values come as totalsText gives them, "@N-25B" already applied and without the
     // field's leading blanks: a 25-character field would not fit a column of 50 units.
-    auto format = browse::parseListFormat(totalsFormat(g1));
+    auto format = browse::parseListFormat(totalsFormat(setup));
     if (format) {
         for (browse::ListColumn& column : *format)
             column.picture.clear();
@@ -53,7 +54,7 @@ TotalsWindow::TotalsWindow(const ColumnSetup& g1, Totals totals, const QFont& fo
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
     // One column of 50 for the labels and one per number column.
-    const int width = totalsWindowWidth(g1);
+    const int width = totalsWindowWidth(setup);
     const int columns = (width - 40) / kColumnWidth;
     close_->setGeometry(du.rect(width / 2 - 7, kCloseY, kCloseW, kCloseH));
     list_->setGeometry(du.rect(kListX, kListY, columns * kColumnWidth + 20, kListH));
@@ -62,12 +63,12 @@ TotalsWindow::TotalsWindow(const ColumnSetup& g1, Totals totals, const QFont& fo
 }
 
 void TotalsWindow::run(const AppState& state, Prompts& prompts, QWidget* parent) {
-    std::optional<Totals> totals = sumUp(state.g1, state.q1);
+    std::optional<Totals> totals = sumUp(state.columns, state.records);
     if (!totals) {
         prompts.tell(kNoNumberColumns);
         return;
     }
-    TotalsWindow window(state.g1, std::move(*totals), preferredFont(QStringLiteral("굴림"), 9),
+    TotalsWindow window(state.columns, std::move(*totals), preferredFont(QStringLiteral("굴림"), 9),
                         parent);
     window.exec();
 }

@@ -18,7 +18,7 @@ class RecordListView;
 class TotalsWindow : public QDialog {
     Q_OBJECT
 public:
-    TotalsWindow(const ColumnSetup& g1, Totals totals, const QFont& font,
+    TotalsWindow(const ColumnSetup& columns, Totals totals, const QFont& font,
                  QWidget* parent = nullptr);
 
     // The Totals command: adds up Q1 and shows the window, or tells the user that there is

@@ -32,7 +32,7 @@ public:
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
-    // Runs the window modally: the PreviewExcel seam of loading.
+    // Runs the window modally: the TitleRowChooser seam of loading.
     static std::optional<int> run(const std::vector<PreviewRow>& rows, int preselected,
                                   QWidget* parent);
 

@@ -77,7 +77,7 @@ QString sizeText(long long value) {
 } // namespace
 
 SetupDialog::SetupDialog(AppState& state, Prompts& prompts, const QFont& font, QWidget* parent)
-    : QDialog(parent), state_(state), prompts_(prompts), draft_(openDraft(state.g1)) {
+    : QDialog(parent), state_(state), prompts_(prompts), draft_(openDraft(state.columns)) {
     setFont(font);
     setWindowTitle(q(kSetupCaption));
     buildControls(font);
@@ -191,11 +191,11 @@ void SetupDialog::connectControls() {
     for (int i = 0; i < kMaxColumns; ++i) {
         Slot& slot = slots_[i];
         connect(slot.letter, &QComboBox::activated, this, [this, i](int index) {
-            draft_.cno[i] = letterAt(index);
+            draft_.sheetColumn[i] = letterAt(index);
             edited();
         });
         connect(slot.title, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-            draft_.cname[i] = text.toStdString();
+            draft_.title[i] = text.toStdString();
             edited();
         });
         connect(slot.group, &QButtonGroup::idClicked, this, [this, i](int t) {
@@ -213,23 +213,23 @@ void SetupDialog::connectControls() {
         connect(slot.size, &QLineEdit::editingFinished, this, &SetupDialog::showDraft);
     }
     connect(memoLetter_, &QComboBox::activated, this, [this](int index) {
-        draft_.mno = letterAt(index);
+        draft_.memoColumn = letterAt(index);
         edited();
     });
     connect(memoTitle_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        draft_.mname = text.toStdString();
+        draft_.memoTitle = text.toStdString();
         edited();
     });
     connect(memoWidth_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        draft_.mwsize = text.toInt();
+        draft_.memoWidth = text.toInt();
         edited();
     });
     connect(memoHeight_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        draft_.mhsize = text.toInt();
+        draft_.memoHeight = text.toInt();
         edited();
     });
     connect(startLine_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        draft_.startline = text.toLongLong();
+        draft_.firstDataRow = text.toLongLong();
         edited();
     });
     for (QLineEdit* edit : {memoWidth_, memoHeight_, startLine_})
@@ -267,8 +267,8 @@ void SetupDialog::showDraft() {
     for (int i = 0; i < kMaxColumns; ++i) {
         Slot& slot = slots_[i];
         const QSignalBlocker letterBlock(slot.letter);
-        slot.letter->setCurrentIndex(letterIndex(draft_.cno[i]));
-        showText(slot.title, q(draft_.cname[i]), false);
+        slot.letter->setCurrentIndex(letterIndex(draft_.sheetColumn[i]));
+        showText(slot.title, q(draft_.title[i]), false);
         showText(slot.formula, q(draft_.formula[i]), false);
         showText(slot.size, sizeText(draft_.size[i]), slot.size->text().toInt() == draft_.size[i]);
 
@@ -289,14 +289,16 @@ void SetupDialog::showDraft() {
     }
     {
         const QSignalBlocker block(memoLetter_);
-        memoLetter_->setCurrentIndex(letterIndex(draft_.mno));
+        memoLetter_->setCurrentIndex(letterIndex(draft_.memoColumn));
     }
-    showText(memoTitle_, q(draft_.mname), false);
-    showText(memoWidth_, sizeText(draft_.mwsize), memoWidth_->text().toInt() == draft_.mwsize);
-    showText(memoHeight_, sizeText(draft_.mhsize), memoHeight_->text().toInt() == draft_.mhsize);
+    showText(memoTitle_, q(draft_.memoTitle), false);
+    showText(memoWidth_, sizeText(draft_.memoWidth),
+             memoWidth_->text().toInt() == draft_.memoWidth);
+    showText(memoHeight_, sizeText(draft_.memoHeight),
+             memoHeight_->text().toInt() == draft_.memoHeight);
     // "n10": 0 shows as 0.
-    showText(startLine_, QString::number(draft_.startline),
-             startLine_->text().toLongLong() == draft_.startline);
+    showText(startLine_, QString::number(draft_.firstDataRow),
+             startLine_->text().toLongLong() == draft_.firstDataRow);
 }
 
 void SetupDialog::confirm() {

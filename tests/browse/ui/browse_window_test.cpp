@@ -120,17 +120,17 @@ private slots:
         seams_.recordForm = [this](QWidget*) {
             formActions_.push_back(state_->action);
             if (state_->action == kActionInsert) {
-                state_->q1.buffer.clear();
-                state_->q1.buffer.col[1] = "새손님";
-                state_->q1.buffer.col[3] = "2";
-                state_->q1.add();
+                state_->records.buffer.clear();
+                state_->records.buffer.col[1] = "새손님";
+                state_->records.buffer.col[3] = "2";
+                state_->records.add();
                 state_->action = kActionDone;
             } else if (formConfirms_ && state_->action == kActionChange) {
-                state_->q1.buffer.col[2] = "바뀐품목";
-                state_->q1.put();
+                state_->records.buffer.col[2] = "바뀐품목";
+                state_->records.put();
                 state_->action = kActionDone;
             } else if (formConfirms_ && state_->action == kActionDelete) {
-                state_->q1.remove();
+                state_->records.remove();
                 state_->action = kActionDone;
             }
         };
@@ -400,7 +400,7 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), results + 1);
         QCOMPARE(list()->selectedLine(), std::size_t(results + 1));
         QCOMPARE(cell(std::size_t(results + 1), 1), std::string("새손님"));
-        QCOMPARE(state_->q1.count(), std::size_t(26));
+        QCOMPARE(state_->records.count(), std::size_t(26));
     }
 
     void recordCommandsNeedASelectedLine() {
@@ -445,7 +445,7 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), results - 1);
         QCOMPARE(list()->selectedLine(), std::size_t(1));
         QCOMPARE(cell(1, 2), std::string("바뀐품목")); // the changed one moved up
-        QCOMPARE(state_->q1.count(), std::size_t(22));
+        QCOMPARE(state_->records.count(), std::size_t(22));
         // Back finds the changed record in the full list.
         QTest::mouseClick(button(kBack), Qt::LeftButton);
         QCOMPARE(cell(list()->selectedLine(), 2), std::string("바뀐품목"));
@@ -455,7 +455,7 @@ private slots:
         int reloadAs = kActionDone;
         seams_.setup = [&](QWidget*) {
             QCOMPARE(state_->action, int(kActionChange));
-            state_->g1.cname[0] = "날짜";
+            state_->columns.title[0] = "날짜";
             state_->action = reloadAs;
         };
         start(book_);
@@ -466,7 +466,7 @@ private slots:
         search("사과");
         QVERIFY(!button(kBack)->isHidden());
         reloadAs = kActionReload;
-        state_->g1.cno[1] = 3; // the second column now shows the items
+        state_->columns.sheetColumn[1] = 3; // the second column now shows the items
         bool barShown = false; // the rows are read again under the opening's progress bar
         prompts_->onProgress = [&](ProgressStage, double) {
             barShown = barShown || window_->findChild<QProgressBar*>() != nullptr;
@@ -487,7 +487,7 @@ private slots:
             ini << "[Fonts]\nFontName=돋움\nFontSize=14\n";
         }
         start(book_);
-        QCOMPARE(state_->gsize, 14);
+        QCOMPARE(state_->fontSize, 14);
         QCOMPARE(window_->font().pointSize(), 14);
         QCOMPARE(list()->font().pointSize(), 14);
         const DialogUnits small(preferredFont("굴림", 9));
@@ -539,8 +539,8 @@ private slots:
         QCOMPARE(prompts_->asked.back().text, std::string("세로|가로"));
         QCOMPARE(printed, 1);
         QVERIFY(landscape);
-        QCOMPARE(state_->g1.listWidth[1], 90);
-        QCOMPARE(state_->g1.listWidth[0], list()->columnWidthUnits(0));
+        QCOMPARE(state_->columns.listWidth[1], 90);
+        QCOMPARE(state_->columns.listWidth[0], list()->columnWidthUnits(0));
     }
 
     // A banner opens the address set for it, or says that none is set: never a made-up page.
@@ -595,9 +595,9 @@ private slots:
             });
             dialog.exec();
             if (state_->action == kActionInsert) {
-                state_->q1.buffer.clear();
-                state_->q1.buffer.col[1] = "새손님";
-                state_->q1.add();
+                state_->records.buffer.clear();
+                state_->records.buffer.col[1] = "새손님";
+                state_->records.add();
             }
             state_->action = closedAs;
         };
@@ -717,7 +717,7 @@ private slots:
         QCOMPARE(prompts_->dialogs.back().title, std::string("New File"));
         QCOMPARE(state_->changed, 1);
         QVERIFY(state_->isUnnamed());
-        QCOMPARE(state_->q1.count(), std::size_t(1));
+        QCOMPARE(state_->records.count(), std::size_t(1));
 
         // Then saved under a typed name, ".xls" added.
         prompts_->messageAnswers.push_back(1);
@@ -742,7 +742,7 @@ private slots:
         window_->close();
         QVERIFY(window_->isVisible());
         QCOMPARE(state_->changed, 1);
-        QCOMPARE(state_->q1.count(), std::size_t(24));
+        QCOMPARE(state_->records.count(), std::size_t(24));
         QCOMPARE(state_->filename, book_);
         QVERIFY(fs::is_directory(book_));
 
@@ -883,11 +883,11 @@ private slots:
         start((scratch_->path() / "plain.xls").string());
         QCOMPARE(preselected, 2); // the first row with a text
         QCOMPARE(shown, std::size_t(10));
-        QCOMPARE(state_->g1.ccount, 3);
-        QCOMPARE(state_->g1.startline, 3);
-        QCOMPARE(state_->g1.type[0], std::string("D"));
-        QCOMPARE(state_->g1.type[1], std::string("S"));
-        QCOMPARE(state_->g1.type[2], std::string("N"));
+        QCOMPARE(state_->columns.columnCount, 3);
+        QCOMPARE(state_->columns.firstDataRow, 3);
+        QCOMPARE(state_->columns.type[0], std::string("D"));
+        QCOMPARE(state_->columns.type[1], std::string("S"));
+        QCOMPARE(state_->columns.type[2], std::string("N"));
         QCOMPARE(list()->model()->rowCount(), 2);
         QCOMPARE(list()->model()->headerData(1, Qt::Horizontal).toString(), QString("이름"));
         QCOMPARE(cell(2, 2), std::string("1,200"));

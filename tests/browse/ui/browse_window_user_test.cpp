@@ -141,7 +141,7 @@ private slots:
         list()->selectLine(4);
         state_->changed = 1;
         window_->save();
-        QCOMPARE(window_->browseState().whatQue, 2);
+        QCOMPARE(window_->browseState().shownList, 2);
         QCOMPARE(list()->model()->rowCount(), 6);
         QCOMPARE(list()->selectedLine(), std::size_t(4));
         QVERIFY(prompts_->messages.empty());

@@ -27,30 +27,30 @@ const std::int32_t kToday = picture::serialFromCivil({2026, 12, 7});
 // Date (A), client with a list (B), quantity (C), amount = C*1000 (D), a hidden column E and
 // a memo; two records.
 void fill(AppState& state, int action) {
-    ColumnSetup& g1 = state.g1;
-    g1.ccount = 5;
-    g1.cno = {1, 2, 3, 4, 5};
-    g1.cname = {"일자", "거래처", "수량", "금액", ""};
-    g1.type = {"D", "S", "N", "N", "S"};
-    g1.size = {12, 20, 20, 20, 10};
-    g1.btn[1] = 1;
-    g1.formula[3] = "C*1000";
-    g1.mno = 6;
-    g1.mname = "메모";
-    g1.mwsize = 40;
-    g1.mhsize = 3;
-    state.gdate = "@D9-";
-    state.gsize = 9;
+    ColumnSetup& columns = state.columns;
+    columns.columnCount = 5;
+    columns.sheetColumn = {1, 2, 3, 4, 5};
+    columns.title = {"일자", "거래처", "수량", "금액", ""};
+    columns.type = {"D", "S", "N", "N", "S"};
+    columns.size = {12, 20, 20, 20, 10};
+    columns.hasLookup[1] = 1;
+    columns.formula[3] = "C*1000";
+    columns.memoColumn = 6;
+    columns.memoTitle = "메모";
+    columns.memoWidth = 40;
+    columns.memoHeight = 3;
+    state.datePicture = "@D9-";
+    state.fontSize = 9;
     int n = 0;
     for (const char* client : {"한빛상사", "푸른농장"}) {
-        state.q1.buffer.clear();
-        state.q1.buffer.col = {"15-10-01", client, "2", "2,000"};
-        state.q1.buffer.memo = "메모 " + std::to_string(++n);
-        state.q1.add();
+        state.records.buffer.clear();
+        state.records.buffer.col = {"15-10-01", client, "2", "2,000"};
+        state.records.buffer.memo = "메모 " + std::to_string(++n);
+        state.records.add();
     }
     state.action = action;
     if (action != kActionInsert)
-        state.q1.get(1);
+        state.records.get(1);
 }
 
 void type(QWidget* w, const QString& text) {
@@ -92,10 +92,10 @@ private slots:
         outcome = RecordForm::run(state, prompts, nullptr);
         QCOMPARE(outcome, form::FormOutcome::Done);
         QCOMPARE(state.action, int(kActionDone));
-        QCOMPARE(state.q1.count(), std::size_t(3));
-        QCOMPARE(QString::fromStdString(state.q1.at(3).col[0]), today);
-        QCOMPARE(state.q1.at(3).col[2], std::string("3"));
-        QCOMPARE(state.q1.at(3).col[3], std::string("3,000"));
+        QCOMPARE(state.records.count(), std::size_t(3));
+        QCOMPARE(QString::fromStdString(state.records.at(3).col[0]), today);
+        QCOMPARE(state.records.at(3).col[2], std::string("3"));
+        QCOMPARE(state.records.at(3).col[3], std::string("3,000"));
     }
 
     void changeLoadsTheRecordAndCancelLeavesEverything() {
@@ -114,10 +114,10 @@ private slots:
             emit form.field(3)->editingFinished(); // a check keeps the memo as typed
             (ok ? form.okButton() : form.cancelButton())->click();
             QCOMPARE(state.action, ok ? int(kActionDone) : int(kActionChange));
-            QCOMPARE(state.q1.count(), std::size_t(2));
-            QCOMPARE(state.q1.at(1).col[2], std::string(ok ? "5" : "2"));
-            QCOMPARE(state.q1.at(1).col[3], std::string(ok ? "5,000" : "2,000"));
-            QCOMPARE(state.q1.at(1).memo, std::string(ok ? "첫 줄" : "메모 1"));
+            QCOMPARE(state.records.count(), std::size_t(2));
+            QCOMPARE(state.records.at(1).col[2], std::string(ok ? "5" : "2"));
+            QCOMPARE(state.records.at(1).col[3], std::string(ok ? "5,000" : "2,000"));
+            QCOMPARE(state.records.at(1).memo, std::string(ok ? "첫 줄" : "메모 1"));
         }
     }
 
@@ -135,8 +135,8 @@ private slots:
         QVERIFY(!form.memoBox()->isEnabled());
         QVERIFY(form.okButton()->isEnabled() && form.cancelButton()->isEnabled());
         form.okButton()->click();
-        QCOMPARE(state.q1.count(), std::size_t(1));
-        QCOMPARE(state.q1.at(1).col[1], std::string("푸른농장"));
+        QCOMPARE(state.records.count(), std::size_t(1));
+        QCOMPARE(state.records.at(1).col[1], std::string("푸른농장"));
     }
 
     void keypadPlusF12AndHangulKeys() {
@@ -250,7 +250,7 @@ private slots:
         QVERIFY(form.field(4)->text().isEmpty());
         QCOMPARE(form.focusWidget(), form.field(4));
         form.okButton()->click();
-        QCOMPARE(state.q1.at(1).col[2], std::string("12,345,678,901,234,567,890"));
+        QCOMPARE(state.records.at(1).col[2], std::string("12,345,678,901,234,567,890"));
     }
 
     void lookupWindowSelectsAndAnEmptyListCloses() {

@@ -28,30 +28,30 @@ using namespace rowbit::ui;
 namespace {
 
 ColumnSetup twoColumns() {
-    ColumnSetup g1;
-    g1.ccount = 2;
-    g1.cno = {1, 2};
-    g1.type[0] = "S";
-    g1.type[1] = "N";
-    g1.cname = {"이름", "금액"};
-    g1.listWidth = {60, 60};
-    return g1;
+    ColumnSetup columns;
+    columns.columnCount = 2;
+    columns.sheetColumn = {1, 2};
+    columns.type[0] = "S";
+    columns.type[1] = "N";
+    columns.title = {"이름", "금액"};
+    columns.listWidth = {60, 60};
+    return columns;
 }
 
-RowList recordsOf(int records) {
-    RowList q1;
-    for (int n = 1; n <= records; ++n) {
-        q1.buffer.col[0] = "사람 " + std::to_string(n);
-        q1.buffer.col[1] = std::to_string(n * 100);
-        q1.add();
+RecordList recordsOf(int count) {
+    RecordList records;
+    for (int n = 1; n <= count; ++n) {
+        records.buffer.col[0] = "사람 " + std::to_string(n);
+        records.buffer.col[1] = std::to_string(n * 100);
+        records.add();
     }
-    return q1;
+    return records;
 }
 
-std::vector<report::Page> pagesOf(int records) {
-    const ColumnSetup g1 = twoColumns();
-    const RowList q1 = recordsOf(records);
-    report::ListReport report(g1, q1, "/tmp/a.xls", false, {});
+std::vector<report::Page> pagesOf(int count) {
+    const ColumnSetup columns = twoColumns();
+    const RecordList records = recordsOf(count);
+    report::ListReport report(columns, records, "/tmp/a.xls", false, {});
     while (!report.printQue()) {
     }
     return report.takePages();
@@ -148,13 +148,13 @@ private slots:
     }
 
     void progressWindowRunsToTheEndOrStopsAtCancel() {
-        const ColumnSetup g1 = twoColumns();
-        const RowList q1 = recordsOf(1000);
-        report::ListReport whole(g1, q1, "a.xls", false, {});
+        const ColumnSetup columns = twoColumns();
+        const RecordList records = recordsOf(1000);
+        report::ListReport whole(columns, records, "a.xls", false, {});
         QVERIFY(ProgressWindow::run(whole, nullptr));
         QVERIFY(whole.done());
 
-        report::ListReport cancelled(g1, q1, "a.xls", false, {});
+        report::ListReport cancelled(columns, records, "a.xls", false, {});
         QString caption;
         QTimer::singleShot(0, [&] {
             auto* w = qobject_cast<ProgressWindow*>(QApplication::activeModalWidget());

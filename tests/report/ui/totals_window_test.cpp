@@ -18,20 +18,20 @@ namespace {
 
 // `numbers` number columns after one text column, and one record per row of `rows`.
 void fill(AppState& state, int numbers, const std::vector<std::vector<std::string>>& rows) {
-    state.g1.cno[0] = 1;
-    state.g1.type[0] = "S";
+    state.columns.sheetColumn[0] = 1;
+    state.columns.type[0] = "S";
     for (int k = 1; k <= numbers; ++k) {
-        state.g1.cno[k] = k + 1;
-        state.g1.type[k] = "N";
-        state.g1.justify[k] = "R";
-        state.g1.cname[k] = "금액" + std::to_string(k);
+        state.columns.sheetColumn[k] = k + 1;
+        state.columns.type[k] = "N";
+        state.columns.justify[k] = "R";
+        state.columns.title[k] = "금액" + std::to_string(k);
     }
-    state.g1.ccount = std::min(numbers + 1, kMaxColumns);
+    state.columns.columnCount = std::min(numbers + 1, kMaxColumns);
     for (const auto& row : rows) {
-        state.q1.buffer.clear();
+        state.records.buffer.clear();
         for (std::size_t k = 0; k < row.size(); ++k)
-            state.q1.buffer.col[k + 1] = row[k];
-        state.q1.add();
+            state.records.buffer.col[k + 1] = row[k];
+        state.records.add();
     }
 }
 
@@ -51,7 +51,7 @@ private slots:
     void oneAndTenNumberColumns() {
         AppState one;
         fill(one, 1, {{"10"}, {"0"}, {"4"}});
-        TotalsWindow w(one.g1, *sumUp(one.g1, one.q1), preferredFont("굴림", 9));
+        TotalsWindow w(one.columns, *sumUp(one.columns, one.records), preferredFont("굴림", 9));
         const DialogUnits du(w.font());
         QCOMPARE(w.windowTitle(), QString("Total SumUp"));
         QCOMPARE(w.width(), du.x(140));
@@ -65,12 +65,12 @@ private slots:
         // Ten number columns, the widest window, over no records.
         AppState ten;
         for (int k = 0; k < kMaxColumns; ++k) {
-            ten.g1.cno[k] = k + 1;
-            ten.g1.type[k] = "N";
-            ten.g1.justify[k] = "R";
+            ten.columns.sheetColumn[k] = k + 1;
+            ten.columns.type[k] = "N";
+            ten.columns.justify[k] = "R";
         }
-        ten.g1.ccount = kMaxColumns;
-        TotalsWindow wide(ten.g1, *sumUp(ten.g1, ten.q1), preferredFont("굴림", 9));
+        ten.columns.columnCount = kMaxColumns;
+        TotalsWindow wide(ten.columns, *sumUp(ten.columns, ten.records), preferredFont("굴림", 9));
         QCOMPARE(wide.width(), du.x(590));
         // No count, and the averages have no value: empty cells, and the window opens.
         QCOMPARE(column(wide, 10), QStringList({"", "", "", "", "", ""}));

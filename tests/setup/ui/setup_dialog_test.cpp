@@ -16,20 +16,20 @@ using namespace rowbit::ui;
 namespace {
 
 ColumnSetup threeColumns() {
-    ColumnSetup g1;
+    ColumnSetup columns;
     const char* types[] = {"S", "N", "D"};
     for (int i = 0; i < kMaxColumns; ++i) {
-        g1.type[i] = i < 3 ? types[i] : "S";
-        g1.size[i] = i == 1 ? 20 : i == 2 ? 12 : 30;
-        g1.justify[i] = "L";
+        columns.type[i] = i < 3 ? types[i] : "S";
+        columns.size[i] = i == 1 ? 20 : i == 2 ? 12 : 30;
+        columns.justify[i] = "L";
     }
     for (int i = 0; i < 3; ++i) {
-        g1.cno[i] = i + 1;
-        g1.cname[i] = std::string("칸") + std::to_string(i + 1);
+        columns.sheetColumn[i] = i + 1;
+        columns.title[i] = std::string("칸") + std::to_string(i + 1);
     }
-    g1.ccount = 3;
-    g1.startline = 2;
-    return g1;
+    columns.columnCount = 3;
+    columns.firstDataRow = 2;
+    return columns;
 }
 
 struct Fixture {
@@ -37,7 +37,7 @@ struct Fixture {
     testing::ScriptedPrompts prompts;
     std::unique_ptr<SetupDialog> dialog;
     Fixture() {
-        state.g1 = threeColumns();
+        state.columns = threeColumns();
         state.action = kActionChange;
         dialog = std::make_unique<SetupDialog>(state, prompts, preferredFont("굴림", 9));
         dialog->show();
@@ -90,7 +90,7 @@ private slots:
         d.title(0)->clear();
         f.typeInto(d.title(0), QString("가나다라마바사아자"));
         QCOMPARE(d.title(0)->text(), QString("가나다라마바사아"));
-        QCOMPARE(d.draft().cname[0], std::string("가나다라마바사아"));
+        QCOMPARE(d.draft().title[0], std::string("가나다라마바사아"));
     }
 
     void aChangedLetterAsksToReadAgain() {
@@ -99,7 +99,7 @@ private slots:
             SetupDialog& d = *f.dialog;
             d.letter(1)->setFocus();
             QTest::keyClick(d.letter(1), Qt::Key_Down); // B becomes C
-            QCOMPARE(d.draft().cno[1], std::string("C"));
+            QCOMPARE(d.draft().sheetColumn[1], std::string("C"));
             f.prompts.messageAnswers = {answer};
             QTest::mouseClick(d.okButton(), Qt::LeftButton);
             QCOMPARE(f.prompts.messageTexts().front(), std::string(kReloadQuestion));
@@ -107,12 +107,12 @@ private slots:
             if (answer == 1) {
                 QCOMPARE(d.outcome(), SetupOutcome::Reload);
                 QCOMPARE(f.state.action, int(kActionReload));
-                QCOMPARE(f.state.g1.cno[1], 3);
+                QCOMPARE(f.state.columns.sheetColumn[1], 3);
             } else {
                 QCOMPARE(d.outcome(), SetupOutcome::Cancelled);
                 QCOMPARE(f.prompts.messageTexts().back(), std::string(kSetupCancelled));
                 QCOMPARE(f.state.action, int(kActionChange));
-                QCOMPARE(f.state.g1.cno[1], 2);
+                QCOMPARE(f.state.columns.sheetColumn[1], 2);
             }
         }
     }
@@ -137,14 +137,14 @@ private slots:
         QCOMPARE(f.prompts.messageTexts().back(), std::string(kSizeMissing));
         QVERIFY(d.isVisible());
         QCOMPARE(d.focusWidget(), static_cast<QWidget*>(d.size(0)));
-        QCOMPARE(f.state.g1, threeColumns());
+        QCOMPARE(f.state.columns, threeColumns());
         QCOMPARE(f.state.action, int(kActionChange));
 
         f.typeInto(d.size(0), QString("12"));
         QTest::mouseClick(d.okButton(), Qt::LeftButton);
         QCOMPARE(d.outcome(), SetupOutcome::Reload);
-        QCOMPARE(f.state.g1.size[0], 12);
-        QCOMPARE(f.state.g1.ccount, 4);
+        QCOMPARE(f.state.columns.size[0], 12);
+        QCOMPARE(f.state.columns.columnCount, 4);
     }
 };
 
