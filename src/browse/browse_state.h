@@ -1,7 +1,6 @@
 #pragma once
-// What the browse window keeps besides the shared records: the command line, the record
-// counts of the last fill and save, the recent files, the search results (Q2) and the texts
-// the last fill produced, by which saving tells edited fields from untouched ones.
+// What the list view keeps besides the records (the recent files, the search results), and
+// the texts the last fill produced, by which saving tells edited fields from untouched ones.
 
 #include "app/records.h"
 #include "app/result.h"
@@ -84,24 +83,21 @@ private:
     }
 };
 
+// Which list the window shows: every record, or the results of the last search.
+enum class ShownList {
+    Records,
+    SearchResults,
+};
+
+// What the list view shows besides the records themselves: which list, the search results
+// and the search text, and the recent files.
 struct BrowseState {
-    std::string commandStr; // COMMANDSTR: the command-line tail
-    int filledCount = 0;    // SQCNT: records right after the last fill
-    int eqcnt = 0;          // EQCNT: records at the last save
+    std::array<std::string, kRecentFiles> recent; // recent files, newest first
 
-    std::array<std::string, kRecentFiles> recent; // FILE: recent files, newest first
-
-    // The list shown: 1 = Q1, 2 = the search results.
-    int shownList = 1;
-    std::vector<ResultLine> searchResults; // Q2
-    std::string search;                    // LOC:SEARCH: the search field's text
-    std::string searchNumber;              // NSEARCH: the number form of a numeric search text
-
-    bool load = true;               // LOAD: the last fill read a workbook that came from a file
-    std::optional<Error> loadError; // why the last load found no workbook (missing, unreadable)
-    std::string overflow;           // OVERFLOW: overlong text cells of the last fill
-
-    FilledRecords filled; // what the last fill (or save) left in the sheet
+    ShownList shownList = ShownList::Records;
+    std::vector<ResultLine> searchResults;
+    std::string search;       // the search field's text
+    std::string searchNumber; // the number form of a numeric search text
 };
 
 } // namespace rowbit

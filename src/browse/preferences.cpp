@@ -58,8 +58,6 @@ void Preferences::readDisplay(AppState& state) const {
     // One-byte fields keep the low byte of what was written.
     state.fontSize =
         static_cast<int>(static_cast<unsigned long>(ini.getInt("Fonts", "FontSize", 9)) & 0xFF);
-    state.gcharset =
-        static_cast<int>(static_cast<unsigned long>(ini.getInt("Fonts", "CharSet", 129)) & 0xFF);
     state.datePicture = datePictureFor(ini.get("Date", "DateFormat", "yy-mm-dd"));
 }
 

@@ -39,7 +39,8 @@ public:
     const std::filesystem::path& startFolder() const { return startFolder_; }
     std::filesystem::path path() const { return startFolder_ / kPreferencesFile; }
 
-    // GFONT, GSIZE, GCHARSET and GDATE from "Fonts" and "Date", defaults when missing.
+    // The font face and size and the date picture from "Fonts" and "Date", defaults when
+    // missing.
     void readDisplay(AppState& state) const;
     // File1..File10 of "RecentFiles".
     std::array<std::string, 10> readRecentFiles() const;

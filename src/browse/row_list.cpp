@@ -398,17 +398,18 @@ int fillThreads(const FillOptions& options, std::size_t rows) {
 
 } // namespace
 
-void fillRecordList(AppState& state, BrowseState& browse, Prompts& prompts,
-                    const FillOptions& options) {
-    state.records.clear();
-    browse.overflow.clear();
-    browse.filled.clear();
-    browse.filledCount = 0;
+FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prompts,
+                           const FillOptions& options) {
+    FillOutcome outcome;
+    doc.records.clear();
+    doc.filled.clear();
 
-    Sheet* sheet = state.sheet();
-    if (!sheet)
-        return;
-    ColumnSetup& columns = state.columns;
+    Sheet* sheet = doc.sheet();
+    if (!sheet) {
+        outcome.error = makeError(ErrorCode::Invalid, "the workbook has no data sheet");
+        return outcome;
+    }
+    ColumnSetup& columns = doc.columns;
     if (columns.firstDataRow < 1)
         columns.firstDataRow = 1;
     FillSource source;
@@ -416,13 +417,13 @@ void fillRecordList(AppState& state, BrowseState& browse, Prompts& prompts,
     source.sheetColumn = columns.sheetColumn;
     source.used = columns.shownColumns();
     source.memoColumn = columns.memoColumn;
-    source.datePicture = datePicture(state);
-    source.date1904 = state.book->date1904();
+    source.datePicture = datePicture(display);
+    source.date1904 = doc.book->date1904();
     source.asciiEntries =
         std::all_of(columns.sheetColumn.begin(), columns.sheetColumn.begin() + source.used,
                     [](int sheetColumn) { return sheetColumn >= 1 && sheetColumn <= 26; });
-    browse.filled.sheetColumn = columns.sheetColumn;
-    browse.filled.memoColumn = columns.memoColumn;
+    doc.filled.sheetColumn = columns.sheetColumn;
+    doc.filled.memoColumn = columns.memoColumn;
 
     // The engines work their bounds out on first demand: asked here, before threads read.
     const int first = columns.firstDataRow - 1;
@@ -513,10 +514,10 @@ void fillRecordList(AppState& state, BrowseState& browse, Prompts& prompts,
                 failed = true;
                 break;
             }
-            const RecordId firstId = state.records.append(std::move(part.records), part.arena);
-            browse.filled.append(std::move(part.filled), firstId);
+            const RecordId firstId = doc.records.append(std::move(part.records), part.arena);
+            doc.filled.append(std::move(part.filled), firstId);
             for (const auto& [row, n] : part.overlong)
-                noteOverlong(browse.overflow, columns.sheetColumn[n], row);
+                noteOverlong(outcome.overflow, columns.sheetColumn[n], row);
             if (merged != 0) {
                 part.records.clear();
                 const std::lock_guard<std::mutex> hold(poolLock);
@@ -542,24 +543,24 @@ void fillRecordList(AppState& state, BrowseState& browse, Prompts& prompts,
         worker.join();
     for (const FillPart& part : parts) {
         if (part.error) {
-            state.records.clear();
-            browse.filled.clear();
-            browse.overflow.clear();
+            doc.records.clear();
+            doc.filled.clear();
             std::rethrow_exception(part.error);
         }
     }
 
-    state.records.buffer.clear();
-    browse.filledCount = static_cast<int>(state.records.count());
+    doc.records.buffer.clear();
+    outcome.records = doc.records.count();
     progress.finish();
 
-    if (!browse.overflow.empty())
-        prompts.tell(kOverflowMessage + std::string(cp949::trimRight(browse.overflow)));
+    if (!outcome.overflow.empty())
+        prompts.tell(kOverflowMessage + std::string(cp949::trimRight(outcome.overflow)));
+    return outcome;
 }
 
-std::string formatWindow(const AppState& state, const BrowseState& browse) {
-    const ColumnSetup& columns = state.columns;
-    const Sheet* sheet = browse.load ? state.sheet() : nullptr;
+std::string formatWindow(const Document& doc) {
+    const ColumnSetup& columns = doc.columns;
+    const Sheet* sheet = doc.fromFile ? doc.sheet() : nullptr;
     auto widthOf = [&](int sheetColumn, int fallback) {
         if (!sheet || sheetColumn < 1)
             return fallback;
@@ -585,18 +586,18 @@ std::string formatWindow(const AppState& state, const BrowseState& browse) {
     return cp949::cut(format, 512);
 }
 
-void addResultLine(const AppState& state, BrowseState& browse, std::size_t pos) {
-    if (pos < 1 || pos > state.records.count())
+void addResultLine(const RecordList& records, BrowseState& browse, std::size_t pos) {
+    if (pos < 1 || pos > records.count())
         return;
-    browse.searchResults.push_back(resultLine(state.records, pos));
+    browse.searchResults.push_back(resultLine(records, pos));
 }
 
-void refreshResultLine(const AppState& state, BrowseState& browse, std::size_t line) {
+void refreshResultLine(const RecordList& records, BrowseState& browse, std::size_t line) {
     if (line < 1 || line > browse.searchResults.size())
         return;
-    const auto pos = state.records.find(browse.searchResults[line - 1].pointer);
+    const auto pos = records.find(browse.searchResults[line - 1].pointer);
     if (pos)
-        browse.searchResults[line - 1] = resultLine(state.records, *pos);
+        browse.searchResults[line - 1] = resultLine(records, *pos);
 }
 
 void removeResultLine(BrowseState& browse, std::size_t line) {
@@ -606,20 +607,15 @@ void removeResultLine(BrowseState& browse, std::size_t line) {
                                static_cast<std::ptrdiff_t>(line - 1));
 }
 
-std::size_t recordPosition(const AppState& state, const BrowseState& browse,
+std::size_t recordPosition(const RecordList& records, const BrowseState& browse,
                            std::size_t selectedLine) {
     if (selectedLine < 1)
         return 0;
-    if (browse.shownList != 2)
-        return selectedLine <= state.records.count() ? selectedLine : 0;
+    if (browse.shownList != ShownList::SearchResults)
+        return selectedLine <= records.count() ? selectedLine : 0;
     if (selectedLine > browse.searchResults.size())
         return 0;
-    return state.records.find(browse.searchResults[selectedLine - 1].pointer).value_or(0);
-}
-
-bool getRecord(AppState& state, const BrowseState& browse, std::size_t selectedLine) {
-    const std::size_t pos = recordPosition(state, browse, selectedLine);
-    return pos != 0 && state.records.get(pos);
+    return records.find(browse.searchResults[selectedLine - 1].pointer).value_or(0);
 }
 
 } // namespace rowbit

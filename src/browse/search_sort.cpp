@@ -54,7 +54,7 @@ std::vector<std::size_t> findRecords(const RecordList& records, std::string_view
     return found;
 }
 
-SearchStatus runSearch(const AppState& state, BrowseState& browse, Prompts& prompts,
+SearchStatus runSearch(const RecordList& records, BrowseState& browse, Prompts& prompts,
                        std::string_view text) {
     browse.search = cp949::cut(text, kSearchBytes);
     if (cp949::trim(browse.search).empty())
@@ -62,11 +62,11 @@ SearchStatus runSearch(const AppState& state, BrowseState& browse, Prompts& prom
     browse.searchNumber = searchNumberForm(browse.search);
 
     browse.searchResults.clear();
-    for (std::size_t pos : findRecords(state.records, browse.search, browse.searchNumber))
-        addResultLine(state, browse, pos);
+    for (std::size_t pos : findRecords(records, browse.search, browse.searchNumber))
+        addResultLine(records, browse, pos);
 
     if (!browse.searchResults.empty()) {
-        browse.shownList = 2;
+        browse.shownList = ShownList::SearchResults;
         // "N6" as the count's picture, widened so a count above 99,999 is never shown as
         // a run of "#".
         const double count = static_cast<double>(browse.searchResults.size());
@@ -81,21 +81,21 @@ SearchStatus runSearch(const AppState& state, BrowseState& browse, Prompts& prom
     return SearchStatus::NotFound;
 }
 
-std::size_t closeResults(const AppState& state, BrowseState& browse, std::size_t selectedLine) {
-    const std::size_t pos =
-        browse.shownList == 2 ? recordPosition(state, browse, selectedLine) : std::size_t{0};
+std::size_t closeResults(const RecordList& records, BrowseState& browse, std::size_t selectedLine) {
+    const std::size_t pos = browse.shownList == ShownList::SearchResults
+                                ? recordPosition(records, browse, selectedLine)
+                                : std::size_t{0};
     browse.searchResults.clear();
-    browse.shownList = 1;
+    browse.shownList = ShownList::Records;
     browse.search.clear();
     return pos;
 }
 
-void sortList(AppState& state, int column) {
-    if (column < 1 || column > std::min(state.columns.columnCount, kMaxColumns))
+void sortList(RecordList& records, const ColumnSetup& columns, int column) {
+    if (column < 1 || column > std::min(columns.columnCount, kMaxColumns))
         return; // the memo column, or none: the order stays
     const auto c = static_cast<std::size_t>(column - 1);
-    RecordList& records = state.records;
-    if (state.columns.type[c] == "N") {
+    if (columns.type[c] == "N") {
         for (std::size_t pos = 1; pos <= records.count(); ++pos) {
             Record& record = records.at(pos);
             record.num = picture::readNumber(record.col[c]);

@@ -1,8 +1,7 @@
 #pragma once
-// Search (narrowing the list to the records that contain a text, into Q2) and sort (ordering
-// Q1 by a list column).
+// Search (narrowing the list to the records that contain a text, into the search results)
+// and sort (ordering the records by a list column).
 
-#include "app/app_state.h"
 #include "app/prompts.h"
 #include "browse/browse_state.h"
 
@@ -20,28 +19,29 @@ inline constexpr const char* kFoundSuffix = " Records Found";
 // "1,234.5"); empty for any other text.
 std::string searchNumberForm(std::string_view text);
 
-// The Q1 positions (1-based, in list order) of the records one of whose shown fields contains
+// The positions (1-based, in list order) of the records one of whose shown fields contains
 // `text` (trailing blanks dropped) or `number` (the number form). The memo is not searched.
 std::vector<std::size_t> findRecords(const RecordList& records, std::string_view text,
                                      std::string_view number);
 
 enum class SearchStatus {
     Nothing,  // blank search text: nothing happened
-    Found,    // results shown: shownList 2, browse.search holds "N Records Found"
+    Found,    // results shown, browse.search holds "N Records Found"
     NotFound, // the user was told; browse.search is empty, the full list stays
 };
 
-// The search of the search field's `text`: fills Q2 and switches to it, or tells the user.
-SearchStatus runSearch(const AppState& state, BrowseState& browse, Prompts& prompts,
+// The search of the search field's `text`: fills the search results and shows them, or
+// tells the user.
+SearchStatus runSearch(const RecordList& records, BrowseState& browse, Prompts& prompts,
                        std::string_view text);
 
-// Back: closes the results. Returns the Q1 position of the record behind `selectedLine`
-// (1-based line of Q2, 0 = none) to select in the full list; 0 when there is none.
-std::size_t closeResults(const AppState& state, BrowseState& browse, std::size_t selectedLine);
+// Back: closes the results. Returns the position of the record behind `selectedLine`
+// (1-based line of the results, 0 = none) to select in the full list; 0 when there is none.
+std::size_t closeResults(const RecordList& records, BrowseState& browse, std::size_t selectedLine);
 
-// Sort_List: sorts Q1 ascending by list column `column` (1-based; the memo column after the
-// data columns leaves the order as it is). Equal keys keep their order. The caller marks
-// CHANGED.
-void sortList(AppState& state, int column);
+// Sorts the records ascending by list column `column` (1-based; the memo column after the
+// data columns leaves the order as it is). Equal keys keep their order. The caller marks the
+// workbook modified.
+void sortList(RecordList& records, const ColumnSetup& columns, int column);
 
 } // namespace rowbit

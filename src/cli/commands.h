@@ -3,6 +3,7 @@
 // stdout carries only the command's output; what the program would show in a message box
 // goes to stderr.
 
+#include "app/app_state.h"
 #include "report/page_model.h"
 
 #include <cstddef>
@@ -12,7 +13,7 @@
 #include <vector>
 
 namespace rowbit {
-struct AppState;
+struct Document;
 }
 
 namespace rowbit::cli {
@@ -36,7 +37,7 @@ int remove(const Args& args);
 // A record edit as the form would do it: `values` for fields 1, 2, ... ("" leaves a field as
 // the form starts it), `number` the 1-based record for change and delete.
 struct RecordEdit {
-    int action = 0; // kActionInsert, kActionChange or kActionDelete
+    RecordCommand command = RecordCommand::Insert;
     std::size_t number = 0;
     std::vector<std::string> values;
     std::optional<std::string> memo;
@@ -46,7 +47,7 @@ inline constexpr int kEditUsage = 64;
 inline constexpr int kEditRefused = 1;
 // Carries the edit out on the loaded records (0), or tells why not on stderr (kEditRefused)
 // or returns kEditUsage for a record number outside the list or too many values.
-int editRecord(AppState& state, const RecordEdit& edit);
+int editRecord(Document& doc, const AppState& display, const RecordEdit& edit);
 // YYYY-MM-DD as a serial; nullopt when it is no date.
 std::optional<std::int32_t> parseToday(const std::string& text);
 

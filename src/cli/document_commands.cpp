@@ -92,15 +92,12 @@ std::optional<int> wholeNumber(const std::string& text) {
     return value;
 }
 
-struct Document {
-    AppState state;
-    BrowseState browse;
-    StderrPrompts prompts;
-};
+// Where every command's messages go.
+StderrPrompts toStderr;
 
 // Loads FILE as the program opens a workbook: the setup, then the list. The title row of the
 // preview comes from --title-row (0 = cancelled), else the preselected row.
-std::optional<int> open(Document& doc, const Args& args) {
+std::optional<int> open(Document& doc, AppState& display, const Args& args) {
     const std::string* file = positional(args, 0);
     if (!file)
         return usageError("no file given");
@@ -113,19 +110,19 @@ std::optional<int> open(Document& doc, const Args& args) {
 
     std::error_code ec;
     const std::filesystem::path here = std::filesystem::current_path(ec);
-    doc.state.workingFolder = here.string();
+    display.workingFolder = here.string();
     // The program's preferences file, as the window reads it.
     const Preferences prefs(preferencesFolder(
         std::filesystem::read_symlink("/proc/self/exe", ec).parent_path(),
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString()));
     if (std::filesystem::exists(prefs.path(), ec))
-        prefs.readDisplay(doc.state);
+        prefs.readDisplay(display);
     else
-        doc.state.datePicture = datePictureFor("yy-mm-dd");
+        display.datePicture = datePictureFor("yy-mm-dd");
     if (const std::string* fmt = option(args, "--date-format"))
-        doc.state.datePicture = datePictureFor(*fmt);
+        display.datePicture = datePictureFor(*fmt);
 
-    doc.state.filename = *file;
+    doc.path = *file;
     // A missing file would be a new workbook in the program; here it is an error.
     if (!std::filesystem::exists(*file, ec)) {
         std::fprintf(stderr, "rowbit-cli: cannot open the file: it does not exist (%s)\n",
@@ -141,15 +138,15 @@ std::optional<int> open(Document& doc, const Args& args) {
     };
     // The load's own message would take several lines; the one line below says it.
     QuietPrompts quiet;
-    const LoadOutcome outcome = loadFile(doc.state, doc.browse, quiet, preview);
-    if (outcome == LoadOutcome::Unreadable || outcome == LoadOutcome::NewWorkbook) {
+    const OpenOutcome outcome = doc.open(display, quiet, preview);
+    if (outcome.kind == LoadOutcome::Unreadable || outcome.kind == LoadOutcome::NewWorkbook) {
         // The program told the user in a box; the tool says it in one line instead.
-        const std::string why = doc.browse.loadError ? doc.browse.loadError->describe()
-                                                     : std::string("cannot open the file");
+        const std::string why =
+            outcome.error ? outcome.error->describe() : std::string("cannot open the file");
         std::fprintf(stderr, "rowbit-cli: %s\n", why.c_str());
-        return doc.browse.loadError ? loadFailureStatus(doc.browse.loadError->code) : kExitBadData;
+        return outcome.error ? loadFailureStatus(outcome.error->code) : kExitBadData;
     }
-    fillRecordList(doc.state, doc.browse, doc.prompts);
+    doc.fill(display, toStderr);
     return std::nullopt;
 }
 
@@ -188,31 +185,31 @@ std::string letter(int sheetColumn) {
 
 // Saves as the Save command does, to `out`; a name with no workbook ending gets the open
 // workbook's, as a typed save-as name does.
-int saveTo(Document& doc, const std::string& out) {
-    const BookFormat format = doc.state.book->format();
+int saveTo(Document& doc, const AppState& display, const std::string& out) {
+    const BookFormat format = doc.book->format();
     const std::string name = saveAsName(out, format);
     if (formatOfName(name) != format) {
         std::fprintf(stderr, "rowbit-cli: %s must end in %s, as the workbook's format is\n",
                      out.c_str(), format == BookFormat::Xlsx ? ".xlsx or .xlsm" : ".xls");
         return kUsage;
     }
-    doc.state.filename = name;
+    doc.path = name;
     // No one is there to ask: a file that changed since it was read is left as it is.
-    const SaveOutcome saved = saveFile(doc.state, doc.browse, doc.prompts, ChangedFile::Refuse);
+    const SaveOutcome saved = doc.save(display, toStderr, ChangedFile::Refuse);
     if (const std::string notices = saveNoticesMessage(saved.notices); !notices.empty())
-        doc.prompts.tell(notices);
+        toStderr.tell(notices);
     if (saved.status == SaveStatus::Conflict)
         return kExitFileChanged;
     return saved.status == SaveStatus::Saved ? 0 : kSaveFailed;
 }
 
 // The records at `positions` of the list in a --format other than text.
-std::string rawRecords(const AppState& state, const std::vector<std::size_t>& positions,
+std::string rawRecords(const Document& doc, const std::vector<std::size_t>& positions,
                        OutputFormat format) {
     RawTable table;
-    table.titles = rawTitles(state);
+    table.titles = rawTitles(doc);
     for (std::size_t pos : positions)
-        table.rows.push_back(rawRecord(state, state.records.at(pos)));
+        table.rows.push_back(rawRecord(doc, doc.records.at(pos)));
     return writeTable(table, format);
 }
 
@@ -223,28 +220,30 @@ int list(const Args& args) {
     if (!format)
         return usageError("--format is one of text, tsv, csv, json");
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
     if (*format != OutputFormat::Text) {
         std::vector<std::size_t> all;
-        for (std::size_t pos = 1; pos <= doc.state.records.count(); ++pos)
+        for (std::size_t pos = 1; pos <= doc.records.count(); ++pos)
             all.push_back(pos);
-        std::cout << rawRecords(doc.state, all, *format);
+        std::cout << rawRecords(doc, all, *format);
         return 0;
     }
     std::string out;
-    printHeader(out, doc.state.columns);
-    for (std::size_t pos = 1; pos <= doc.state.records.count(); ++pos)
-        printRecord(out, doc.state.columns, doc.state.records.at(pos));
+    printHeader(out, doc.columns);
+    for (std::size_t pos = 1; pos <= doc.records.count(); ++pos)
+        printRecord(out, doc.columns, doc.records.at(pos));
     std::cout << out;
     return 0;
 }
 
 int setup(const Args& args) {
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    const ColumnSetup& columns = doc.state.columns;
+    const ColumnSetup& columns = doc.columns;
     nlohmann::ordered_json json;
     json["ccount"] = columns.columnCount;
     json["startline"] = columns.firstDataRow;
@@ -359,9 +358,10 @@ int configure(const Args& args) {
     }
 
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    ColumnSetup& columns = doc.state.columns;
+    ColumnSetup& columns = doc.columns;
     const ColumnSetup held = columns;
     SetupDraft draft = openDraft(columns);
     bool keptWidth = false, keptHeight = false;
@@ -381,7 +381,7 @@ int configure(const Args& args) {
     // so that no record's texts are written into the columns of the new setup.
     const bool reload = needsReload(draft, columns);
     if (auto stored = saveToFile(draft, columns); !stored) {
-        doc.prompts.tell(stored.error().message);
+        toStderr.tell(stored.error().message);
         return 1;
     }
     if (keptWidth)
@@ -389,8 +389,8 @@ int configure(const Args& args) {
     if (keptHeight)
         columns.memoHeight = held.memoHeight;
     if (reload)
-        fillRecordList(doc.state, doc.browse, doc.prompts);
-    return saveTo(doc, *file);
+        doc.fill(display, toStderr);
+    return saveTo(doc, display, *file);
 }
 
 int totals(const Args& args) {
@@ -398,11 +398,12 @@ int totals(const Args& args) {
     if (!format)
         return usageError("--format is one of text, tsv, csv, json");
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    const auto result = sumUp(doc.state.columns, doc.state.records);
+    const auto result = sumUp(doc.columns, doc.records);
     if (!result) {
-        doc.prompts.tell(kNoNumberColumns);
+        toStderr.tell(kNoNumberColumns);
         return 1;
     }
     if (*format != OutputFormat::Text) {
@@ -410,7 +411,7 @@ int totals(const Args& args) {
         RawTable table;
         table.titles.emplace_back("항목");
         for (int slot : result->numberSlots)
-            table.titles.emplace_back(cp949::trim(doc.state.columns.title[slot]));
+            table.titles.emplace_back(cp949::trim(doc.columns.title[slot]));
         for (const TotalsLine& line : result->lines) {
             if (cp949::trim(line.subj).empty())
                 continue; // the window's blank line between the two groups
@@ -443,23 +444,25 @@ int search(const Args& args) {
     if (!format)
         return usageError("--format is one of text, tsv, csv, json");
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    const SearchStatus status = runSearch(doc.state, doc.browse, doc.prompts, *text);
+    BrowseState browse;
+    const SearchStatus status = runSearch(doc.records, browse, toStderr, *text);
     if (*format != OutputFormat::Text) {
         std::vector<std::size_t> found;
-        for (const ResultLine& line : doc.browse.searchResults) {
-            if (const auto pos = doc.state.records.find(line.pointer))
+        for (const ResultLine& line : browse.searchResults) {
+            if (const auto pos = doc.records.find(line.pointer))
                 found.push_back(*pos);
         }
-        std::cout << rawRecords(doc.state, found, *format);
+        std::cout << rawRecords(doc, found, *format);
         return status == SearchStatus::Found ? 0 : 1;
     }
     std::string out;
-    printHeader(out, doc.state.columns);
-    for (const ResultLine& line : doc.browse.searchResults) {
-        if (const auto pos = doc.state.records.find(line.pointer))
-            printRecord(out, doc.state.columns, doc.state.records.at(*pos));
+    printHeader(out, doc.columns);
+    for (const ResultLine& line : browse.searchResults) {
+        if (const auto pos = doc.records.find(line.pointer))
+            printRecord(out, doc.columns, doc.records.at(*pos));
     }
     std::cout << out;
     return status == SearchStatus::Found ? 0 : 1;
@@ -474,13 +477,14 @@ int sort(const Args& args) {
     if (!c || *c < 1)
         return usageError("COLUMN is a list column number from 1");
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    if (*c > doc.state.columns.usedColumns())
+    if (*c > doc.columns.usedColumns())
         return usageError("COLUMN is not a column of the list");
-    sortList(doc.state, *c);
-    doc.state.changed = 1;
-    return saveTo(doc, *out);
+    sortList(doc.records, doc.columns, *c);
+    doc.modified = true;
+    return saveTo(doc, display, *out);
 }
 
 int resave(const Args& args) {
@@ -488,9 +492,10 @@ int resave(const Args& args) {
     if (!out)
         return usageError("resave needs FILE --out OUT");
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    return saveTo(doc, *out);
+    return saveTo(doc, display, *out);
 }
 
 int report(const Args& given) {
@@ -507,26 +512,26 @@ int report(const Args& given) {
     if (!out)
         return usageError("report needs FILE OUT.pdf");
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    if (doc.state.records.count() == 0) {
-        doc.prompts.tell(report::kNoData);
+    if (doc.records.count() == 0) {
+        toStderr.tell(report::kNoData);
         return 1;
     }
     // The columns as wide as the list shows them before the user drags any.
-    const auto format = browse::parseListFormat(formatWindow(doc.state, doc.browse));
+    const auto format = browse::parseListFormat(formatWindow(doc));
     if (!format) {
         std::fprintf(stderr, "rowbit-cli: %s\n", format.error().describe().c_str());
         return 1;
     }
     const auto& columns = format.value();
-    for (int c = 0; c < std::min(doc.state.columns.columnCount, kMaxColumns); ++c) {
+    for (int c = 0; c < std::min(doc.columns.columnCount, kMaxColumns); ++c) {
         if (static_cast<std::size_t>(c) < columns.size())
-            doc.state.columns.listWidth[static_cast<std::size_t>(c)] =
+            doc.columns.listWidth[static_cast<std::size_t>(c)] =
                 columns[static_cast<std::size_t>(c)].width;
     }
-    report::ListReport layout(doc.state.columns, doc.state.records, doc.state.filename, landscape,
-                              report::stampsNow());
+    report::ListReport layout(doc.columns, doc.records, doc.path, landscape, report::stampsNow());
     while (!layout.printQue()) {
     }
     return writeReportPdf(layout.takePages(), *out) ? 0 : kSaveFailed;
@@ -539,9 +544,9 @@ namespace rowbit::cli {
 namespace {
 
 // add, change and delete: load, edit through the form's model, save over FILE.
-int recordCommand(const Args& args, int action) {
+int recordCommand(const Args& args, RecordCommand command) {
     RecordEdit edit;
-    edit.action = action;
+    edit.command = command;
     edit.today = picture::today();
     if (const std::string* today = option(args, "--today")) {
         const auto serial = parseToday(*today);
@@ -552,7 +557,7 @@ int recordCommand(const Args& args, int action) {
     if (const std::string* memo = option(args, "--memo"))
         edit.memo = *memo;
     std::size_t next = 1;
-    if (action != kActionInsert) {
+    if (command != RecordCommand::Insert) {
         const std::string* n = positional(args, next++);
         const auto number = n ? wholeNumber(*n) : std::nullopt;
         if (!number || *number < 1)
@@ -563,47 +568,47 @@ int recordCommand(const Args& args, int action) {
         edit.values.push_back(*value);
 
     Document doc;
-    if (auto failed = open(doc, args))
+    AppState display;
+    if (auto failed = open(doc, display, args))
         return *failed;
-    doc.state.todayYear = picture::civilFromSerial(edit.today).year;
+    display.todayYear = picture::civilFromSerial(edit.today).year;
     // A date given as YYYY-MM-DD is typed as the date picture shows it, with its full year.
     for (std::size_t i = 0; i < edit.values.size() && i < kMaxColumns; ++i) {
-        if (doc.state.columns.type[i] != "D")
+        if (doc.columns.type[i] != "D")
             continue;
-        const auto typed =
-            isoDateForEntry(edit.values[i], doc.state.datePicture, doc.state.todayYear);
+        const auto typed = isoDateForEntry(edit.values[i], display.datePicture, display.todayYear);
         if (!typed) {
             std::fprintf(stderr,
                          "rowbit-cli: field %zu: %s is outside the years the list's two-digit "
                          "years stand for (%d to %d)\n",
-                         i + 1, edit.values[i].c_str(), doc.state.todayYear - 80,
-                         doc.state.todayYear + 19);
+                         i + 1, edit.values[i].c_str(), display.todayYear - 80,
+                         display.todayYear + 19);
             return kExitRefused;
         }
         edit.values[i] = *typed;
     }
-    if (edit.number > doc.state.records.count())
+    if (edit.number > doc.records.count())
         return usageError("no such record in the list");
-    const int status = editRecord(doc.state, edit);
+    const int status = editRecord(doc, display, edit);
     if (status == kEditUsage)
         return usageError("more values than the form has fields");
     if (status != 0)
         return status;
-    return saveTo(doc, doc.state.filename);
+    return saveTo(doc, display, doc.path);
 }
 
 } // namespace
 
 int add(const Args& args) {
-    return recordCommand(args, kActionInsert);
+    return recordCommand(args, RecordCommand::Insert);
 }
 
 int change(const Args& args) {
-    return recordCommand(args, kActionChange);
+    return recordCommand(args, RecordCommand::Change);
 }
 
 int remove(const Args& args) {
-    return recordCommand(args, kActionDelete);
+    return recordCommand(args, RecordCommand::Delete);
 }
 
 } // namespace rowbit::cli

@@ -1,8 +1,8 @@
 #include "cli/output_format.h"
 
-#include "app/app_state.h"
 #include "app/cp949_text.h"
 #include "app/picture.h"
+#include "document/document.h"
 #include "workbook/book.h"
 
 #include <nlohmann/json.hpp>
@@ -117,8 +117,8 @@ std::vector<std::string> uniqueKeys(const std::vector<std::string>& titles) {
 
 } // namespace
 
-std::vector<std::string> rawTitles(const AppState& state) {
-    const ColumnSetup& columns = state.columns;
+std::vector<std::string> rawTitles(const Document& doc) {
+    const ColumnSetup& columns = doc.columns;
     std::vector<std::string> titles;
     for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k)
         titles.emplace_back(cp949::trim(columns.title[k]));
@@ -127,13 +127,13 @@ std::vector<std::string> rawTitles(const AppState& state) {
     return titles;
 }
 
-std::vector<RawValue> rawRecord(const AppState& state, const Record& record) {
-    const ColumnSetup& columns = state.columns;
-    const Sheet* sheet = state.sheet();
+std::vector<RawValue> rawRecord(const Document& doc, const Record& record) {
+    const ColumnSetup& columns = doc.columns;
+    const Sheet* sheet = doc.sheet();
     std::vector<RawValue> values;
     for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k) {
-        if (sheet && state.book && columns.sheetColumn[k] >= 1)
-            values.push_back(cellValue(*state.book, *sheet, record.row, columns.sheetColumn[k] - 1,
+        if (sheet && doc.book && columns.sheetColumn[k] >= 1)
+            values.push_back(cellValue(*doc.book, *sheet, record.row, columns.sheetColumn[k] - 1,
                                        columns.type[k] == "D"));
         else
             values.emplace_back(std::string(cp949::trimRight(record.col[k])));

@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace rowbit {
-struct AppState;
+struct Document;
 struct Record;
 } // namespace rowbit
 
@@ -36,9 +36,9 @@ struct RawTable {
 };
 
 // The cells of a record's columns (and its memo) as the sheet holds them.
-std::vector<RawValue> rawRecord(const AppState& state, const Record& record);
+std::vector<RawValue> rawRecord(const Document& doc, const Record& record);
 // The list's column titles, and the memo's when the setup has one.
-std::vector<std::string> rawTitles(const AppState& state);
+std::vector<std::string> rawTitles(const Document& doc);
 
 // The table in tsv (a header line, TAB-separated, escaped as the text output), csv (RFC 4180)
 // or json (an array of objects keyed by the titles, one record a line).

@@ -4,6 +4,7 @@
 #include "app/cp949_text.h"
 #include "app/picture.h"
 #include "cli/commands.h"
+#include "document/document.h"
 #include "form/record_form_model.h"
 
 #include <cstdio>
@@ -23,15 +24,15 @@ std::optional<std::int32_t> parseToday(const std::string& text) {
     return picture::serialFromCivil(date);
 }
 
-int editRecord(AppState& state, const RecordEdit& edit) {
-    RecordList& records = state.records;
-    if (edit.action != kActionInsert && !records.get(edit.number))
+int editRecord(Document& doc, const AppState& display, const RecordEdit& edit) {
+    RecordList& records = doc.records;
+    const bool insert = edit.command == RecordCommand::Insert;
+    if (!insert && (edit.number < 1 || edit.number > records.count()))
         return kEditUsage;
-    state.action = edit.action;
-    form::RecordFormModel model(state.columns, state.datePicture, state.fontSize, edit.today,
-                                form::workbookLookup(state));
-    model.start(edit.action, records.buffer);
-    if (edit.action != kActionDelete) {
+    form::RecordFormModel model(doc.columns, display.datePicture, display.fontSize, edit.today,
+                                form::workbookLookup(doc.lastSheet()));
+    model.start(edit.command, insert ? Record() : records.at(edit.number));
+    if (edit.command != RecordCommand::Delete) {
         // The formula notes of the last number accepted: a later value may mend what an
         // earlier one left, as a user in the form goes on after the message.
         form::CheckResult last;
@@ -57,7 +58,7 @@ int editRecord(AppState& state, const RecordEdit& edit) {
                 std::fprintf(stderr, "%s\n", model.message(checked).c_str());
                 return kEditRefused;
             }
-            if (state.columns.type[i] == "N" && !cp949::trimRight(edit.values[i]).empty())
+            if (doc.columns.type[i] == "N" && !cp949::trimRight(edit.values[i]).empty())
                 last = checked; // the formulas ran
         }
         if (!last.formulas.empty()) {
@@ -72,8 +73,8 @@ int editRecord(AppState& state, const RecordEdit& edit) {
         if (edit.memo)
             model.setMemo(*edit.memo);
     }
-    form::applyForm(state, model);
-    state.changed = 1;
+    form::applyForm(records, edit.command, edit.number, model);
+    doc.modified = true;
     return 0;
 }
 

@@ -50,86 +50,89 @@ void defaultSetting(ColumnSetup& columns) {
     }
 }
 
-LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                     const TitleRowChooser& preview) {
-    state.columns.clear();
-    if (state.filename.empty())
-        state.filename = state.unnamedPath();
+OpenOutcome Document::open(const AppState& display, Prompts& prompts,
+                           const TitleRowChooser& preview) {
+    columns.clear();
+    if (path.empty())
+        path = display.unnamedPath();
 
-    browse.loadError.reset();
     // Taken before the read: a file replaced while it is read differs from it at the save.
-    const std::string path(cp949::trimRight(state.filename));
-    state.diskPath = path;
-    state.diskIdentity = identityOf(path);
-    auto loaded = loadBook(
-        path, [&prompts](double fraction) { prompts.progress(ProgressStage::Reading, fraction); });
+    const std::string trimmed(cp949::trimRight(path));
+    diskPath = trimmed;
+    diskIdentity = identityOf(trimmed);
+    auto loaded = loadBook(trimmed, [&prompts](double fraction) {
+        prompts.progress(ProgressStage::Reading, fraction);
+    });
     if (!loaded) {
-        browse.load = false;
-        browse.loadError = loaded.error();
+        fromFile = false;
         if (loaded.error().code == ErrorCode::NotFound) {
             // A file that is not there yet: the new workbook, named as asked.
             // The ending decides the format; a name with no workbook ending gets ".xls".
-            state.filename = saveAsName(state.filename, BookFormat::Xls);
+            path = saveAsName(path, BookFormat::Xls);
             // Whatever takes the name before the first save is someone else's.
-            state.diskPath = std::string(cp949::trimRight(state.filename));
-            state.diskIdentity.reset();
-            state.book = newWorkbook(*formatOfName(state.filename));
-            defaultSetting(state.columns);
-            return LoadOutcome::NewWorkbook;
+            diskPath = std::string(cp949::trimRight(path));
+            diskIdentity.reset();
+            book = newWorkbook(*formatOfName(path));
+            defaultSetting(columns);
+            return {LoadOutcome::NewWorkbook, loaded.error()};
         }
         // A file that is there but cannot be read is never taken for a new one: saving over
         // it would destroy it. The user hears why and works in the unnamed workbook.
-        prompts.message(openFailedMessage(state.filename, loaded.error()));
-        state.filename = state.unnamedPath();
-        state.diskPath.clear();
-        state.book = newWorkbook(BookFormat::Xls);
-        defaultSetting(state.columns);
-        return LoadOutcome::Unreadable;
+        prompts.message(openFailedMessage(path, loaded.error()));
+        path = display.unnamedPath();
+        diskPath.clear();
+        book = newWorkbook(BookFormat::Xls);
+        defaultSetting(columns);
+        return {LoadOutcome::Unreadable, loaded.error()};
     }
-    state.book = std::move(loaded).value();
-    browse.load = true;
+    book = std::move(loaded).value();
+    fromFile = true;
 
-    if (const Sheet* settings = settingsSheet(*state.book)) {
-        readSettings(*settings, state.columns);
-        return LoadOutcome::Settings;
+    if (const Sheet* settings = settingsSheet(*book)) {
+        readSettings(*settings, columns);
+        return {LoadOutcome::Settings, std::nullopt};
     }
     const std::vector<PreviewRow> rows =
-        previewRows(*state.book, state.datePicture.empty() ? "@D9-" : state.datePicture);
+        previewRows(*book, display.datePicture.empty() ? "@D9-" : display.datePicture);
     const std::optional<int> title = preview ? preview(rows, preselectedRow(rows)) : std::nullopt;
-    if (title && *title >= 1 && *title <= kPreviewRows && state.sheet())
-        makeSetup(*state.sheet(), *title, state.columns);
-    state.changed = 1;
-    return LoadOutcome::Preview;
+    if (title && *title >= 1 && *title <= kPreviewRows && sheet())
+        makeSetup(*sheet(), *title, columns);
+    modified = true;
+    return {LoadOutcome::Preview, std::nullopt};
 }
 
-LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
+FillOutcome Document::fill(const AppState& display, Prompts& prompts, const FillOptions& options) {
+    return fillRecordList(*this, display, prompts, options);
+}
+
+OpenOutcome checkFile(Document& doc, AppState& display, Prompts& prompts,
                       const TitleRowChooser& preview, const Preferences& prefs,
-                      const std::string& commandLine) {
-    browse.commandStr = commandLine;
+                      const std::string& commandLine,
+                      std::array<std::string, kRecentFiles>& recent) {
     std::error_code ec;
-    state.workingFolder = std::filesystem::current_path(ec).string();
+    display.workingFolder = std::filesystem::current_path(ec).string();
 
     const std::string tail(cp949::trim(commandLine));
-    if (cp949::upper(tail) == "/O" || state.isUnnamed()) {
+    if (cp949::upper(tail) == "/O" || display.isUnnamed(doc.path)) {
         const std::string folder = prefs.readOpenFolder();
         makeCurrent(folder);
         const auto chosen =
-            prompts.openFile(FileDialogRequest{kOpenTitle, kOpenFilter, state.filename, folder});
+            prompts.openFile(FileDialogRequest{kOpenTitle, kOpenFilter, doc.path, folder});
         if (chosen && !chosen->empty()) {
-            state.filename = canonicalPath(*chosen);
+            doc.path = canonicalPath(*chosen);
             makeCurrent(std::filesystem::path(*chosen).parent_path());
         }
     } else if (!tail.empty()) {
         // Absolute, so that a file dialog making another folder current later cannot send the
         // save elsewhere.
-        state.filename = canonicalPath(tail);
+        doc.path = canonicalPath(tail);
     }
-    const LoadOutcome outcome = loadFile(state, browse, prompts, preview);
+    OpenOutcome outcome = doc.open(display, prompts, preview);
     // Only a workbook that was really opened is a recent file; a new one becomes one when it
     // is first saved.
-    if (outcome == LoadOutcome::Settings || outcome == LoadOutcome::Preview)
-        recentFiles(browse.recent, state.filename);
-    fillRecordList(state, browse, prompts);
+    if (outcome.kind == LoadOutcome::Settings || outcome.kind == LoadOutcome::Preview)
+        recentFiles(recent, doc.path);
+    doc.fill(display, prompts);
     return outcome;
 }
 
@@ -231,22 +234,21 @@ std::vector<std::uint32_t> positionsByIdentity(const RecordList& records) {
 
 } // namespace
 
-Result<void> saveRecordsSheet(AppState& state, BrowseState& browse) {
-    ColumnSetup& columns = state.columns;
-    Book* book = state.book.get();
-    Sheet* sheet = state.sheet();
+Result<void> saveRecordsSheet(Document& doc, const AppState& display) {
+    ColumnSetup& columns = doc.columns;
+    Book* book = doc.book.get();
+    Sheet* sheet = doc.sheet();
     if (!book || !sheet)
         return makeError(ErrorCode::Invalid, "the workbook has no data sheet");
     if (columns.firstDataRow < 1)
         columns.firstDataRow = 1;
 
-    RecordList& records = state.records;
+    RecordList& records = doc.records;
     const std::size_t count = records.count();
-    browse.eqcnt = static_cast<int>(count);
     const int used = columns.shownColumns();
     const std::string datePicture =
-        state.datePicture.empty() ? std::string("@D9-") : state.datePicture;
-    FilledRecords& filled = browse.filled;
+        display.datePicture.empty() ? std::string("@D9-") : display.datePicture;
+    FilledRecords& filled = doc.filled;
 
     // The records' places: the rows they were read from, in sheet order. Records beyond
     // them go into new rows after the last used row.
@@ -339,7 +341,7 @@ Result<void> saveRecordsSheet(AppState& state, BrowseState& browse) {
                 continue;
             const std::string_view text = record.col[k];
             if (!writeField(*book, *sheet, columns, k, target[p], text, datePicture,
-                            state.todayYear, dateFormats[k]))
+                            display.todayYear, dateFormats[k]))
                 return makeError(ErrorCode::Limit,
                                  "no room in the data sheet for record " + std::to_string(p + 1),
                                  "row " + std::to_string(target[p] + 1));
@@ -369,7 +371,6 @@ Result<void> saveRecordsSheet(AppState& state, BrowseState& browse) {
         record.row = target[p];
         filled.add(records.id(p + 1), target[p], record, used, columns.memoColumn != 0);
     }
-    browse.filledCount = static_cast<int>(count);
     return {};
 }
 
@@ -377,11 +378,10 @@ namespace {
 
 // What the file at `path` must still be for this save: the file the workbook was read from
 // (or its absence) when the save goes there; anything at a path the user named for this save.
-SaveExpectation expectationFor(const AppState& state, const std::string& path) {
-    if (state.diskPath.empty() || path != state.diskPath)
+SaveExpectation expectationFor(const Document& doc, const std::string& path) {
+    if (doc.diskPath.empty() || path != doc.diskPath)
         return SaveExpectation::anything();
-    return state.diskIdentity ? SaveExpectation::same(*state.diskIdentity)
-                              : SaveExpectation::absent();
+    return doc.diskIdentity ? SaveExpectation::same(*doc.diskIdentity) : SaveExpectation::absent();
 }
 
 // The name the user gives for saving the open workbook elsewhere; its ending follows the
@@ -400,89 +400,89 @@ std::optional<std::string> askOtherName(Prompts& prompts, BookFormat format) {
 
 } // namespace
 
-SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts, ChangedFile changed) {
-    const bool unnamed = state.isUnnamed();
+SaveOutcome Document::save(const AppState& display, Prompts& prompts, ChangedFile changed) {
+    Document& doc = *this;
+    const bool unnamed = display.isUnnamed(doc.path);
     if (unnamed) {
         const auto chosen = prompts.saveFile(FileDialogRequest{kSaveTitle, kSaveFilter, {}, {}});
         if (!chosen || cp949::trim(*chosen).empty())
             return {SaveStatus::Cancelled, std::nullopt};
-        state.filename = saveAsName(*chosen, state.book ? state.book->format() : BookFormat::Xls);
-        makeCurrent(std::filesystem::path(state.filename).parent_path());
+        doc.path = saveAsName(*chosen, doc.book ? doc.book->format() : BookFormat::Xls);
+        makeCurrent(std::filesystem::path(doc.path).parent_path());
         // The ending decides the format: .xlsx and .xlsm are XML workbooks, .xls binary.
-        state.book = newWorkbook(*formatOfName(state.filename));
+        doc.book = newWorkbook(*formatOfName(doc.path));
         // Nothing of the list stands in the new workbook yet: every record is new there.
-        browse.filled.clear();
+        doc.filled.clear();
     }
-    if (!state.book)
-        state.book = newWorkbook(BookFormat::Xls);
+    if (!doc.book)
+        doc.book = newWorkbook(BookFormat::Xls);
 
     auto fail = [&](const Error& error) {
-        state.changed = 1;
-        prompts.message(saveFailedMessage(state.filename, error));
+        doc.modified = true;
+        prompts.message(saveFailedMessage(doc.path, error));
         // A first save that failed names nothing: the next Save asks for a name again.
         if (unnamed)
-            state.filename = state.unnamedPath();
+            doc.path = display.unnamedPath();
         return SaveOutcome{SaveStatus::Failed, error};
     };
-    if (settingsTarget(*state.book).kind == SettingsTarget::Kind::NameTaken) {
+    if (settingsTarget(*doc.book).kind == SettingsTarget::Kind::NameTaken) {
         // Nothing is written: the settings would have to go into the data sheet itself.
-        state.changed = 1;
+        doc.modified = true;
         prompts.tell(kSettingsNameTakenMessage);
         return SaveOutcome{SaveStatus::Failed,
                            makeError(ErrorCode::Invalid, "the data sheet is named SetupQ")};
     }
-    if (!writeSettings(*state.book, state.columns))
+    if (!writeSettings(*doc.book, doc.columns))
         return fail(makeError(ErrorCode::Invalid, "cannot add the settings sheet"));
-    if (auto rows = saveRecordsSheet(state, browse); !rows)
+    if (auto rows = saveRecordsSheet(doc, display); !rows)
         return fail(rows.error());
-    std::string path(cp949::trimRight(state.filename));
+    std::string target(cp949::trimRight(doc.path));
     // A name chosen in the dialog just now: whatever is there, the user agreed to replace.
     auto saved =
-        state.book->save(path, unnamed ? SaveExpectation::anything() : expectationFor(state, path));
+        doc.book->save(target, unnamed ? SaveExpectation::anything() : expectationFor(doc, target));
     if (!saved && saved.error().code == ErrorCode::Conflict) {
         // Another program (or another copy of this one) saved the file since it was read:
         // replacing it would lose what that save wrote.
         if (changed == ChangedFile::Refuse) {
-            state.changed = 1;
-            prompts.message(changedFileRefusedMessage(path, saved.error()));
+            doc.modified = true;
+            prompts.message(changedFileRefusedMessage(target, saved.error()));
             return SaveOutcome{SaveStatus::Conflict, saved.error()};
         }
         auto cancelled = [&] {
-            state.changed = 1;
+            doc.modified = true;
             if (unnamed)
-                state.filename = state.unnamedPath();
+                doc.path = display.unnamedPath();
             return SaveOutcome{SaveStatus::Cancelled, std::nullopt};
         };
-        const int choice = prompts.message(changedFileQuestion(path, saved.error()));
+        const int choice = prompts.message(changedFileQuestion(target, saved.error()));
         if (choice == kChangedFileSaveAs) {
-            const auto other = askOtherName(prompts, state.book->format());
+            const auto other = askOtherName(prompts, doc.book->format());
             if (!other)
                 return cancelled();
-            path = *other;
-            makeCurrent(std::filesystem::path(path).parent_path());
+            target = *other;
+            makeCurrent(std::filesystem::path(target).parent_path());
         } else if (choice != kChangedFileOverwrite) {
             return cancelled();
         }
-        const std::string before = state.filename;
-        state.filename = path;
-        saved = state.book->save(path, SaveExpectation::anything());
+        const std::string before = doc.path;
+        doc.path = target;
+        saved = doc.book->save(target, SaveExpectation::anything());
         if (!saved && choice == kChangedFileSaveAs) {
             SaveOutcome failed = fail(saved.error());
-            state.filename = before; // the workbook stays what it was
+            doc.path = before; // the workbook stays what it was
             return failed;
         }
     }
     if (!saved)
         return fail(saved.error());
 
-    state.changed = 0;
-    browse.load = true;
-    state.diskPath = path;
-    state.diskIdentity = saved->identity;
-    recentFiles(browse.recent, state.filename);
+    doc.modified = false;
+    doc.fromFile = true;
+    doc.diskPath = target;
+    doc.diskIdentity = saved->identity;
     if (!saved->ownerKept)
-        prompts.message(ownerChangedMessage(path, *saved));
-    return {SaveStatus::Saved, std::nullopt, state.book->takeNotices()};
+        prompts.message(ownerChangedMessage(target, *saved));
+    return {SaveStatus::Saved, std::nullopt, doc.book->takeNotices()};
 }
 
 } // namespace rowbit

@@ -1,16 +1,21 @@
 #pragma once
-// The way of a workbook: choosing the file (checkFile), loading its setup (loadFile), and
-// saving the setup and the records back (saveFile). Every question and message goes through
-// Prompts; the preview window is a seam the caller fills.
+// The open workbook and the way of it: choosing the file (checkFile), opening its setup
+// (Document::open), reading its rows into the records (Document::fill), and saving the setup
+// and the records back (Document::save). Every question and message goes through Prompts; the
+// preview window is a seam the caller fills.
 
 #include "app/app_state.h"
+#include "app/file_identity.h"
 #include "app/prompts.h"
+#include "app/records.h"
 #include "app/result.h"
 #include "browse/browse_state.h"
 #include "setup/preview.h"
 #include "workbook/book.h"
 
+#include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -40,33 +45,41 @@ using TitleRowChooser =
 enum class LoadOutcome {
     NewWorkbook, // no such file: a new workbook with the default setup
     Unreadable,  // the file exists but cannot be read: the user was told, a new unnamed workbook
-    Preview,     // no settings sheet: the setup came from the preview (CHANGED = 1)
+    Preview,     // no settings sheet: the setup came from the preview (the workbook is modified)
     Settings,    // the setup came from the settings sheet
 };
 
-// The default setup of a workbook that could not be loaded: columns A to G as text.
-void defaultSetting(ColumnSetup& columns);
+// What opening a workbook came to. `error` says why no workbook was read from the file
+// (NewWorkbook: it is not there; Unreadable: why it could not be read).
+struct OpenOutcome {
+    LoadOutcome kind = LoadOutcome::Settings;
+    std::optional<Error> error;
+};
 
-// Opens FILENAME (the unnamed workbook when empty) into BOOK and fills G1. An existing file
-// that cannot be read is never taken for a new one: the user is told why and gets the new
-// unnamed workbook instead, so a later save asks for a name.
-LoadOutcome loadFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                     const TitleRowChooser& preview);
+// How filling the records shares out its work. A small sheet is filled on the calling thread
+// alone: for it, starting threads costs more than it saves.
+struct FillOptions {
+    int parallelFrom = 20000; // sheets with fewer rows to read start no thread
+    int threads = 0;          // 0: one per core, at most 4
+};
 
-// Chooses the workbook (command-line tail `commandLine`, the open dialog for "/O" or for the
-// unnamed workbook), loads it and fills the list. `prefs` gives the dialog's start folder and
-// takes the recent file. The caller sets the caption and builds the list format afterwards.
-LoadOutcome checkFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                      const TitleRowChooser& preview, const Preferences& prefs,
-                      const std::string& commandLine);
+// What filling the records came to: how many records the rows gave, and the overlong text
+// cells that were cut (" A11 A21 ..."; empty when none). `error` is set when there was no
+// data sheet to read.
+struct FillOutcome {
+    std::size_t records = 0;
+    std::string overflow;
+    std::optional<Error> error;
+};
 
 enum class SaveStatus {
-    Saved,     // written; CHANGED is 0
+    Saved,     // written; the workbook is no longer modified
     Cancelled, // the user cancelled the file-name dialog or the question about a file that
                // changed on the disk; nothing written
-    Failed,    // not written: the user was told why, CHANGED stays 1, the file is untouched
+    Failed,    // not written: the user was told why, the workbook stays modified, the file is
+               // untouched
     Conflict,  // not written because the file changed since it was read (ChangedFile::Refuse):
-               // the user was told, CHANGED stays 1
+               // the user was told, the workbook stays modified
 };
 
 // What a save does when the file on the disk is no longer the one the workbook was read from
@@ -81,23 +94,77 @@ struct SaveOutcome {
                 std::vector<SaveNotice> n = {})
         : status(s), error(std::move(e)), notices(std::move(n)) {}
     SaveStatus status = SaveStatus::Saved;
-    std::optional<Error> error; // set when Failed
+    std::optional<Error> error; // set when Failed or Conflict
     // What moving the records could not carry along (merged ranges left in place, array
     // formulas turned into values); set when Saved.
     std::vector<SaveNotice> notices;
 };
 
-// The Save command: asks for a name for the unnamed workbook, writes the settings sheet and
-// the records into BOOK and saves it to FILENAME atomically. Records keep their rows (whole
-// rows move with them), untouched fields keep their cells. A file that changed on the disk
-// since it was read is handled as `changed` says. On success the recent files get FILENAME
-// (browse.recent); a saved file that could not keep its owner or group is told.
-SaveOutcome saveFile(AppState& state, BrowseState& browse, Prompts& prompts,
-                     ChangedFile changed = ChangedFile::Ask);
+// The open workbook: the book itself, its column setup, the records read from its data sheet
+// and what the last fill (or save) left there, its path and whether it has unsaved changes.
+// The window and rowbit-cli both work on one.
+struct Document {
+    Document() = default;
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
 
-// Writing the records into the data sheet of BOOK (in memory), as saveFile does after the
+    std::unique_ptr<Book> book;
+    ColumnSetup columns;
+    RecordList records;
+    FilledRecords filled; // what the last fill (or save) left in the sheet
+    std::string path;     // full path of the open workbook
+    bool modified = false;
+    bool fromFile = true; // the last fill read a workbook that came from a file
+
+    // The file `path` was last read from or saved to by this process, as it was then: a save
+    // replaces it only while it still is that file. `diskPath` empty: there is nothing to
+    // compare with (the unnamed workbook); `diskIdentity` nullopt: there was no file there.
+    std::string diskPath;
+    std::optional<FileIdentity> diskIdentity;
+
+    // The data sheet (the first) and the sheet of lookup lists (the last); nullptr without a
+    // workbook.
+    Sheet* sheet() const { return book && book->sheetCount() ? book->sheet(0) : nullptr; }
+    Sheet* lastSheet() const {
+        return book && book->sheetCount() ? book->sheet(book->sheetCount() - 1) : nullptr;
+    }
+
+    // Opens `path` (the unnamed workbook when empty) into the book and fills the column
+    // setup. An existing file that cannot be read is never taken for a new one: the user is
+    // told why and gets the new unnamed workbook instead, so a later save asks for a name.
+    OpenOutcome open(const AppState& display, Prompts& prompts, const TitleRowChooser& preview);
+
+    // Empties the records and fills them from the data sheet from the first data row down;
+    // rows empty in every shown column are skipped. Remembers what it produced per record
+    // (`filled`) and tells the user of overlong text cells. Large sheets are read by several
+    // threads at once; the result is the same as reading them row by row, and progress is
+    // reported on the calling thread only.
+    FillOutcome fill(const AppState& display, Prompts& prompts, const FillOptions& options = {});
+
+    // The Save command: asks for a name for the unnamed workbook, writes the settings sheet
+    // and the records into the book and saves it to `path` atomically. Records keep their rows
+    // (whole rows move with them), untouched fields keep their cells. A file that changed on
+    // the disk since it was read is handled as `changed` says. A saved file that could not
+    // keep its owner or group is told. The caller adds a saved `path` to the recent files.
+    SaveOutcome save(const AppState& display, Prompts& prompts,
+                     ChangedFile changed = ChangedFile::Ask);
+};
+
+// The default setup of a workbook that could not be loaded: columns A to G as text.
+void defaultSetting(ColumnSetup& columns);
+
+// Chooses the workbook (command-line tail `commandLine`, the open dialog for "/O" or for the
+// unnamed workbook), opens it and fills the records. `prefs` gives the dialog's start folder;
+// a workbook really opened goes to the top of `recent`. The caller sets the caption and builds
+// the list format afterwards.
+OpenOutcome checkFile(Document& doc, AppState& display, Prompts& prompts,
+                      const TitleRowChooser& preview, const Preferences& prefs,
+                      const std::string& commandLine,
+                      std::array<std::string, kRecentFiles>& recent);
+
+// Writing the records into the data sheet of the book (in memory), as a save does after the
 // settings. Fails only when rows do not fit the sheet.
-Result<void> saveRecordsSheet(AppState& state, BrowseState& browse);
+Result<void> saveRecordsSheet(Document& doc, const AppState& display);
 
 // The format a file name's ending means: ".xls" binary, ".xlsx" and ".xlsm" XML (any case);
 // nullopt for any other ending.

@@ -6,7 +6,7 @@
 
 namespace rowbit::form {
 
-FormLayout setupScreen(const ColumnSetup& columns, int fontSize, int action) {
+FormLayout setupScreen(const ColumnSetup& columns, int fontSize, RecordCommand command) {
     FormLayout out;
     out.fieldPoints = fontSize > 0 ? fontSize : 9;
     out.labelPoints = fontSize > 10 ? 10 : 9;
@@ -36,15 +36,15 @@ FormLayout setupScreen(const ColumnSetup& columns, int fontSize, int action) {
     out.ok = {out.width / 2 - 60, out.height - 30, 50, 15, true};
     out.cancel = {out.width / 2, out.height - 30, 50, 15, true};
 
-    switch (action) {
-    case kActionInsert:
+    switch (command) {
+    case RecordCommand::Insert:
         out.caption = kInsertCaption;
         break;
-    case kActionDelete:
+    case RecordCommand::Delete:
         out.caption = kDeleteCaption;
         out.readOnly = true;
         break;
-    default:
+    case RecordCommand::Change:
         out.caption = kChangeCaption;
         break;
     }

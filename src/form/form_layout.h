@@ -1,5 +1,5 @@
 #pragma once
-// The record form's layout (SetupScreen) as numbers in dialog units: which controls show,
+// The record form's layout as numbers in dialog units: which controls show,
 // where they sit, the caption and the font sizes, all decided from the column setup and the
 // request. The window only places what this says.
 
@@ -43,11 +43,11 @@ struct FormLayout {
     int height = 0;
     std::array<bool, kMaxColumns> keypadPlus{}; // number fields type "000" for keypad plus
     bool readOnly = false;                      // delete: everything but OK and Cancel disabled
-    int fieldPoints = 9;                        // memo label, fields, "..." buttons, memo: GSIZE
+    int fieldPoints = 9; // memo label, fields, "..." buttons, memo: the font size
     int labelPoints = 9; // title labels, OK, Cancel: 10 above 10 points, else the design's 9
     friend bool operator==(const FormLayout&, const FormLayout&) = default;
 };
 
-FormLayout setupScreen(const ColumnSetup& columns, int fontSize, int action);
+FormLayout setupScreen(const ColumnSetup& columns, int fontSize, RecordCommand command);
 
 } // namespace rowbit::form

@@ -12,9 +12,8 @@ RecordFormModel::RecordFormModel(const ColumnSetup& columns, std::string datePic
     : setup_(columns), gdate_(datePicture.empty() ? std::string("@D9-") : std::move(datePicture)),
       gsize_(fontSize), today_(today), lookup_(std::move(lookup)) {}
 
-void RecordFormModel::start(int action, Record& buffer) {
-    if (action == kActionInsert) {
-        buffer.clear();
+void RecordFormModel::start(RecordCommand command, const Record& record) {
+    if (command == RecordCommand::Insert) {
         for (int k = 0; k < kMaxColumns; ++k)
             fields_[k] =
                 setup_.type[k] == "D" ? picture::formatDate(today_, gdate_) : std::string();
@@ -22,7 +21,7 @@ void RecordFormModel::start(int action, Record& buffer) {
         return;
     }
     for (int k = 0; k < kMaxColumns; ++k) {
-        fields_[k] = cp949::cut(buffer.col[k], kFieldBytes);
+        fields_[k] = cp949::cut(record.col[k], kFieldBytes);
         if (setup_.type[k] != "N")
             continue;
         // A number whose grouped text the field cannot hold keeps its own text.
@@ -30,7 +29,7 @@ void RecordFormModel::start(int action, Record& buffer) {
         if (formatted.size() <= kFieldBytes)
             fields_[k] = std::move(formatted);
     }
-    memo_ = cp949::cut(buffer.memo, kMemoBytes);
+    memo_ = cp949::cut(record.memo, kMemoBytes);
 }
 
 void RecordFormModel::setField(int field, std::string_view text) {
@@ -123,34 +122,34 @@ void RecordFormModel::chooseLookup(int field, const std::optional<std::string>& 
     fields_[field - 1] = entry ? cp949::cut(*entry, kFieldBytes) : std::string();
 }
 
-void RecordFormModel::store(Record& buffer) const {
+void RecordFormModel::store(Record& record) const {
     for (int k = 0; k < kMaxColumns; ++k) {
         const std::string_view text = cp949::trimRight(fields_[k]);
-        buffer.col[k] = std::string(setup_.type[k] == "N" ? cp949::trim(text) : text);
+        record.col[k] = std::string(setup_.type[k] == "N" ? cp949::trim(text) : text);
     }
-    buffer.memo = std::string(cp949::trimRight(memo_));
+    record.memo = std::string(cp949::trimRight(memo_));
 }
 
-void applyForm(AppState& state, const RecordFormModel& model) {
-    model.store(state.records.buffer);
-    switch (state.action) {
-    case kActionInsert:
-        state.records.add();
-        break;
-    case kActionChange:
-        state.records.put();
-        break;
-    case kActionDelete:
-        state.records.remove();
-        break;
-    default:
-        return;
+std::size_t applyForm(RecordList& records, RecordCommand command, std::size_t position,
+                      const RecordFormModel& model) {
+    if (command == RecordCommand::Insert) {
+        records.buffer.clear();
+        model.store(records.buffer);
+        return records.add();
     }
-    state.action = kActionDone;
+    if (!records.get(position))
+        return 0;
+    if (command == RecordCommand::Change) {
+        model.store(records.buffer);
+        records.put();
+    } else {
+        records.remove();
+    }
+    return position;
 }
 
-LookupSource workbookLookup(const AppState& state) {
-    return [&state](int col) { return lookupEntries(state.lastSheet(), col); };
+LookupSource workbookLookup(const Sheet* lists) {
+    return [lists](int col) { return lookupEntries(lists, col); };
 }
 
 } // namespace rowbit::form

@@ -1,8 +1,8 @@
 #pragma once
 // The record form's model: the ten field buffers and the memo, loaded from the record by the
-// request, and what accepting a field does to them (Check_Input with FontCheck, the formulas,
-// the date table and the lookup's single-match rule). The window and rowbit-cli both drive
-// it; neither decides anything of its own.
+// request, and what accepting a field does to them (the entry check with the number grouping,
+// the formulas, the date table and the lookup's single-match rule). The window and rowbit-cli both
+// drive it; neither decides anything of its own.
 
 #include "app/app_state.h"
 #include "app/records.h"
@@ -41,11 +41,11 @@ public:
     RecordFormModel(const ColumnSetup& columns, std::string datePicture, int fontSize,
                     std::int32_t today, LookupSource lookup);
 
-    // Loads the fields for the request: insert starts blank with today's date in date fields
-    // (and clears `buffer`); change and delete take the record's texts, numbers by FontCheck.
-    void start(int action, Record& buffer);
+    // Loads the fields for the command: insert starts blank with today's date in date fields;
+    // change and delete take `record`'s texts, numbers grouped as the field shows them.
+    void start(RecordCommand command, const Record& record);
 
-    // Check_Input for field `field` (1-based) after the user changed it. A blank field is not
+    // The entry check of field `field` (1-based) after the user changed it. A blank field is not
     // checked. A refusal blanks the field. A number keeps every digit typed, also when it is
     // wider than its picture; only one longer than the field holds is refused.
     CheckResult accept(int field);
@@ -72,9 +72,9 @@ public:
     // A field's name in a message: its title, or its number when the title is blank.
     std::string fieldName(int field) const;
 
-    // OK: the fields into the record buffer (number fields without their leading blanks, as
-    // the list shows numbers read from the workbook).
-    void store(Record& buffer) const;
+    // OK: the fields into `record` (number fields without their leading blanks, as the list
+    // shows numbers read from the workbook).
+    void store(Record& record) const;
 
 private:
     ColumnSetup setup_;
@@ -86,12 +86,14 @@ private:
     std::string memo_;
 };
 
-// The whole request on the shared records, as OK carries it out: insert appends the buffer to
-// Q1, change writes it over the current record, delete removes the current record; ACTION
-// becomes 0.
-void applyForm(AppState& state, const RecordFormModel& model);
+// The whole command on the records, as OK carries it out: insert appends the form's record,
+// change writes it over the record at `position`, delete removes the record at `position`.
+// Returns the position of the record the command worked on (for an insert, the new one's);
+// 0 when there is no record at `position`.
+std::size_t applyForm(RecordList& records, RecordCommand command, std::size_t position,
+                      const RecordFormModel& model);
 
-// The lookup lists of the open workbook (its last sheet).
-LookupSource workbookLookup(const AppState& state);
+// The lookup lists of the open workbook: its last sheet, `lists` (nullptr: none).
+LookupSource workbookLookup(const Sheet* lists);
 
 } // namespace rowbit::form

@@ -6,18 +6,19 @@
 
 namespace rowbit::report {
 
-ListPrintOutcome listPrint(AppState& state, Prompts& prompts, bool landscape, ReportStamps stamps,
-                           const ListPrintWindows& windows) {
-    if (state.records.count() == 0) {
+ListPrintOutcome listPrint(const ColumnSetup& columns, const RecordList& records,
+                           const std::string& path, Prompts& prompts, bool landscape,
+                           ReportStamps stamps, const ListPrintWindows& windows) {
+    if (records.count() == 0) {
         prompts.tell(kNoData);
         return ListPrintOutcome::NoData;
     }
-    ListReport report(state.columns, state.records, state.filename, landscape, stamps);
+    ListReport report(columns, records, path, landscape, stamps);
     if (!windows.render || !windows.render(report))
         return ListPrintOutcome::Cancelled;
     const std::vector<Page> pages = report.takePages();
-    state.globalResponse = windows.preview ? windows.preview(pages) : 2;
-    if (state.globalResponse != 1)
+    constexpr int kPreviewPrint = 1;
+    if (!windows.preview || windows.preview(pages) != kPreviewPrint)
         return ListPrintOutcome::NotPrinted;
 
     const PrintOutcome printed = windows.print ? windows.print(pages) : PrintOutcome::NoPrinter;

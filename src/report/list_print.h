@@ -1,13 +1,13 @@
 #pragma once
-// ListPrint: the list report from the Print command to paper. The pages are laid out behind a
+// The list report from the Print command to paper. The pages are laid out behind a
 // progress window, shown in the preview, and sent to the printer only when the user chose
 // Print there. The windows come in as seams, so the flow is decided here.
 
-#include "app/app_state.h"
 #include "app/prompts.h"
 #include "report/list_report.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace rowbit::report {
@@ -30,10 +30,12 @@ struct ListPrintWindows {
 
 enum class ListPrintOutcome { NoData, Cancelled, NotPrinted, Printed };
 
-// The verdict of the preview goes into GLOBALRESPONSE; a print that did not happen is never
-// reported as done: without a printer the user is offered a PDF instead.
-ListPrintOutcome listPrint(AppState& state, Prompts& prompts, bool landscape, ReportStamps stamps,
-                           const ListPrintWindows& windows);
+// The report of `records` under `columns`, for the workbook at `path`: laid out, previewed,
+// and printed when the preview says so. A print that did not happen is never reported as
+// done: without a printer the user is offered a PDF instead.
+ListPrintOutcome listPrint(const ColumnSetup& columns, const RecordList& records,
+                           const std::string& path, Prompts& prompts, bool landscape,
+                           ReportStamps stamps, const ListPrintWindows& windows);
 
 // The present moment as the report stamps it.
 ReportStamps stampsNow();

@@ -142,7 +142,7 @@ Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns) {
         columns.formula[i] = draft.formula[i];
     }
     columns.columnCount = used;
-    // The slots after the first empty one keep what G1 held: loops over the shown columns
+    // The slots after the first empty one keep what the setup held: loops over the shown columns
     // end at this 0.
     if (used < kMaxColumns)
         columns.sheetColumn[used] = 0;
@@ -162,8 +162,8 @@ Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns) {
     return {};
 }
 
-SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts& prompts) {
-    const bool reload = needsReload(draft, state.columns);
+SetupConfirmation confirmSetup(const SetupDraft& draft, Document& doc, Prompts& prompts) {
+    const bool reload = needsReload(draft, doc.columns);
     if (reload) {
         const MessageRequest question{kReloadQuestion, kReloadCaption, kReloadButtons,
                                       PromptIcon::Information, 2};
@@ -172,17 +172,14 @@ SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts
             return {SetupOutcome::Cancelled, {}};
         }
     }
-    if (auto stored = saveToFile(draft, state.columns); !stored) {
+    if (auto stored = saveToFile(draft, doc.columns); !stored) {
         prompts.tell(stored.error().message);
         return {std::nullopt, stored.error().where};
     }
-    if (!reload) {
-        state.action = kActionDone;
+    if (!reload)
         return {SetupOutcome::Relayout, {}};
-    }
-    refreshLookupButtons(state.book.get(), state.columns);
-    state.action = kActionReload;
-    state.changed = 1;
+    refreshLookupButtons(doc.book.get(), doc.columns);
+    doc.modified = true;
     return {SetupOutcome::Reload, {}};
 }
 

@@ -1,5 +1,5 @@
 #include "app/app_state.h"
-
+#include "document/document.h"
 #include "workbook/book.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +7,8 @@
 namespace rowbit {
 namespace {
 
-TEST(AppState, StartsBlankWithNoColumnsAndNoWorkbook) {
-    AppState s;
+TEST(Document, StartsBlankWithNoColumnsAndNoWorkbook) {
+    Document s;
     EXPECT_EQ(s.records.count(), 0u);
     EXPECT_EQ(s.records.position(), 0u);
     for (std::string_view c : s.records.buffer.col) {
@@ -33,16 +33,16 @@ TEST(AppState, StartsBlankWithNoColumnsAndNoWorkbook) {
     EXPECT_EQ(s.book, nullptr);
     EXPECT_EQ(s.sheet(), nullptr);
     EXPECT_EQ(s.lastSheet(), nullptr);
-    EXPECT_EQ(s.filename, "");
-    EXPECT_EQ(s.changed, 0);
-    EXPECT_EQ(s.action, kActionDone);
+    EXPECT_EQ(s.path, "");
+    EXPECT_FALSE(s.modified);
+}
+
+TEST(AppState, StartsBlank) {
+    AppState s;
     EXPECT_EQ(s.fontFace, "");
     EXPECT_EQ(s.fontSize, 0);
-    EXPECT_EQ(s.gcharset, 0);
     EXPECT_EQ(s.datePicture, "");
     EXPECT_EQ(s.workingFolder, "");
-    EXPECT_EQ(s.sourceDir, "");
-    EXPECT_EQ(s.globalResponse, 0);
 }
 
 TEST(AppState, UnnamedWorkbookLivesInTheStartFolder) {
@@ -55,15 +55,13 @@ TEST(AppState, UnnamedWorkbookLivesInTheStartFolder) {
     EXPECT_EQ(s.unnamedPath(), "/Noname.xls");
 
     s.workingFolder = "/work";
-    EXPECT_FALSE(s.isUnnamed());
-    s.filename = s.unnamedPath();
-    EXPECT_TRUE(s.isUnnamed());
-    s.filename = "/work/Noname.xlsx";
-    EXPECT_FALSE(s.isUnnamed());
+    EXPECT_FALSE(s.isUnnamed(""));
+    EXPECT_TRUE(s.isUnnamed(s.unnamedPath()));
+    EXPECT_FALSE(s.isUnnamed("/work/Noname.xlsx"));
 }
 
-TEST(AppState, SheetIsTheFirstAndLastSheetTheLast) {
-    AppState s;
+TEST(Document, SheetIsTheFirstAndLastSheetTheLast) {
+    Document s;
     s.book = createBook(BookFormat::Xls);
     ASSERT_NE(s.book, nullptr);
     EXPECT_EQ(s.sheet(), nullptr); // no sheets yet

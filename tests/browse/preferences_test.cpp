@@ -45,7 +45,6 @@ TEST(Preferences, DefaultsWithoutAFile) {
     prefs.readDisplay(state);
     EXPECT_EQ(state.fontFace, "굴림");
     EXPECT_EQ(state.fontSize, 9);
-    EXPECT_EQ(state.gcharset, 129);
     EXPECT_EQ(state.datePicture, "@D9-");
     for (const std::string& file : prefs.readRecentFiles())
         EXPECT_TRUE(file.empty());

@@ -119,6 +119,7 @@ TEST(RowListText, OtherCellsShowEmpty) {
 
 // A data sheet with a title row and records below it, shown columns A and C, memo in E.
 struct Filled {
+    Document doc;
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
@@ -129,9 +130,9 @@ struct Filled {
         auto owned = std::make_unique<MemoryBook>();
         book = owned.get();
         sheet = static_cast<MemorySheet*>(owned->addSheet("Data"));
-        state.book = std::move(owned);
+        doc.book = std::move(owned);
         state.datePicture = "@D9-";
-        ColumnSetup& columns = state.columns;
+        ColumnSetup& columns = doc.columns;
         columns.columnCount = 2;
         columns.sheetColumn = {1, 3};
         columns.title = {"Item", "Price"};
@@ -143,7 +144,8 @@ struct Filled {
         sheet->setCell(0, 0, text("Item"));
         sheet->setCell(0, 2, text("Price"));
     }
-    void fill() { fillRecordList(state, browse, prompts); }
+    FillOutcome outcome; // of the last fill
+    void fill() { outcome = fillRecordList(doc, state, prompts); }
 };
 
 TEST(FillQue, ReadsFromTheStartLineAndSkipsRowsEmptyInShownColumns) {
@@ -156,35 +158,35 @@ TEST(FillQue, ReadsFromTheStartLineAndSkipsRowsEmptyInShownColumns) {
     f.sheet->setCell(4, 0, text("   "));         // blanks count as empty
     f.sheet->setCell(5, 2, number(-2.5));
     f.fill();
-    ASSERT_EQ(f.state.records.count(), 2u);
-    EXPECT_EQ(f.state.records.at(1).col[0], "사과");
-    EXPECT_EQ(f.state.records.at(1).col[1], "1,000");
-    EXPECT_EQ(f.state.records.at(1).memo, "memo 1");
-    EXPECT_EQ(f.state.records.at(1).row, 1);
-    EXPECT_EQ(f.state.records.at(2).col[1], "-2.5");
-    EXPECT_EQ(f.state.records.at(2).row, 5);
-    EXPECT_EQ(f.browse.filledCount, 2);
+    ASSERT_EQ(f.doc.records.count(), 2u);
+    EXPECT_EQ(f.doc.records.at(1).col[0], "사과");
+    EXPECT_EQ(f.doc.records.at(1).col[1], "1,000");
+    EXPECT_EQ(f.doc.records.at(1).memo, "memo 1");
+    EXPECT_EQ(f.doc.records.at(1).row, 1);
+    EXPECT_EQ(f.doc.records.at(2).col[1], "-2.5");
+    EXPECT_EQ(f.doc.records.at(2).row, 5);
+    EXPECT_EQ(f.outcome.records, 2u);
     EXPECT_TRUE(f.prompts.messages.empty());
 }
 
 TEST(FillQue, StartLineZeroIsOne) {
     Filled f;
-    f.state.columns.firstDataRow = 0;
+    f.doc.columns.firstDataRow = 0;
     f.fill();
-    EXPECT_EQ(f.state.columns.firstDataRow, 1);
-    ASSERT_EQ(f.state.records.count(), 1u); // the title row is a record now
-    EXPECT_EQ(f.state.records.at(1).col[0], "Item");
+    EXPECT_EQ(f.doc.columns.firstDataRow, 1);
+    ASSERT_EQ(f.doc.records.count(), 1u); // the title row is a record now
+    EXPECT_EQ(f.doc.records.at(1).col[0], "Item");
 }
 
 TEST(FillQue, FormatComesFromTheSecondDataRow) {
     Filled f;
-    f.state.columns.format = {0, 77};
+    f.doc.columns.format = {0, 77};
     f.sheet->setCell(1, 2, number(1, 5));
     f.fill();
-    EXPECT_EQ(f.state.columns.format[1], 77); // one data row: nothing captured
+    EXPECT_EQ(f.doc.columns.format[1], 77); // one data row: nothing captured
     f.sheet->setCell(2, 2, number(2, 9));
     f.fill();
-    EXPECT_EQ(f.state.columns.format[1], 9);
+    EXPECT_EQ(f.doc.columns.format[1], 9);
 }
 
 TEST(FillQue, OverlongTextsAreCutAndReportedOncePerFill) {
@@ -197,9 +199,9 @@ TEST(FillQue, OverlongTextsAreCutAndReportedOncePerFill) {
         syllables += "가"; // 102 bytes as the workbooks count
     f.sheet->setCell(41, 0, text(syllables));
     f.fill();
-    ASSERT_EQ(f.state.records.count(), 2u);
-    EXPECT_EQ(f.state.records.at(1).col[0], std::string(100, 'x'));
-    EXPECT_EQ(f.state.records.at(2).col[0].size(), 50u * 3); // 50 syllables: never split
+    ASSERT_EQ(f.doc.records.count(), 2u);
+    EXPECT_EQ(f.doc.records.at(1).col[0], std::string(100, 'x'));
+    EXPECT_EQ(f.doc.records.at(2).col[0].size(), 50u * 3); // 50 syllables: never split
     EXPECT_EQ(f.prompts.messageTexts(),
               std::vector<std::string>{"Below Cells are too big to fetch || A41 A42"});
     f.fill();
@@ -220,26 +222,26 @@ TEST(FillQue, FieldsAreCutLikeEveryOtherWidth) {
         }
         f.sheet->setCell(1, 0, text(textValue));
         f.fill();
-        ASSERT_EQ(f.state.records.count(), 1u);
-        EXPECT_EQ(f.state.records.at(1).col[0], cp949::cut(textValue, kFieldBytes)) << textValue;
+        ASSERT_EQ(f.doc.records.count(), 1u);
+        EXPECT_EQ(f.doc.records.at(1).col[0], cp949::cut(textValue, kFieldBytes)) << textValue;
     }
 }
 
 // Fills by one thread and by several must not differ in anything a later step reads.
 void expectSameFill(Filled& serial, Filled& parallel) {
-    const RecordList& a = serial.state.records;
-    const RecordList& b = parallel.state.records;
+    const RecordList& a = serial.doc.records;
+    const RecordList& b = parallel.doc.records;
     ASSERT_EQ(a.count(), b.count());
     EXPECT_EQ(a.position(), b.position());
-    EXPECT_EQ(serial.browse.filledCount, parallel.browse.filledCount);
-    EXPECT_EQ(serial.state.columns.format, parallel.state.columns.format);
-    EXPECT_EQ(serial.browse.overflow, parallel.browse.overflow);
+    EXPECT_EQ(serial.outcome.records, parallel.outcome.records);
+    EXPECT_EQ(serial.doc.columns.format, parallel.doc.columns.format);
+    EXPECT_EQ(serial.outcome.overflow, parallel.outcome.overflow);
     EXPECT_EQ(serial.prompts.messageTexts(), parallel.prompts.messageTexts());
-    const FilledRecords& fa = serial.browse.filled;
-    const FilledRecords& fb = parallel.browse.filled;
+    const FilledRecords& fa = serial.doc.filled;
+    const FilledRecords& fb = parallel.doc.filled;
     ASSERT_EQ(fa.size(), fb.size());
     EXPECT_EQ(fa.places(), fb.places());
-    const int used = serial.state.columns.shownColumns();
+    const int used = serial.doc.columns.shownColumns();
     for (std::size_t pos = 1; pos <= a.count(); ++pos) {
         const Record& ra = a.at(pos);
         const Record& rb = b.at(pos);
@@ -300,7 +302,7 @@ void fillVariedSheet(Filled& f, int rows) {
     std::string longMemo;
     for (int i = 0; i < 260; ++i)
         longMemo += "메"; // 520 bytes as the workbooks count
-    const int shownB = f.state.columns.sheetColumn[1] - 1;
+    const int shownB = f.doc.columns.sheetColumn[1] - 1;
     for (int r = 1; r <= rows; ++r) {
         if (r % 7 == 3) {
             f.sheet->setCell(r, 4, text("memo of a blank row")); // blank in every shown column
@@ -332,26 +334,27 @@ TEST(FillQue, ThreadsFillExactlyAsOneThreadDoes) {
             for (const int firstDataRow : {1, 2, 150}) {
                 Filled serial, parallel;
                 for (Filled* f : {&serial, &parallel}) {
-                    f->state.columns.sheetColumn = {1, shownB};
-                    f->state.columns.firstDataRow = firstDataRow;
+                    f->doc.columns.sheetColumn = {1, shownB};
+                    f->doc.columns.firstDataRow = firstDataRow;
                     fillVariedSheet(*f, 400);
                 }
-                serial.state.columns.format = parallel.state.columns.format = {0, 0};
-                fillRecordList(serial.state, serial.browse, serial.prompts,
-                               FillOptions{.parallelFrom = 1 << 30});
-                fillRecordList(parallel.state, parallel.browse, parallel.prompts,
-                               FillOptions{.parallelFrom = 1, .threads = threads});
+                serial.doc.columns.format = parallel.doc.columns.format = {0, 0};
+                serial.outcome = fillRecordList(serial.doc, serial.state, serial.prompts,
+                                                FillOptions{.parallelFrom = 1 << 30});
+                parallel.outcome =
+                    fillRecordList(parallel.doc, parallel.state, parallel.prompts,
+                                   FillOptions{.parallelFrom = 1, .threads = threads});
                 SCOPED_TRACE(::testing::Message() << "column " << shownB << ", " << threads
                                                   << " threads, start line " << firstDataRow);
                 expectSameFill(serial, parallel);
-                ASSERT_FALSE(serial.browse.overflow.empty());
+                ASSERT_FALSE(serial.outcome.overflow.empty());
                 // And both show each cell as cellText does.
-                for (std::size_t pos = 1; pos <= serial.state.records.count(); ++pos) {
-                    const Record& record = serial.state.records.at(pos);
+                for (std::size_t pos = 1; pos <= serial.doc.records.count(); ++pos) {
+                    const Record& record = serial.doc.records.at(pos);
                     for (int k = 0; k < 2; ++k) {
                         const std::string shown =
                             cellText(*serial.sheet, record.row,
-                                     serial.state.columns.sheetColumn[k] - 1, "@D9-");
+                                     serial.doc.columns.sheetColumn[k] - 1, "@D9-");
                         EXPECT_EQ(record.col[k], cp949::cut(shown, kFieldBytes));
                     }
                 }
@@ -370,11 +373,11 @@ TEST(FillQue, ReportFullInOnePartStillTakesTheEarlierPartsFirst) {
         for (int r = 1000; r < 2000; ++r)
             f->sheet->setCell(r, 0, text(std::string(101, 'b')));
     }
-    fillRecordList(serial.state, serial.browse, serial.prompts,
-                   FillOptions{.parallelFrom = 1 << 30});
-    fillRecordList(parallel.state, parallel.browse, parallel.prompts,
-                   FillOptions{.parallelFrom = 1, .threads = 2});
-    EXPECT_EQ(serial.browse.overflow.substr(0, 8), " A11 A21");
+    serial.outcome = fillRecordList(serial.doc, serial.state, serial.prompts,
+                                    FillOptions{.parallelFrom = 1 << 30});
+    parallel.outcome = fillRecordList(parallel.doc, parallel.state, parallel.prompts,
+                                      FillOptions{.parallelFrom = 1, .threads = 2});
+    EXPECT_EQ(serial.outcome.overflow.substr(0, 8), " A11 A21");
     expectSameFill(serial, parallel);
 }
 
@@ -401,7 +404,7 @@ TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
         for (int r = 1; r <= 30000; ++r)
             f.sheet->setCell(r, 0, text("x"));
         ProgressRecorder recorder;
-        fillRecordList(f.state, f.browse, recorder,
+        fillRecordList(f.doc, f.state, recorder,
                        FillOptions{.parallelFrom = 1, .threads = threads});
         const auto& reports = recorder.reports;
         ASSERT_GE(reports.size(), 2u) << threads;
@@ -421,9 +424,9 @@ TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
     }
     // No rows to read still ends the stage.
     Filled empty;
-    empty.state.columns.firstDataRow = 5;
+    empty.doc.columns.firstDataRow = 5;
     ProgressRecorder recorder;
-    fillRecordList(empty.state, empty.browse, recorder);
+    fillRecordList(empty.doc, empty.state, recorder);
     ASSERT_FALSE(recorder.reports.empty());
     EXPECT_EQ(recorder.reports.back().fraction, 1.0);
 }
@@ -450,6 +453,7 @@ public:
 
 TEST(FillQue, AFailureOnAnyThreadReachesTheCaller) {
     for (const int failAt : {3, 900, 1999}) {
+        Document doc;
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
@@ -457,15 +461,15 @@ TEST(FillQue, AFailureOnAnyThreadReachesTheCaller) {
         for (int r = 0; r < 2000; ++r)
             book->failing.setCell(r, 0, text("row"));
         book->failing.failAt = failAt;
-        state.book = std::move(book);
-        state.columns.sheetColumn = {1};
-        state.columns.firstDataRow = 1;
+        doc.book = std::move(book);
+        doc.columns.sheetColumn = {1};
+        doc.columns.firstDataRow = 1;
         EXPECT_THROW(
-            fillRecordList(state, browse, prompts, FillOptions{.parallelFrom = 1, .threads = 4}),
+            fillRecordList(doc, state, prompts, FillOptions{.parallelFrom = 1, .threads = 4}),
             std::bad_alloc)
             << failAt;
-        EXPECT_EQ(state.records.count(), 0u); // nothing half-filled is left behind
-        EXPECT_EQ(browse.filled.size(), 0u);
+        EXPECT_EQ(doc.records.count(), 0u); // nothing half-filled is left behind
+        EXPECT_EQ(doc.filled.size(), 0u);
     }
 }
 
@@ -482,7 +486,7 @@ TEST(FillQue, AProgressReportThatThrowsLeavesNoThreadRunning) {
         f.sheet->setCell(r, 0, text("x"));
     ThrowingProgress prompts;
     EXPECT_THROW(
-        fillRecordList(f.state, f.browse, prompts, FillOptions{.parallelFrom = 1, .threads = 3}),
+        fillRecordList(f.doc, f.state, prompts, FillOptions{.parallelFrom = 1, .threads = 3}),
         std::runtime_error);
 }
 
@@ -491,17 +495,16 @@ TEST(FormatWindow, BuildsTheListFormatFromSheetWidths) {
     f.sheet->setColWidth(0, 10.71);
     f.sheet->setColWidth(2, 12);
     f.sheet->setColWidth(4, 30);
-    f.browse.load = true;
-    EXPECT_EQ(formatWindow(f.state, f.browse),
+    f.doc.fromFile = true;
+    EXPECT_EQ(formatWindow(f.doc),
               "50L(2)|_M~Item~C(0)@s128@60R(2)|_M~Price~C(0)@s128@150L(2)|_M~Note~L(0)@s128@#11#");
-    f.browse.load = false;
-    EXPECT_EQ(formatWindow(f.state, f.browse),
+    f.doc.fromFile = false;
+    EXPECT_EQ(formatWindow(f.doc),
               "70L(2)|_M~Item~C(0)@s128@70R(2)|_M~Price~C(0)@s128@100L(2)|_M~Note~L(0)@s128@#11#");
-    f.state.columns.memoColumn = 0;
+    f.doc.columns.memoColumn = 0;
     f.sheet->setColWidth(0, 0);
-    f.browse.load = true;
-    EXPECT_EQ(formatWindow(f.state, f.browse),
-              "0L(2)|_M~Item~C(0)@s128@60R(2)|_M~Price~C(0)@s128@");
+    f.doc.fromFile = true;
+    EXPECT_EQ(formatWindow(f.doc), "0L(2)|_M~Item~C(0)@s128@60R(2)|_M~Price~C(0)@s128@");
 }
 
 TEST(ResultLines, FollowTheirRecordsThroughSortAndDelete) {
@@ -512,32 +515,32 @@ TEST(ResultLines, FollowTheirRecordsThroughSortAndDelete) {
         f.sheet->setCell(1 + i, 4, text(std::string(150, 'm')));
     }
     f.fill();
-    f.browse.shownList = 2;
-    addResultLine(f.state, f.browse, 1); // "c"
-    addResultLine(f.state, f.browse, 3); // "b"
+    f.browse.shownList = ShownList::SearchResults;
+    addResultLine(f.doc.records, f.browse, 1); // "c"
+    addResultLine(f.doc.records, f.browse, 3); // "b"
     EXPECT_EQ(f.browse.searchResults[0].memo.size(), 100u);
 
-    f.state.records.sort([](const Record& a, const Record& b) { return a.col[0] < b.col[0]; });
-    EXPECT_EQ(recordPosition(f.state, f.browse, 1), 3u);
-    EXPECT_EQ(recordPosition(f.state, f.browse, 2), 2u);
-    ASSERT_TRUE(getRecord(f.state, f.browse, 2));
-    EXPECT_EQ(f.state.records.buffer.col[0], "b");
+    f.doc.records.sort([](const Record& a, const Record& b) { return a.col[0] < b.col[0]; });
+    EXPECT_EQ(recordPosition(f.doc.records, f.browse, 1), 3u);
+    EXPECT_EQ(recordPosition(f.doc.records, f.browse, 2), 2u);
+    ASSERT_TRUE(f.doc.records.get(recordPosition(f.doc.records, f.browse, 2)));
+    EXPECT_EQ(f.doc.records.buffer.col[0], "b");
 
     // The record of line 2 changes; then "c" is deleted.
-    f.state.records.buffer.col[0] = "bb";
-    f.state.records.put();
-    refreshResultLine(f.state, f.browse, 2);
+    f.doc.records.buffer.col[0] = "bb";
+    f.doc.records.put();
+    refreshResultLine(f.doc.records, f.browse, 2);
     EXPECT_EQ(f.browse.searchResults[1].col[0], "bb");
-    ASSERT_TRUE(f.state.records.get(3));
-    f.state.records.remove();
-    EXPECT_FALSE(getRecord(f.state, f.browse, 1));
+    ASSERT_TRUE(f.doc.records.get(3));
+    f.doc.records.remove();
+    EXPECT_FALSE(f.doc.records.get(recordPosition(f.doc.records, f.browse, 1)));
     removeResultLine(f.browse, 1);
-    EXPECT_EQ(recordPosition(f.state, f.browse, 1), 2u);
+    EXPECT_EQ(recordPosition(f.doc.records, f.browse, 1), 2u);
 
-    EXPECT_FALSE(getRecord(f.state, f.browse, 0)); // nothing selected
-    f.browse.shownList = 1;
-    EXPECT_TRUE(getRecord(f.state, f.browse, 1));
-    EXPECT_FALSE(getRecord(f.state, f.browse, 3));
+    EXPECT_FALSE(f.doc.records.get(recordPosition(f.doc.records, f.browse, 0))); // nothing selected
+    f.browse.shownList = ShownList::Records;
+    EXPECT_TRUE(f.doc.records.get(recordPosition(f.doc.records, f.browse, 1)));
+    EXPECT_FALSE(f.doc.records.get(recordPosition(f.doc.records, f.browse, 3)));
 }
 
 } // namespace

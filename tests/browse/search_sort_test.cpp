@@ -1,4 +1,5 @@
 #include "browse/search_sort.h"
+#include "document/document.h"
 #include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
@@ -10,27 +11,28 @@ using testing::ScriptedPrompts;
 
 // A list of records with the given texts in COL0 and COL1 (and memo).
 struct Listed {
+    Document doc;
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
 
     explicit Listed(std::vector<std::vector<std::string>> rows) {
-        state.columns.columnCount = 2;
-        state.columns.sheetColumn = {1, 2};
-        state.columns.type = {"S", "N"};
+        doc.columns.columnCount = 2;
+        doc.columns.sheetColumn = {1, 2};
+        doc.columns.type = {"S", "N"};
         for (const auto& row : rows) {
-            state.records.buffer.clear();
+            doc.records.buffer.clear();
             for (std::size_t i = 0; i < row.size() && i < 2; ++i)
-                state.records.buffer.col[i] = row[i];
+                doc.records.buffer.col[i] = row[i];
             if (row.size() > 2)
-                state.records.buffer.memo = row[2];
-            state.records.add();
+                doc.records.buffer.memo = row[2];
+            doc.records.add();
         }
     }
     std::vector<std::string> column(int c) const {
         std::vector<std::string> texts;
-        for (std::size_t pos = 1; pos <= state.records.count(); ++pos)
-            texts.emplace_back(state.records.at(pos).col[c]);
+        for (std::size_t pos = 1; pos <= doc.records.count(); ++pos)
+            texts.emplace_back(doc.records.at(pos).col[c]);
         return texts;
     }
 };
@@ -77,76 +79,75 @@ TEST(Search, WhatIsFound) {
         {"e", {1, 4, 5, 6, 7}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(findRecords(l.state.records, c.text, searchNumberForm(c.text)), c.found)
-            << c.text;
+        EXPECT_EQ(findRecords(l.doc.records, c.text, searchNumberForm(c.text)), c.found) << c.text;
     }
 }
 
 TEST(Search, ResultsAndMessages) {
     Listed l({{"apple", "1,000"}, {"pear", "2"}, {"apple pie", "3"}});
-    EXPECT_EQ(runSearch(l.state, l.browse, l.prompts, "   "), SearchStatus::Nothing);
+    EXPECT_EQ(runSearch(l.doc.records, l.browse, l.prompts, "   "), SearchStatus::Nothing);
     EXPECT_TRUE(l.prompts.messages.empty());
 
-    EXPECT_EQ(runSearch(l.state, l.browse, l.prompts, "apple"), SearchStatus::Found);
-    EXPECT_EQ(l.browse.shownList, 2);
+    EXPECT_EQ(runSearch(l.doc.records, l.browse, l.prompts, "apple"), SearchStatus::Found);
+    EXPECT_EQ(l.browse.shownList, ShownList::SearchResults);
     EXPECT_EQ(l.browse.search, "2 Records Found");
     ASSERT_EQ(l.browse.searchResults.size(), 2u);
     EXPECT_EQ(l.browse.searchResults[1].col[0], "apple pie");
 
     // Back from line 2 selects that record in the full list.
-    EXPECT_EQ(closeResults(l.state, l.browse, 2), 3u);
-    EXPECT_EQ(l.browse.shownList, 1);
+    EXPECT_EQ(closeResults(l.doc.records, l.browse, 2), 3u);
+    EXPECT_EQ(l.browse.shownList, ShownList::Records);
     EXPECT_TRUE(l.browse.searchResults.empty());
     EXPECT_TRUE(l.browse.search.empty());
 
-    EXPECT_EQ(runSearch(l.state, l.browse, l.prompts, "plum  "), SearchStatus::NotFound);
+    EXPECT_EQ(runSearch(l.doc.records, l.browse, l.prompts, "plum  "), SearchStatus::NotFound);
     EXPECT_EQ(l.prompts.messageTexts(),
               std::vector<std::string>{"plum 를 포함한 데이터가 없습니다 "});
-    EXPECT_EQ(l.browse.shownList, 1);
+    EXPECT_EQ(l.browse.shownList, ShownList::Records);
     EXPECT_TRUE(l.browse.search.empty());
 }
 
 TEST(Search, CountOfManyResults) {
     std::vector<std::vector<std::string>> rows(1234, {"same"});
     Listed l(rows);
-    ASSERT_EQ(runSearch(l.state, l.browse, l.prompts, "same"), SearchStatus::Found);
+    ASSERT_EQ(runSearch(l.doc.records, l.browse, l.prompts, "same"), SearchStatus::Found);
     EXPECT_EQ(l.browse.search, "1,234 Records Found");
 
     Listed many(std::vector<std::vector<std::string>>(100000, {"x"}));
-    ASSERT_EQ(runSearch(many.state, many.browse, many.prompts, "x"), SearchStatus::Found);
+    ASSERT_EQ(runSearch(many.doc.records, many.browse, many.prompts, "x"), SearchStatus::Found);
     EXPECT_EQ(many.browse.search, "100,000 Records Found");
 }
 
 TEST(Search, ResultsKeepTheirRecordsWhenTheListIsSorted) {
     Listed l({{"b", "1"}, {"a", "2"}, {"b2", "3"}});
-    ASSERT_EQ(runSearch(l.state, l.browse, l.prompts, "b"), SearchStatus::Found);
-    l.state.columns.type[0] = "S";
-    sortList(l.state, 1);
+    ASSERT_EQ(runSearch(l.doc.records, l.browse, l.prompts, "b"), SearchStatus::Found);
+    l.doc.columns.type[0] = "S";
+    sortList(l.doc.records, l.doc.columns, 1);
     // The results keep their order on screen; each still stands for its record.
     EXPECT_EQ(l.browse.searchResults[0].col[0], "b");
-    EXPECT_EQ(closeResults(l.state, l.browse, 1), 2u);
+    EXPECT_EQ(closeResults(l.doc.records, l.browse, 1), 2u);
 }
 
 TEST(Sort, NumberColumnsByValue) {
     Listed l({{"a", "10"}, {"b", "-5"}, {"c", "1,000"}, {"d", ""}, {"e", "2"}});
-    sortList(l.state, 2);
+    sortList(l.doc.records, l.doc.columns, 2);
     EXPECT_EQ(l.column(1), (std::vector<std::string>{"-5", "", "2", "10", "1,000"}));
-    sortList(l.state, 2); // a second click: the same ascending order
+    sortList(l.doc.records, l.doc.columns, 2); // a second click: the same ascending order
     EXPECT_EQ(l.column(1), (std::vector<std::string>{"-5", "", "2", "10", "1,000"}));
 }
 
 TEST(Sort, TextColumnsByteWiseAndStable) {
     Listed l(
         {{"9", "1"}, {"10", "2"}, {"나", "3"}, {"가", "4"}, {"9  ", "5"}, {"B", "6"}, {"a", "7"}});
-    sortList(l.state, 1);
+    sortList(l.doc.records, l.doc.columns, 1);
     EXPECT_EQ(l.column(0), (std::vector<std::string>{"10", "9", "9  ", "B", "a", "가", "나"}));
     EXPECT_EQ(l.column(1), (std::vector<std::string>{"2", "1", "5", "6", "7", "4", "3"}));
 }
 
 TEST(Sort, MemoOrOutsideColumnLeavesTheOrder) {
     Listed l({{"b", "2"}, {"a", "1"}});
-    sortList(l.state, 3); // the memo column after the two data columns
-    sortList(l.state, 0);
+    sortList(l.doc.records, l.doc.columns, 3); // the memo column after the two data columns
+    sortList(l.doc.records, l.doc.columns, 0);
     EXPECT_EQ(l.column(0), (std::vector<std::string>{"b", "a"}));
 }
 

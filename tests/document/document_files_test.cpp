@@ -5,6 +5,7 @@
 #include "browse/search_sort.h"
 #include "document/document.h"
 #include "document/settings_sheet.h"
+#include "support/save_file.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -13,6 +14,7 @@
 namespace rowbit {
 namespace {
 
+using testing::saveFile;
 using testing::ScratchDir;
 using testing::ScriptedPrompts;
 using testing::testData;
@@ -20,6 +22,7 @@ using testing::testData;
 class DocumentFiles : public ::testing::TestWithParam<const char*> {
 protected:
     ScratchDir dir;
+    Document doc;
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
@@ -30,16 +33,18 @@ protected:
         std::filesystem::copy_file(testData() / "document" / name, copy);
         state.workingFolder = dir.path().string();
         state.datePicture = "@D9-";
-        state.filename = copy.string();
+        doc.path = copy.string();
         const LoadOutcome outcome =
-            loadFile(state, browse, prompts, [&](const std::vector<PreviewRow>&, int pre) {
-                return titleRow ? titleRow : std::optional<int>(pre);
-            });
-        fillRecordList(state, browse, prompts);
+            doc.open(state, prompts,
+                     [&](const std::vector<PreviewRow>&, int pre) {
+                         return titleRow ? titleRow : std::optional<int>(pre);
+                     })
+                .kind;
+        fillRecordList(doc, state, prompts);
         return outcome;
     }
     std::unique_ptr<Book> reread() const {
-        auto book = loadBook(state.filename);
+        auto book = loadBook(doc.path);
         EXPECT_TRUE(book.ok()) << (book.ok() ? "" : book.error().describe());
         return book.ok() ? std::move(book).value() : nullptr;
     }
@@ -48,30 +53,30 @@ protected:
 
 TEST_P(DocumentFiles, SettingsSheetIsRead) {
     ASSERT_EQ(open("ledger" + ext()), LoadOutcome::Settings);
-    EXPECT_EQ(state.changed, 0);
-    EXPECT_EQ(state.columns.columnCount, 3);
-    EXPECT_EQ(state.columns.firstDataRow, 2);
-    EXPECT_EQ(state.columns.hasLookup[0], 1);
-    EXPECT_EQ(state.columns.memoColumn, 5);
-    ASSERT_EQ(state.records.count(), 5u);
-    EXPECT_EQ(state.records.at(1).col[2], "15-10-31");
-    EXPECT_EQ(state.records.at(3).row, 4); // row 4 is a gap
-    EXPECT_EQ(lookupList(*settingsSheet(*state.book), 1), (std::vector<std::string>{"사과", "배"}));
+    EXPECT_FALSE(doc.modified);
+    EXPECT_EQ(doc.columns.columnCount, 3);
+    EXPECT_EQ(doc.columns.firstDataRow, 2);
+    EXPECT_EQ(doc.columns.hasLookup[0], 1);
+    EXPECT_EQ(doc.columns.memoColumn, 5);
+    ASSERT_EQ(doc.records.count(), 5u);
+    EXPECT_EQ(doc.records.at(1).col[2], "15-10-31");
+    EXPECT_EQ(doc.records.at(3).row, 4); // row 4 is a gap
+    EXPECT_EQ(lookupList(*settingsSheet(*doc.book), 1), (std::vector<std::string>{"사과", "배"}));
 }
 
 TEST_P(DocumentFiles, EditsInsertsAndDeletesAreSavedInPlace) {
     ASSERT_EQ(open("ledger" + ext()), LoadOutcome::Settings);
     // Change the date of 배 and the amount of 감, delete 사과, insert 호두.
-    state.records.at(2).col[2] = "24-02-29";
-    state.records.at(3).col[1] = "1,234.5";
-    ASSERT_TRUE(state.records.get(1));
-    state.records.remove();
-    state.records.buffer.clear();
-    state.records.buffer.col = {"호두", "7", "99-12-31", "", "", "", "", "", "", ""};
-    state.records.add();
-    state.changed = 1;
-    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
-    EXPECT_EQ(state.changed, 0);
+    doc.records.at(2).col[2] = "24-02-29";
+    doc.records.at(3).col[1] = "1,234.5";
+    ASSERT_TRUE(doc.records.get(1));
+    doc.records.remove();
+    doc.records.buffer.clear();
+    doc.records.buffer.col = {"호두", "7", "99-12-31", "", "", "", "", "", "", ""};
+    doc.records.add();
+    doc.modified = true;
+    ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved);
+    EXPECT_FALSE(doc.modified);
 
     auto book = reread();
     ASSERT_TRUE(book);
@@ -97,11 +102,11 @@ TEST_P(DocumentFiles, EditsInsertsAndDeletesAreSavedInPlace) {
 
 TEST_P(DocumentFiles, WorkbookWithoutSettingsGetsThemOnSave) {
     ASSERT_EQ(open("nosetup" + ext()), LoadOutcome::Preview);
-    EXPECT_EQ(state.changed, 1);
-    EXPECT_EQ(state.columns.firstDataRow, 3);
-    ASSERT_EQ(state.records.count(), 3u);
-    EXPECT_EQ(state.records.at(2).col[2], "1,500.5");
-    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
+    EXPECT_TRUE(doc.modified);
+    EXPECT_EQ(doc.columns.firstDataRow, 3);
+    ASSERT_EQ(doc.records.count(), 3u);
+    EXPECT_EQ(doc.records.at(2).col[2], "1,500.5");
+    ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved);
     auto book = reread();
     ASSERT_TRUE(book);
     ASSERT_EQ(book->sheetCount(), 3);
@@ -114,15 +119,15 @@ TEST_P(DocumentFiles, WorkbookWithoutSettingsGetsThemOnSave) {
 
 TEST_P(DocumentFiles, CancelledPreviewLeavesNoColumns) {
     ASSERT_EQ(open("nosetup" + ext(), 0), LoadOutcome::Preview);
-    EXPECT_EQ(state.columns.columnCount, 0);
-    EXPECT_EQ(state.columns.firstDataRow, 1);
-    EXPECT_EQ(state.records.count(), 0u);
-    EXPECT_EQ(state.changed, 1);
+    EXPECT_EQ(doc.columns.columnCount, 0);
+    EXPECT_EQ(doc.columns.firstDataRow, 1);
+    EXPECT_EQ(doc.records.count(), 0u);
+    EXPECT_TRUE(doc.modified);
 }
 
 TEST_P(DocumentFiles, SingleSheetWorkbookKeepsItsDataSheet) {
     ASSERT_EQ(open("single" + ext()), LoadOutcome::Preview);
-    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
+    ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved);
     auto book = reread();
     ASSERT_TRUE(book);
     ASSERT_EQ(book->sheetCount(), 2);
@@ -135,28 +140,29 @@ TEST_P(DocumentFiles, SingleSheetWorkbookKeepsItsDataSheet) {
 // meanwhile is not overwritten unasked, and this program's own saves never count as a change.
 TEST_P(DocumentFiles, ASaveByAnotherProgramSinceTheReadIsNotOverwrittenUnasked) {
     ASSERT_EQ(open("ledger" + ext()), LoadOutcome::Settings);
-    state.records.at(1).col[1] = "11";
-    state.changed = 1;
-    ASSERT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
-    state.records.at(1).col[1] = "22";
-    ASSERT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
+    doc.records.at(1).col[1] = "11";
+    doc.modified = true;
+    ASSERT_EQ(saveFile(doc, state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
+    doc.records.at(1).col[1] = "22";
+    ASSERT_EQ(saveFile(doc, state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Saved);
     EXPECT_TRUE(prompts.messages.empty());
 
     // Another program saves the workbook (a new file under the name, as programs save).
-    const std::string theirs = state.filename + ".theirs";
-    std::filesystem::copy_file(state.filename, theirs);
-    std::filesystem::rename(theirs, state.filename);
-    const auto before = identityOf(state.filename);
-    state.records.at(1).col[1] = "33";
-    EXPECT_EQ(saveFile(state, browse, prompts, ChangedFile::Refuse).status, SaveStatus::Conflict);
-    EXPECT_EQ(identityOf(state.filename), before); // not written
-    EXPECT_EQ(state.changed, 1);
+    const std::string theirs = doc.path + ".theirs";
+    std::filesystem::copy_file(doc.path, theirs);
+    std::filesystem::rename(theirs, doc.path);
+    const auto before = identityOf(doc.path);
+    doc.records.at(1).col[1] = "33";
+    EXPECT_EQ(saveFile(doc, state, browse, prompts, ChangedFile::Refuse).status,
+              SaveStatus::Conflict);
+    EXPECT_EQ(identityOf(doc.path), before); // not written
+    EXPECT_TRUE(doc.modified);
 
     prompts.messageAnswers.push_back(2); // 덮어쓰기
-    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
+    ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved);
     const auto book = reread();
     ASSERT_TRUE(book);
-    EXPECT_DOUBLE_EQ(book->sheet(0)->readNum(state.records.at(1).row, 1), 33); // 사과's amount
+    EXPECT_DOUBLE_EQ(book->sheet(0)->readNum(doc.records.at(1).row, 1), 33); // 사과's amount
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DocumentFiles, ::testing::Values(".xls", ".xlsx"),
@@ -166,27 +172,28 @@ TEST(DocumentFilesSaveAs, XlsxEndingMakesAnXmlWorkbook) {
     // The save dialog leaves the chosen folder current, as the program's dialogs do.
     const auto cwd = std::filesystem::current_path();
     ScratchDir dir;
+    Document doc;
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
     state.workingFolder = dir.path().string();
-    ASSERT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
-    fillRecordList(state, browse, prompts);
-    state.records.buffer.clear();
-    state.records.buffer.col[0] = "첫 자료";
-    state.records.add();
+    ASSERT_EQ(doc.open(state, prompts, nullptr).kind, LoadOutcome::NewWorkbook);
+    fillRecordList(doc, state, prompts);
+    doc.records.buffer.clear();
+    doc.records.buffer.col[0] = "첫 자료";
+    doc.records.add();
     prompts.saveAnswers.push_back((dir / "new.xlsx").string());
-    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
-    EXPECT_EQ(state.filename, (dir / "new.xlsx").string());
-    auto book = loadBook(state.filename);
+    ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved);
+    EXPECT_EQ(doc.path, (dir / "new.xlsx").string());
+    auto book = loadBook(doc.path);
     ASSERT_TRUE(book.ok());
     EXPECT_EQ((*book)->format(), BookFormat::Xlsx);
     EXPECT_EQ((*book)->sheet(0)->readStr(0, 0), "첫 자료");
 
     prompts.saveAnswers.push_back((dir / "plain").string());
-    state.filename.clear(); // the new unnamed workbook again: a binary one
-    ASSERT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
-    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
+    doc.path.clear(); // the new unnamed workbook again: a binary one
+    ASSERT_EQ(doc.open(state, prompts, nullptr).kind, LoadOutcome::NewWorkbook);
+    ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved);
     auto xls = loadBook((dir / "plain.xls").string());
     ASSERT_TRUE(xls.ok());
     EXPECT_EQ((*xls)->format(), BookFormat::Xls);
@@ -194,10 +201,10 @@ TEST(DocumentFilesSaveAs, XlsxEndingMakesAnXmlWorkbook) {
     EXPECT_EQ(std::filesystem::current_path(), dir.path());
 
     // A new workbook named .xlsm on the command line is an XML one and keeps its name.
-    state.filename = (dir / "macro.xlsm").string();
-    ASSERT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
-    EXPECT_EQ(state.book->format(), BookFormat::Xlsx);
-    ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved);
+    doc.path = (dir / "macro.xlsm").string();
+    ASSERT_EQ(doc.open(state, prompts, nullptr).kind, LoadOutcome::NewWorkbook);
+    EXPECT_EQ(doc.book->format(), BookFormat::Xlsx);
+    ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved);
     auto xlsm = loadBook((dir / "macro.xlsm").string());
     ASSERT_TRUE(xlsm.ok());
     EXPECT_EQ((*xlsm)->format(), BookFormat::Xlsx);

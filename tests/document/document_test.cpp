@@ -7,6 +7,7 @@
 #include "document/file_messages.h"
 #include "document/settings_sheet.h"
 #include "support/memory_book.h"
+#include "support/save_file.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -21,6 +22,7 @@ namespace {
 using testing::MemoryBook;
 using testing::MemorySheet;
 using testing::number;
+using testing::saveFile;
 using testing::ScratchDir;
 using testing::ScriptedPrompts;
 using testing::text;
@@ -28,6 +30,7 @@ using testing::text;
 // A named workbook in memory: titles in row 1, records from row 2. Shown: A (text),
 // B (number), C (date); memo E; column D is not shown and holds a per-row marker.
 struct Doc {
+    Document doc;
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
@@ -43,11 +46,11 @@ struct Doc {
         owned->addSheet("SetupQ");
         numberFormat = owned->addFormat(false);
         dateFormat = owned->addFormat(true);
-        state.book = std::move(owned);
-        state.filename = "/books/장부.xls";
+        doc.book = std::move(owned);
+        doc.path = "/books/장부.xls";
         state.workingFolder = "/start";
         state.datePicture = "@D9-";
-        ColumnSetup& columns = state.columns;
+        ColumnSetup& columns = doc.columns;
         columns.columnCount = 3;
         columns.sheetColumn = {1, 2, 3};
         columns.title = {"품명", "금액", "날짜"};
@@ -66,8 +69,8 @@ struct Doc {
         if (!memo.empty())
             sheet->setCell(r, 4, text(std::move(memo)));
     }
-    void fill() { fillRecordList(state, browse, prompts); }
-    Record& record(std::size_t pos) { return state.records.at(pos); }
+    void fill() { fillRecordList(doc, state, prompts); }
+    Record& record(std::size_t pos) { return doc.records.at(pos); }
     std::string str(int r, int c) const { return sheet->readStr(r, c); }
 };
 
@@ -77,7 +80,7 @@ TEST(SaveSheet, WithoutEditsNoDataCellIsWritten) {
     d.row(2, "b", 0, 2016);
     d.fill();
     const int writesBefore = d.sheet->writes;
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     EXPECT_EQ(d.sheet->writes, writesBefore);
     EXPECT_EQ(d.str(1, 0), std::string(150, 'x')); // never cut to the list's 100 bytes
 }
@@ -95,8 +98,8 @@ TEST(SaveSheet, OnlyFieldsThatDifferFromTheSheetAreWritten) {
     const Step steps[] = {
         {"read and put back",
          [](Doc& s) {
-             s.state.records.get(1);
-             s.state.records.put();
+             s.doc.records.get(1);
+             s.doc.records.put();
          },
          0},
         {"edited and edited back",
@@ -113,7 +116,7 @@ TEST(SaveSheet, OnlyFieldsThatDifferFromTheSheetAreWritten) {
     for (const Step& step : steps) {
         step.edit(d);
         const int before = d.sheet->writes;
-        ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok()) << step.what;
+        ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok()) << step.what;
         EXPECT_EQ(d.sheet->writes - before, step.writes) << step.what;
     }
     EXPECT_EQ(d.str(2, 0), "b");
@@ -127,9 +130,9 @@ TEST(SaveSheet, SortedRecordsTakeTheirWholeRowsAlong) {
     d.row(4, "b", 2, 2002, "memo b"); // row 4 (index 3) is a gap: no record
     d.sheet->setCell(3, 4, text("memo in a gap"));
     d.fill();
-    ASSERT_EQ(d.state.records.count(), 3u);
-    sortList(d.state, 1);
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_EQ(d.doc.records.count(), 3u);
+    sortList(d.doc.records, d.doc.columns, 1);
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
 
     // The places were rows 2, 3 and 5: they now hold a, b, c, each with its own D and memo.
     EXPECT_EQ(d.str(1, 0), "a");
@@ -145,7 +148,7 @@ TEST(SaveSheet, SortedRecordsTakeTheirWholeRowsAlong) {
 
     // A second save without edits changes nothing more.
     const int writes = d.sheet->writes;
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     EXPECT_EQ(d.sheet->writes, writes);
     EXPECT_EQ(d.record(1).row, 1);
     EXPECT_EQ(d.record(3).row, 4);
@@ -156,7 +159,7 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
     d.row(1, "a", 1, 2001);
     d.row(2, "b", 2, 2002);
     d.fill();
-    d.state.columns.format = {0, d.numberFormat, 0}; // the date column's format is no date format
+    d.doc.columns.format = {0, d.numberFormat, 0}; // the date column's format is no date format
     struct Case {
         int field;
         std::string typed;
@@ -175,7 +178,7 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
     };
     for (const Case& c : cases) {
         d.record(2).col[c.field] = c.typed;
-        ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok()) << c.typed;
+        ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok()) << c.typed;
         const int col = c.field;
         EXPECT_EQ(d.sheet->cellType(2, col), c.type) << c.typed;
         if (c.type == CellType::Number)
@@ -185,7 +188,7 @@ TEST(SaveSheet, EditedFieldsAreWrittenByTheirColumnType) {
     }
     // A date written back is a date: its own date format where the column had none.
     d.record(2).col[2] = "15-10-31";
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     EXPECT_TRUE(d.sheet->isDate(2, 2));
     EXPECT_EQ(d.sheet->cellFormat(1, 2), d.dateFormat); // the unedited row kept its own
     EXPECT_EQ(d.sheet->cellFormat(2, 1), d.numberFormat);
@@ -210,9 +213,9 @@ TEST(SaveSheet, EditedTwoDigitYearsKeepTheCenturyTheirCellHeld) {
         else
             d.sheet->setCell(1, 0, text("a"));
         d.fill();
-        d.state.columns.format[2] = d.dateFormat;
+        d.doc.columns.format[2] = d.dateFormat;
         d.record(1).col[2] = c.typed;
-        ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+        ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
         const auto serial = static_cast<std::int32_t>(d.sheet->readNum(1, 2));
         EXPECT_EQ(picture::civilFromSerial(serial).year, c.year) << c.held << " " << c.typed;
     }
@@ -223,9 +226,9 @@ TEST(SaveSheet, DatesInA1904WorkbookStayTheSameDay) {
     d.book->date1904_ = true;
     d.sheet->setCell(1, 0, text("a"));
     d.fill();
-    d.state.columns.format[2] = d.dateFormat;
+    d.doc.columns.format[2] = d.dateFormat;
     d.record(1).col[2] = "15-10-31";
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     d.fill();
     EXPECT_EQ(d.record(1).col[2], "15-10-31");
 }
@@ -235,11 +238,11 @@ TEST(SaveSheet, InsertsGoAfterTheLastUsedRow) {
     d.row(1, "a", 1, 2001);
     d.sheet->setCell(6, 4, text("a memo far below")); // the last used row, no record
     d.fill();
-    d.state.records.buffer.clear();
-    d.state.records.buffer.col = {"new", "5", "", "", "", "", "", "", "", ""};
-    d.state.records.buffer.memo = "new memo";
-    d.state.records.add();
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    d.doc.records.buffer.clear();
+    d.doc.records.buffer.col = {"new", "5", "", "", "", "", "", "", "", ""};
+    d.doc.records.buffer.memo = "new memo";
+    d.doc.records.add();
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     EXPECT_EQ(d.str(7, 0), "new");
     EXPECT_EQ(d.sheet->readNum(7, 1), 5);
     EXPECT_EQ(d.str(7, 4), "new memo");
@@ -251,11 +254,11 @@ TEST(SaveSheet, DeletesEmptyTheLeftoverRowsInEveryColumn) {
     for (int r = 1; r <= 10; ++r)
         d.row(r, "r" + std::to_string(r), r, 2000 + r, "memo");
     d.fill();
-    ASSERT_TRUE(d.state.records.get(1));
-    d.state.records.remove();
-    ASSERT_TRUE(d.state.records.get(5));
-    d.state.records.remove();
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_TRUE(d.doc.records.get(1));
+    d.doc.records.remove();
+    ASSERT_TRUE(d.doc.records.get(5));
+    d.doc.records.remove();
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     EXPECT_EQ(d.str(1, 0), "r2");
     EXPECT_EQ(d.str(1, 3), "D3");
     EXPECT_EQ(d.str(8, 0), "r10");
@@ -270,13 +273,13 @@ TEST(SaveSheet, AnInsertInADeletedRecordsPlaceLeavesNothingOfIt) {
     d.row(1, "b", 1, 2001, "old memo");
     d.row(2, "c", 2, 2002);
     d.fill();
-    ASSERT_TRUE(d.state.records.get(1));
-    d.state.records.remove(); // "b" goes
-    d.state.records.buffer.clear();
-    d.state.records.buffer.col[0] = "a";
-    d.state.records.add();
-    sortList(d.state, 1); // "a" takes the first place, once b's
-    ASSERT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_TRUE(d.doc.records.get(1));
+    d.doc.records.remove(); // "b" goes
+    d.doc.records.buffer.clear();
+    d.doc.records.buffer.col[0] = "a";
+    d.doc.records.add();
+    sortList(d.doc.records, d.doc.columns, 1); // "a" takes the first place, once b's
+    ASSERT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     EXPECT_EQ(d.str(1, 0), "a");
     EXPECT_EQ(d.sheet->cellType(1, 3), CellType::Empty); // b's unshown cell is gone
     EXPECT_EQ(d.str(1, 4), "");
@@ -287,21 +290,21 @@ TEST(SaveSheet, AnInsertInADeletedRecordsPlaceLeavesNothingOfIt) {
 TEST(SaveSheet, NoRoomInTheSheetIsAnError) {
     Doc d;
     d.sheet->setCell(65535, 0, text("last"));
-    d.state.columns.firstDataRow = 65536;
+    d.doc.columns.firstDataRow = 65536;
     d.fill();
-    d.state.records.buffer.clear();
-    d.state.records.buffer.col[0] = "one too many";
-    d.state.records.add();
+    d.doc.records.buffer.clear();
+    d.doc.records.buffer.col[0] = "one too many";
+    d.doc.records.add();
     const int writes = d.sheet->writes;
-    const auto saved = saveRecordsSheet(d.state, d.browse);
+    const auto saved = saveRecordsSheet(d.doc, d.state);
     ASSERT_FALSE(saved.ok());
     EXPECT_EQ(saved.error().code, ErrorCode::Limit);
     EXPECT_EQ(d.sheet->writes, writes); // nothing was half done
 
     // With the record deleted again the same save goes through.
-    ASSERT_TRUE(d.state.records.get(2));
-    d.state.records.remove();
-    EXPECT_TRUE(saveRecordsSheet(d.state, d.browse).ok());
+    ASSERT_TRUE(d.doc.records.get(2));
+    d.doc.records.remove();
+    EXPECT_TRUE(saveRecordsSheet(d.doc, d.state).ok());
     EXPECT_EQ(d.str(65535, 0), "last");
 }
 
@@ -309,10 +312,10 @@ TEST(SaveFile, SavesSettingsAndRowsAndClearsChanged) {
     Doc d;
     d.row(1, "a", 1, 2001);
     d.fill();
-    d.state.changed = 1;
-    const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts);
+    d.doc.modified = true;
+    const SaveOutcome saved = saveFile(d.doc, d.state, d.browse, d.prompts);
     EXPECT_EQ(saved.status, SaveStatus::Saved);
-    EXPECT_EQ(d.state.changed, 0);
+    EXPECT_FALSE(d.doc.modified);
     EXPECT_EQ(d.book->savedTo, std::vector<std::string>{"/books/장부.xls"});
     EXPECT_EQ(d.browse.recent[0], "/books/장부.xls");
     ColumnSetup back;
@@ -326,13 +329,13 @@ TEST(SaveFile, AFailedSaveIsNeverReportedAsSuccess) {
     Doc d;
     d.row(1, "a", 1, 2001);
     d.fill();
-    d.state.changed = 1;
+    d.doc.modified = true;
     d.book->saveError = makeError(ErrorCode::Io, "permission denied", "/books/장부.xls");
-    const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts);
+    const SaveOutcome saved = saveFile(d.doc, d.state, d.browse, d.prompts);
     EXPECT_EQ(saved.status, SaveStatus::Failed);
     ASSERT_TRUE(saved.error);
     EXPECT_EQ(saved.error->code, ErrorCode::Io);
-    EXPECT_EQ(d.state.changed, 1);
+    EXPECT_TRUE(d.doc.modified);
     ASSERT_EQ(d.prompts.messageTexts().size(), 1u);
     EXPECT_EQ(d.prompts.messageTexts()[0],
               "/books/장부.xls 파일은 권한이 없거나 다른 프로그램이 쓰고 있어 저장하지 못했지만 "
@@ -343,8 +346,8 @@ TEST(SaveFile, AFailedSaveIsNeverReportedAsSuccess) {
 
     // Once the cause is gone the same save goes through.
     d.book->saveError.reset();
-    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Saved);
-    EXPECT_EQ(d.state.changed, 0);
+    EXPECT_EQ(saveFile(d.doc, d.state, d.browse, d.prompts).status, SaveStatus::Saved);
+    EXPECT_FALSE(d.doc.modified);
 }
 
 // A file another program saved since it was read: the window asks (another name, overwrite,
@@ -375,9 +378,9 @@ TEST(SaveFile, AFileThatChangedOnTheDiskIsAskedAboutOrRefused) {
         Doc d;
         d.row(1, "a", 1, 2001);
         d.fill();
-        d.state.changed = 1;
-        d.state.diskPath = path;
-        d.state.diskIdentity = FileIdentity{1, 2, 3, 4, 5};
+        d.doc.modified = true;
+        d.doc.diskPath = path;
+        d.doc.diskIdentity = FileIdentity{1, 2, 3, 4, 5};
         d.book->disk = [](const std::string& where, const SaveExpectation& expected) {
             if (expected.kind != SaveExpectation::Kind::Anything)
                 return Result<SavedFile>(
@@ -387,13 +390,13 @@ TEST(SaveFile, AFileThatChangedOnTheDiskIsAskedAboutOrRefused) {
         if (c.answer)
             d.prompts.messageAnswers.push_back(*c.answer);
         d.prompts.saveAnswers.push_back(c.otherName);
-        const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts, c.policy);
+        const SaveOutcome saved = saveFile(d.doc, d.state, d.browse, d.prompts, c.policy);
 
         const std::string what = "answer " + std::to_string(c.answer.value_or(0));
         EXPECT_EQ(saved.status, c.status) << what;
         EXPECT_EQ(d.book->savedTo, c.written) << what;
-        EXPECT_EQ(d.state.filename, c.filename) << what;
-        EXPECT_EQ(d.state.changed, c.status == SaveStatus::Saved ? 0 : 1) << what;
+        EXPECT_EQ(d.doc.path, c.filename) << what;
+        EXPECT_EQ(d.doc.modified, c.status != SaveStatus::Saved) << what;
         ASSERT_FALSE(d.prompts.messages.empty()) << what;
         const MessageRequest& told = d.prompts.messages[0];
         if (c.policy == ChangedFile::Ask) {
@@ -408,8 +411,8 @@ TEST(SaveFile, AFileThatChangedOnTheDiskIsAskedAboutOrRefused) {
         }
         // A save that went through is what the next one expects to find.
         if (c.status == SaveStatus::Saved) {
-            EXPECT_EQ(d.state.diskPath, c.filename);
-            EXPECT_EQ(d.state.diskIdentity, (FileIdentity{1, 9, 3, 4, 5}));
+            EXPECT_EQ(d.doc.diskPath, c.filename);
+            EXPECT_EQ(d.doc.diskIdentity, (FileIdentity{1, 9, 3, 4, 5}));
         }
     }
 }
@@ -419,14 +422,14 @@ TEST(SaveFile, AnOwnerThatCouldNotBeKeptIsTold) {
     Doc d;
     d.row(1, "a", 1, 2001);
     d.fill();
-    d.state.changed = 1;
+    d.doc.modified = true;
     d.book->disk = [](const std::string&, const SaveExpectation&) {
         SavedFile saved;
         saved.ownerKept = false;
         saved.ownerBefore = saved.groupBefore = 65534;
         return Result<SavedFile>(saved);
     };
-    ASSERT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Saved);
+    ASSERT_EQ(saveFile(d.doc, d.state, d.browse, d.prompts).status, SaveStatus::Saved);
     ASSERT_EQ(d.prompts.messageTexts().size(), 1u);
     const std::string text = d.prompts.messageTexts()[0];
     EXPECT_EQ(text.rfind("/books/장부.xls 파일은 저장했지만 소유자를 그대로 둘 권한이 없어 ", 0),
@@ -439,11 +442,11 @@ TEST(SaveFile, AnOwnerThatCouldNotBeKeptIsTold) {
 
 TEST(SaveFile, TheUnnamedWorkbookAsksForAName) {
     Doc d;
-    d.state.filename = d.state.unnamedPath();
-    d.state.changed = 1;
-    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Cancelled);
-    EXPECT_EQ(d.state.changed, 1);
-    EXPECT_EQ(d.state.filename, d.state.unnamedPath());
+    d.doc.path = d.state.unnamedPath();
+    d.doc.modified = true;
+    EXPECT_EQ(saveFile(d.doc, d.state, d.browse, d.prompts).status, SaveStatus::Cancelled);
+    EXPECT_TRUE(d.doc.modified);
+    EXPECT_EQ(d.doc.path, d.state.unnamedPath());
     ASSERT_EQ(d.prompts.dialogs.size(), 1u);
     EXPECT_EQ(d.prompts.dialogs[0].title, "New File");
     EXPECT_EQ(d.prompts.dialogs[0].filter, "엑셀파일(*.xls)|*.xls");
@@ -452,14 +455,14 @@ TEST(SaveFile, TheUnnamedWorkbookAsksForAName) {
 TEST(SaveFile, AFailedFirstSaveLeavesTheWorkbookUnnamed) {
     ScratchDir dir;
     Doc d;
-    d.state.filename = d.state.unnamedPath();
-    d.state.changed = 1;
+    d.doc.path = d.state.unnamedPath();
+    d.doc.modified = true;
     d.prompts.saveAnswers.push_back((dir / "no such folder" / "book.xls").string());
-    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Failed);
-    EXPECT_EQ(d.state.changed, 1);
-    EXPECT_TRUE(d.state.isUnnamed());
+    EXPECT_EQ(saveFile(d.doc, d.state, d.browse, d.prompts).status, SaveStatus::Failed);
+    EXPECT_TRUE(d.doc.modified);
+    EXPECT_TRUE(d.state.isUnnamed(d.doc.path));
     // The next Save asks for a name again.
-    EXPECT_EQ(saveFile(d.state, d.browse, d.prompts).status, SaveStatus::Cancelled);
+    EXPECT_EQ(saveFile(d.doc, d.state, d.browse, d.prompts).status, SaveStatus::Cancelled);
     EXPECT_EQ(d.prompts.dialogs.size(), 2u);
 }
 
@@ -469,11 +472,11 @@ TEST(SaveFile, TheDataSheetNamedSetupQIsNeverWrittenOver) {
     auto* only = static_cast<MemorySheet*>(book->addSheet("SETUPQ"));
     only->setCell(1, 0, text("자료"));
     MemoryBook* raw = book.get();
-    d.state.book = std::move(book);
-    d.state.changed = 1;
-    const SaveOutcome saved = saveFile(d.state, d.browse, d.prompts);
+    d.doc.book = std::move(book);
+    d.doc.modified = true;
+    const SaveOutcome saved = saveFile(d.doc, d.state, d.browse, d.prompts);
     EXPECT_EQ(saved.status, SaveStatus::Failed);
-    EXPECT_EQ(d.state.changed, 1);
+    EXPECT_TRUE(d.doc.modified);
     EXPECT_TRUE(raw->savedTo.empty());
     EXPECT_EQ(raw->sheetCount(), 1);
     EXPECT_EQ(only->readStr(1, 0), "자료");
@@ -513,52 +516,55 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
     ScratchDir dir;
     {
         // A missing file: the new workbook with the default setup, silently.
+        Document doc;
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
         state.workingFolder = dir.path().string();
-        state.filename = (dir / "new.xls").string();
-        EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
-        EXPECT_EQ(state.filename, (dir / "new.xls").string());
-        EXPECT_EQ(state.columns.columnCount, 7);
-        EXPECT_EQ(state.columns.title[6], "G");
-        EXPECT_EQ(state.columns.type[9], "S");
-        EXPECT_EQ(state.columns.size[9], 30);
-        EXPECT_EQ(state.columns.firstDataRow, 1);
-        ASSERT_TRUE(state.book);
-        EXPECT_EQ(state.book->sheetCount(), 2);
+        doc.path = (dir / "new.xls").string();
+        EXPECT_EQ(doc.open(state, prompts, nullptr).kind, LoadOutcome::NewWorkbook);
+        EXPECT_EQ(doc.path, (dir / "new.xls").string());
+        EXPECT_EQ(doc.columns.columnCount, 7);
+        EXPECT_EQ(doc.columns.title[6], "G");
+        EXPECT_EQ(doc.columns.type[9], "S");
+        EXPECT_EQ(doc.columns.size[9], 30);
+        EXPECT_EQ(doc.columns.firstDataRow, 1);
+        ASSERT_TRUE(doc.book);
+        EXPECT_EQ(doc.book->sheetCount(), 2);
         EXPECT_TRUE(prompts.messages.empty());
-        EXPECT_FALSE(browse.load);
+        EXPECT_FALSE(doc.fromFile);
     }
     {
         // An empty file name is the unnamed workbook of the start folder.
+        Document doc;
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
         state.workingFolder = dir.path().string();
-        EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::NewWorkbook);
-        EXPECT_EQ(state.filename, (dir / "Noname.xls").string());
-        EXPECT_TRUE(state.isUnnamed());
+        EXPECT_EQ(doc.open(state, prompts, nullptr).kind, LoadOutcome::NewWorkbook);
+        EXPECT_EQ(doc.path, (dir / "Noname.xls").string());
+        EXPECT_TRUE(state.isUnnamed(doc.path));
     }
     {
         // A file that is there but no workbook is never taken for a new one.
         const auto path = dir / "notes.xls";
         std::ofstream(path) << "just some text, not a workbook";
+        Document doc;
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
         state.workingFolder = dir.path().string();
-        state.filename = path.string();
-        state.changed = 0;
-        EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::Unreadable);
-        EXPECT_TRUE(state.isUnnamed());
+        doc.path = path.string();
+        doc.modified = false;
+        EXPECT_EQ(doc.open(state, prompts, nullptr).kind, LoadOutcome::Unreadable);
+        EXPECT_TRUE(state.isUnnamed(doc.path));
         ASSERT_EQ(prompts.messageTexts().size(), 1u);
         EXPECT_NE(prompts.messageTexts()[0].find("파일은 지원하지 않는 형식이라 열 수 없으므로"),
                   std::string::npos);
-        EXPECT_EQ(state.columns.columnCount, 7);
+        EXPECT_EQ(doc.columns.columnCount, 7);
 
         // Saving it asks for a name; cancelling leaves the file as it was.
-        EXPECT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Cancelled);
+        EXPECT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Cancelled);
         std::ifstream in(path);
         std::string content;
         std::getline(in, content);
@@ -582,11 +588,12 @@ TEST(FileMessages, OneSentenceNamingTheFileWithTheDetailsAside) {
     const Case cases[] = {
         {folder,
          [&] {
+             Document doc;
              AppState state;
              BrowseState browse;
              ScriptedPrompts prompts;
-             state.filename = folder;
-             EXPECT_EQ(loadFile(state, browse, prompts, nullptr), LoadOutcome::Unreadable);
+             doc.path = folder;
+             EXPECT_EQ(doc.open(state, prompts, nullptr).kind, LoadOutcome::Unreadable);
              return prompts.messages.at(0);
          }(),
          folder + " 폴더는 파일이 아니어서 열 수 없으므로", "저장할 때 파일 이름을 정하세요."},
@@ -617,15 +624,16 @@ TEST(CheckFile, CommandLineDialogAndRecentFiles) {
     Preferences prefs(dir.path());
     {
         // "/O" and a cancelled dialog: the new unnamed workbook.
+        Document doc;
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
-        checkFile(state, browse, prompts, nullptr, prefs, "/O");
+        checkFile(doc, state, prompts, nullptr, prefs, "/O", browse.recent);
         ASSERT_EQ(prompts.dialogs.size(), 1u);
         EXPECT_EQ(prompts.dialogs[0].title, "File Open");
         EXPECT_EQ(prompts.dialogs[0].filter, "Excel File|*.XLS");
-        EXPECT_TRUE(state.isUnnamed());
-        EXPECT_EQ(state.records.count(), 0u);
+        EXPECT_TRUE(state.isUnnamed(doc.path));
+        EXPECT_EQ(doc.records.count(), 0u);
         EXPECT_TRUE(browse.recent[0].empty());
     }
     {
@@ -638,12 +646,13 @@ TEST(CheckFile, CommandLineDialogAndRecentFiles) {
                 book->addSheet("Sheet1")->writeStr(0, 0, "x");
                 ASSERT_TRUE(book->save(path).ok());
             }
+            Document doc;
             AppState state;
             BrowseState browse;
             ScriptedPrompts prompts;
-            checkFile(state, browse, prompts, nullptr, prefs, path + "  ");
+            checkFile(doc, state, prompts, nullptr, prefs, path + "  ", browse.recent);
             EXPECT_TRUE(prompts.dialogs.empty());
-            EXPECT_EQ(state.filename, path);
+            EXPECT_EQ(doc.path, path);
             EXPECT_EQ(browse.recent[0], there ? path : std::string());
         }
     }

@@ -1,4 +1,4 @@
-// How far a workbook load got, as the window hears it: through loadFile for the document and
+// How far a workbook load got, as the window hears it: through Document::open for the document and
 // straight from loadBook for workbooks written by other programs.
 #include "document/document.h"
 #include "support/scripted_prompts.h"
@@ -44,11 +44,12 @@ TEST(LoadProgress, LoadFileReportsReadingUpToTheEnd) {
         }
         ASSERT_TRUE(book->save(path.string()).ok());
     }
+    Document doc;
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
-    state.filename = path.string();
-    ASSERT_EQ(loadFile(state, browse, prompts, {}), LoadOutcome::Preview);
+    doc.path = path.string();
+    ASSERT_EQ(doc.open(state, prompts, {}).kind, LoadOutcome::Preview);
 
     const std::vector<double> reading = prompts.progressOf(ProgressStage::Reading);
     expectOrderly(reading, path.string());
@@ -87,11 +88,12 @@ TEST(LoadProgress, WorkbooksOfOtherProgramsEndAtOneOrNotAtAll) {
 
 TEST(LoadProgress, AFileThatIsNotThereReportsNothing) {
     ScratchDir dir;
+    Document doc;
     AppState state;
     BrowseState browse;
     ScriptedPrompts prompts;
-    state.filename = (dir / "새 장부.xls").string();
-    EXPECT_EQ(loadFile(state, browse, prompts, {}), LoadOutcome::NewWorkbook);
+    doc.path = (dir / "새 장부.xls").string();
+    EXPECT_EQ(doc.open(state, prompts, {}).kind, LoadOutcome::NewWorkbook);
     EXPECT_TRUE(prompts.progressReports.empty());
 }
 

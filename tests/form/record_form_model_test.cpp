@@ -39,9 +39,7 @@ TEST(RecordFormModel, InsertTypesChecksComputesAndStores) {
     RecordFormModel model = makeModel();
     Record buffer;
     buffer.col[0] = "old";
-    buffer.row = 7;
-    model.start(kActionInsert, buffer);
-    EXPECT_EQ(buffer.row, 0);
+    model.start(RecordCommand::Insert, buffer);
     EXPECT_EQ(model.field(1), "26-12-07") << "date fields start with today";
     EXPECT_EQ(model.field(2), "");
 
@@ -89,7 +87,7 @@ TEST(RecordFormModel, ChangeFormatsNumbersAndLookupButtonEmptiesTheField) {
     Record buffer;
     buffer.col = {"15-10-01", "Seoul", "1234.5", "10,000,000,000,000,000,000,000", "0.00"};
     buffer.memo = "m";
-    model.start(kActionChange, buffer);
+    model.start(RecordCommand::Change, buffer);
     EXPECT_EQ(trimmed(model.field(3)), "1,234.5");
     EXPECT_EQ(trimmed(model.field(5)), "0.00");
     EXPECT_EQ(model.field(4), buffer.col[3]) << "too long for the picture: kept, not '#'";
@@ -117,7 +115,7 @@ TEST(RecordFormModel, NumbersKeepTheirDigitsAndTellWhatCannotBeHeld) {
     columns.formula[2] = "A/B";
     RecordFormModel model(columns, "@D9-", 12, 0, nullptr); // 12 points: pictures 20 wide
     Record buffer;
-    model.start(kActionInsert, buffer);
+    model.start(RecordCommand::Insert, buffer);
 
     struct Step {
         int field;
@@ -155,31 +153,27 @@ TEST(RecordFormModel, NumbersKeepTheirDigitsAndTellWhatCannotBeHeld) {
 }
 
 TEST(RecordFormModel, ApplyCarriesOutTheRequest) {
-    AppState state;
-    state.columns = ledger();
+    RecordList records;
     for (const char* item : {"a", "b", "c"}) {
-        state.records.buffer.clear();
-        state.records.buffer.col[1] = item;
-        state.records.add();
+        records.buffer.clear();
+        records.buffer.col[1] = item;
+        records.add();
     }
-    auto run = [&](int action, std::size_t pos, const char* client) {
-        state.action = action;
-        if (pos)
-            state.records.get(pos);
+    auto run = [&](RecordCommand command, std::size_t pos, const char* client) {
         RecordFormModel model = makeModel();
-        model.start(action, state.records.buffer);
+        model.start(command, pos ? records.at(pos) : Record());
         model.setField(2, client);
-        applyForm(state, model);
-        EXPECT_EQ(state.action, kActionDone);
+        const std::size_t expected = command == RecordCommand::Insert ? records.count() + 1 : pos;
+        EXPECT_EQ(applyForm(records, command, pos, model), expected);
     };
-    run(kActionInsert, 0, "d");
-    run(kActionChange, 2, "B");
-    run(kActionDelete, 1, "ignored");
+    run(RecordCommand::Insert, 0, "d");
+    run(RecordCommand::Change, 2, "B");
+    run(RecordCommand::Delete, 1, "ignored");
     std::vector<std::string> clients;
-    for (std::size_t p = 1; p <= state.records.count(); ++p)
-        clients.push_back(state.records.at(p).col[1]);
+    for (std::size_t p = 1; p <= records.count(); ++p)
+        clients.push_back(records.at(p).col[1]);
     EXPECT_EQ(clients, (std::vector<std::string>{"B", "c", "d"}));
-    EXPECT_EQ(state.records.at(3).col[0], "26-12-07");
+    EXPECT_EQ(records.at(3).col[0], "26-12-07");
 }
 
 } // namespace

@@ -200,9 +200,9 @@ TEST(ListReport, FlowFromPrintCommandToPrinter) {
          "render preview print "},
     };
     for (const Case& c : cases) {
-        AppState state;
-        state.columns = setupOf({"S"}, {50});
-        addRecords(state.records, c.records, {"#"});
+        const ColumnSetup columns = setupOf({"S"}, {50});
+        RecordList records;
+        addRecords(records, c.records, {"#"});
         testing::ScriptedPrompts prompts;
         prompts.messageAnswers = {c.answer};
         std::string calls;
@@ -223,11 +223,9 @@ TEST(ListReport, FlowFromPrintCommandToPrinter) {
             return c.printed;
         };
         windows.savePdf = [&](const std::vector<Page>&) { calls += "pdf "; };
-        EXPECT_EQ(listPrint(state, prompts, false, {}, windows), c.outcome);
+        EXPECT_EQ(listPrint(columns, records, "", prompts, false, {}, windows), c.outcome);
         EXPECT_EQ(prompts.messageTexts(), c.messages);
         EXPECT_EQ(calls, c.calls);
-        EXPECT_EQ(state.globalResponse,
-                  c.calls.find("preview") == std::string::npos ? 0 : c.verdict);
     }
 }
 

@@ -34,20 +34,19 @@ ColumnSetup fiveColumns() {
     return columns;
 }
 
-// The dialog opened on `columns` with ACTION 2, its first Calc_Fields run.
+// The dialog opened on `columns`, its draft made consistent once.
 struct Dialog {
-    AppState state;
+    Document doc;
     testing::ScriptedPrompts prompts;
     SetupDraft draft;
     explicit Dialog(const ColumnSetup& columns) {
-        state.columns = columns;
-        state.action = kActionChange;
+        doc.columns = columns;
         draft = openDraft(columns);
         calcFields(draft);
     }
     SetupConfirmation ok(std::deque<int> answers = {}) {
         prompts.messageAnswers = std::move(answers);
-        return confirmSetup(draft, state, prompts);
+        return confirmSetup(draft, doc, prompts);
     }
 };
 
@@ -55,11 +54,10 @@ TEST(SetupDraft, OkUntouchedAsksNothingAndLeftAlignsDates) {
     Dialog d(fiveColumns());
     EXPECT_EQ(d.ok().outcome, SetupOutcome::Relayout);
     EXPECT_TRUE(d.prompts.asked.empty());
-    EXPECT_EQ(d.state.action, kActionDone);
-    EXPECT_EQ(d.state.changed, 0);
+    EXPECT_FALSE(d.doc.modified);
     ColumnSetup expected = fiveColumns();
     expected.justify[1] = "L";
-    EXPECT_EQ(d.state.columns, expected);
+    EXPECT_EQ(d.doc.columns, expected);
 }
 
 TEST(SetupDraft, BlankingSlotThreeOfFiveAsksAndKeepsTheRestUnused) {
@@ -69,16 +67,14 @@ TEST(SetupDraft, BlankingSlotThreeOfFiveAsksAndKeepsTheRestUnused) {
     EXPECT_EQ(no.prompts.messageTexts(),
               (std::vector<std::string>{kReloadQuestion, kSetupCancelled}));
     EXPECT_EQ(no.prompts.messages[0].defaultButton, 2);
-    EXPECT_EQ(no.state.columns, fiveColumns());
-    EXPECT_EQ(no.state.action, kActionChange);
+    EXPECT_EQ(no.doc.columns, fiveColumns());
 
     Dialog yes(fiveColumns());
     yes.draft.sheetColumn[2].clear();
     calcFields(yes.draft);
     EXPECT_EQ(yes.draft.title[2] + yes.draft.type[2] + std::to_string(yes.draft.size[2]), "0");
     EXPECT_EQ(yes.ok({1}).outcome, SetupOutcome::Reload);
-    EXPECT_EQ(yes.state.action, kActionReload);
-    EXPECT_EQ(yes.state.changed, 1);
+    EXPECT_TRUE(yes.doc.modified);
     ColumnSetup expected = fiveColumns();
     expected.columnCount = 2;
     expected.sheetColumn[2] = 0;
@@ -86,11 +82,11 @@ TEST(SetupDraft, BlankingSlotThreeOfFiveAsksAndKeepsTheRestUnused) {
     expected.type[2] = expected.type[3] = expected.type[4] = "S";
     expected.size[1] = 12;
     expected.size[2] = expected.size[3] = expected.size[4] = 30;
-    EXPECT_EQ(yes.state.columns, expected);
+    EXPECT_EQ(yes.doc.columns, expected);
     // The kept slots show again at the next opening, without being used.
-    const SetupDraft again = openDraft(yes.state.columns);
+    const SetupDraft again = openDraft(yes.doc.columns);
     EXPECT_EQ(again.sheetColumn[3] + again.title[4], "E제목5");
-    EXPECT_FALSE(needsReload(again, yes.state.columns));
+    EXPECT_FALSE(needsReload(again, yes.doc.columns));
 }
 
 TEST(SetupDraft, StoredTypeSizeAndAlignment) {
@@ -107,8 +103,8 @@ TEST(SetupDraft, StoredTypeSizeAndAlignment) {
         Dialog d(fiveColumns());
         d.draft.type[0] = c.type;
         d.draft.size[0] = 7;
-        ASSERT_TRUE(saveToFile(d.draft, d.state.columns).ok());
-        const ColumnSetup& columns = d.state.columns;
+        ASSERT_TRUE(saveToFile(d.draft, d.doc.columns).ok());
+        const ColumnSetup& columns = d.doc.columns;
         EXPECT_EQ(columns.type[0] + columns.justify[0] + std::to_string(columns.size[0]) +
                       columns.formula[0],
                   c.storedType + c.justify + std::to_string(c.size) + "=0")
@@ -135,8 +131,7 @@ TEST(SetupDraft, NewAndReletteredSlots) {
     EXPECT_FALSE(result.outcome);
     EXPECT_EQ(result.focus, "?LOC:SIZE_2");
     EXPECT_EQ(d.prompts.messageTexts().back(), kSizeMissing);
-    EXPECT_EQ(d.state.columns, fiveColumns());
-    EXPECT_EQ(d.state.action, kActionChange);
+    EXPECT_EQ(d.doc.columns, fiveColumns());
 }
 
 TEST(SetupDraft, WhatAsksForAReRead) {
@@ -157,7 +152,7 @@ TEST(SetupDraft, WhatAsksForAReRead) {
     for (const auto& [edit, reload] : cases) {
         Dialog d(fiveColumns());
         edit(d.draft);
-        EXPECT_EQ(needsReload(d.draft, d.state.columns), reload) << "case " << n++;
+        EXPECT_EQ(needsReload(d.draft, d.doc.columns), reload) << "case " << n++;
     }
 }
 
@@ -173,8 +168,8 @@ TEST(SetupDraft, MemoDefaultsAndLowBits) {
     for (const Case& c : cases) {
         Dialog d(ColumnSetup{});
         ASSERT_TRUE(setMemo(d.draft, c.memoColumn, c.memoTitle, c.width, c.height).ok());
-        ASSERT_TRUE(saveToFile(d.draft, d.state.columns).ok());
-        const ColumnSetup& columns = d.state.columns;
+        ASSERT_TRUE(saveToFile(d.draft, d.doc.columns).ok());
+        const ColumnSetup& columns = d.doc.columns;
         EXPECT_EQ(std::to_string(columns.memoColumn) + " " + columns.memoTitle + " " +
                       std::to_string(columns.memoWidth) + " " + std::to_string(columns.memoHeight),
                   c.stored);
@@ -184,7 +179,7 @@ TEST(SetupDraft, MemoDefaultsAndLowBits) {
     Dialog d(wide);
     EXPECT_EQ(d.draft.memoWidth, 44);
     EXPECT_EQ(d.ok().outcome, SetupOutcome::Relayout);
-    EXPECT_EQ(d.state.columns.memoWidth, 44);
+    EXPECT_EQ(d.doc.columns.memoWidth, 44);
 }
 
 TEST(SetupDraft, StartRowAbove32767IsRefusedAtItsField) {
@@ -193,23 +188,23 @@ TEST(SetupDraft, StartRowAbove32767IsRefusedAtItsField) {
         d.draft.firstDataRow = firstDataRow;
         const auto result = d.ok({1});
         EXPECT_EQ(result.outcome.has_value(), firstDataRow == 32767);
-        EXPECT_EQ(d.state.columns.firstDataRow, firstDataRow == 32767 ? 32767 : 2);
+        EXPECT_EQ(d.doc.columns.firstDataRow, firstDataRow == 32767 ? 32767 : 2);
         EXPECT_EQ(result.focus, firstDataRow == 32767 ? "" : "?LOC:STARTLINE");
     }
 }
 
 TEST(SetupDraft, AReReadOffersTheLookupListsOfTheNewLetters) {
     Dialog d(fiveColumns());
-    d.state.columns.hasLookup[0] = 1;
+    d.doc.columns.hasLookup[0] = 1;
     auto book = std::make_unique<testing::MemoryBook>();
     book->addSheet("Data");
     static_cast<testing::MemorySheet*>(book->addSheet("SetupQ"))
         ->setCell(30, 25, testing::text("가")); // Z31
-    d.state.book = std::move(book);
+    d.doc.book = std::move(book);
     d.draft.sheetColumn[0] = "Z";
     d.draft.sheetColumn[1] = "A";
     EXPECT_EQ(d.ok({1}).outcome, SetupOutcome::Reload);
-    EXPECT_EQ(d.state.columns.hasLookup[0] * 10 + d.state.columns.hasLookup[1], 10);
+    EXPECT_EQ(d.doc.columns.hasLookup[0] * 10 + d.doc.columns.hasLookup[1], 10);
 }
 
 TEST(SetupDraft, EditsFromOutsideTheDialogKeepItsLimits) {

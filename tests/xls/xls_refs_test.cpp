@@ -3,6 +3,7 @@
 // and comment with it.
 #include "browse/row_list.h"
 #include "document/document.h"
+#include "support/save_file.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 #include "workbook/row_map.h"
@@ -17,6 +18,7 @@
 namespace rowbit::xls {
 namespace {
 
+using rowbit::testing::saveFile;
 using rowbit::testing::ScratchDir;
 using rowbit::testing::testData;
 
@@ -376,22 +378,23 @@ TEST(XlsReferences, DeletedLastRecordTakesItsLinkAndComment) {
         ScratchDir dir;
         const auto copy = dir / f.file;
         std::filesystem::copy_file(rowbit::testing::realWorkbooks() / "xls" / f.file, copy);
+        Document doc;
         AppState state;
         BrowseState browse;
         rowbit::testing::ScriptedPrompts prompts;
         state.workingFolder = dir.path().string();
         state.datePicture = "@D9-";
-        state.filename = copy.string();
-        loadFile(state, browse, prompts,
+        doc.path = copy.string();
+        doc.open(state, prompts,
                  [](const std::vector<PreviewRow>&, int pre) { return std::optional<int>(pre); });
-        fillRecordList(state, browse, prompts);
-        const std::size_t count = state.records.count();
+        fillRecordList(doc, state, prompts);
+        const std::size_t count = doc.records.count();
         ASSERT_GT(count, 1u) << f.file;
-        ASSERT_EQ(state.records.at(count).row, f.lastRow) << f.file;
-        ASSERT_TRUE(state.records.get(count));
-        state.records.remove();
-        state.changed = 1;
-        ASSERT_EQ(saveFile(state, browse, prompts).status, SaveStatus::Saved) << f.file;
+        ASSERT_EQ(doc.records.at(count).row, f.lastRow) << f.file;
+        ASSERT_TRUE(doc.records.get(count));
+        doc.records.remove();
+        doc.modified = true;
+        ASSERT_EQ(saveFile(doc, state, browse, prompts).status, SaveStatus::Saved) << f.file;
         std::string out;
         ASSERT_EQ(testing::run("/usr/bin/python3 -c 'import sys, xlrd\n"
                                "s = xlrd.open_workbook(sys.argv[1], formatting_info=True)"

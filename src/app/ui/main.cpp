@@ -1,5 +1,5 @@
-// rowbit: the desktop program. Reads its options, prepares the shared records and runs the
-// browse window; the program ends when it closes.
+// rowbit: the desktop program. Reads its options, prepares the display preferences and the
+// document and runs the browse window; the program ends when it closes.
 #include "about/about_text.h"
 #include "about/ui/about_window.h"
 #include "about/ui/start_check.h"
@@ -8,6 +8,7 @@
 #include "app/ui/qt_prompts.h"
 #include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
+#include "document/document.h"
 #include "form/ui/record_form.h"
 #include "report/ui/report_output.h"
 #include "report/ui/totals_window.h"
@@ -100,9 +101,10 @@ int main(int argc, char** argv) {
     installQtTranslations(app);
     rowbit::ui::installFontSubstitutions();
 
-    rowbit::AppState state;
+    rowbit::AppState display;
+    rowbit::Document doc;
     // A new workbook is named in the user's documents folder.
-    state.documentsPath =
+    display.documentsPath =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
     rowbit::ui::QtPrompts prompts;
     // The preferences live in the user's configuration folder, or beside the program for a
@@ -112,8 +114,8 @@ int main(int argc, char** argv) {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString()));
 
     rowbit::ui::BrowseSeams seams;
-    seams.recordForm = [&](QWidget* parent) {
-        rowbit::ui::RecordForm::run(state, prompts, parent);
+    seams.recordForm = [&](QWidget* parent, rowbit::RecordCommand command, std::size_t record) {
+        return rowbit::ui::RecordForm::run(doc, display, prompts, command, record, parent);
     };
     seams.versionCheck = [&](QWidget* parent) {
         return rowbit::ui::versionCheck(parent, prompts, prefs, rowbit::ownVersion());
@@ -121,13 +123,15 @@ int main(int argc, char** argv) {
     seams.about = [&](QWidget* parent) {
         rowbit::ui::AboutWindow::run(prefs.readWebAddresses(), parent);
     };
-    seams.setup = [&](QWidget* parent) { rowbit::ui::SetupDialog::run(state, prompts, parent); };
-    seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(state, prompts, parent); };
+    seams.setup = [&](QWidget* parent) {
+        return rowbit::ui::SetupDialog::run(doc, prompts, parent);
+    };
+    seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(doc, prompts, parent); };
     seams.print = [&](QWidget* parent, bool landscape) {
-        rowbit::ui::listPrint(parent, state, prompts, landscape);
+        return rowbit::ui::listPrint(parent, doc, prompts, landscape);
     };
 
-    rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), commandLine,
+    rowbit::ui::BrowseWindow window(display, doc, prompts, prefs, std::move(seams), commandLine,
                                     QApplication::applicationFilePath().toStdString());
     if (!window.open())
         return 0;

@@ -4,6 +4,7 @@
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
 #include "browse/preferences.h"
+#include "browse/record_command.h"
 #include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "browse/ui/record_list_view.h"
@@ -210,10 +211,12 @@ const char* objectNameOf(BrowseControl id) {
 
 } // namespace
 
-BrowseWindow::BrowseWindow(AppState& state, Prompts& prompts, Preferences& prefs, BrowseSeams seams,
-                           std::string commandLine, std::string programPath, QWidget* parent)
-    : QWidget(parent), state_(state), prompts_(prompts), prefs_(prefs), seams_(std::move(seams)),
-      commandLine_(std::move(commandLine)), programPath_(std::move(programPath)) {
+BrowseWindow::BrowseWindow(AppState& display, Document& doc, Prompts& prompts, Preferences& prefs,
+                           BrowseSeams seams, std::string commandLine, std::string programPath,
+                           QWidget* parent)
+    : QWidget(parent), display_(display), doc_(doc), prompts_(prompts), prefs_(prefs),
+      seams_(std::move(seams)), commandLine_(std::move(commandLine)),
+      programPath_(std::move(programPath)) {
     setWindowTitle(QString::fromLatin1(kProgramName));
     setWindowIcon(QIcon(QStringLiteral(":/icons/rowbit.svg")));
     setObjectName(QStringLiteral("ExcelBrowse"));
@@ -229,14 +232,14 @@ QPushButton* BrowseWindow::button(BrowseControl control) const {
 }
 
 bool BrowseWindow::untitledAndEmpty() const {
-    return state_.isUnnamed() && state_.records.count() == 0;
+    return display_.isUnnamed(doc_.path) && doc_.records.count() == 0;
 }
 
 bool BrowseWindow::open() {
     if (seams_.versionCheck && !seams_.versionCheck(this))
         return false;
-    prefs_.readDisplay(state_);
-    setFont(preferredFont(q(state_.fontFace), state_.fontSize));
+    prefs_.readDisplay(display_);
+    setFont(preferredFont(q(display_.fontFace), display_.fontSize));
     buildControls();
     setupWindow();
     show();
@@ -413,7 +416,7 @@ void BrowseWindow::setupWindow() {
     searchPrompt_->setText(QString::fromUtf8("검색 :"));
     button(kSetting)->setText(QString::fromUtf8("설정"));
     button(kClose)->setText(QString::fromUtf8("닫 기"));
-    state_.changed = 0;
+    doc_.modified = false;
 }
 
 std::optional<int> BrowseWindow::runPreview(const std::vector<PreviewRow>& rows, int preselected) {
@@ -477,15 +480,15 @@ void BrowseWindow::showPercent(int percent) {
 }
 
 void BrowseWindow::showCaption() {
-    const std::string name(cp949::trimRight(state_.filename));
+    const std::string name(cp949::trimRight(doc_.path));
     // "[*]" shows as "*" while there are unsaved changes.
     setWindowTitle(name.empty() ? QString::fromLatin1(kProgramName)
                                 : q(name) + QStringLiteral("[*]"));
-    setWindowModified(state_.changed != 0);
+    setWindowModified(doc_.modified);
 }
 
 void BrowseWindow::showSortColumn() {
-    list_->setSortColumn(browse_.shownList == 1 ? sortedColumn_ : 0);
+    list_->setSortColumn(browse_.shownList == ShownList::Records ? sortedColumn_ : 0);
 }
 
 void BrowseWindow::openHere() {
@@ -505,11 +508,11 @@ void BrowseWindow::openHere() {
     loadShownAt_.invalidate();
     setBusy(true);
     checkFile(
-        state_, browse_, prompts,
+        doc_, display_, prompts,
         [&](const std::vector<PreviewRow>& rows, int preselected) {
             return prompts.asking([&] { return runPreview(rows, preselected); });
         },
-        prefs_, commandLine_);
+        prefs_, commandLine_, browse_.recent);
     // The list is filled whether or not its filling said so (a new or empty workbook has
     // nothing to report): the bar ends full.
     prompts.progress(ProgressStage::Listing, 1.0);
@@ -523,19 +526,19 @@ void BrowseWindow::openHere() {
 }
 
 void BrowseWindow::applyFormat() {
-    list_->setFormat(formatWindow(state_, browse_));
+    list_->setFormat(formatWindow(doc_));
     // New columns, or the rows read anew: nothing is known to be sorted.
     sortedColumn_ = 0;
     showSortColumn();
 }
 
 void BrowseWindow::showFullList(std::size_t select) {
-    list_->setSource(LineSource{[this] { return state_.records.count(); },
+    list_->setSource(LineSource{[this] { return doc_.records.count(); },
                                 [this](std::size_t line, int field) -> std::string {
-                                    const Record& r = state_.records.at(line + 1);
+                                    const Record& r = doc_.records.at(line + 1);
                                     if (field >= 1 && field <= kMaxColumns)
                                         return listFieldText(
-                                            state_.columns, field - 1,
+                                            doc_.columns, field - 1,
                                             r.col[static_cast<std::size_t>(field - 1)]);
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
@@ -549,7 +552,7 @@ void BrowseWindow::showResults(std::size_t select) {
                                     const ResultLine& r = browse_.searchResults[line];
                                     if (field >= 1 && field <= kMaxColumns)
                                         return listFieldText(
-                                            state_.columns, field - 1,
+                                            doc_.columns, field - 1,
                                             r.col[static_cast<std::size_t>(field - 1)]);
                                     return field == kMaxColumns + 1 ? r.memo : std::string();
                                 }});
@@ -558,8 +561,8 @@ void BrowseWindow::showResults(std::size_t select) {
 }
 
 void BrowseWindow::showModified() {
-    button(kSave)->setEnabled(state_.changed != 0);
-    setWindowModified(state_.changed != 0);
+    button(kSave)->setEnabled(doc_.modified);
+    setWindowModified(doc_.modified);
 }
 
 void BrowseWindow::startCopy(const std::vector<std::string>& args) {
@@ -589,13 +592,13 @@ void BrowseWindow::pick() {
         prompts_.tell(kRecentMissing);
         return;
     }
-    if (cp949::equalTrimmed(state_.filename, entry)) {
+    if (cp949::equalTrimmed(doc_.path, entry)) {
         prompts_.tell(kRecentInUse);
         return;
     }
     if (untitledAndEmpty()) {
-        state_.filename = entry;
-        recentFiles(browse_.recent, state_.filename);
+        doc_.path = entry;
+        recentFiles(browse_.recent, doc_.path);
         openHere();
     } else {
         startCopy({entry});
@@ -616,8 +619,15 @@ void BrowseWindow::newWorkbook() {
     showModified();
 }
 
+SaveOutcome BrowseWindow::saveDocument() {
+    const SaveOutcome outcome = doc_.save(display_, prompts_);
+    if (outcome.status == SaveStatus::Saved)
+        recentFiles(browse_.recent, doc_.path);
+    return outcome;
+}
+
 void BrowseWindow::save() {
-    const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
+    const SaveOutcome outcome = saveDocument();
     showCaption();
     showModified();
     if (outcome.status == SaveStatus::Saved)
@@ -647,22 +657,23 @@ void BrowseWindow::print() {
     if (chosen != 1 && chosen != 2)
         return;
     // The report sizes its columns as the user sees them now, dragged widths included.
-    const int columns = std::min(state_.columns.columnCount, kMaxColumns);
+    const int columns = std::min(doc_.columns.columnCount, kMaxColumns);
     for (int c = 0; c < columns; ++c)
-        state_.columns.listWidth[static_cast<std::size_t>(c)] = list_->columnWidthUnits(c);
+        doc_.columns.listWidth[static_cast<std::size_t>(c)] = list_->columnWidthUnits(c);
+    // Whatever the report came to, the list stays as it is.
     if (seams_.print)
-        seams_.print(this, chosen == 2);
+        (void)seams_.print(this, chosen == 2);
     showModified();
 }
 
 void BrowseWindow::search() {
     // The not-found message takes the focus from the field, which completes it a second
     // time: one search at a time.
-    if (searching_ || browse_.shownList == 2 || !search_->isEnabled())
+    if (searching_ || browse_.shownList == ShownList::SearchResults || !search_->isEnabled())
         return;
     searching_ = true;
     const std::string text = search_->text().toStdString();
-    const SearchStatus status = runSearch(state_, browse_, prompts_, text);
+    const SearchStatus status = runSearch(doc_.records, browse_, prompts_, text);
     searching_ = false;
     switch (status) {
     case SearchStatus::Nothing:
@@ -682,11 +693,11 @@ void BrowseWindow::search() {
 }
 
 void BrowseWindow::back() {
-    if (browse_.shownList != 2) {
+    if (browse_.shownList != ShownList::SearchResults) {
         search();
         return;
     }
-    const std::size_t pos = closeResults(state_, browse_, list_->selectedLine());
+    const std::size_t pos = closeResults(doc_.records, browse_, list_->selectedLine());
     search_->setEnabled(true);
     button(kBack)->hide();
     search_->clear();
@@ -695,80 +706,42 @@ void BrowseWindow::back() {
 }
 
 void BrowseWindow::insertRecord() {
-    state_.action = kActionInsert;
-    runRecordForm();
-    if (state_.action != kActionDone) {
-        showModified();
-        return;
-    }
-    const std::size_t pos =
-        state_.records.position() ? state_.records.position() : state_.records.count();
-    if (browse_.shownList == 1) {
-        list_->reload();
-        list_->selectLine(pos);
-    } else {
-        addResultLine(state_, browse_, pos);
-        list_->reload();
-        list_->selectLine(browse_.searchResults.size());
-    }
-    state_.changed = 1;
-    showModified();
+    runRecordCommand(RecordCommand::Insert, kSelectToChange);
 }
 
 void BrowseWindow::changeRecord() {
-    state_.action = kActionChange;
-    const std::size_t line = list_->selectedLine();
-    if (!getRecord(state_, browse_, line)) {
-        prompts_.tell(kSelectToChange);
-        return;
-    }
-    runRecordForm();
-    if (state_.action != kActionDone) {
-        showModified();
-        return;
-    }
-    if (browse_.shownList == 1) {
-        list_->reload();
-        list_->selectLine(state_.records.position() ? state_.records.position() : line);
-    } else {
-        refreshResultLine(state_, browse_, line);
-        list_->reload();
-        list_->selectLine(line);
-    }
-    state_.changed = 1;
-    showModified();
+    runRecordCommand(RecordCommand::Change, kSelectToChange);
 }
 
 void BrowseWindow::deleteRecord() {
-    state_.action = kActionDelete;
+    runRecordCommand(RecordCommand::Delete, kSelectToDelete);
+}
+
+void BrowseWindow::runRecordCommand(RecordCommand command, const char* selectFirst) {
     const std::size_t line = list_->selectedLine();
-    if (!getRecord(state_, browse_, line)) {
-        prompts_.tell(kSelectToDelete);
-        return;
+    std::size_t position = 0;
+    if (command != RecordCommand::Insert) {
+        position = recordPosition(doc_.records, browse_, line);
+        if (position == 0) {
+            prompts_.tell(selectFirst);
+            return;
+        }
     }
-    const std::size_t pos = state_.records.position();
-    runRecordForm();
-    if (state_.action != kActionDone) {
+    const form::FormOutcome outcome = seams_.recordForm ? seams_.recordForm(this, command, position)
+                                                        : form::FormOutcome::Cancelled;
+    // Whatever the form did, the user goes on in the list.
+    focusList();
+    if (outcome != form::FormOutcome::Done) {
         showModified();
         return;
     }
-    if (browse_.shownList == 1) {
-        list_->reload();
-        list_->selectLine(std::min(pos, state_.records.count()));
-    } else {
-        removeResultLine(browse_, line);
-        list_->reload();
-        list_->selectLine(std::min(line, browse_.searchResults.size()));
-    }
-    state_.changed = 1;
+    if (command == RecordCommand::Insert)
+        position = doc_.records.count();
+    const std::size_t select = afterRecordCommand(command, position, line, doc_.records, browse_);
+    list_->reload();
+    list_->selectLine(select);
+    doc_.modified = true;
     showModified();
-}
-
-void BrowseWindow::runRecordForm() {
-    if (seams_.recordForm)
-        seams_.recordForm(this);
-    // Whatever the form did, the user goes on in the list.
-    focusList();
 }
 
 void BrowseWindow::focusList() {
@@ -784,15 +757,13 @@ void BrowseWindow::focusList() {
 }
 
 void BrowseWindow::setting() {
-    state_.action = kActionChange;
-    if (seams_.setup)
-        seams_.setup(this);
-    if (state_.action == kActionDone) {
+    const SetupOutcome outcome = seams_.setup ? seams_.setup(this) : SetupOutcome::Cancelled;
+    if (outcome == SetupOutcome::Relayout) {
         applyFormat();
-    } else if (state_.action == kActionReload) {
-        if (browse_.shownList == 2) {
+    } else if (outcome == SetupOutcome::Reload) {
+        if (browse_.shownList == ShownList::SearchResults) {
             browse_.searchResults.clear();
-            browse_.shownList = 1;
+            browse_.shownList = ShownList::Records;
             search_->setEnabled(true);
             search_->clear();
             browse_.search.clear();
@@ -806,13 +777,12 @@ void BrowseWindow::setting() {
         loadPercent_ = 0;
         loadShownAt_.invalidate();
         setBusy(true);
-        fillRecordList(state_, browse_, prompts);
+        doc_.fill(display_, prompts);
         prompts.progress(ProgressStage::Listing, 1.0);
         setBusy(false);
         applyFormat();
         showFullList(0);
     }
-    state_.action = kActionDone;
     focusList();
     showModified();
 }
@@ -843,20 +813,20 @@ void BrowseWindow::rowMenu() {
 void BrowseWindow::sortByColumn(int column) {
     // The selected record stays selected in its new place.
     RecordId selected = 0;
-    if (browse_.shownList == 1) {
+    if (browse_.shownList == ShownList::Records) {
         const std::size_t line = list_->selectedLine();
-        if (line >= 1 && line <= state_.records.count())
-            selected = state_.records.id(line);
+        if (line >= 1 && line <= doc_.records.count())
+            selected = doc_.records.id(line);
     }
-    sortList(state_, column);
-    state_.changed = 1;
+    sortList(doc_.records, doc_.columns, column);
+    doc_.modified = true;
     // The memo column keeps the order, and the column sorted before stays the sorted one.
-    if (column >= 1 && column <= std::min(state_.columns.columnCount, kMaxColumns))
+    if (column >= 1 && column <= std::min(doc_.columns.columnCount, kMaxColumns))
         sortedColumn_ = column;
-    if (browse_.shownList == 1) {
+    if (browse_.shownList == ShownList::Records) {
         list_->reload();
         if (selected)
-            list_->selectLine(state_.records.find(selected).value_or(0));
+            list_->selectLine(doc_.records.find(selected).value_or(0));
     }
     showSortColumn();
     showModified();
@@ -926,7 +896,7 @@ void BrowseWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool BrowseWindow::settleChanges() {
-    if (!state_.changed)
+    if (!doc_.modified)
         return true;
     MessageRequest question{kCloseQuestion, kCloseCaption, "예|아니오|취소",
                             PromptIcon::Information, 1};
@@ -935,7 +905,7 @@ bool BrowseWindow::settleChanges() {
         return true;
     if (answer != 1) // 취소, Esc or the close box: the window stays as it is
         return false;
-    const SaveOutcome outcome = saveFile(state_, browse_, prompts_);
+    const SaveOutcome outcome = saveDocument();
     showCaption();
     if (outcome.status == SaveStatus::Cancelled) {
         // No name given, or the file changed on the disk and the user kept it: the window
@@ -1032,27 +1002,27 @@ void BrowseWindow::dropEvent(QDropEvent* event) {
 void BrowseWindow::openDropped(const std::string& path) {
     if (closed_ || loading_ || QApplication::activeModalWidget())
         return;
-    if (cp949::equalTrimmed(state_.filename, path)) {
+    if (cp949::equalTrimmed(doc_.path, path)) {
         prompts_.tell(kRecentInUse);
         return;
     }
     // The workbook shown gives way to the dropped one, its changes saved or let go.
     if (!settleChanges())
         return;
-    if (browse_.shownList == 2)
+    if (browse_.shownList == ShownList::SearchResults)
         back();
-    state_.changed = 0;
+    doc_.modified = false;
     sortedColumn_ = 0;
-    state_.filename = path;
-    recentFiles(browse_.recent, state_.filename);
+    doc_.path = path;
+    recentFiles(browse_.recent, doc_.path);
     openHere();
     showModified();
 }
 
 void BrowseWindow::afterClose() {
     closed_ = true;
-    state_.book.reset();
-    state_.records.clear();
+    doc_.book.reset();
+    doc_.records.clear();
     browse_.searchResults.clear();
     list_->reload();
     if (resizer_)

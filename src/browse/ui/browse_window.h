@@ -1,5 +1,5 @@
 #pragma once
-// ExcelBrowse: the main window. It opens a workbook, shows its records, and dispatches every
+// The main window. It opens a workbook, shows its records, and dispatches every
 // command: opening (here or in a further copy of the program), saving, searching, sorting,
 // the record commands, totals, printing, the column setup and the About window. Closing asks
 // whether to save changes, then writes the window placement and the preferences.
@@ -8,6 +8,9 @@
 #include "app/prompts.h"
 #include "browse/browse_state.h"
 #include "document/document.h"
+#include "form/record_form_model.h"
+#include "report/list_print.h"
+#include "setup/setup_draft.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -35,15 +38,18 @@ class RecordListView;
 class QtResizeManager;
 
 // The windows other parts of the program bring, one seam each. An empty seam does nothing:
-// the record form and the setup dialog then leave ACTION as it was, which reads as cancelled.
+// an empty record form or setup dialog reads as cancelled.
 struct BrowseSeams {
     std::function<bool(QWidget* parent)> versionCheck; // false: the program ends at once
-    std::function<void(QWidget* parent)> recordForm;   // ExcelForm: carries out ACTION
-    std::function<void(QWidget* parent)> setup;        // Setup: sets ACTION 0 or 5 when stored
-    std::function<void(QWidget* parent)> totals;       // SumUp
-    std::function<void(QWidget* parent, bool landscape)> print; // ListPrint
-    std::function<void(QWidget* parent)> about;                 // About
-    TitleRowChooser preview; // empty: the workbook preview window
+    // The record form for `command` on the record at `record` (1-based position in the
+    // document's records; 0 for an insert); Done when it carried the command out.
+    std::function<form::FormOutcome(QWidget* parent, RecordCommand command, std::size_t record)>
+        recordForm;
+    std::function<SetupOutcome(QWidget* parent)> setup; // the column setup dialog
+    std::function<void(QWidget* parent)> totals;        // the totals window
+    std::function<report::ListPrintOutcome(QWidget* parent, bool landscape)> print; // the report
+    std::function<void(QWidget* parent)> about; // the About window
+    TitleRowChooser preview;                    // empty: the workbook preview window
 };
 
 // Control numbers: the controls' places in the window's order.
@@ -83,8 +89,9 @@ class BrowseWindow : public QWidget {
 public:
     // `commandLine` is the whole command-line tail; `programPath` the executable further
     // copies are started from.
-    BrowseWindow(AppState& state, Prompts& prompts, Preferences& prefs, BrowseSeams seams,
-                 std::string commandLine, std::string programPath, QWidget* parent = nullptr);
+    BrowseWindow(AppState& display, Document& doc, Prompts& prompts, Preferences& prefs,
+                 BrowseSeams seams, std::string commandLine, std::string programPath,
+                 QWidget* parent = nullptr);
     ~BrowseWindow() override;
 
     // Opening: the version check, the display preferences, the window and its controls, the
@@ -142,9 +149,12 @@ private:
     void showFullList(std::size_t select);
     void showResults(std::size_t select);
     void showModified();
-    // The record form for the command chosen (insert, change, delete), then the focus back
-    // in the list.
-    void runRecordForm();
+    // The record form for `command` on the selected record (insert needs none; else
+    // `selectFirst` is told when no record is selected), then the focus back in the list and
+    // the list following what the form did.
+    void runRecordCommand(RecordCommand command, const char* selectFirst);
+    // Saves the document; a saved workbook goes to the top of the recent files.
+    SaveOutcome saveDocument();
     // The window active and the list focused, on its selected line.
     void focusList();
     void startCopy(const std::vector<std::string>& args);
@@ -158,7 +168,8 @@ private:
     void openDropped(const std::string& path);
     std::optional<int> runPreview(const std::vector<PreviewRow>& rows, int preselected);
 
-    AppState& state_;
+    AppState& display_;
+    Document& doc_;
     Prompts& prompts_;
     Preferences& prefs_;
     BrowseSeams seams_;

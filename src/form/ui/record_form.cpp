@@ -35,12 +35,18 @@ void place(QWidget* widget, const DialogUnits& du, const form::DialogRect& r) {
 
 } // namespace
 
-RecordForm::RecordForm(AppState& state, Prompts& prompts, std::int32_t today, QWidget* parent)
-    : QDialog(parent), state_(state), prompts_(prompts),
-      layout_(form::setupScreen(state.columns, state.fontSize, state.action)),
-      model_(state.columns, state.datePicture, state.fontSize, today, form::workbookLookup(state)),
+RecordForm::RecordForm(Document& doc, const AppState& display, Prompts& prompts,
+                       RecordCommand command, std::size_t record, std::int32_t today,
+                       QWidget* parent)
+    : QDialog(parent), doc_(doc), display_(display), prompts_(prompts), command_(command),
+      position_(command == RecordCommand::Insert ? 0 : record),
+      layout_(form::setupScreen(doc.columns, display.fontSize, command)),
+      model_(doc.columns, display.datePicture, display.fontSize, today,
+             form::workbookLookup(doc.lastSheet())),
       chooser_(&LookupWindow::run) {
-    model_.start(state.action, state.records.buffer);
+    model_.start(command, position_ >= 1 && position_ <= doc.records.count()
+                              ? doc.records.at(position_)
+                              : Record());
     build();
     refresh();
     memo_->setPlainText(q(model_.memo())); // no check touches the memo: it is read back on OK
@@ -49,7 +55,7 @@ RecordForm::RecordForm(AppState& state, Prompts& prompts, std::int32_t today, QW
 RecordForm::~RecordForm() = default;
 
 void RecordForm::build() {
-    const QString face = q(state_.fontFace);
+    const QString face = q(display_.fontFace);
     const QFont fieldFont = preferredFont(face, layout_.fieldPoints);
     const QFont labelFont = preferredFont(face, layout_.labelPoints);
     setFont(labelFont);
@@ -72,7 +78,7 @@ void RecordForm::build() {
         field->setFont(fieldFont);
         field->setObjectName(QStringLiteral("?LOC:FLD_%1").arg(k + 1));
         field->setValidator(new Cp949Limit(kFieldBytes, field));
-        if (state_.columns.type[k] == "N")
+        if (doc_.columns.type[k] == "N")
             field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         place(field, du, layout_.fields[k]);
         field->installEventFilter(this);
@@ -139,7 +145,7 @@ void RecordForm::refresh() {
         // A number the picture cannot show is still kept: the tip shows it whole.
         const std::string& text = model_.field(k + 1);
         const bool hidden =
-            state_.columns.type[k] == "N" && form::numberHidden(text, state_.fontSize);
+            doc_.columns.type[k] == "N" && form::numberHidden(text, display_.fontSize);
         fields_[k]->setToolTip(hidden ? q(std::string(cp949::trim(text))) : QString());
     }
 }
@@ -192,7 +198,7 @@ void RecordForm::confirm() {
             model_.setField(k + 1, s(fields_[k]->text()));
     }
     model_.setMemo(s(memo_->toPlainText()));
-    form::applyForm(state_, model_);
+    position_ = form::applyForm(doc_.records, command_, position_, model_);
     outcome_ = form::FormOutcome::Done;
     accept();
 }
@@ -223,8 +229,9 @@ form::FormOutcome RecordForm::run() {
     return outcome_;
 }
 
-form::FormOutcome RecordForm::run(AppState& state, Prompts& prompts, QWidget* parent) {
-    RecordForm form(state, prompts, picture::today(), parent);
+form::FormOutcome RecordForm::run(Document& doc, const AppState& display, Prompts& prompts,
+                                  RecordCommand command, std::size_t record, QWidget* parent) {
+    RecordForm form(doc, display, prompts, command, record, picture::today(), parent);
     return form.run();
 }
 

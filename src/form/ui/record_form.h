@@ -1,10 +1,11 @@
 #pragma once
-// ExcelForm: the modal record form that inserts, changes or deletes one record of the row
-// list. It lays itself out from the column setup, binds its boxes to the form's model and
-// carries the request out on OK.
+// The modal record form that inserts, changes or deletes one record of the open workbook. It
+// lays itself out from the column setup, binds its boxes to the form's model and carries the
+// command out on OK.
 
 #include "app/app_state.h"
 #include "app/prompts.h"
+#include "document/document.h"
 #include "form/form_layout.h"
 #include "form/record_form_model.h"
 
@@ -33,16 +34,21 @@ public:
     using LookupChooser = std::function<std::optional<std::string>(
         const std::vector<std::string>& entries, QWidget* parent)>;
 
-    // The request is ACTION; for change and delete Q1's buffer holds the current record.
-    // `today` is today's serial.
-    RecordForm(AppState& state, Prompts& prompts, std::int32_t today, QWidget* parent = nullptr);
+    // The form for `command` on the record at `record` (1-based position in the document's
+    // records; not used for an insert). `today` is today's serial.
+    RecordForm(Document& doc, const AppState& display, Prompts& prompts, RecordCommand command,
+               std::size_t record, std::int32_t today, QWidget* parent = nullptr);
     ~RecordForm() override;
 
-    // Runs the form modally. Done: the list operation was carried out and ACTION is 0;
-    // Cancelled: the list and ACTION are as they were.
+    // Runs the form modally. Done: the command was carried out on the records; Cancelled:
+    // the records are as they were.
     form::FormOutcome run();
-    // The browse window's seam: the form for ACTION with today's date.
-    static form::FormOutcome run(AppState& state, Prompts& prompts, QWidget* parent);
+    // The browse window's seam: the form for `command` on the record at `record`, with
+    // today's date.
+    static form::FormOutcome run(Document& doc, const AppState& display, Prompts& prompts,
+                                 RecordCommand command, std::size_t record, QWidget* parent);
+    // The record the last OK worked on (for an insert, the new one's position); 0 before.
+    std::size_t position() const { return position_; }
 
     void setLookupChooser(LookupChooser chooser) { chooser_ = std::move(chooser); }
 
@@ -66,8 +72,11 @@ private:
     void refresh();
     void confirm();
 
-    AppState& state_;
+    Document& doc_;
+    const AppState& display_;
     Prompts& prompts_;
+    RecordCommand command_;
+    std::size_t position_;
     form::FormLayout layout_;
     form::RecordFormModel model_;
     LookupChooser chooser_;

@@ -10,10 +10,10 @@
 
 namespace rowbit::ui {
 
-report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& prompts,
+report::ListPrintOutcome listPrint(QWidget* parent, const Document& doc, Prompts& prompts,
                                    bool landscape) {
     // The workbook's name with ".pdf" for its extension.
-    std::string pdfName = report::reportTitle(state.filename);
+    std::string pdfName = report::reportTitle(doc.path);
     if (const std::size_t dot = pdfName.find_last_of('.'); dot != std::string::npos && dot > 0)
         pdfName.resize(dot);
     pdfName += ".pdf";
@@ -29,7 +29,8 @@ report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& pr
     windows.savePdf = [&](const std::vector<report::Page>& pages) {
         (void)savePdfAs(prompts, pages, pdfName);
     };
-    return report::listPrint(state, prompts, landscape, report::stampsNow(), windows);
+    return report::listPrint(doc.columns, doc.records, doc.path, prompts, landscape,
+                             report::stampsNow(), windows);
 }
 
 report::PrintOutcome printToDefaultPrinter(const std::vector<report::Page>& pages) {

@@ -2,8 +2,8 @@
 // The list report's way out: the Print command's whole flow, the default printer and PDF
 // files.
 
-#include "app/app_state.h"
 #include "app/prompts.h"
+#include "document/document.h"
 #include "report/list_print.h"
 
 #include <string>
@@ -16,8 +16,8 @@ namespace rowbit::ui {
 inline constexpr const char* kPdfSaveFailed = "PDF 파일을 저장하지 못했습니다.";
 inline constexpr const char* kPdfSaved = "PDF 파일을 저장했습니다: ";
 
-// ListPrint with its windows: progress, preview, printer, PDF.
-report::ListPrintOutcome listPrint(QWidget* parent, AppState& state, Prompts& prompts,
+// The Print command with its windows: progress, preview, printer, PDF.
+report::ListPrintOutcome listPrint(QWidget* parent, const Document& doc, Prompts& prompts,
                                    bool landscape);
 
 // The pages to the system's default printer under the report's document name, without a

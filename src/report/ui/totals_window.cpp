@@ -62,13 +62,13 @@ TotalsWindow::TotalsWindow(const ColumnSetup& setup, Totals totals, const QFont&
     close_->setDefault(true);
 }
 
-void TotalsWindow::run(const AppState& state, Prompts& prompts, QWidget* parent) {
-    std::optional<Totals> totals = sumUp(state.columns, state.records);
+void TotalsWindow::run(const Document& doc, Prompts& prompts, QWidget* parent) {
+    std::optional<Totals> totals = sumUp(doc.columns, doc.records);
     if (!totals) {
         prompts.tell(kNoNumberColumns);
         return;
     }
-    TotalsWindow window(state.columns, std::move(*totals), preferredFont(QStringLiteral("굴림"), 9),
+    TotalsWindow window(doc.columns, std::move(*totals), preferredFont(QStringLiteral("굴림"), 9),
                         parent);
     window.exec();
 }

@@ -3,8 +3,8 @@
 // count and average without zeros), one column per number column, sized by the number of
 // number columns.
 
-#include "app/app_state.h"
 #include "app/prompts.h"
+#include "document/document.h"
 #include "report/totals.h"
 
 #include <QDialog>
@@ -23,7 +23,7 @@ public:
 
     // The Totals command: adds up Q1 and shows the window, or tells the user that there is
     // no number column and shows nothing.
-    static void run(const AppState& state, Prompts& prompts, QWidget* parent);
+    static void run(const Document& doc, Prompts& prompts, QWidget* parent);
 
     RecordListView* list() const { return list_; }
     QPushButton* closeButton() const { return close_; }

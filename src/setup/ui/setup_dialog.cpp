@@ -76,14 +76,14 @@ QString sizeText(long long value) {
 
 } // namespace
 
-SetupDialog::SetupDialog(AppState& state, Prompts& prompts, const QFont& font, QWidget* parent)
-    : QDialog(parent), state_(state), prompts_(prompts), draft_(openDraft(state.columns)) {
+SetupDialog::SetupDialog(Document& doc, Prompts& prompts, const QFont& font, QWidget* parent)
+    : QDialog(parent), doc_(doc), prompts_(prompts), draft_(openDraft(doc.columns)) {
     setFont(font);
     setWindowTitle(q(kSetupCaption));
     buildControls(font);
     connectControls();
     orderTabs();
-    // The dialog's first event already runs Calc_Fields: slots not in use open empty.
+    // The dialog's first event already makes the draft consistent: slots not in use open empty.
     calcFields(draft_);
     showDraft();
     slots_[0].letter->setFocus();
@@ -302,7 +302,7 @@ void SetupDialog::showDraft() {
 }
 
 void SetupDialog::confirm() {
-    const SetupConfirmation result = confirmSetup(draft_, state_, prompts_);
+    const SetupConfirmation result = confirmSetup(draft_, doc_, prompts_);
     if (result.outcome) {
         outcome_ = *result.outcome;
         if (outcome_ == SetupOutcome::Cancelled)
@@ -317,8 +317,8 @@ void SetupDialog::confirm() {
     }
 }
 
-SetupOutcome SetupDialog::run(AppState& state, Prompts& prompts, QWidget* parent) {
-    SetupDialog dialog(state, prompts, preferredFont(QStringLiteral("굴림"), 9), parent);
+SetupOutcome SetupDialog::run(Document& doc, Prompts& prompts, QWidget* parent) {
+    SetupDialog dialog(doc, prompts, preferredFont(QStringLiteral("굴림"), 9), parent);
     dialog.exec();
     return dialog.outcome();
 }

@@ -1,11 +1,11 @@
 #pragma once
-// Setup: the column setup dialog. Ten slot rows (letter, title, type, size, formula) under
+// The column setup dialog. Ten slot rows (letter, title, type, size, formula) under
 // five headings, the memo row and the start row below a rule, OK and Cancel. The controls only
 // edit the draft; what the slots show after each edit, the re-read question and the storing
-// into G1 are the draft's routines.
+// into the column setup are the draft's routines.
 
-#include "app/app_state.h"
 #include "app/prompts.h"
+#include "document/document.h"
 #include "setup/setup_draft.h"
 
 #include <QDialog>
@@ -23,11 +23,11 @@ namespace rowbit::ui {
 class SetupDialog : public QDialog {
     Q_OBJECT
 public:
-    SetupDialog(AppState& state, Prompts& prompts, const QFont& font, QWidget* parent = nullptr);
+    SetupDialog(Document& doc, Prompts& prompts, const QFont& font, QWidget* parent = nullptr);
 
-    // Runs the dialog modally: the Setup seam of the browse window. ACTION is left 0 or 5 when
-    // the setup was stored, as the caller set it otherwise.
-    static SetupOutcome run(AppState& state, Prompts& prompts, QWidget* parent);
+    // Runs the dialog modally: the setup seam of the browse window. The outcome says whether
+    // the setup was stored, and whether the rows must be read again.
+    static SetupOutcome run(Document& doc, Prompts& prompts, QWidget* parent);
 
     SetupOutcome outcome() const { return outcome_; }
     const SetupDraft& draft() const { return draft_; }
@@ -57,12 +57,12 @@ private:
     void buildControls(const QFont& font);
     void connectControls();
     void orderTabs();
-    // Calc_Fields after an edit, then every control shows the draft again.
+    // The draft made consistent after an edit, then every control shows the draft again.
     void edited();
     void showDraft();
     void confirm();
 
-    AppState& state_;
+    Document& doc_;
     Prompts& prompts_;
     SetupDraft draft_;
     SetupOutcome outcome_ = SetupOutcome::Cancelled;

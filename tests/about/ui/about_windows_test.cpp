@@ -210,13 +210,14 @@ private slots:
                  "VersionURL=" + http.url() + "\nDownloadURL=" + QString::fromStdString(download));
         for (const bool ok : {true, false}) {
             AppState state;
+            Document doc;
             testing::ScriptedPrompts prompts;
             Preferences prefs(scratch_->path());
             BrowseSeams seams;
             seams.versionCheck = [&](QWidget* parent) {
                 return versionCheck(parent, prompts, prefs, kOwn);
             };
-            BrowseWindow window(state, prompts, prefs, seams, "", "/opt/rowbit/rowbit");
+            BrowseWindow window(state, doc, prompts, prefs, seams, "", "/opt/rowbit/rowbit");
             SeenNotice seen;
             const auto answerer = answerNotice(seen, ok);
             QCOMPARE(window.open(), !ok);

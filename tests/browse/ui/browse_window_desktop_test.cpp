@@ -38,6 +38,7 @@ class BrowseWindowDesktopTest : public QObject {
 
     std::unique_ptr<testing::ScratchDir> scratch_;
     std::unique_ptr<AppState> state_;
+    std::unique_ptr<Document> doc_;
     std::unique_ptr<testing::ScriptedPrompts> prompts_;
     std::unique_ptr<Preferences> prefs_;
     std::unique_ptr<BrowseWindow> window_;
@@ -47,8 +48,8 @@ class BrowseWindowDesktopTest : public QObject {
     std::string book_;
 
     BrowseWindow& start(const std::string& commandLine) {
-        window_ = std::make_unique<BrowseWindow>(*state_, *prompts_, *prefs_, seams_, commandLine,
-                                                 "/opt/rowbit/rowbit");
+        window_ = std::make_unique<BrowseWindow>(*state_, *doc_, *prompts_, *prefs_, seams_,
+                                                 commandLine, "/opt/rowbit/rowbit");
         window_->open();
         QApplication::setActiveWindow(window_.get());
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window_.get());
@@ -59,7 +60,7 @@ class BrowseWindowDesktopTest : public QObject {
         QHeaderView* header = window_->list()->header();
         const int x = header->sectionViewportPosition(1) + header->sectionSize(1) / 2;
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
     }
     void drop(const std::string& path) {
         QMimeData data;
@@ -78,12 +79,16 @@ private slots:
     void init() {
         scratch_ = std::make_unique<testing::ScratchDir>();
         state_ = std::make_unique<AppState>();
+        doc_ = std::make_unique<Document>();
         prompts_ = std::make_unique<testing::ScriptedPrompts>();
         prefs_ = std::make_unique<Preferences>(scratch_->path());
         seams_ = BrowseSeams{};
         abouts_ = prints_ = 0;
         seams_.about = [this](QWidget*) { ++abouts_; };
-        seams_.print = [this](QWidget*, bool) { ++prints_; };
+        seams_.print = [this](QWidget*, bool) {
+            ++prints_;
+            return report::ListPrintOutcome::Printed;
+        };
         book_ = (scratch_->path() / "장부.xls").string();
         fs::copy_file(kSample, book_);
     }
@@ -108,8 +113,7 @@ private slots:
              [this] { return prints_ == 1; }},
             {QKeySequence::Find, [this] { window_->list()->setFocus(); },
              [this] { return window_->searchField()->hasFocus(); }},
-            {QKeySequence::Save, [this] { makeAChange(); },
-             [this] { return state_->changed == 0; }},
+            {QKeySequence::Save, [this] { makeAChange(); }, [this] { return !doc_->modified; }},
             {QKeySequence::Open, [] {},
              [this] {
                  return !prompts_->processes.empty() &&
@@ -145,7 +149,7 @@ private slots:
             prompts_->messageAnswers.push_back(answer);
             window_->close();
             QVERIFY(window_->isVisible());
-            QCOMPARE(state_->changed, 1);
+            QVERIFY(doc_->modified);
             QCOMPARE(prompts_->messages.back().buttons, std::string("예|아니오|취소"));
             prompts_->messageAnswers.push_back(2);
             window_->close();
@@ -161,12 +165,12 @@ private slots:
         makeAChange();
         prompts_->messageAnswers.push_back(3); // 취소: the workbook stays
         drop(other);
-        QCOMPARE(state_->filename, book_);
-        QCOMPARE(state_->changed, 1);
+        QCOMPARE(doc_->path, book_);
+        QVERIFY(doc_->modified);
         prompts_->messageAnswers.push_back(2); // 아니오: the changes go, the drop opens
         drop(other);
-        QCOMPARE(state_->filename, other);
-        QCOMPARE(state_->changed, 0);
+        QCOMPARE(doc_->path, other);
+        QVERIFY(!doc_->modified);
         QCOMPARE(window_->list()->model()->rowCount(), 24);
         QCOMPARE(window_->browseState().recent[0], other);
         // Anything but a workbook file is not taken.

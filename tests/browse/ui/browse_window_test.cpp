@@ -71,17 +71,18 @@ class BrowseWindowTest : public QObject {
     std::unique_ptr<testing::ScratchDir> scratch_;
     QString oldCwd_;
     std::unique_ptr<AppState> state_;
+    std::unique_ptr<Document> doc_;
     std::unique_ptr<testing::ScriptedPrompts> prompts_;
     std::unique_ptr<Preferences> prefs_;
     std::unique_ptr<BrowseWindow> window_;
     BrowseSeams seams_;
-    std::vector<int> formActions_;
+    std::vector<RecordCommand> formActions_;
     bool formConfirms_ = false; // whether the form double carries out changes and deletes
     std::string book_;          // the sample's copy in the scratch folder
 
     BrowseWindow& start(const std::string& commandLine) {
-        window_ = std::make_unique<BrowseWindow>(*state_, *prompts_, *prefs_, seams_, commandLine,
-                                                 "/opt/rowbit/rowbit");
+        window_ = std::make_unique<BrowseWindow>(*state_, *doc_, *prompts_, *prefs_, seams_,
+                                                 commandLine, "/opt/rowbit/rowbit");
         window_->open();
         return *window_;
     }
@@ -111,28 +112,33 @@ private slots:
         oldCwd_ = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(scratch_->path().string()));
         state_ = std::make_unique<AppState>();
+        doc_ = std::make_unique<Document>();
         prompts_ = std::make_unique<testing::ScriptedPrompts>();
         prefs_ = std::make_unique<Preferences>(scratch_->path());
         seams_ = BrowseSeams{};
         formActions_.clear();
         formConfirms_ = false;
         // The record form double: records what it was asked and carries out inserts.
-        seams_.recordForm = [this](QWidget*) {
-            formActions_.push_back(state_->action);
-            if (state_->action == kActionInsert) {
-                state_->records.buffer.clear();
-                state_->records.buffer.col[1] = "새손님";
-                state_->records.buffer.col[3] = "2";
-                state_->records.add();
-                state_->action = kActionDone;
-            } else if (formConfirms_ && state_->action == kActionChange) {
-                state_->records.buffer.col[2] = "바뀐품목";
-                state_->records.put();
-                state_->action = kActionDone;
-            } else if (formConfirms_ && state_->action == kActionDelete) {
-                state_->records.remove();
-                state_->action = kActionDone;
+        seams_.recordForm = [this](QWidget*, RecordCommand command, std::size_t record) {
+            formActions_.push_back(command);
+            RecordList& records = doc_->records;
+            if (command == RecordCommand::Insert) {
+                records.buffer.clear();
+                records.buffer.col[1] = "새손님";
+                records.buffer.col[3] = "2";
+                records.add();
+                return form::FormOutcome::Done;
             }
+            if (formConfirms_ && command == RecordCommand::Change && records.get(record)) {
+                records.buffer.col[2] = "바뀐품목";
+                records.put();
+                return form::FormOutcome::Done;
+            }
+            if (formConfirms_ && command == RecordCommand::Delete && records.get(record)) {
+                records.remove();
+                return form::FormOutcome::Done;
+            }
+            return form::FormOutcome::Cancelled;
         };
         book_ = (scratch_->path() / "장부.xls").string();
         fs::copy_file(kSample, book_);
@@ -179,7 +185,7 @@ private slots:
         QCOMPARE(prompts_->dialogs.size(), std::size_t(1));
         QCOMPARE(prompts_->dialogs[0].title, std::string("File Open"));
         QCOMPARE(prompts_->dialogs[0].filter, std::string("Excel File|*.XLS"));
-        QVERIFY(state_->isUnnamed());
+        QVERIFY(state_->isUnnamed(doc_->path));
         QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath() + "[*]");
         QCOMPARE(list()->model()->rowCount(), 0);
         QCOMPARE(list()->model()->headerData(6, Qt::Horizontal).toString(), QString("G"));
@@ -189,7 +195,7 @@ private slots:
     void slashOOpensTheChosenFile() {
         prompts_->openAnswers.push_back(book_);
         start("/O");
-        QCOMPARE(state_->filename, book_);
+        QCOMPARE(doc_->path, book_);
         QCOMPARE(list()->model()->rowCount(), 24);
         QCOMPARE(window_->browseState().recent[0], book_);
     }
@@ -240,7 +246,7 @@ private slots:
         start("");
         prompts_->menuAnswers.push_back(2);
         QTest::mouseClick(button(kPick), Qt::LeftButton);
-        QCOMPARE(state_->filename, book_);
+        QCOMPARE(doc_->path, book_);
         const auto menu =
             std::find_if(prompts_->asked.begin(), prompts_->asked.end(), [](const auto& a) {
                 return a.kind == "menu";
@@ -261,7 +267,7 @@ private slots:
         prompts_->openAnswers.push_back(std::nullopt);
         QTest::mouseClick(button(kPick), Qt::LeftButton);
         QVERIFY(prompts_->processes.empty());
-        QCOMPARE(state_->filename, other);
+        QCOMPARE(doc_->path, other);
         QCOMPARE(list()->model()->rowCount(), 24);
 
         // Now named: the next pick starts a copy with the path as one argument.
@@ -271,7 +277,7 @@ private slots:
         QCOMPARE(prompts_->processes.size(), std::size_t(1));
         QCOMPARE(prompts_->processes[0].first, std::string("/opt/rowbit/rowbit"));
         QCOMPARE(prompts_->processes[0].second, std::vector<std::string>{book_});
-        QCOMPARE(state_->filename, other);
+        QCOMPARE(doc_->path, other);
     }
 
     void openAndNewStartCopiesWithArgumentLists() {
@@ -324,7 +330,7 @@ private slots:
 
     void aSearchWithoutHitsAsksOnceThoughTheBoxTakesTheFocus() {
         QtPrompts real;
-        window_ = std::make_unique<BrowseWindow>(*state_, real, *prefs_, seams_, book_,
+        window_ = std::make_unique<BrowseWindow>(*state_, *doc_, real, *prefs_, seams_, book_,
                                                  "/opt/rowbit/rowbit");
         window_->open();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
@@ -346,27 +352,28 @@ private slots:
         timer.stop();
         QCOMPARE(boxes, 1);
         QVERIFY(window_->searchField()->text().isEmpty());
-        state_->changed = 0;
+        doc_->modified = false;
     }
 
     void headerClickSortsAndMarksChangedAndSaveWritesTheOrder() {
         start(book_);
         list()->selectLine(18); // 624,000, the largest amount
         clickHeader(4);
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
         QVERIFY(button(kSave)->isEnabled());
         QCOMPARE(cell(1, 4), std::string("3,200"));
         QCOMPARE(cell(24, 4), std::string("624,000"));
         QCOMPARE(list()->selectedLine(), std::size_t(24)); // the record kept its selection
 
         QTest::mouseClick(button(kSave), Qt::LeftButton);
-        QCOMPARE(state_->changed, 0);
+        QVERIFY(!doc_->modified);
         QVERIFY(!button(kSave)->isEnabled());
         QVERIFY(prompts_->dialogs.empty()); // a named workbook is saved without asking
 
         // Opened again, the rows come in the sorted order.
         window_->close();
         state_ = std::make_unique<AppState>();
+        doc_ = std::make_unique<Document>();
         start(book_);
         QCOMPARE(cell(1, 4), std::string("3,200"));
         QCOMPARE(cell(24, 4), std::string("624,000"));
@@ -379,7 +386,7 @@ private slots:
         };
         start((scratch_->path() / "plain.xls").string());
         // A workbook that got a new setup is changed, yet Save starts disabled...
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
         QVERIFY(!button(kSave)->isEnabled());
         // ...and follows CHANGED after the next command.
         QTest::mouseClick(button(kSumUp), Qt::LeftButton);
@@ -389,7 +396,7 @@ private slots:
     void insertSelectsTheNewRecordInTheListAndInResults() {
         start(book_);
         QTest::mouseClick(button(kInsert), Qt::LeftButton);
-        QCOMPARE(formActions_, std::vector<int>{kActionInsert});
+        QCOMPARE(formActions_, std::vector<RecordCommand>{RecordCommand::Insert});
         QCOMPARE(list()->model()->rowCount(), 25);
         QCOMPARE(list()->selectedLine(), std::size_t(25));
         QVERIFY(button(kSave)->isEnabled());
@@ -400,7 +407,7 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), results + 1);
         QCOMPARE(list()->selectedLine(), std::size_t(results + 1));
         QCOMPARE(cell(std::size_t(results + 1), 1), std::string("새손님"));
-        QCOMPARE(state_->records.count(), std::size_t(26));
+        QCOMPARE(doc_->records.count(), std::size_t(26));
     }
 
     void recordCommandsNeedASelectedLine() {
@@ -415,8 +422,8 @@ private slots:
         // A cancelled form changes nothing.
         list()->selectLine(4);
         QTest::mouseClick(button(kChange), Qt::LeftButton);
-        QCOMPARE(formActions_, std::vector<int>{kActionChange});
-        QCOMPARE(state_->changed, 0);
+        QCOMPARE(formActions_, std::vector<RecordCommand>{RecordCommand::Change});
+        QVERIFY(!doc_->modified);
         QVERIFY(!button(kSave)->isEnabled());
     }
 
@@ -427,7 +434,7 @@ private slots:
         QTest::mouseClick(button(kChange), Qt::LeftButton);
         QCOMPARE(cell(3, 2), std::string("바뀐품목"));
         QCOMPARE(list()->selectedLine(), std::size_t(3));
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
 
         list()->selectLine(24);
         QTest::mouseClick(button(kDelete), Qt::LeftButton);
@@ -445,28 +452,26 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), results - 1);
         QCOMPARE(list()->selectedLine(), std::size_t(1));
         QCOMPARE(cell(1, 2), std::string("바뀐품목")); // the changed one moved up
-        QCOMPARE(state_->records.count(), std::size_t(22));
+        QCOMPARE(doc_->records.count(), std::size_t(22));
         // Back finds the changed record in the full list.
         QTest::mouseClick(button(kBack), Qt::LeftButton);
         QCOMPARE(cell(list()->selectedLine(), 2), std::string("바뀐품목"));
     }
 
     void settingReloadsAndClosesResultsOrOnlyRelaysTheList() {
-        int reloadAs = kActionDone;
+        SetupOutcome reloadAs = SetupOutcome::Relayout;
         seams_.setup = [&](QWidget*) {
-            QCOMPARE(state_->action, int(kActionChange));
-            state_->columns.title[0] = "날짜";
-            state_->action = reloadAs;
+            doc_->columns.title[0] = "날짜";
+            return reloadAs;
         };
         start(book_);
         QTest::mouseClick(button(kSetting), Qt::LeftButton);
         QCOMPARE(list()->model()->headerData(0, Qt::Horizontal).toString(), QString("날짜"));
-        QCOMPARE(state_->action, int(kActionDone));
 
         search("사과");
         QVERIFY(!button(kBack)->isHidden());
-        reloadAs = kActionReload;
-        state_->columns.sheetColumn[1] = 3; // the second column now shows the items
+        reloadAs = SetupOutcome::Reload;
+        doc_->columns.sheetColumn[1] = 3; // the second column now shows the items
         bool barShown = false; // the rows are read again under the opening's progress bar
         prompts_->onProgress = [&](ProgressStage, double) {
             barShown = barShown || window_->findChild<QProgressBar*>() != nullptr;
@@ -478,7 +483,6 @@ private slots:
         QVERIFY(window_->searchField()->text().isEmpty());
         QCOMPARE(list()->model()->rowCount(), 24);
         QCOMPARE(cell(1, 1), std::string("사과"));
-        QCOMPARE(state_->action, int(kActionDone));
     }
 
     void thePreferredFontSizesTheWindow() {
@@ -499,7 +503,7 @@ private slots:
         start(book_);
         window_->searchField()->setFocus();
         QTest::keyClick(window_->searchField(), Qt::Key_Insert);
-        QCOMPARE(formActions_, std::vector<int>{kActionInsert});
+        QCOMPARE(formActions_, std::vector<RecordCommand>{RecordCommand::Insert});
 
         list()->selectLine(0);
         QTest::keyClick(window_->searchField(), Qt::Key_Delete);
@@ -508,14 +512,14 @@ private slots:
         // Enter in the list is the Change command; a right click offers the row menu.
         list()->selectLine(3);
         QTest::keyClick(list(), Qt::Key_Return);
-        QCOMPARE(formActions_.back(), int(kActionChange));
+        QCOMPARE(formActions_.back(), RecordCommand::Change);
         prompts_->menuAnswers.push_back(3);
         const QRect line = list()->visualRect(list()->model()->index(1, 1));
         QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, line.center());
         QCOMPARE(prompts_->asked.back().kind, std::string("menu"));
         QCOMPARE(prompts_->asked.back().text,
                  std::string("자료 추가|자료 수정|자료 삭제|합계|인쇄"));
-        QCOMPARE(formActions_.back(), int(kActionDelete));
+        QCOMPARE(formActions_.back(), RecordCommand::Delete);
         QCOMPARE(list()->selectedLine(), std::size_t(2));
 
         QTest::keyClick(list(), Qt::Key_Escape);
@@ -528,6 +532,7 @@ private slots:
         seams_.print = [&](QWidget*, bool wide) {
             landscape = wide;
             ++printed;
+            return report::ListPrintOutcome::Printed;
         };
         start(book_);
         list()->header()->resizeSection(1, list()->units().x(90));
@@ -539,8 +544,8 @@ private slots:
         QCOMPARE(prompts_->asked.back().text, std::string("세로|가로"));
         QCOMPARE(printed, 1);
         QVERIFY(landscape);
-        QCOMPARE(state_->columns.listWidth[1], 90);
-        QCOMPARE(state_->columns.listWidth[0], list()->columnWidthUnits(0));
+        QCOMPARE(doc_->columns.listWidth[1], 90);
+        QCOMPARE(doc_->columns.listWidth[0], list()->columnWidthUnits(0));
     }
 
     // A banner opens the address set for it, or says that none is set: never a made-up page.
@@ -575,16 +580,16 @@ private slots:
     // After the record form and after the setup's re-read the user goes on in the list, on the
     // selected line, whatever had the focus before (at start the first button).
     void theListHasTheFocusAfterTheFormAndTheReread_data() {
-        QTest::addColumn<int>("command");  // the button that opens the window
-        QTest::addColumn<int>("closedAs"); // what the window leaves in ACTION
-        QTest::newRow("form, inserted") << int(kInsert) << int(kActionDone);
-        QTest::newRow("form, cancelled") << int(kChange) << int(kActionChange);
-        QTest::newRow("setup, read again") << int(kSetting) << int(kActionReload);
+        QTest::addColumn<int>("command"); // the button that opens the window
+        QTest::addColumn<bool>("done");   // whether the window carried its command out
+        QTest::newRow("form, inserted") << int(kInsert) << true;
+        QTest::newRow("form, cancelled") << int(kChange) << false;
+        QTest::newRow("setup, read again") << int(kSetting) << true;
     }
 
     void theListHasTheFocusAfterTheFormAndTheReread() {
         QFETCH(int, command);
-        QFETCH(int, closedAs);
+        QFETCH(bool, done);
         // A modal window with a focused box of its own, as the form and the setup dialog are.
         auto modal = [&](QWidget* parent) {
             QDialog dialog(parent);
@@ -594,15 +599,20 @@ private slots:
                 dialog.accept();
             });
             dialog.exec();
-            if (state_->action == kActionInsert) {
-                state_->records.buffer.clear();
-                state_->records.buffer.col[1] = "새손님";
-                state_->records.add();
-            }
-            state_->action = closedAs;
         };
-        seams_.recordForm = modal;
-        seams_.setup = modal;
+        seams_.recordForm = [&](QWidget* parent, RecordCommand asked, std::size_t) {
+            modal(parent);
+            if (asked == RecordCommand::Insert) {
+                doc_->records.buffer.clear();
+                doc_->records.buffer.col[1] = "새손님";
+                doc_->records.add();
+            }
+            return done ? form::FormOutcome::Done : form::FormOutcome::Cancelled;
+        };
+        seams_.setup = [&](QWidget* parent) {
+            modal(parent);
+            return done ? SetupOutcome::Reload : SetupOutcome::Cancelled;
+        };
         start(book_);
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         button(kPick)->setFocus(); // where a window without a choice of its own puts it
@@ -678,7 +688,7 @@ private slots:
     void closingAsksAndWritesThePreferences() {
         start(book_);
         clickHeader(1);
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
         const std::string before = readFile(book_);
         prompts_->messageAnswers.push_back(2); // 아니오
         window_->close();
@@ -687,7 +697,7 @@ private slots:
         QCOMPARE(prompts_->messages.back().caption, std::string("확인"));
         QCOMPARE(prompts_->messages.back().buttons, std::string("예|아니오|취소"));
         QVERIFY(readFile(book_) == before);
-        QVERIFY(!state_->book);
+        QVERIFY(!doc_->book);
 
         rowbit::IniFile ini = prefs_->read();
         QCOMPARE(ini.get("RecentFiles", "File1"), book_);
@@ -703,21 +713,22 @@ private slots:
         prompts_->messageAnswers.push_back(1); // 예
         window_->close();
         QVERIFY(!window_->isVisible());
-        QCOMPARE(state_->changed, 0);
+        QVERIFY(!doc_->modified);
 
         // The unnamed workbook: the save-as dialog, cancelled.
         state_ = std::make_unique<AppState>();
+        doc_ = std::make_unique<Document>();
         start("");
         QTest::mouseClick(button(kInsert), Qt::LeftButton);
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
         prompts_->messageAnswers.push_back(1);
         prompts_->saveAnswers.push_back(std::nullopt);
         window_->close();
         QVERIFY(window_->isVisible());
         QCOMPARE(prompts_->dialogs.back().title, std::string("New File"));
-        QCOMPARE(state_->changed, 1);
-        QVERIFY(state_->isUnnamed());
-        QCOMPARE(state_->records.count(), std::size_t(1));
+        QVERIFY(doc_->modified);
+        QVERIFY(state_->isUnnamed(doc_->path));
+        QCOMPARE(doc_->records.count(), std::size_t(1));
 
         // Then saved under a typed name, ".xls" added.
         prompts_->messageAnswers.push_back(1);
@@ -734,16 +745,16 @@ private slots:
         fs::remove(book_);
         fs::create_directory(book_);
         QTest::mouseClick(button(kSave), Qt::LeftButton);
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
         QVERIFY(button(kSave)->isEnabled());
         QVERIFY(prompts_->messageTexts().back().find(book_) != std::string::npos);
 
         prompts_->messageAnswers.push_back(1); // 예: save, and it fails again
         window_->close();
         QVERIFY(window_->isVisible());
-        QCOMPARE(state_->changed, 1);
-        QCOMPARE(state_->records.count(), std::size_t(24));
-        QCOMPARE(state_->filename, book_);
+        QVERIFY(doc_->modified);
+        QCOMPARE(doc_->records.count(), std::size_t(24));
+        QCOMPARE(doc_->path, book_);
         QVERIFY(fs::is_directory(book_));
 
         prompts_->messageAnswers.push_back(2); // 아니오: close without saving
@@ -764,7 +775,7 @@ private slots:
         const MessageRequest& asked = prompts_->messages.back();
         QVERIFY(asked.text.find("다른 곳에서 바뀌어서") != std::string::npos);
         QCOMPARE(asked.buttons, std::string("다른 이름으로 저장|덮어쓰기|취소"));
-        QCOMPARE(state_->changed, 1);
+        QVERIFY(doc_->modified);
         QVERIFY(button(kSave)->isEnabled());
         QVERIFY(readFile(book_) == theirs);
 
@@ -773,14 +784,14 @@ private slots:
         prompts_->messageAnswers.push_back(3); // 취소
         window_->close();
         QVERIFY(window_->isVisible());
-        QCOMPARE(state_->filename, book_);
+        QCOMPARE(doc_->path, book_);
         QVERIFY(readFile(book_) == theirs);
 
         prompts_->messageAnswers.push_back(1); // 예
         prompts_->messageAnswers.push_back(2); // 덮어쓰기
         window_->close();
         QVERIFY(!window_->isVisible());
-        QCOMPARE(state_->changed, 0);
+        QVERIFY(!doc_->modified);
         QVERIFY(readFile(book_) != theirs);
     }
 
@@ -791,18 +802,19 @@ private slots:
         start(broken.string());
         QCOMPARE(prompts_->messages.size(), std::size_t(1));
         QVERIFY(prompts_->messages[0].text.find(broken.string()) != std::string::npos);
-        QVERIFY(state_->isUnnamed());
+        QVERIFY(state_->isUnnamed(doc_->path));
         QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath() + "[*]");
 
         // A recent file picked now is the one that opens, not the command line's again.
         window_->browseState().recent[1] = book_;
         prompts_->menuAnswers.push_back(2);
         QTest::mouseClick(button(kPick), Qt::LeftButton);
-        QCOMPARE(state_->filename, book_);
+        QCOMPARE(doc_->path, book_);
         QCOMPARE(list()->model()->rowCount(), 24);
         QCOMPARE(prompts_->messages.size(), std::size_t(1));
         window_->close();
         state_ = std::make_unique<AppState>();
+        doc_ = std::make_unique<Document>();
         start(broken.string());
 
         // Saving asks for a new name instead of writing over the file.
@@ -811,8 +823,8 @@ private slots:
         QTest::mouseClick(button(kSave), Qt::LeftButton);
         QCOMPARE(prompts_->dialogs.back().title, std::string("New File"));
         QCOMPARE(readFile(broken), before);
-        QCOMPARE(state_->changed, 1);
-        state_->changed = 0;
+        QVERIFY(doc_->modified);
+        doc_->modified = false;
     }
 
     void resizingMovesTheGroupsAndRestoresExactly() {
@@ -883,11 +895,11 @@ private slots:
         start((scratch_->path() / "plain.xls").string());
         QCOMPARE(preselected, 2); // the first row with a text
         QCOMPARE(shown, std::size_t(10));
-        QCOMPARE(state_->columns.columnCount, 3);
-        QCOMPARE(state_->columns.firstDataRow, 3);
-        QCOMPARE(state_->columns.type[0], std::string("D"));
-        QCOMPARE(state_->columns.type[1], std::string("S"));
-        QCOMPARE(state_->columns.type[2], std::string("N"));
+        QCOMPARE(doc_->columns.columnCount, 3);
+        QCOMPARE(doc_->columns.firstDataRow, 3);
+        QCOMPARE(doc_->columns.type[0], std::string("D"));
+        QCOMPARE(doc_->columns.type[1], std::string("S"));
+        QCOMPARE(doc_->columns.type[2], std::string("N"));
         QCOMPARE(list()->model()->rowCount(), 2);
         QCOMPARE(list()->model()->headerData(1, Qt::Horizontal).toString(), QString("이름"));
         QCOMPARE(cell(2, 2), std::string("1,200"));
@@ -936,7 +948,7 @@ private slots:
             prompts_->menuAnswers.push_back(1);
             QTest::mouseClick(button(kPick), Qt::LeftButton);
         }
-        QCOMPARE(state_->filename, plain);
+        QCOMPARE(doc_->path, plain);
         QCOMPARE(list()->model()->rowCount(), 2);
         QVERIFY(!barWhileAsked);
 
@@ -960,12 +972,12 @@ private slots:
 
     void versionCheckCanEndTheProgramBeforeAnythingShows() {
         seams_.versionCheck = [](QWidget*) { return false; };
-        window_ = std::make_unique<BrowseWindow>(*state_, *prompts_, *prefs_, seams_, book_,
+        window_ = std::make_unique<BrowseWindow>(*state_, *doc_, *prompts_, *prefs_, seams_, book_,
                                                  "/opt/rowbit/rowbit");
         QVERIFY(!window_->open());
         QVERIFY(!window_->isVisible());
         QVERIFY(prompts_->asked.empty());
-        QVERIFY(!state_->book);
+        QVERIFY(!doc_->book);
     }
 };
 

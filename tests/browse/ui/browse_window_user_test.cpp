@@ -53,6 +53,7 @@ class BrowseWindowUserTest : public QObject {
     std::unique_ptr<testing::ScratchDir> scratch_;
     QString oldCwd_;
     std::unique_ptr<AppState> state_;
+    std::unique_ptr<Document> doc_;
     std::unique_ptr<WatchingPrompts> prompts_;
     std::unique_ptr<Preferences> prefs_;
     std::unique_ptr<BrowseWindow> window_;
@@ -61,8 +62,9 @@ class BrowseWindowUserTest : public QObject {
     QtPrompts realPrompts_; // for the window that must meet real message boxes
 
     void start(const std::string& commandLine, Prompts* prompts = nullptr) {
-        window_ = std::make_unique<BrowseWindow>(*state_, prompts ? *prompts : *prompts_, *prefs_,
-                                                 seams_, commandLine, "/opt/rowbit/rowbit");
+        window_ =
+            std::make_unique<BrowseWindow>(*state_, *doc_, prompts ? *prompts : *prompts_, *prefs_,
+                                           seams_, commandLine, "/opt/rowbit/rowbit");
         window_->open();
     }
     RecordListView* list() { return window_->list(); }
@@ -111,6 +113,7 @@ private slots:
         oldCwd_ = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(scratch_->path().string()));
         state_ = std::make_unique<AppState>();
+        doc_ = std::make_unique<Document>();
         prompts_ = std::make_unique<WatchingPrompts>();
         prefs_ = std::make_unique<Preferences>(scratch_->path());
         seams_ = BrowseSeams{};
@@ -120,7 +123,7 @@ private slots:
 
     void cleanup() {
         if (window_) {
-            state_->changed = 0;
+            doc_->modified = false;
             window_->hide();
             window_.reset();
         }
@@ -131,17 +134,17 @@ private slots:
     void savingKeepsTheSelectionAndTheResults() {
         start(book_);
         list()->selectLine(5);
-        state_->changed = 1;
+        doc_->modified = true;
         window_->save();
-        QCOMPARE(state_->changed, 0);
+        QVERIFY(!doc_->modified);
         QCOMPARE(list()->selectedLine(), std::size_t(5));
 
         window_->searchField()->setText("푸른농장");
         QTest::keyClick(window_->searchField(), Qt::Key_Return);
         list()->selectLine(4);
-        state_->changed = 1;
+        doc_->modified = true;
         window_->save();
-        QCOMPARE(window_->browseState().shownList, 2);
+        QCOMPARE(window_->browseState().shownList, ShownList::SearchResults);
         QCOMPARE(list()->model()->rowCount(), 6);
         QCOMPARE(list()->selectedLine(), std::size_t(4));
         QVERIFY(prompts_->messages.empty());
@@ -188,6 +191,7 @@ private slots:
         // Nothing open yet: the program's name stands beside the open dialog.
         window_.reset();
         state_ = std::make_unique<AppState>();
+        doc_ = std::make_unique<Document>();
         prompts_->openAnswers.push_back(std::nullopt);
         const auto first = watchOpening("/O");
         QCOMPARE(int(first.size()), 1);

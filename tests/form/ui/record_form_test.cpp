@@ -26,8 +26,8 @@ const std::int32_t kToday = picture::serialFromCivil({2026, 12, 7});
 
 // Date (A), client with a list (B), quantity (C), amount = C*1000 (D), a hidden column E and
 // a memo; two records.
-void fill(AppState& state, int action) {
-    ColumnSetup& columns = state.columns;
+void fill(Document& doc, AppState& state) {
+    ColumnSetup& columns = doc.columns;
     columns.columnCount = 5;
     columns.sheetColumn = {1, 2, 3, 4, 5};
     columns.title = {"일자", "거래처", "수량", "금액", ""};
@@ -43,14 +43,11 @@ void fill(AppState& state, int action) {
     state.fontSize = 9;
     int n = 0;
     for (const char* client : {"한빛상사", "푸른농장"}) {
-        state.records.buffer.clear();
-        state.records.buffer.col = {"15-10-01", client, "2", "2,000"};
-        state.records.buffer.memo = "메모 " + std::to_string(++n);
-        state.records.add();
+        doc.records.buffer.clear();
+        doc.records.buffer.col = {"15-10-01", client, "2", "2,000"};
+        doc.records.buffer.memo = "메모 " + std::to_string(++n);
+        doc.records.add();
     }
-    state.action = action;
-    if (action != kActionInsert)
-        state.records.get(1);
 }
 
 void type(QWidget* w, const QString& text) {
@@ -65,8 +62,10 @@ class RecordFormTest : public QObject {
 
 private slots:
     void insertStartsWithTodayAndOkAddsAtTheEnd() {
+        Document doc;
         AppState state;
-        fill(state, kActionInsert);
+        fill(doc, state);
+        const RecordCommand command = RecordCommand::Insert;
         testing::ScriptedPrompts prompts;
         const QString today = QString::fromStdString(picture::formatDate(picture::today(), "@D9-"));
         form::FormOutcome outcome = form::FormOutcome::Cancelled;
@@ -89,21 +88,22 @@ private slots:
             QCOMPARE(form->field(4)->alignment() & Qt::AlignRight, Qt::AlignRight);
             form->okButton()->click();
         });
-        outcome = RecordForm::run(state, prompts, nullptr);
+        outcome = RecordForm::run(doc, state, prompts, command, 0, nullptr);
         QCOMPARE(outcome, form::FormOutcome::Done);
-        QCOMPARE(state.action, int(kActionDone));
-        QCOMPARE(state.records.count(), std::size_t(3));
-        QCOMPARE(QString::fromStdString(state.records.at(3).col[0]), today);
-        QCOMPARE(state.records.at(3).col[2], std::string("3"));
-        QCOMPARE(state.records.at(3).col[3], std::string("3,000"));
+        QCOMPARE(doc.records.count(), std::size_t(3));
+        QCOMPARE(QString::fromStdString(doc.records.at(3).col[0]), today);
+        QCOMPARE(doc.records.at(3).col[2], std::string("3"));
+        QCOMPARE(doc.records.at(3).col[3], std::string("3,000"));
     }
 
     void changeLoadsTheRecordAndCancelLeavesEverything() {
         for (bool ok : {true, false}) {
+            Document doc;
             AppState state;
-            fill(state, kActionChange);
+            fill(doc, state);
+            const RecordCommand command = RecordCommand::Change;
             testing::ScriptedPrompts prompts;
-            RecordForm form(state, prompts, kToday);
+            RecordForm form(doc, state, prompts, command, 1, kToday);
             QCOMPARE(form.windowTitle(), QString("자 료 수 정"));
             QCOMPARE(form.field(2)->text(), QString("한빛상사"));
             QCOMPARE(form.field(4)->text(), QString("2,000"));
@@ -113,19 +113,20 @@ private slots:
             form.field(3)->setModified(true);
             emit form.field(3)->editingFinished(); // a check keeps the memo as typed
             (ok ? form.okButton() : form.cancelButton())->click();
-            QCOMPARE(state.action, ok ? int(kActionDone) : int(kActionChange));
-            QCOMPARE(state.records.count(), std::size_t(2));
-            QCOMPARE(state.records.at(1).col[2], std::string(ok ? "5" : "2"));
-            QCOMPARE(state.records.at(1).col[3], std::string(ok ? "5,000" : "2,000"));
-            QCOMPARE(state.records.at(1).memo, std::string(ok ? "첫 줄" : "메모 1"));
+            QCOMPARE(doc.records.count(), std::size_t(2));
+            QCOMPARE(doc.records.at(1).col[2], std::string(ok ? "5" : "2"));
+            QCOMPARE(doc.records.at(1).col[3], std::string(ok ? "5,000" : "2,000"));
+            QCOMPARE(doc.records.at(1).memo, std::string(ok ? "첫 줄" : "메모 1"));
         }
     }
 
     void deleteIsReadOnlyAndOkDeletes() {
+        Document doc;
         AppState state;
-        fill(state, kActionDelete);
+        fill(doc, state);
+        const RecordCommand command = RecordCommand::Delete;
         testing::ScriptedPrompts prompts;
-        RecordForm form(state, prompts, kToday);
+        RecordForm form(doc, state, prompts, command, 1, kToday);
         QCOMPARE(form.windowTitle(), QString("자 료 삭 제"));
         QCOMPARE(form.field(2)->text(), QString("한빛상사"));
         for (int i = 1; i <= kMaxColumns; ++i) {
@@ -135,15 +136,17 @@ private slots:
         QVERIFY(!form.memoBox()->isEnabled());
         QVERIFY(form.okButton()->isEnabled() && form.cancelButton()->isEnabled());
         form.okButton()->click();
-        QCOMPARE(state.records.count(), std::size_t(1));
-        QCOMPARE(state.records.at(1).col[1], std::string("푸른농장"));
+        QCOMPARE(doc.records.count(), std::size_t(1));
+        QCOMPARE(doc.records.at(1).col[1], std::string("푸른농장"));
     }
 
     void keypadPlusF12AndHangulKeys() {
+        Document doc;
         AppState state;
-        fill(state, kActionInsert);
+        fill(doc, state);
+        const RecordCommand command = RecordCommand::Insert;
         testing::ScriptedPrompts prompts;
-        RecordForm form(state, prompts, kToday);
+        RecordForm form(doc, state, prompts, command, 1, kToday);
         std::vector<std::vector<std::string>> offered;
         form.setLookupChooser([&](const std::vector<std::string>& entries, QWidget*) {
             offered.push_back(entries);
@@ -184,10 +187,12 @@ private slots:
     }
 
     void enterAndArrowsMoveTheFocusButTheMemoBreaksLines() {
+        Document doc;
         AppState state;
-        fill(state, kActionInsert);
+        fill(doc, state);
+        const RecordCommand command = RecordCommand::Insert;
         testing::ScriptedPrompts prompts;
-        RecordForm form(state, prompts, kToday);
+        RecordForm form(doc, state, prompts, command, 1, kToday);
         form.show();
         QApplication::setActiveWindow(&form);
         form.field(1)->setFocus();
@@ -212,10 +217,12 @@ private slots:
     }
 
     void refusedNumberBlanksTheFieldAndKeepsFormulas() {
+        Document doc;
         AppState state;
-        fill(state, kActionChange);
+        fill(doc, state);
+        const RecordCommand command = RecordCommand::Change;
         testing::ScriptedPrompts prompts;
-        RecordForm form(state, prompts, kToday);
+        RecordForm form(doc, state, prompts, command, 1, kToday);
         form.field(3)->setText("12a");
         form.field(3)->setModified(true);
         emit form.field(3)->editingFinished();
@@ -225,7 +232,6 @@ private slots:
         QCOMPARE(form.focusWidget(), form.field(3));
 
         // A typed client that picks one list entry is replaced without a window.
-        state.action = kActionChange;
         form.setLookupChooser([](const std::vector<std::string>&, QWidget*) {
             return std::optional<std::string>("chosen");
         });
@@ -236,10 +242,12 @@ private slots:
     }
 
     void aWideNumberIsKeptAndAFormulaOverflowIsTold() {
+        Document doc;
         AppState state;
-        fill(state, kActionChange);
+        fill(doc, state);
+        const RecordCommand command = RecordCommand::Change;
         testing::ScriptedPrompts prompts;
-        RecordForm form(state, prompts, kToday);
+        RecordForm form(doc, state, prompts, command, 1, kToday);
         form.field(3)->setText("12345678901234567890");
         form.field(3)->setModified(true);
         emit form.field(3)->editingFinished();
@@ -250,7 +258,7 @@ private slots:
         QVERIFY(form.field(4)->text().isEmpty());
         QCOMPARE(form.focusWidget(), form.field(4));
         form.okButton()->click();
-        QCOMPARE(state.records.at(1).col[2], std::string("12,345,678,901,234,567,890"));
+        QCOMPARE(doc.records.at(1).col[2], std::string("12,345,678,901,234,567,890"));
     }
 
     void lookupWindowSelectsAndAnEmptyListCloses() {

@@ -17,21 +17,21 @@ using namespace rowbit::ui;
 namespace {
 
 // `numbers` number columns after one text column, and one record per row of `rows`.
-void fill(AppState& state, int numbers, const std::vector<std::vector<std::string>>& rows) {
-    state.columns.sheetColumn[0] = 1;
-    state.columns.type[0] = "S";
+void fill(Document& doc, int numbers, const std::vector<std::vector<std::string>>& rows) {
+    doc.columns.sheetColumn[0] = 1;
+    doc.columns.type[0] = "S";
     for (int k = 1; k <= numbers; ++k) {
-        state.columns.sheetColumn[k] = k + 1;
-        state.columns.type[k] = "N";
-        state.columns.justify[k] = "R";
-        state.columns.title[k] = "금액" + std::to_string(k);
+        doc.columns.sheetColumn[k] = k + 1;
+        doc.columns.type[k] = "N";
+        doc.columns.justify[k] = "R";
+        doc.columns.title[k] = "금액" + std::to_string(k);
     }
-    state.columns.columnCount = std::min(numbers + 1, kMaxColumns);
+    doc.columns.columnCount = std::min(numbers + 1, kMaxColumns);
     for (const auto& row : rows) {
-        state.records.buffer.clear();
+        doc.records.buffer.clear();
         for (std::size_t k = 0; k < row.size(); ++k)
-            state.records.buffer.col[k + 1] = row[k];
-        state.records.add();
+            doc.records.buffer.col[k + 1] = row[k];
+        doc.records.add();
     }
 }
 
@@ -49,7 +49,7 @@ class TotalsWindowTest : public QObject {
 
 private slots:
     void oneAndTenNumberColumns() {
-        AppState one;
+        Document one;
         fill(one, 1, {{"10"}, {"0"}, {"4"}});
         TotalsWindow w(one.columns, *sumUp(one.columns, one.records), preferredFont("굴림", 9));
         const DialogUnits du(w.font());
@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(column(w, 1), QStringList({"14", "3", "5", "", "2", "7"}));
 
         // Ten number columns, the widest window, over no records.
-        AppState ten;
+        Document ten;
         for (int k = 0; k < kMaxColumns; ++k) {
             ten.columns.sheetColumn[k] = k + 1;
             ten.columns.type[k] = "N";
@@ -77,8 +77,8 @@ private slots:
     }
 
     void withoutNumberColumnsOnlyTheMessage() {
-        AppState state;
-        fill(state, 0, {{"x"}});
+        Document doc;
+        fill(doc, 0, {{"x"}});
         testing::ScriptedPrompts prompts;
         bool windowShown = false;
         QObject scope; // the check ends with this test, whether or not it ran
@@ -88,7 +88,7 @@ private slots:
                 w->close();
             }
         });
-        TotalsWindow::run(state, prompts, nullptr);
+        TotalsWindow::run(doc, prompts, nullptr);
         QCOMPARE(prompts.messageTexts(), std::vector<std::string>{kNoNumberColumns});
         QVERIFY(!windowShown);
     }

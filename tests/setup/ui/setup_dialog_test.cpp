@@ -33,13 +33,12 @@ ColumnSetup threeColumns() {
 }
 
 struct Fixture {
-    AppState state;
+    Document doc;
     testing::ScriptedPrompts prompts;
     std::unique_ptr<SetupDialog> dialog;
     Fixture() {
-        state.columns = threeColumns();
-        state.action = kActionChange;
-        dialog = std::make_unique<SetupDialog>(state, prompts, preferredFont("굴림", 9));
+        doc.columns = threeColumns();
+        dialog = std::make_unique<SetupDialog>(doc, prompts, preferredFont("굴림", 9));
         dialog->show();
     }
     void typeInto(QWidget* w, const QString& text) {
@@ -106,13 +105,11 @@ private slots:
             QVERIFY(!d.isVisible());
             if (answer == 1) {
                 QCOMPARE(d.outcome(), SetupOutcome::Reload);
-                QCOMPARE(f.state.action, int(kActionReload));
-                QCOMPARE(f.state.columns.sheetColumn[1], 3);
+                QCOMPARE(f.doc.columns.sheetColumn[1], 3);
             } else {
                 QCOMPARE(d.outcome(), SetupOutcome::Cancelled);
                 QCOMPARE(f.prompts.messageTexts().back(), std::string(kSetupCancelled));
-                QCOMPARE(f.state.action, int(kActionChange));
-                QCOMPARE(f.state.columns.sheetColumn[1], 2);
+                QCOMPARE(f.doc.columns.sheetColumn[1], 2);
             }
         }
     }
@@ -137,14 +134,13 @@ private slots:
         QCOMPARE(f.prompts.messageTexts().back(), std::string(kSizeMissing));
         QVERIFY(d.isVisible());
         QCOMPARE(d.focusWidget(), static_cast<QWidget*>(d.size(0)));
-        QCOMPARE(f.state.columns, threeColumns());
-        QCOMPARE(f.state.action, int(kActionChange));
+        QCOMPARE(f.doc.columns, threeColumns());
 
         f.typeInto(d.size(0), QString("12"));
         QTest::mouseClick(d.okButton(), Qt::LeftButton);
         QCOMPARE(d.outcome(), SetupOutcome::Reload);
-        QCOMPARE(f.state.columns.size[0], 12);
-        QCOMPARE(f.state.columns.columnCount, 4);
+        QCOMPARE(f.doc.columns.size[0], 12);
+        QCOMPARE(f.doc.columns.columnCount, 4);
     }
 };
 
