@@ -27,7 +27,7 @@ inline constexpr const char* kPreferencesFile = "Rowbit.INI";
 std::filesystem::path preferencesFolder(const std::filesystem::path& programFolder,
                                         const std::filesystem::path& configHome);
 
-// The date picture (GDATE) of a "DateFormat" text; "@D9" for anything outside the table.
+// The date picture of a "DateFormat" text; "@D9" for anything outside the table.
 std::string datePictureFor(std::string_view dateFormat);
 
 class Preferences {

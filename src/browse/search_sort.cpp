@@ -10,7 +10,7 @@
 namespace rowbit {
 
 namespace {
-constexpr std::size_t kSearchBytes = 30; // LOC:SEARCH
+constexpr std::size_t kSearchBytes = 30; // what the search field holds
 } // namespace
 
 std::string searchNumberForm(std::string_view text) {
