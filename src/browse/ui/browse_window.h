@@ -1,5 +1,5 @@
 #pragma once
-// ExcelBrowse: the main window. It opens a workbook, shows its records, and dispatches every
+// The main window. It opens a workbook, shows its records, and dispatches every
 // command: opening (here or in a further copy of the program), saving, searching, sorting,
 // the record commands, totals, printing, the column setup and the About window. Closing asks
 // whether to save changes, then writes the window placement and the preferences.
@@ -9,7 +9,6 @@
 #include "browse/browse_state.h"
 #include "document/document.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -21,9 +20,6 @@
 
 class QLineEdit;
 class QPushButton;
-class QLabel;
-class QFrame;
-class QProgressBar;
 
 namespace rowbit {
 class Preferences;
@@ -31,8 +27,10 @@ class Preferences;
 
 namespace rowbit::ui {
 
+class DialogUnits;
 class RecordListView;
 class QtResizeManager;
+struct ControlRow;
 
 // The windows other parts of the program bring, one seam each. An empty seam does nothing:
 // the record form and the setup dialog then leave ACTION as it was, which reads as cancelled.
@@ -46,7 +44,7 @@ struct BrowseSeams {
     TitleRowChooser preview; // empty: the workbook preview window
 };
 
-// Control numbers: the controls' places in the window's order.
+// The window's controls, in its order.
 enum BrowseControl : int {
     kGroup1 = 1,
     kPick,
@@ -117,6 +115,8 @@ public slots:
     void sortByColumn(int column);
     void productPage();
     void communityPage();
+    // As the Close button does: the unsaved-changes question first.
+    void closeWindow();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,12 +130,17 @@ private:
     void tellNotices(const SaveOutcome& outcome);
     // The page at `address` in the browser, or the message that no address is set.
     void openPage(const std::string& address);
+    // The controls of the table made, placed, connected and given their looks; the list's and
+    // the search field's signals connected; the keys taken.
     void buildControls();
+    QWidget* makeControl(const ControlRow& row, const DialogUnits& du);
+    void addControl(const ControlRow& row, const DialogUnits& du);
+    void styleButtons();
+    void connectListAndSearch();
+    // The recent files, the resize strategies, the stored placement, the empty list.
     void setupWindow();
+    void placeGroupsOnResize();
     void openHere();
-    void setBusy(bool busy);
-    void showProgress(ProgressStage stage, double fraction);
-    void showPercent(int percent);
     void applyFormat();
     void showCaption();
     void showSortColumn();
@@ -149,9 +154,8 @@ private:
     void focusList();
     void startCopy(const std::vector<std::string>& args);
     void afterClose();
-    // The close question (예, 아니오, 취소) when there are unsaved changes: true when the
-    // workbook may go (saved or let go), false when it stays (취소, or a save that did not
-    // happen).
+    // The unsaved-changes question and what its answer does (browse/close_policy.h): true when
+    // the workbook may go (saved or let go), false when it stays.
     bool settleChanges();
     // Open, Save, Print, Find, Quit and Help on their standard keys, named in the buttons' tips.
     void installStandardActions();
@@ -169,11 +173,6 @@ private:
     std::map<int, QWidget*> controls_;
     RecordListView* list_ = nullptr;
     QLineEdit* search_ = nullptr;
-    QLabel* searchPrompt_ = nullptr;
-    QFrame* loading_ = nullptr; // the busy notice, while a workbook opens
-    QProgressBar* loadingBar_ = nullptr;
-    int loadPercent_ = 0; // what the bar shows, kept while a question hides the notice
-    QElapsedTimer loadShownAt_;
     std::unique_ptr<QtResizeManager> resizer_;
     bool closed_ = false;
     bool searching_ = false;

@@ -561,8 +561,8 @@ private slots:
         QFETCH(QStringList, asked);
         std::ofstream(scratch_->path() / "Rowbit.INI") << "[Rowbit]\n" << ini.toStdString();
         start(book_);
-        QCOMPARE(button(kProductPage)->objectName(), QString("?PRODUCT"));
-        QCOMPARE(button(kCommunityPage)->objectName(), QString("?COMMUNITY"));
+        QCOMPARE(button(kProductPage)->objectName(), QString("productButton"));
+        QCOMPARE(button(kCommunityPage)->objectName(), QString("communityButton"));
         prompts_->asked.clear();
         QTest::mouseClick(button(kProductPage), Qt::LeftButton);
         QTest::mouseClick(button(kCommunityPage), Qt::LeftButton);
@@ -838,7 +838,7 @@ private slots:
         QCOMPARE(designed(kList).height(), list0.height() + 40);
         QCOMPARE(designed(kGroup3).y(), group3.y() + 40);
         QCOMPARE(designed(kClose).x(), close0.x() + 100);
-        QCOMPARE(window_->findChild<QWidget*>("?GROUP2")->x(), du.x(group2.x() + 100));
+        QCOMPARE(window_->findChild<QWidget*>("recordGroup")->x(), du.x(group2.x() + 100));
 
         window_->resize(du.x(kBrowseWidth), du.y(kBrowseHeight));
         for (QWidget* child : children)
