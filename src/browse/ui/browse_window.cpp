@@ -1,7 +1,6 @@
 #include "browse/ui/browse_window.h"
 
 #include "app/cp949_text.h"
-#include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
 #include "browse/close_policy.h"
 #include "browse/preferences.h"
@@ -20,10 +19,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
-#include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -56,81 +53,6 @@ QString q(const std::string& s) {
 
 } // namespace
 
-// One control of the window: what it is, where it goes (dialog units), its object name, and
-// for a button its icon (under :/icons/), tip, text, look and the command it runs.
-struct ControlRow {
-    BrowseControl id;
-    winsupport::ControlKind kind;
-    QRect place;
-    const char* name;
-    const char* icon = nullptr; // an image's picture as well
-    const char* tip = nullptr;
-    const char* text = nullptr;
-    void (BrowseWindow::*command)() = nullptr;
-};
-
-namespace {
-
-using K = winsupport::ControlKind;
-using W = BrowseWindow;
-
-// The window's controls in their order: the tool strip with the file group, the search and
-// record group, the list, and the banner group.
-// clang-format off
-const ControlRow kControls[] = {
-//   id              kind        place (dialog units)           name
-//                   icon                tip                            text     command
-    {kGroup1,        K::Group,  {2, 0, 162, 25},               "fileGroup"},
-    {kPick,          K::Button, {6, 4, 20, 18},                "recentButton",
-                     "pick",             "Pick",                        nullptr, &W::pick},
-    {kOpen,          K::Button, {28, 4, 20, 18},               "openButton",
-                     "open",             "Open",                        nullptr, &W::openWorkbook},
-    {kNew,           K::Button, {50, 4, 20, 18},               "newButton",
-                     "new",              "New",                         nullptr, &W::newWorkbook},
-    {kSave,          K::Button, {72, 4, 20, 18},               "saveButton",
-                     "save",             "Save",                        nullptr, &W::save},
-    {kSumUp,         K::Button, {94, 4, 20, 18},               "totalsButton",
-                     nullptr,            nullptr,                       "Σ",     &W::totals},
-    {kAbout,         K::Button, {116, 4, 20, 18},              "aboutButton",
-                     "help",             "About",                       nullptr, &W::about},
-    {kPrint,         K::Button, {138, 4, 20, 18},              "printButton",
-                     "print",            nullptr,                       nullptr, &W::print},
-    {kPanel1,        K::Panel,  {0, 0, kBrowseWidth, 27},      "toolStrip"},
-    {kGroup2,        K::Group,  {244, 0, 234, 25},             "recordGroup"},
-    {kSearchField,   K::Entry,  {276, 7, 96, 13},              "searchField"},
-    {kBack,          K::Button, {374, 4, 20, 18},              "backButton",
-                     "undo",             "검색결과를 초기화 합니다.",   nullptr, &W::back},
-    {kInsert,        K::Button, {404, 4, 22, 18},              "insertButton",
-                     "insert",           "Insert New Record",           nullptr, &W::insertRecord},
-    {kChange,        K::Button, {428, 4, 22, 18},              "changeButton",
-                     "change",           "Change the Record",           nullptr, &W::changeRecord},
-    {kDelete,        K::Button, {452, 4, 22, 18},              "deleteButton",
-                     "delete",           "Delete Record",               nullptr, &W::deleteRecord},
-    {kSearchPrompt,  K::Prompt, {248, 9, 27, 10},              "searchLabel",
-                     nullptr,            nullptr,                       "검색 :"},
-    {kList,          K::List,   {2, 29, kBrowseWidth - 4, 194}, "recordList"},
-    {kGroup3,        K::Group,  {2, 224, 260, 25},             "bannerGroup"},
-    {kImage3,        K::Image,  {6, 228, 100, 17},             "productBanner",
-                     "banner_product"},
-    {kProductPage,   K::Button, {6, 228, 100, 17},             "productButton",
-                     nullptr,            nullptr,                       nullptr, &W::productPage},
-    {kSetting,       K::Button, {212, 227, 46, 19},            "setupButton",
-                     "setting",          nullptr,                       "설정",  &W::setting},
-    {kImage1,        K::Image,  {108, 228, 100, 17},           "communityBanner",
-                     "banner_community"},
-    {kCommunityPage, K::Button, {108, 228, 100, 17},           "communityButton",
-                     nullptr,            nullptr,                       nullptr, &W::communityPage},
-    {kClose,         K::Button, {424, 227, 52, 19},            "closeButton",
-                     "close",            nullptr,                       "닫 기", &W::closeWindow},
-};
-// clang-format on
-
-QIcon iconNamed(const char* name) {
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
-}
-
-} // namespace
-
 BrowseWindow::BrowseWindow(AppState& state, Prompts& prompts, Preferences& prefs, BrowseSeams seams,
                            std::string commandLine, std::string programPath, QWidget* parent)
     : QWidget(parent), state_(state), prompts_(prompts), prefs_(prefs), seams_(std::move(seams)),
@@ -145,8 +67,7 @@ BrowseWindow::~BrowseWindow() {
 }
 
 QPushButton* BrowseWindow::button(BrowseControl control) const {
-    auto it = controls_.find(control);
-    return it == controls_.end() ? nullptr : qobject_cast<QPushButton*>(it->second);
+    return controls_.button(control);
 }
 
 bool BrowseWindow::untitledAndEmpty() const {
@@ -170,89 +91,15 @@ bool BrowseWindow::open() {
 }
 
 void BrowseWindow::buildControls() {
-    const DialogUnits du(font());
-    resize(du.x(kBrowseWidth), du.y(kBrowseHeight));
-    resizer_ = std::make_unique<QtResizeManager>(this, du);
-    for (const ControlRow& row : kControls)
-        addControl(row, du);
-    // The panel is the strip behind the two button groups.
-    controls_[kPanel1]->lower();
-    styleButtons();
+    controls_.build(*this);
+    list_ = controls_.list();
+    search_ = controls_.searchField();
     connectListAndSearch();
     // Insert, Delete and Esc act wherever the focus is in this window, the search field
     // included, so they are taken before any control sees them.
     qApp->installEventFilter(this);
     installStandardActions();
     setAcceptDrops(true);
-}
-
-QWidget* BrowseWindow::makeControl(const ControlRow& row, const DialogUnits& du) {
-    switch (row.kind) {
-    case winsupport::ControlKind::Group:
-        return new QGroupBox(this);
-    case winsupport::ControlKind::Panel: {
-        auto* panel = new QFrame(this);
-        panel->setFrameShape(QFrame::NoFrame);
-        panel->setAutoFillBackground(true);
-        panel->setBackgroundRole(QPalette::Midlight);
-        return panel;
-    }
-    case winsupport::ControlKind::Entry:
-        search_ = new QLineEdit(this);
-        search_->setMaxLength(30);
-        return search_;
-    case winsupport::ControlKind::Prompt:
-        return new QLabel(QString::fromUtf8(row.text), this);
-    case winsupport::ControlKind::List:
-        list_ = new RecordListView(this);
-        list_->setUnits(du);
-        return list_;
-    case winsupport::ControlKind::Image: {
-        auto* image = new QLabel(this);
-        const QRect px =
-            du.rect(row.place.x(), row.place.y(), row.place.width(), row.place.height());
-        image->setPixmap(iconNamed(row.icon).pixmap(px.size()));
-        image->setScaledContents(true);
-        return image;
-    }
-    case winsupport::ControlKind::Button:
-        break;
-    }
-    auto* b = new QPushButton(this);
-    b->setIconSize(QSize(du.y(11), du.y(11)));
-    b->setFocusPolicy(Qt::TabFocus);
-    if (row.icon)
-        b->setIcon(iconNamed(row.icon));
-    if (row.tip)
-        b->setToolTip(QString::fromUtf8(row.tip));
-    if (row.text)
-        b->setText(QString::fromUtf8(row.text));
-    if (row.command)
-        connect(b, &QPushButton::clicked, this, row.command);
-    return b;
-}
-
-void BrowseWindow::addControl(const ControlRow& row, const DialogUnits& du) {
-    QWidget* w = makeControl(row, du);
-    w->setObjectName(QLatin1String(row.name));
-    controls_[row.id] = w;
-    resizer_->addControl(row.id, w, row.kind, row.place);
-}
-
-void BrowseWindow::styleButtons() {
-    QFont symbol(QStringLiteral("Arial"));
-    symbol.setPointSize(font().pointSize() + 3);
-    symbol.setBold(true);
-    button(kSumUp)->setFont(symbol);
-    // The banners are the pictures under them, clickable.
-    for (BrowseControl banner : {kProductPage, kCommunityPage}) {
-        QPushButton* b = button(banner);
-        b->setFlat(true);
-        b->setCursor(Qt::PointingHandCursor);
-        b->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
-    }
-    // Shown while the search results are.
-    button(kBack)->hide();
 }
 
 void BrowseWindow::connectListAndSearch() {
@@ -272,28 +119,12 @@ void BrowseWindow::connectListAndSearch() {
 
 void BrowseWindow::setupWindow() {
     browse_.recent = prefs_.readRecentFiles();
-    placeGroupsOnResize();
+    controls_.placeOnResize();
     const rowbit::IniFile ini = prefs_.read();
     restoreWindowPlacement(*this, ini, kPlacementSection);
     list_->setRowHeightUnits(12);
     showFullList(0);
     state_.changed = 0;
-}
-
-void BrowseWindow::placeGroupsOnResize() {
-    resizer_->init(2, true, false, QSize(kBrowseWidth, kBrowseHeight));
-    namespace pos = winsupport::position;
-    namespace size = winsupport::resize;
-    // The panel stretches across the top; the tool group stays at the top left, the banner
-    // group at the bottom left, the search and record group at the top right.
-    resizer_->setStrategy(kPanel1, pos::kFixLeft | pos::kFixTop,
-                          size::kLockHeight | size::kConstantRight);
-    resizer_->setStrategy(kGroup1, pos::kFixLeft | pos::kFixTop,
-                          size::kLockWidth | size::kLockHeight);
-    resizer_->setStrategy(kGroup3, pos::kFixLeft | pos::kFixBottom,
-                          size::kLockWidth | size::kLockHeight);
-    resizer_->setStrategy(kGroup2, pos::kFixRight | pos::kFixTop,
-                          size::kLockWidth | size::kLockHeight);
 }
 
 std::optional<int> BrowseWindow::runPreview(const std::vector<PreviewRow>& rows, int preselected) {
@@ -766,7 +597,7 @@ void BrowseWindow::installStandardActions() {
                  save();
          }},
         {QKeySequence::Print, kPrint, "인쇄", [this] { print(); }},
-        {QKeySequence::Find, kGroup2, nullptr,
+        {QKeySequence::Find, kRecordGroup, nullptr,
          [this] {
              if (search_->isEnabled()) {
                  search_->setFocus(Qt::ShortcutFocusReason);
@@ -854,8 +685,8 @@ void BrowseWindow::afterClose() {
     state_.records.clear();
     browse_.searchResults.clear();
     list_->reload();
-    if (resizer_)
-        resizer_->kill();
+    if (QtResizeManager* resizer = controls_.resizer())
+        resizer->kill();
 
     rowbit::IniFile ini = prefs_.read();
     saveWindowPlacement(*this, ini, kPlacementSection);

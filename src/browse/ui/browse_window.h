@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "browse/browse_state.h"
+#include "browse/ui/browse_controls.h"
 #include "document/document.h"
 
 #include <QWidget>
@@ -27,10 +28,8 @@ class Preferences;
 
 namespace rowbit::ui {
 
-class DialogUnits;
 class RecordListView;
 class QtResizeManager;
-struct ControlRow;
 
 // The windows other parts of the program bring, one seam each. An empty seam does nothing:
 // the record form and the setup dialog then leave ACTION as it was, which reads as cancelled.
@@ -43,38 +42,6 @@ struct BrowseSeams {
     std::function<void(QWidget* parent)> about;                 // About
     TitleRowChooser preview; // empty: the workbook preview window
 };
-
-// The window's controls, in its order.
-enum BrowseControl : int {
-    kGroup1 = 1,
-    kPick,
-    kOpen,
-    kNew,
-    kSave,
-    kSumUp,
-    kAbout,
-    kPrint,
-    kPanel1,
-    kGroup2,
-    kSearchField,
-    kBack,
-    kInsert,
-    kChange,
-    kDelete,
-    kSearchPrompt,
-    kList,
-    kGroup3,
-    kImage3,
-    kProductPage,
-    kSetting,
-    kImage1,
-    kCommunityPage,
-    kClose,
-};
-
-// The window's designed client size in dialog units.
-inline constexpr int kBrowseWidth = 480;
-inline constexpr int kBrowseHeight = 250;
 
 class BrowseWindow : public QWidget {
     Q_OBJECT
@@ -93,7 +60,7 @@ public:
     RecordListView* list() const { return list_; }
     QLineEdit* searchField() const { return search_; }
     QPushButton* button(BrowseControl control) const;
-    QtResizeManager* resizeManager() const { return resizer_.get(); }
+    QtResizeManager* resizeManager() const { return controls_.resizer(); }
     // Untitled and empty: the unnamed workbook with no records.
     bool untitledAndEmpty() const;
 
@@ -130,16 +97,12 @@ private:
     void tellNotices(const SaveOutcome& outcome);
     // The page at `address` in the browser, or the message that no address is set.
     void openPage(const std::string& address);
-    // The controls of the table made, placed, connected and given their looks; the list's and
-    // the search field's signals connected; the keys taken.
+    // The controls of the table made and connected; the list's and the search field's signals
+    // connected; the keys taken.
     void buildControls();
-    QWidget* makeControl(const ControlRow& row, const DialogUnits& du);
-    void addControl(const ControlRow& row, const DialogUnits& du);
-    void styleButtons();
     void connectListAndSearch();
     // The recent files, the resize strategies, the stored placement, the empty list.
     void setupWindow();
-    void placeGroupsOnResize();
     void openHere();
     void applyFormat();
     void showCaption();
@@ -170,10 +133,9 @@ private:
     std::string programPath_;
     BrowseState browse_;
 
-    std::map<int, QWidget*> controls_;
+    BrowseControls controls_;
     RecordListView* list_ = nullptr;
     QLineEdit* search_ = nullptr;
-    std::unique_ptr<QtResizeManager> resizer_;
     bool closed_ = false;
     bool searching_ = false;
     int sortedColumn_ = 0; // the data column (1-based) the full list was last sorted by
