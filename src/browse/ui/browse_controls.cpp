@@ -5,12 +5,15 @@
 #include "browse/ui/record_list_view.h"
 #include "winsupport/ui/qt_resize_manager.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <functional>
 
 namespace rowbit::ui {
 
@@ -184,6 +187,50 @@ void BrowseControls::placeOnResize() {
                           size::kLockWidth | size::kLockHeight);
     resizer_->setStrategy(kRecordGroup, pos::kFixRight | pos::kFixTop,
                           size::kLockWidth | size::kLockHeight);
+}
+
+void BrowseControls::addStandardKeys(BrowseWindow& window) {
+    struct Standard {
+        QKeySequence::StandardKey key;
+        BrowseControl control; // the button whose tip names the keys
+        const char* tip;
+        std::function<void()> run;
+    };
+    const Standard standards[] = {
+        {QKeySequence::Open, kOpen, "Open", [&window] { window.openWorkbook(); }},
+        {QKeySequence::Save, kSave, "Save",
+         [this, &window] {
+             if (button(kSave)->isEnabled())
+                 window.save();
+         }},
+        {QKeySequence::Print, kPrint, "인쇄", [&window] { window.print(); }},
+        {QKeySequence::Find, kRecordGroup, nullptr,
+         [this] {
+             QLineEdit* field = searchField();
+             if (field->isEnabled()) {
+                 field->setFocus(Qt::ShortcutFocusReason);
+                 field->selectAll();
+             }
+         }},
+        {QKeySequence::Quit, kClose, "닫기", [&window] { window.close(); }},
+        {QKeySequence::HelpContents, kAbout, "About", [&window] { window.about(); }},
+    };
+    for (const Standard& standard : standards) {
+        auto* action = new QAction(&window);
+        action->setShortcuts(standard.key);
+        // Some platforms' key schemes leave Quit unbound; Linux desktops use Ctrl+Q.
+        if (action->shortcuts().isEmpty() && standard.key == QKeySequence::Quit)
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, &window, standard.run);
+        window.addAction(action);
+        const QString keys = action->shortcut().toString(QKeySequence::NativeText);
+        if (QPushButton* b = button(standard.control); b && standard.tip && !keys.isEmpty())
+            b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(standard.tip), keys));
+    }
+    searchField()->setToolTip(
+        QStringLiteral("검색 (%1)")
+            .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
 }
 
 QPushButton* BrowseControls::button(BrowseControl id) const {

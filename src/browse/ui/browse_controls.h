@@ -60,6 +60,8 @@ public:
     // keeps the top left corner, the record group the top right, the banner group the bottom
     // left.
     void placeOnResize();
+    // Open, Save, Print, Find, Quit and Help on their standard keys, named in the buttons' tips.
+    void addStandardKeys(BrowseWindow& window);
 
     QPushButton* button(BrowseControl id) const;
     RecordListView* list() const;

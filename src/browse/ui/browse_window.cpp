@@ -14,7 +14,6 @@
 #include "winsupport/ui/qt_resize_manager.h"
 #include "winsupport/ui/qt_window_placement.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -29,7 +28,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 
 namespace rowbit::ui {
 
@@ -98,7 +96,7 @@ void BrowseWindow::buildControls() {
     // Insert, Delete and Esc act wherever the focus is in this window, the search field
     // included, so they are taken before any control sees them.
     qApp->installEventFilter(this);
-    installStandardActions();
+    controls_.addStandardKeys(*this);
     setAcceptDrops(true);
 }
 
@@ -580,49 +578,6 @@ bool BrowseWindow::settleChanges() {
 
 void BrowseWindow::closeWindow() {
     close();
-}
-
-void BrowseWindow::installStandardActions() {
-    struct Standard {
-        QKeySequence::StandardKey key;
-        BrowseControl control; // the button whose tip names the keys
-        const char* tip;
-        std::function<void()> run;
-    };
-    const Standard standards[] = {
-        {QKeySequence::Open, kOpen, "Open", [this] { openWorkbook(); }},
-        {QKeySequence::Save, kSave, "Save",
-         [this] {
-             if (button(kSave)->isEnabled())
-                 save();
-         }},
-        {QKeySequence::Print, kPrint, "인쇄", [this] { print(); }},
-        {QKeySequence::Find, kRecordGroup, nullptr,
-         [this] {
-             if (search_->isEnabled()) {
-                 search_->setFocus(Qt::ShortcutFocusReason);
-                 search_->selectAll();
-             }
-         }},
-        {QKeySequence::Quit, kClose, "닫기", [this] { close(); }},
-        {QKeySequence::HelpContents, kAbout, "About", [this] { about(); }},
-    };
-    for (const Standard& standard : standards) {
-        auto* action = new QAction(this);
-        action->setShortcuts(standard.key);
-        // Some platforms' key schemes leave Quit unbound; Linux desktops use Ctrl+Q.
-        if (action->shortcuts().isEmpty() && standard.key == QKeySequence::Quit)
-            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, standard.run);
-        addAction(action);
-        const QString keys = action->shortcut().toString(QKeySequence::NativeText);
-        if (QPushButton* b = button(standard.control); b && standard.tip && !keys.isEmpty())
-            b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(standard.tip), keys));
-    }
-    search_->setToolTip(
-        QStringLiteral("검색 (%1)")
-            .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
 }
 
 namespace {

@@ -1,8 +1,9 @@
 #pragma once
-// The main window. It opens a workbook, shows its records, and dispatches every
-// command: opening (here or in a further copy of the program), saving, searching, sorting,
-// the record commands, totals, printing, the column setup and the About window. Closing asks
-// whether to save changes, then writes the window placement and the preferences.
+// The main window. It opens a workbook, shows its records, and dispatches every command:
+// opening (here or in a further copy of the program), saving, searching, sorting, the record
+// commands, totals, printing, the column setup and the About window. Its controls come from
+// the table in browse_controls; closing asks what browse/close_policy.h decides, then writes
+// the window placement and the preferences.
 
 #include "app/app_state.h"
 #include "app/prompts.h"
@@ -13,8 +14,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -120,8 +119,6 @@ private:
     // The unsaved-changes question and what its answer does (browse/close_policy.h): true when
     // the workbook may go (saved or let go), false when it stays.
     bool settleChanges();
-    // Open, Save, Print, Find, Quit and Help on their standard keys, named in the buttons' tips.
-    void installStandardActions();
     void openDropped(const std::string& path);
     std::optional<int> runPreview(const std::vector<PreviewRow>& rows, int preselected);
 
