@@ -19,33 +19,17 @@ bool InterceptedKeys::has(NavKey key) const {
     }
 }
 
-InterceptedKeys interceptedKeys(FieldKind kind, bool omitListBox) {
+InterceptedKeys interceptedKeys(FieldKind kind) {
     InterceptedKeys k;
     switch (kind) {
-    case FieldKind::Entry:
-    case FieldKind::MultiLineText:
-    case FieldKind::RichText:
-    case FieldKind::DropCombo:
-    case FieldKind::Radio:
-        k.enter = true;
-        break;
     case FieldKind::SingleLineText:
-    case FieldKind::Spin:
         k.enter = k.down = k.up = true;
         break;
-    case FieldKind::List:
-    case FieldKind::Combo:
+    case FieldKind::MultiLineText:
         k.enter = true;
-        k.left = k.right = !omitListBox;
         break;
     case FieldKind::Button:
-    case FieldKind::DropList:
         k.up = k.down = k.left = k.right = true;
-        break;
-    case FieldKind::Check:
-        k.enter = k.up = k.down = k.left = k.right = true;
-        break;
-    case FieldKind::Other:
         break;
     }
     return k;
@@ -55,14 +39,13 @@ void EnterByTab::excludeControl(ControlId id) {
     excluded_.insert(id);
 }
 
-void EnterByTab::init(const std::vector<std::pair<ControlId, FieldKind>>& controls,
-                      bool omitListBox) {
+void EnterByTab::init(const std::vector<std::pair<ControlId, FieldKind>>& controls) {
     registered_.clear();
     for (const auto& [id, kind] : controls) {
         if (isExcluded(id)) {
             continue;
         }
-        registered_[id] = Registered{kind, interceptedKeys(kind, omitListBox)};
+        registered_[id] = Registered{kind, interceptedKeys(kind)};
     }
     inited_ = true;
 }
@@ -83,7 +66,7 @@ NavAction EnterByTab::takeEvent(ControlId focused, NavKey key) const {
     }
     switch (key) {
     case NavKey::Enter:
-        if (it->second.kind == FieldKind::MultiLineText || it->second.kind == FieldKind::RichText) {
+        if (it->second.kind == FieldKind::MultiLineText) {
             return NavAction::LineBreak;
         }
         return NavAction::NextControl;

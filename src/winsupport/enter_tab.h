@@ -1,5 +1,5 @@
 #pragma once
-// Enter-as-Tab navigation (EnterByTabClass) as a key table: which keys each kind of control
+// Enter-as-Tab navigation as a key table: which keys each kind of control
 // hands to the class, and what a key on the focused control does. Enter, Down and Right go to
 // the next control, Up and Left to the previous one; Enter in a multi-line box stays a line
 // break. The Qt adapter intercepts the keys and carries out the action.
@@ -15,21 +15,11 @@ namespace rowbit::winsupport {
 
 enum class NavKey { Enter, Up, Down, Left, Right, Other };
 
-// The kinds of control the table tells apart.
+// The kinds of control the table tells apart: those of the record form.
 enum class FieldKind {
-    Entry,          // entry field
-    MultiLineText,  // multi-line text box (the record form's memo)
-    SingleLineText, // single-line text box (the record form's fields)
-    RichText,
-    Spin,
-    DropCombo,
-    List,
-    Combo,
-    Button,
-    DropList,
-    Check,
-    Radio,
-    Other,
+    SingleLineText, // a field
+    MultiLineText,  // the memo
+    Button,         // a field's lookup button
 };
 
 // The keys a control intercepts.
@@ -45,9 +35,8 @@ struct InterceptedKeys {
     friend bool operator==(const InterceptedKeys&, const InterceptedKeys&) = default;
 };
 
-// The table: the keys a control of `kind` intercepts; a list or combo box leaves Left and
-// Right alone when `omitListBox` is set.
-InterceptedKeys interceptedKeys(FieldKind kind, bool omitListBox);
+// The table: the keys a control of `kind` intercepts.
+InterceptedKeys interceptedKeys(FieldKind kind);
 
 enum class NavAction {
     None,            // not a navigation key here: the window system's default handling
@@ -63,7 +52,7 @@ public:
     bool isExcluded(ControlId id) const { return excluded_.count(id) > 0; }
 
     // Registers the intercepted keys of every control that is not excluded, then is ready.
-    void init(const std::vector<std::pair<ControlId, FieldKind>>& controls, bool omitListBox);
+    void init(const std::vector<std::pair<ControlId, FieldKind>>& controls);
     bool inited() const { return inited_; }
 
     // The keys `id` intercepts (none for an excluded or unknown control, or before init).
@@ -74,7 +63,7 @@ public:
 
 private:
     struct Registered {
-        FieldKind kind = FieldKind::Other;
+        FieldKind kind = FieldKind::SingleLineText;
         InterceptedKeys keys;
     };
     std::set<ControlId> excluded_;

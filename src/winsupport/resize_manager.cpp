@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace rowbit::winsupport {
 namespace {
@@ -37,53 +38,57 @@ std::int32_t toUnits(std::int64_t parts) {
     return static_cast<std::int32_t>(divRound(parts, kUnit));
 }
 
-bool isMenuKind(ControlKind kind) {
-    return kind == ControlKind::Menu || kind == ControlKind::MenuItem;
-}
+// The kinds the default strategies treat alike.
+enum KindGroup { kEntryGroup, kLabelGroup, kBoxGroup, kButtonGroup, kGroups };
 
-bool isNeverManaged(ControlKind kind) {
+KindGroup groupOf(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Menu:
-    case ControlKind::MenuItem:
-    case ControlKind::MenuBar:
-    case ControlKind::AppFrame:
-    case ControlKind::Window:
-    case ControlKind::Tab:
-        return true;
-    default:
-        return false;
+    case ControlKind::Entry:
+        return kEntryGroup;
+    case ControlKind::Prompt:
+        return kLabelGroup;
+    case ControlKind::Image:
+    case ControlKind::Group:
+    case ControlKind::List:
+    case ControlKind::Panel:
+        return kBoxGroup;
+    case ControlKind::Button:
+        break;
     }
+    return kButtonGroup;
 }
 
-// One axis of SetPosition: the new coordinate from the axis's strategy value.
+// One axis of computePosition: the new coordinate from the axis's strategy (its horizontal
+// value; a vertical one is shifted down to it).
 std::int64_t placeAxis(int strategy, std::int32_t designedPos, std::int32_t designedSize,
                        std::int32_t parentDesignedPos, std::int32_t parentDesignedSize,
                        std::int32_t parentNewPos, std::int32_t parentNewSize, std::int64_t scale,
                        bool sizeLocked) {
     const std::int64_t d = static_cast<std::int64_t>(designedPos) - parentDesignedPos;
     const std::int64_t edgeScale = sizeLocked ? 10000 : scale;
-    if (strategy == 16) {
+    namespace pos = position;
+    if (strategy == pos::kFixNearestX) {
         // Nearer edge: the left (top) one when it is nearer than the far one.
         const std::int64_t farDistance =
             static_cast<std::int64_t>(parentDesignedSize) - (d + designedSize);
-        strategy = d < farDistance ? 4 : 2;
+        strategy = d < farDistance ? pos::kFixLeft : pos::kFixRight;
     }
     switch (strategy) {
-    case 1:
+    case pos::kLockX:
         return designedPos * kUnit;
-    case 2:
+    case pos::kFixRight:
         return (static_cast<std::int64_t>(parentNewPos) + parentNewSize) * kUnit -
                times(parentDesignedSize - d, edgeScale);
-    case 4:
+    case pos::kFixLeft:
         return (parentNewPos + d) * kUnit;
-    case 8:
+    case pos::kFixCentreX:
         return parentNewPos * kUnit + static_cast<std::int64_t>(parentNewSize) * kUnit / 2 +
                (times(d, edgeScale) - times(parentDesignedSize, edgeScale) / 2);
-    case 32:
+    case pos::kMoveWithCentreX:
         return designedPos * kUnit +
                (static_cast<std::int64_t>(parentNewSize) - parentDesignedSize) * kUnit / 2 +
                (static_cast<std::int64_t>(parentNewPos) - parentDesignedPos) * kUnit;
-    default: // 0: proportional
+    default: // kProportional
         return parentNewPos * kUnit + times(d, scale);
     }
 }
@@ -109,91 +114,25 @@ std::int64_t marginSize(bool half, std::int32_t designedPos, std::int32_t design
 } // namespace
 
 std::uint16_t defaultPositionalStrategy(int appStrategy, ControlKind kind) {
-    enum { Entry, Box, Button, Text, Other };
-    int group = Other;
-    switch (kind) {
-    case ControlKind::String:
-    case ControlKind::Entry:
-    case ControlKind::Prompt:
-    case ControlKind::Combo:
-    case ControlKind::Spin:
-    case ControlKind::DropCombo:
-    case ControlKind::DropList:
-        group = Entry;
-        break;
-    case ControlKind::Image:
-    case ControlKind::Region:
-    case ControlKind::Option:
-    case ControlKind::Group:
-    case ControlKind::List:
-    case ControlKind::Sheet:
-    case ControlKind::Panel:
-        group = Box;
-        break;
-    case ControlKind::Button:
-    case ControlKind::Check:
-    case ControlKind::Radio:
-        group = Button;
-        break;
-    case ControlKind::Text:
-        group = Text;
-        break;
-    default:
-        break;
-    }
-    static constexpr std::uint16_t kTable[5][5] = {
-        {0, 0, 4112, 0, 0},          {1024, 1028, 4112, 0, 0},       {257, 257, 257, 257, 257},
-        {1028, 1028, 4112, 1028, 0}, {2056, 2056, 2056, 2056, 2056},
+    // Per application strategy, per group of kinds: a label goes where a field goes.
+    static constexpr std::uint16_t kTable[5][kGroups] = {
+        {0, 0, 0, 4112},          {1024, 1024, 1028, 4112}, {257, 257, 257, 257},
+        {1028, 1028, 1028, 4112}, {2056, 2056, 2056, 2056},
     };
     if (appStrategy < 1 || appStrategy > 5) {
         return 0;
     }
-    return kTable[appStrategy - 1][group];
+    return kTable[appStrategy - 1][groupOf(kind)];
 }
 
 std::uint16_t defaultResizeStrategy(int appStrategy, ControlKind kind) {
-    enum { Entry, Label, Box, Button, Text, Other };
-    int group = Other;
-    switch (kind) {
-    case ControlKind::Entry:
-    case ControlKind::Combo:
-    case ControlKind::Spin:
-    case ControlKind::DropCombo:
-    case ControlKind::DropList:
-        group = Entry;
-        break;
-    case ControlKind::String:
-    case ControlKind::Prompt:
-        group = Label;
-        break;
-    case ControlKind::Image:
-    case ControlKind::Region:
-    case ControlKind::Option:
-    case ControlKind::Group:
-    case ControlKind::List:
-    case ControlKind::Sheet:
-    case ControlKind::Panel:
-        group = Box;
-        break;
-    case ControlKind::Button:
-    case ControlKind::Check:
-    case ControlKind::Radio:
-        group = Button;
-        break;
-    case ControlKind::Text:
-        group = Text;
-        break;
-    default:
-        break;
-    }
-    static constexpr std::uint16_t kTable[5][6] = {
-        {2, 0, 0, 3, 0, 0},   {2, 2, 12, 3, 0, 0}, {3, 3, 3, 3, 3, 3},
-        {6, 3, 12, 3, 12, 0}, {3, 3, 3, 3, 3, 3},
+    static constexpr std::uint16_t kTable[5][kGroups] = {
+        {2, 0, 0, 3}, {2, 2, 12, 3}, {3, 3, 3, 3}, {6, 3, 12, 3}, {3, 3, 3, 3},
     };
     if (appStrategy < 1 || appStrategy > 5) {
         return 0;
     }
-    return kTable[appStrategy - 1][group];
+    return kTable[appStrategy - 1][groupOf(kind)];
 }
 
 Rect computePosition(std::uint16_t positionalStrategy, std::uint16_t resizeStrategy,
@@ -265,7 +204,7 @@ void ResizeManager::reset(const WindowShape& window, const std::vector<ControlIn
             c.sizesOwnWidth = info.sizesOwnWidth;
             continue;
         }
-        if (info.excluded || isNeverManaged(info.kind) || info.id == 0) {
+        if (info.excluded || info.id == 0) {
             continue;
         }
         addControl(info);
@@ -285,7 +224,7 @@ void ResizeManager::kill() {
 void ResizeManager::addControl(const ControlInfo& info) {
     ManagedControl c;
     c.id = info.id;
-    c.kind = info.kind == ControlKind::DropList ? ControlKind::Entry : info.kind;
+    c.kind = info.kind;
     c.positionalStrategy = defaultPositionalStrategy(appStrategy_, c.kind);
     c.resizeStrategy = defaultResizeStrategy(appStrategy_, c.kind);
     c.pos = info.rect;
@@ -301,10 +240,7 @@ bool ResizeManager::isManaged(ControlId id) const {
 }
 
 ManagedControl& ResizeManager::control(ControlId id) {
-    auto it = std::find_if(controls_.begin(), controls_.end(),
-                           [id](const ManagedControl& c) { return c.id == id; });
-    ROWBIT_CHECK(it != controls_.end());
-    return *it;
+    return const_cast<ManagedControl&>(std::as_const(*this).control(id));
 }
 
 const ManagedControl& ResizeManager::control(ControlId id) const {
@@ -325,11 +261,9 @@ void ResizeManager::setStrategy(ControlId id, std::uint16_t positional, std::uin
     }
     if (!isManaged(id)) {
         ROWBIT_CHECK(info.has_value() && info->id == id);
-        ROWBIT_CHECK(!isMenuKind(info->kind));
         addControl(*info);
     }
     ManagedControl& c = control(id);
-    ROWBIT_CHECK(!isMenuKind(c.kind));
     c.positionalStrategy = positional;
     c.resizeStrategy = resizeFlags;
 }
@@ -421,24 +355,24 @@ void ResizeManager::moveChildren(ControlId parent, const Rect& parentDesigned,
         if (c.parentId != parent) {
             continue;
         }
-        Rect after = computePosition(c.positionalStrategy, c.resizeStrategy, c.pos, parentDesigned,
-                                     parentNew);
-        if (c.sizesOwnWidth) {
-            after.width = c.current.width;
-        }
-        Move m;
-        m.priority = static_cast<std::int32_t>(resizeList_.size());
-        m.controlId = c.id;
-        m.kind = c.kind;
-        m.before = c.current;
-        m.after = after;
-        resizeList_.push_back(m);
+        const Rect after = moveTo(c, computePosition(c.positionalStrategy, c.resizeStrategy, c.pos,
+                                                     parentDesigned, parentNew));
         if (c.hasChildren && after != c.current) {
             const Rect designed = c.pos;
             const ControlId id = c.id;
             moveChildren(id, designed, after, depth + 1);
         }
     }
+}
+
+Rect ResizeManager::moveTo(const ManagedControl& c, Rect after) {
+    // A control whose width the window system sets keeps the width it has.
+    if (c.sizesOwnWidth) {
+        after.width = c.current.width;
+    }
+    resizeList_.push_back(
+        Move{static_cast<std::int32_t>(resizeList_.size()), c.id, c.kind, c.current, after});
+    return after;
 }
 
 std::vector<Move> ResizeManager::applyMoves() {
@@ -488,16 +422,7 @@ std::vector<Move> ResizeManager::resizeControl(ControlId id) {
 std::vector<Move> ResizeManager::restoreControls() {
     resizeList_.clear();
     for (const ManagedControl& c : controls_) {
-        Move m;
-        m.priority = static_cast<std::int32_t>(resizeList_.size());
-        m.controlId = c.id;
-        m.kind = c.kind;
-        m.before = c.current;
-        m.after = c.pos;
-        if (c.sizesOwnWidth) {
-            m.after.width = c.current.width;
-        }
-        resizeList_.push_back(m);
+        moveTo(c, c.pos);
     }
     return applyMoves();
 }

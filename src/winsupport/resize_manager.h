@@ -1,8 +1,8 @@
 #pragma once
-// Keeps the controls of a resizable window in sensible places when its size changes
-// (WindowResizeType). Pure arithmetic: the window adapter reports the controls it has and the
-// window's client size, and applies the moves it gets back. Every rectangle is in the units the
-// controls were designed in (dialog units for the browse window); the adapter converts.
+// Keeps the controls of a resizable window in sensible places when its size changes. Pure
+// arithmetic: the window adapter reports the controls it has and the window's client size, and
+// applies the moves it gets back. Every rectangle is in the units the controls were designed in
+// (dialog units for the browse window); the adapter converts.
 //
 // Each control has a positional strategy (low byte: how x follows its parent, high byte: how y
 // follows) and a resize strategy (bit flags), chosen by default from the control's kind and the
@@ -20,32 +20,15 @@ namespace rowbit::winsupport {
 
 using ControlId = std::int32_t; // 0 is the window itself
 
+// The kinds of control the program's resizable windows hold.
 enum class ControlKind : std::int32_t {
-    String,
-    Entry,
-    Prompt,
-    Combo,
-    Spin,
-    DropCombo,
-    DropList, // a list box that drops down: managed as an entry field
+    Entry,  // a text field
+    Prompt, // a label
     Image,
-    Region,
-    Option,
     Group,
     List,
-    Sheet,
     Panel,
     Button,
-    Check,
-    Radio,
-    Text,
-    Menu,
-    MenuItem,
-    MenuBar,
-    AppFrame,
-    Window,
-    Tab,
-    Other,
 };
 
 // Positional strategies: horizontal values in the low byte, vertical ones in the high byte.
@@ -76,17 +59,17 @@ std::uint16_t defaultResizeStrategy(int appStrategy, ControlKind kind);
 // A control as the window reports it when the manager (re)reads the window.
 struct ControlInfo {
     ControlId id = 0;
-    ControlKind kind = ControlKind::Other;
+    ControlKind kind = ControlKind::Entry;
     Rect rect;                  // present rectangle (relative to the window's client area)
     ControlId container = 0;    // the container the window system placed it in; 0 = none
     bool excluded = false;      // the window system keeps it out of positioning
     bool sizesOwnWidth = false; // the window system sizes its width (it keeps its width)
 };
 
-// One managed control (a record of CONTROLQUEUE).
+// One managed control.
 struct ManagedControl {
     ControlId id = 0;
-    ControlKind kind = ControlKind::Other;
+    ControlKind kind = ControlKind::Entry;
     bool hasChildren = false;
     std::uint16_t positionalStrategy = 0;
     std::uint16_t resizeStrategy = 0;
@@ -96,11 +79,11 @@ struct ManagedControl {
     bool sizesOwnWidth = false;
 };
 
-// One move of a resize (a record of RESIZELIST).
+// One move of a resize.
 struct Move {
     std::int32_t priority = 0; // order in which the moves were computed
     ControlId controlId = 0;
-    ControlKind kind = ControlKind::Other;
+    ControlKind kind = ControlKind::Entry;
     Rect before;
     Rect after;
 };
@@ -112,7 +95,7 @@ struct WindowShape {
     bool iconized = false;
 };
 
-// SetPosition: the new rectangle of a control from its designed rectangle, its parent's
+// The new rectangle of a control from its designed rectangle, its parent's
 // designed rectangle and its parent's new rectangle. Scales carry four decimal places; the
 // results are rounded to whole units (halves away from zero).
 Rect computePosition(std::uint16_t positionalStrategy, std::uint16_t resizeStrategy,
@@ -125,11 +108,11 @@ public:
         std::optional<Rect> maximumSize;
     };
 
-    // Init: reads the window (reset), finds parents by containment for application strategies
+    // Reads the window (reset), finds parents by containment for application strategies
     // 2 and 4, and tells which minimum/maximum size the adapter must set on the window.
     InitResult init(int appStrategy, bool setWindowMinSize, bool setWindowMaxSize,
                     const WindowShape& window, const std::vector<ControlInfo>& controls);
-    // Reset: the window's present shape becomes the designed one; managed controls get their
+    // The window's present shape becomes the designed one; managed controls get their
     // designed rectangles refreshed, new ones are added with default strategies.
     void reset(const WindowShape& window, const std::vector<ControlInfo>& controls);
     void kill();
@@ -158,7 +141,7 @@ public:
     std::vector<Move> resizeControl(ControlId id);
     // Every managed control back to its designed rectangle.
     std::vector<Move> restoreControls();
-    // RestoreWindow: the designed window (give it this size and state) and the control moves.
+    // The designed window (give it this size and state) and the control moves.
     WindowShape designedWindow() const { return origWin_; }
     std::vector<Move> restoreWindow();
 
@@ -176,6 +159,8 @@ private:
     void addControl(const ControlInfo& info);
     void moveChildren(ControlId parent, const Rect& parentDesigned, const Rect& parentNew,
                       std::size_t depth);
+    // Adds the move of `c` to `after` to the resize list; the rectangle moved to.
+    Rect moveTo(const ManagedControl& c, Rect after);
     std::vector<Move> applyMoves();
     bool isAncestor(ControlId ancestor, ControlId id) const;
 

@@ -48,7 +48,7 @@ struct StoredPlacement {
     std::int32_t height = kNoValue;
 };
 
-// INISaveWindow: what is stored for this window state (positions only for a normal window,
+// What is stored for this window state (positions only for a normal window,
 // sizes only when it is resizable as well).
 StoredPlacement capturePlacement(const WindowState& window);
 void writePlacement(IniStore& ini, std::string_view section, const StoredPlacement& placement);
@@ -75,8 +75,8 @@ struct ScreenArea {
     double scale = 1.0;
 };
 
-// INIRestoreWindow as arithmetic. `current` is the window as it opened (its designed frame).
-// `screens`, when given, are where the window may lie: the stored frame is fitted onto the
+// Where the window opens, from what is stored. `current` is the window as it opened (its designed
+// frame). `screens`, when given, are where the window may lie: the stored frame is fitted onto the
 // screen it overlaps most (the first when none) with fitToScreen, so a window saved on a screen
 // that is gone, or at another scale, never opens out of reach. A stored width or height of zero
 // or less (an empty entry) keeps the designed size; a stored position that is absent keeps the

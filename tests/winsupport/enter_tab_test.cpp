@@ -8,34 +8,20 @@ namespace {
 TEST(EnterTabTable, KeysInterceptedByEachKind) {
     struct Case {
         FieldKind kind;
-        bool omitListBox;
         InterceptedKeys keys; // enter, up, down, left, right
     };
     const Case cases[] = {
-        {FieldKind::Entry, false, {true, false, false, false, false}},
-        {FieldKind::MultiLineText, false, {true, false, false, false, false}},
-        {FieldKind::SingleLineText, false, {true, true, true, false, false}},
-        {FieldKind::RichText, false, {true, false, false, false, false}},
-        {FieldKind::Spin, false, {true, true, true, false, false}},
-        {FieldKind::DropCombo, false, {true, false, false, false, false}},
-        {FieldKind::List, false, {true, false, false, true, true}},
-        {FieldKind::List, true, {true, false, false, false, false}},
-        {FieldKind::Combo, false, {true, false, false, true, true}},
-        {FieldKind::Combo, true, {true, false, false, false, false}},
-        {FieldKind::Button, false, {false, true, true, true, true}},
-        {FieldKind::DropList, true, {false, true, true, true, true}},
-        {FieldKind::Check, false, {true, true, true, true, true}},
-        {FieldKind::Radio, false, {true, false, false, false, false}},
-        {FieldKind::Other, false, {}},
+        {FieldKind::MultiLineText, {true, false, false, false, false}},
+        {FieldKind::SingleLineText, {true, true, true, false, false}},
+        {FieldKind::Button, {false, true, true, true, true}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(interceptedKeys(c.kind, c.omitListBox), c.keys)
-            << static_cast<int>(c.kind) << " omit " << c.omitListBox;
+        EXPECT_EQ(interceptedKeys(c.kind), c.keys) << static_cast<int>(c.kind);
     }
 }
 
 // The record form: ten single-line fields, a lookup button, the memo, OK and Cancel.
-enum : ControlId { kField1 = 1, kField2, kLookup, kMemo, kOk, kCancel, kRadio };
+enum : ControlId { kField1 = 1, kField2, kLookup, kMemo, kOk, kCancel };
 
 EnterByTab recordForm() {
     EnterByTab nav;
@@ -47,9 +33,7 @@ EnterByTab recordForm() {
               {kLookup, FieldKind::Button},
               {kMemo, FieldKind::MultiLineText},
               {kOk, FieldKind::Button},
-              {kCancel, FieldKind::Button},
-              {kRadio, FieldKind::Radio}},
-             false);
+              {kCancel, FieldKind::Button}});
     return nav;
 }
 
@@ -75,8 +59,6 @@ TEST(EnterTabForm, FieldsMemoAndButtons) {
         {kLookup, NavKey::Enter, NavAction::None}, // Enter presses the button
         {kOk, NavKey::Enter, NavAction::None},
         {kCancel, NavKey::Down, NavAction::None},
-        {kRadio, NavKey::Down, NavAction::None}, // arrows stay within the radio group
-        {kRadio, NavKey::Enter, NavAction::NextControl},
         {0, NavKey::Enter, NavAction::None},  // nothing has focus
         {99, NavKey::Enter, NavAction::None}, // a control the class never saw
     };
@@ -93,10 +75,9 @@ TEST(EnterTabForm, BeforeInitKeysKeepTheirDefaults) {
     EXPECT_FALSE(nav.inited());
     EXPECT_EQ(nav.takeEvent(kField1, NavKey::Enter), NavAction::None);
     EXPECT_TRUE(nav.keysOf(kField1).none());
-    nav.init({{kField1, FieldKind::Entry}}, false);
+    nav.init({{kField1, FieldKind::SingleLineText}});
     EXPECT_TRUE(nav.inited());
     EXPECT_EQ(nav.takeEvent(kField1, NavKey::Enter), NavAction::NextControl);
-    EXPECT_EQ(nav.takeEvent(kField1, NavKey::Up), NavAction::None); // entries take Enter only
 }
 
 } // namespace

@@ -15,10 +15,9 @@ enum Id : ControlId {
     kGroup2,
     kGroup3,
     kList,
-    kSearchEntry, // inside ?GROUP1
-    kSaveButton,  // inside ?GROUP2
-    kCloseButton, // inside ?GROUP3
-    kMenu,
+    kSearchEntry, // inside kGroup1
+    kSaveButton,  // inside kGroup2
+    kCloseButton, // inside kGroup3
     kStatusText,
 };
 
@@ -34,8 +33,7 @@ std::vector<ControlInfo> browseControls() {
         {kSearchEntry, ControlKind::Entry, {10, 50, 100, 12}},
         {kSaveButton, ControlKind::Button, {250, 45, 60, 14}},
         {kCloseButton, ControlKind::Button, {10, 250, 50, 14}},
-        {kMenu, ControlKind::Menu, {0, 0, 0, 0}},
-        {kStatusText, ControlKind::Text, {200, 240, 60, 10}},
+        {kStatusText, ControlKind::Prompt, {200, 240, 60, 10}},
     };
 }
 
@@ -124,7 +122,6 @@ TEST(ResizeBrowseWindow, ParentsFoundByContainment) {
     EXPECT_EQ(m.getParentControl(kCloseButton), kGroup3);
     EXPECT_EQ(m.getParentControl(kList), 0);
     EXPECT_EQ(m.getParentControl(kGroup1), 0);
-    EXPECT_FALSE(m.isManaged(kMenu));
 }
 
 TEST(ResizeBrowseWindow, RestoreWindowGivesTheDesignedShapeBack) {
@@ -221,16 +218,12 @@ TEST(DefaultStrategies, FollowTheApplicationStrategyAndKind) {
         std::uint16_t resize;
     };
     const Case cases[] = {
-        {1, ControlKind::Entry, 0, 2},       {1, ControlKind::Button, 4112, 3},
-        {1, ControlKind::String, 0, 0},      {2, ControlKind::Entry, 1024, 2},
-        {2, ControlKind::Prompt, 1024, 2},   {2, ControlKind::List, 1028, 12},
-        {2, ControlKind::Group, 1028, 12},   {2, ControlKind::Check, 4112, 3},
-        {2, ControlKind::Text, 0, 0},        {2, ControlKind::Other, 0, 0},
-        {2, ControlKind::DropList, 1024, 2}, {3, ControlKind::Image, 257, 3},
-        {3, ControlKind::Other, 257, 3},     {4, ControlKind::Entry, 1028, 6},
-        {4, ControlKind::String, 1028, 3},   {4, ControlKind::Text, 1028, 12},
-        {4, ControlKind::Other, 0, 0},       {5, ControlKind::Radio, 2056, 3},
-        {5, ControlKind::Sheet, 2056, 3},
+        {1, ControlKind::Entry, 0, 2},     {1, ControlKind::Button, 4112, 3},
+        {1, ControlKind::Prompt, 0, 0},    {2, ControlKind::Entry, 1024, 2},
+        {2, ControlKind::Prompt, 1024, 2}, {2, ControlKind::List, 1028, 12},
+        {2, ControlKind::Group, 1028, 12}, {3, ControlKind::Image, 257, 3},
+        {4, ControlKind::Entry, 1028, 6},  {4, ControlKind::Prompt, 1028, 3},
+        {5, ControlKind::Button, 2056, 3}, {5, ControlKind::Panel, 2056, 3},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(defaultPositionalStrategy(c.app, c.kind), c.positional)
@@ -240,23 +233,15 @@ TEST(DefaultStrategies, FollowTheApplicationStrategyAndKind) {
     }
 }
 
-TEST(ResizeReset, SkipsExcludedAndWindowLevelControls) {
+TEST(ResizeReset, SkipsExcludedControls) {
     ResizeManager m;
     std::vector<ControlInfo> controls{
         {1, ControlKind::Entry, {0, 0, 10, 10}},
-        {2, ControlKind::MenuBar, {0, 0, 10, 10}},
-        {3, ControlKind::Tab, {0, 0, 10, 10}},
-        {4, ControlKind::Window, {0, 0, 10, 10}},
         {5, ControlKind::Button, {0, 0, 10, 10}, 0, true}, // excluded by the window system
-        {6, ControlKind::DropList, {20, 20, 10, 10}},
-        {7, ControlKind::AppFrame, {0, 0, 10, 10}},
-        {8, ControlKind::MenuItem, {0, 0, 10, 10}},
     };
     (void)m.init(1, false, false, WindowShape{{0, 0, 100, 100}}, controls);
-    ASSERT_EQ(m.controls().size(), 2u);
+    ASSERT_EQ(m.controls().size(), 1u);
     EXPECT_TRUE(m.isManaged(1));
-    EXPECT_TRUE(m.isManaged(6));
-    EXPECT_EQ(m.controls()[1].kind, ControlKind::Entry); // a drop-down list is an entry
 
     // A second reset refreshes designed rectangles and keeps overridden strategies.
     m.setStrategy(1, 1028, 3);
@@ -392,12 +377,6 @@ TEST(ResizeMisuseDeathTest, ProgrammingErrorsStopWithTheSourceLine) {
         {
             ResizeManager m = browseManager();
             m.setStrategy(12345, 0, 0);
-        },
-        "check failed");
-    EXPECT_DEATH(
-        {
-            ResizeManager m = browseManager();
-            m.setStrategy(kMenu, 0, 0, ControlInfo{kMenu, ControlKind::Menu, {}});
         },
         "check failed");
     EXPECT_DEATH(

@@ -1,32 +1,28 @@
 #pragma once
-// The main window. It opens a workbook, shows its records, and dispatches every
-// command: opening (here or in a further copy of the program), saving, searching, sorting,
-// the record commands, totals, printing, the column setup and the About window. Closing asks
-// whether to save changes, then writes the window placement and the preferences.
+// The main window. It opens a workbook, shows its records, and dispatches every command:
+// opening (here or in a further copy of the program), saving, searching, sorting, the record
+// commands, totals, printing, the column setup and the About window. Its controls come from
+// the table in browse_controls; closing asks what browse/close_policy.h decides, then writes
+// the window placement and the preferences.
 
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "browse/browse_state.h"
+#include "browse/ui/browse_controls.h"
 #include "document/document.h"
 #include "form/record_form_model.h"
 #include "report/list_print.h"
 #include "setup/setup_draft.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QLineEdit;
 class QPushButton;
-class QLabel;
-class QFrame;
-class QProgressBar;
 
 namespace rowbit {
 class Preferences;
@@ -52,38 +48,6 @@ struct BrowseSeams {
     TitleRowChooser preview;                    // empty: the workbook preview window
 };
 
-// Control numbers: the controls' places in the window's order.
-enum BrowseControl : int {
-    kGroup1 = 1,
-    kPick,
-    kOpen,
-    kNew,
-    kSave,
-    kSumUp,
-    kAbout,
-    kPrint,
-    kPanel1,
-    kGroup2,
-    kSearchField,
-    kBack,
-    kInsert,
-    kChange,
-    kDelete,
-    kSearchPrompt,
-    kList,
-    kGroup3,
-    kImage3,
-    kProductPage,
-    kSetting,
-    kImage1,
-    kCommunityPage,
-    kClose,
-};
-
-// The window's designed client size in dialog units.
-inline constexpr int kBrowseWidth = 480;
-inline constexpr int kBrowseHeight = 250;
-
 class BrowseWindow : public QWidget {
     Q_OBJECT
 public:
@@ -102,7 +66,7 @@ public:
     RecordListView* list() const { return list_; }
     QLineEdit* searchField() const { return search_; }
     QPushButton* button(BrowseControl control) const;
-    QtResizeManager* resizeManager() const { return resizer_.get(); }
+    QtResizeManager* resizeManager() const { return controls_.resizer(); }
     // Untitled and empty: the unnamed workbook with no records.
     bool untitledAndEmpty() const;
 
@@ -124,6 +88,8 @@ public slots:
     void sortByColumn(int column);
     void productPage();
     void communityPage();
+    // As the Close button does: the unsaved-changes question first.
+    void closeWindow();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -137,12 +103,13 @@ private:
     void tellNotices(const SaveOutcome& outcome);
     // The page at `address` in the browser, or the message that no address is set.
     void openPage(const std::string& address);
+    // The controls of the table made and connected; the list's and the search field's signals
+    // connected; the keys taken.
     void buildControls();
+    void connectListAndSearch();
+    // The recent files, the resize strategies, the stored placement, the empty list.
     void setupWindow();
     void openHere();
-    void setBusy(bool busy);
-    void showProgress(ProgressStage stage, double fraction);
-    void showPercent(int percent);
     void applyFormat();
     void showCaption();
     void showSortColumn();
@@ -159,12 +126,9 @@ private:
     void focusList();
     void startCopy(const std::vector<std::string>& args);
     void afterClose();
-    // The close question (예, 아니오, 취소) when there are unsaved changes: true when the
-    // workbook may go (saved or let go), false when it stays (취소, or a save that did not
-    // happen).
+    // The unsaved-changes question and what its answer does (browse/close_policy.h): true when
+    // the workbook may go (saved or let go), false when it stays.
     bool settleChanges();
-    // Open, Save, Print, Find, Quit and Help on their standard keys, named in the buttons' tips.
-    void installStandardActions();
     void openDropped(const std::string& path);
     std::optional<int> runPreview(const std::vector<PreviewRow>& rows, int preselected);
 
@@ -177,15 +141,9 @@ private:
     std::string programPath_;
     BrowseState browse_;
 
-    std::map<int, QWidget*> controls_;
+    BrowseControls controls_;
     RecordListView* list_ = nullptr;
     QLineEdit* search_ = nullptr;
-    QLabel* searchPrompt_ = nullptr;
-    QFrame* loading_ = nullptr; // the busy notice, while a workbook opens
-    QProgressBar* loadingBar_ = nullptr;
-    int loadPercent_ = 0; // what the bar shows, kept while a question hides the notice
-    QElapsedTimer loadShownAt_;
-    std::unique_ptr<QtResizeManager> resizer_;
     bool closed_ = false;
     bool searching_ = false;
     int sortedColumn_ = 0; // the data column (1-based) the full list was last sorted by

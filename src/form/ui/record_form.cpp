@@ -124,7 +124,7 @@ void RecordForm::build() {
         controls.emplace_back(buttons_[k], winsupport::FieldKind::Button);
     }
     controls.emplace_back(memo_, winsupport::FieldKind::MultiLineText);
-    enterTab_->init(controls, false);
+    enterTab_->init(controls);
 
     if (layout_.readOnly) {
         for (QWidget* child : findChildren<QWidget*>())

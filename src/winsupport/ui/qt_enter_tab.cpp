@@ -51,8 +51,7 @@ void QtEnterTab::excludeControl(QWidget* widget, winsupport::ControlId id) {
     table_.excludeControl(id);
 }
 
-void QtEnterTab::init(const std::vector<std::pair<QWidget*, winsupport::FieldKind>>& controls,
-                      bool omitListBox) {
+void QtEnterTab::init(const std::vector<std::pair<QWidget*, winsupport::FieldKind>>& controls) {
     std::vector<std::pair<winsupport::ControlId, winsupport::FieldKind>> table;
     winsupport::ControlId next = 1;
     for (const auto& entry : ids_)
@@ -63,7 +62,7 @@ void QtEnterTab::init(const std::vector<std::pair<QWidget*, winsupport::FieldKin
         table.emplace_back(id, kind);
         widget->installEventFilter(this);
     }
-    table_.init(table, omitListBox);
+    table_.init(table);
 }
 
 bool QtEnterTab::eventFilter(QObject* watched, QEvent* event) {

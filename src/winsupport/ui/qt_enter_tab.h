@@ -22,8 +22,7 @@ public:
     winsupport::EnterByTab& table() { return table_; }
     void excludeControl(QWidget* widget, winsupport::ControlId id);
     // Registers the controls in their order and starts watching their keys.
-    void init(const std::vector<std::pair<QWidget*, winsupport::FieldKind>>& controls,
-              bool omitListBox);
+    void init(const std::vector<std::pair<QWidget*, winsupport::FieldKind>>& controls);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

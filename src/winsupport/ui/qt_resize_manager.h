@@ -27,11 +27,11 @@ public:
     void addControl(winsupport::ControlId id, QWidget* widget, winsupport::ControlKind kind,
                     QRect designed);
 
-    // Init: the designed window is the client size given (dialog units); the window's minimum
+    // The designed window is the client size given (dialog units); the window's minimum
     // (maximum) size becomes it when asked.
     void init(int appStrategy, bool setMinimumSize, bool setMaximumSize, QSize designedClient);
     void setStrategy(winsupport::ControlId id, std::uint16_t positional, std::uint16_t resize);
-    // Kill: no further resizing.
+    // No further resizing.
     void kill();
 
     // Runs the resize for the window's present size (the resize event does this too).

@@ -22,12 +22,12 @@ winsupport::WindowState windowState(const QWidget& window);
 // `window` are kept free around it; while they are not known, `titleRoom` keeps a title bar's
 // height free above it.
 std::vector<winsupport::ScreenArea> screenAreas(const QWidget& window, bool titleRoom);
-// INISaveWindow.
+// Stores the window's placement in `section`.
 void saveWindowPlacement(const QWidget& window, winsupport::IniStore& ini,
                          std::string_view section);
-// INIRestoreWindow. The stored placement is fitted onto a screen (moved, and shrunk below the
-// window's minimum size if the screen is smaller than that). A window not yet shown is given
-// the plan all the same (maximized when shown).
+// Opens the window where it was stored in `section`. The stored placement is fitted onto a screen
+// (moved, and shrunk below the window's minimum size if the screen is smaller than that). A window
+// not yet shown is given the plan all the same (maximized when shown).
 void restoreWindowPlacement(QWidget& window, const winsupport::IniStore& ini,
                             std::string_view section);
 

@@ -389,7 +389,7 @@ private slots:
         QVERIFY(doc_->modified);
         QVERIFY(!button(kSave)->isEnabled());
         // ...and follows CHANGED after the next command.
-        QTest::mouseClick(button(kSumUp), Qt::LeftButton);
+        QTest::mouseClick(button(kTotals), Qt::LeftButton);
         QVERIFY(button(kSave)->isEnabled());
     }
 
@@ -566,8 +566,8 @@ private slots:
         QFETCH(QStringList, asked);
         std::ofstream(scratch_->path() / "Rowbit.INI") << "[Rowbit]\n" << ini.toStdString();
         start(book_);
-        QCOMPARE(button(kProductPage)->objectName(), QString("?PRODUCT"));
-        QCOMPARE(button(kCommunityPage)->objectName(), QString("?COMMUNITY"));
+        QCOMPARE(button(kProductPage)->objectName(), QString("productButton"));
+        QCOMPARE(button(kCommunityPage)->objectName(), QString("communityButton"));
         prompts_->asked.clear();
         QTest::mouseClick(button(kProductPage), Qt::LeftButton);
         QTest::mouseClick(button(kCommunityPage), Qt::LeftButton);
@@ -832,9 +832,9 @@ private slots:
         QtResizeManager* rm = window_->resizeManager();
         const DialogUnits& du = rm->units();
         auto designed = [&](BrowseControl c) { return rm->currentUnits(c); };
-        const QRect group1 = designed(kGroup1), group2 = designed(kGroup2),
-                    panel = designed(kPanel1), list0 = designed(kList), close0 = designed(kClose),
-                    group3 = designed(kGroup3);
+        const QRect group1 = designed(kFileGroup), group2 = designed(kRecordGroup),
+                    panel = designed(kToolStrip), list0 = designed(kList),
+                    close0 = designed(kClose), group3 = designed(kBannerGroup);
         std::map<QWidget*, QRect> pixels;
         const auto children =
             window_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
@@ -842,20 +842,20 @@ private slots:
             pixels[child] = child->geometry();
 
         window_->resize(du.x(kBrowseWidth + 100), du.y(kBrowseHeight + 40));
-        QCOMPARE(designed(kGroup2).x(), group2.x() + 100);
-        QCOMPARE(designed(kGroup2).size(), group2.size());
-        QCOMPARE(designed(kPanel1).width(), panel.width() + 100);
-        QCOMPARE(designed(kGroup1), group1);
+        QCOMPARE(designed(kRecordGroup).x(), group2.x() + 100);
+        QCOMPARE(designed(kRecordGroup).size(), group2.size());
+        QCOMPARE(designed(kToolStrip).width(), panel.width() + 100);
+        QCOMPARE(designed(kFileGroup), group1);
         QCOMPARE(designed(kList).width(), list0.width() + 100);
         QCOMPARE(designed(kList).height(), list0.height() + 40);
-        QCOMPARE(designed(kGroup3).y(), group3.y() + 40);
+        QCOMPARE(designed(kBannerGroup).y(), group3.y() + 40);
         QCOMPARE(designed(kClose).x(), close0.x() + 100);
-        QCOMPARE(window_->findChild<QWidget*>("?GROUP2")->x(), du.x(group2.x() + 100));
+        QCOMPARE(window_->findChild<QWidget*>("recordGroup")->x(), du.x(group2.x() + 100));
 
         window_->resize(du.x(kBrowseWidth), du.y(kBrowseHeight));
         for (QWidget* child : children)
             QCOMPARE(child->geometry(), pixels[child]);
-        QCOMPARE(designed(kGroup2), group2);
+        QCOMPARE(designed(kRecordGroup), group2);
 
         // It cannot be made smaller than designed.
         QCOMPARE(window_->minimumSize(), QSize(du.x(kBrowseWidth), du.y(kBrowseHeight)));
