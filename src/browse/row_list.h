@@ -1,15 +1,16 @@
 #pragma once
-// The row list: filling Q1 from the data sheet (FillQue), the list's column format
-// (FormatWindow), the search result lines (FillQue2) and the record behind the selected line
-// (GetRecord).
+// The row list: filling the records from the data sheet, the list's columns, the search result
+// lines and the record behind the selected line.
 
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "browse/browse_state.h"
+#include "browse/list_format.h"
 #include "workbook/book.h"
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace rowbit {
 
@@ -34,29 +35,30 @@ struct FillOptions {
     int threads = 0;          // 0: one per core, at most 4
 };
 
-// FillQue: empties Q1 and fills it from the data sheet of BOOK from STARTLINE down; rows
-// empty in every shown column are skipped. Remembers what it produced per record (browse.filled)
-// and tells the user of overlong text cells. Closes nothing of the search state: the caller
-// does that first when results are shown. Large sheets are read by several threads at once;
-// the result is the same as reading them row by row, and progress is reported on the calling
-// thread only.
+// Empties the records and fills them from the workbook's data sheet from the first data row
+// down; rows empty in every shown column are skipped. Remembers what it produced per record
+// (browse.filled) and tells the user of overlong text cells. Closes nothing of the search
+// state: the caller does that first when results are shown. Large sheets are read by several
+// threads at once; the result is the same as reading them row by row, and progress is reported on
+// the calling thread only.
 void fillRecordList(AppState& state, BrowseState& browse, Prompts& prompts,
                     const FillOptions& options = {});
 
-// FormatWindow: the list format string of the row list.
-std::string formatWindow(const AppState& state, const BrowseState& browse);
+// The row list's columns: one per shown column, as wide as its sheet column (70 units without a
+// sheet), then the memo column showing field 11.
+std::vector<browse::ListColumn> listColumns(const AppState& state, const BrowseState& browse);
 
-// FillQue2: appends a result line for the record at `pos` (1-based) of Q1.
+// Appends a result line for the record at `pos` (1-based).
 void addResultLine(const AppState& state, BrowseState& browse, std::size_t pos);
 // Rewrites result line `line` (1-based) from its record (after a change).
 void refreshResultLine(const AppState& state, BrowseState& browse, std::size_t line);
 // Removes result line `line` (1-based) (after its record was deleted).
 void removeResultLine(BrowseState& browse, std::size_t line);
 
-// GetRecord: loads into Q1's buffer the record of the selected line (1-based, 0 = none) of the
+// Loads into the records' buffer the record of the selected line (1-based, 0 = none) of the
 // list shown and makes it current. False when there is no such record.
 bool getRecord(AppState& state, const BrowseState& browse, std::size_t selectedLine);
-// The Q1 position of the record behind a line of the list shown; 0 when there is none.
+// The position of the record behind a line of the list shown; 0 when there is none.
 std::size_t recordPosition(const AppState& state, const BrowseState& browse,
                            std::size_t selectedLine);
 

@@ -95,7 +95,7 @@ void sortList(AppState& state, int column) {
         return; // the memo column, or none: the order stays
     const auto c = static_cast<std::size_t>(column - 1);
     RecordList& records = state.records;
-    if (state.columns.type[c] == "N") {
+    if (state.columns.type[c] == FieldType::Number) {
         for (std::size_t pos = 1; pos <= records.count(); ++pos) {
             Record& record = records.at(pos);
             record.num = picture::readNumber(record.col[c]);

@@ -12,6 +12,7 @@
 #include "cli/output_format.h"
 #include "document/document.h"
 #include "document/save_notices.h"
+#include "document/settings_sheet.h"
 #include "report/list_print.h"
 #include "report/totals.h"
 #include "setup/setup_draft.h"
@@ -253,8 +254,8 @@ int setup(const Args& args) {
         nlohmann::ordered_json column;
         column["cno"] = letter(columns.sheetColumn[k]);
         column["name"] = columns.title[k];
-        column["type"] = columns.type[k];
-        column["justify"] = columns.justify[k];
+        column["type"] = typeLetterOf(columns, k);
+        column["justify"] = justifyLetter(columns.justify[k]);
         column["size"] = columns.size[k];
         column["formula"] = columns.formula[k];
         column["lookup"] = columns.hasLookup[k] != 0;
@@ -305,9 +306,10 @@ Result<void> applyJson(const nlohmann::json& json, const ColumnSetup& held, Setu
             input.title = field<std::string>(column, "name", "");
             input.type = field<std::string>(column, "type", "S");
             input.formula = field<std::string>(column, "formula", "");
-            input.size = input.type == "N"   ? 20
-                         : input.type == "D" ? 12
-                                             : field<int>(column, "size", 0);
+            const std::optional<FieldType> type = fieldTypeOfLetter(input.type);
+            input.size = type == FieldType::Number ? 20
+                         : type == FieldType::Date ? 12
+                                                   : field<int>(column, "size", 0);
         }
         if (auto set = setSlot(draft, i, input); !set)
             return set;
@@ -514,12 +516,7 @@ int report(const Args& given) {
         return 1;
     }
     // The columns as wide as the list shows them before the user drags any.
-    const auto format = browse::parseListFormat(formatWindow(doc.state, doc.browse));
-    if (!format) {
-        std::fprintf(stderr, "rowbit-cli: %s\n", format.error().describe().c_str());
-        return 1;
-    }
-    const auto& columns = format.value();
+    const std::vector<browse::ListColumn> columns = listColumns(doc.state, doc.browse);
     for (int c = 0; c < std::min(doc.state.columns.columnCount, kMaxColumns); ++c) {
         if (static_cast<std::size_t>(c) < columns.size())
             doc.state.columns.listWidth[static_cast<std::size_t>(c)] =
@@ -568,7 +565,7 @@ int recordCommand(const Args& args, int action) {
     doc.state.todayYear = picture::civilFromSerial(edit.today).year;
     // A date given as YYYY-MM-DD is typed as the date picture shows it, with its full year.
     for (std::size_t i = 0; i < edit.values.size() && i < kMaxColumns; ++i) {
-        if (doc.state.columns.type[i] != "D")
+        if (doc.state.columns.type[i] != FieldType::Date)
             continue;
         const auto typed =
             isoDateForEntry(edit.values[i], doc.state.datePicture, doc.state.todayYear);

@@ -57,7 +57,8 @@ int editRecord(AppState& state, const RecordEdit& edit) {
                 std::fprintf(stderr, "%s\n", model.message(checked).c_str());
                 return kEditRefused;
             }
-            if (state.columns.type[i] == "N" && !cp949::trimRight(edit.values[i]).empty())
+            if (state.columns.type[i] == FieldType::Number &&
+                !cp949::trimRight(edit.values[i]).empty())
                 last = checked; // the formulas ran
         }
         if (!last.formulas.empty()) {

@@ -18,7 +18,7 @@ FormLayout setupScreen(const ColumnSetup& columns, int fontSize, int action) {
         const bool shown = i == 0 || !cp949::trimRight(columns.title[i]).empty();
         out.fields[i] = {60, y, 4 * columns.size[i], 14, shown};
         out.buttons[i] = {4 * columns.size[i] + 65, y, 13, 13, columns.hasLookup[i] != 0};
-        out.keypadPlus[i] = columns.type[i] == "N";
+        out.keypadPlus[i] = columns.type[i] == FieldType::Number;
     }
     out.memoTitle = cp949::cut(cp949::trimRight(columns.memoTitle), kLabelBytes);
     const int memoY = 20 * columns.columnCount + 15;

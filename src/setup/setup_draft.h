@@ -1,10 +1,10 @@
 #pragma once
-// The column setup dialog without its screen: a working copy of G1 (the draft) and the
-// routines on it. Opening copies G1 into the draft; calcFields keeps its slots consistent
-// after every edit; needsReload says whether the confirmed draft asks for the rows to be
-// read again; saveToFile checks the draft and writes it back into G1. confirmSetup is the OK
-// button: the question, the store and the ACTION the browse window reads. The dialog and
-// rowbit-cli configure both go through these.
+// The column setup dialog without its screen: a working copy of the column setup (the draft)
+// and the routines on it. Opening copies the setup into the draft; calcFields keeps its slots
+// consistent after every edit; needsReload says whether the confirmed draft asks for the rows
+// to be read again; saveToFile checks the draft and writes it back into the setup.
+// confirmSetup is the OK button: the question, the store and the action the browse window
+// reads. The dialog and rowbit-cli configure both go through these.
 
 #include "app/app_state.h"
 #include "app/prompts.h"
@@ -38,21 +38,22 @@ inline constexpr int kMaxMemoSize = 255;
 // The size field shows four digits.
 inline constexpr int kMaxSlotSize = 9999;
 
-// The dialog's working copy. Slot i (0-based) is shown column i + 1 of G1; column letters are
-// held as texts, "" for a slot or memo not in use.
+// The dialog's working copy. Slot i (0-based) is shown column i + 1 of the setup; column
+// letters are held as texts, "" for a slot or memo not in use.
 struct SetupDraft {
-    std::array<std::string, kMaxColumns> sheetColumn; // LOC:CNO: "A".."Z"
-    std::array<std::string, kMaxColumns> savedCno;    // SAV:CNO: the letters at opening
+    std::array<std::string, kMaxColumns> sheetColumn; // "A".."Z"
+    std::array<std::string, kMaxColumns> savedCno;    // the letters at opening
     std::array<std::string, kMaxColumns> title;       // 16 bytes
-    std::array<std::string, kMaxColumns> type;        // "S", "N", "D"; "" for a slot not in use
-    std::array<int, kMaxColumns> size{};              // characters, 0 shown blank
-    std::array<std::string, kMaxColumns> formula;     // 30 bytes
-    std::string memoColumn;                           // LOC:MNO
-    std::string savedMno;                             // the memo letter at opening
-    std::string memoTitle;                            // 16 bytes
-    int memoWidth = 0;                                // 0..255
-    int memoHeight = 0;                               // 0..255
-    long long firstDataRow = 0;                       // as typed: up to ten digits
+    // The type button checked; none for a slot not in use or a type letter naming no type.
+    std::array<std::optional<FieldType>, kMaxColumns> type;
+    std::array<int, kMaxColumns> size{};          // characters, 0 shown blank
+    std::array<std::string, kMaxColumns> formula; // 30 bytes
+    std::string memoColumn;                       // the memo letter
+    std::string savedMno;                         // the memo letter at opening
+    std::string memoTitle;                        // 16 bytes
+    int memoWidth = 0;                            // 0..255
+    int memoHeight = 0;                           // 0..255
+    long long firstDataRow = 0;                   // as typed: up to ten digits
 
     bool operator==(const SetupDraft&) const = default;
 };
@@ -62,32 +63,33 @@ std::string columnLetter(int number);
 // The number of a letter ("A" = 1); 0 for "".
 int columnNumber(const std::string& letter);
 
-// SetupScreen: the draft as the dialog opens on `columns`. Memo sizes keep their low 8 bits.
+// The draft as the dialog opens on `columns`. Memo sizes keep their low 8 bits.
 SetupDraft openDraft(const ColumnSetup& columns);
-// Calc_Fields: a slot without a letter has no title, type or size; a slot that was empty at
+// A slot without a letter has no title, type or size; a slot that was empty at
 // opening and has a letter now is String of size 30, whatever was chosen for it.
 void calcFields(SetupDraft& draft);
 // Slots with a letter, counted from the first up to the first without one.
 int leadingSlots(const SetupDraft& draft);
-// CheckChange: whether confirming the draft asks for the rows to be read again (a different
+// Whether confirming the draft asks for the rows to be read again (a different
 // set of sheet cells is wanted).
 bool needsReload(const SetupDraft& draft, const ColumnSetup& columns);
 
-// SaveToFile: checks the draft and writes it into `columns`. On a fault nothing is written and the
+// Checks the draft and writes it into `columns`. On a fault nothing is written and the
 // error carries the text the user is shown (message) and the name of the control that gets
 // the focus (where), "?LOC:SIZE_3" for the size of slot 3.
 Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns);
 
-// What the dialog ended with, and the ACTION it leaves for the browse window.
+// What the dialog ended with, and the action it leaves for the browse window.
 enum class SetupOutcome {
-    Cancelled, // nothing stored; ACTION stays as the caller set it
-    Relayout,  // stored; the list needs a new format only (ACTION 0)
-    Reload,    // stored; the rows must be read again (ACTION 5, CHANGED 1)
+    Cancelled, // nothing stored; the action stays as the caller set it
+    Relayout,  // stored; the list needs new columns only (kActionDone)
+    Reload,    // stored; the rows must be read again (kActionReload, modified)
 };
 
 // The OK button. Asks the re-read question when needed ("No" tells the cancel message and
-// ends the dialog), then stores the draft into G1 and sets ACTION and CHANGED. nullopt: the
-// check failed, the user was told, and the dialog stays open with the focus on `focus`.
+// ends the dialog), then stores the draft into the setup and sets the action and the modified
+// flag. nullopt: the check failed, the user was told, and the dialog stays open with the focus
+// on `focus`.
 struct SetupConfirmation {
     std::optional<SetupOutcome> outcome;
     std::string focus; // control name, set when outcome is nullopt
@@ -101,7 +103,7 @@ SetupConfirmation confirmSetup(const SetupDraft& draft, AppState& state, Prompts
 struct SlotInput {
     std::string letter;
     std::string title;
-    std::string type;
+    std::string type; // "S", "N" or "D"; another single character checks no type button
     int size = 0;
     std::string formula;
 };

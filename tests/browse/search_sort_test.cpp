@@ -17,7 +17,7 @@ struct Listed {
     explicit Listed(std::vector<std::vector<std::string>> rows) {
         state.columns.columnCount = 2;
         state.columns.sheetColumn = {1, 2};
-        state.columns.type = {"S", "N"};
+        state.columns.type = {FieldType::Text, FieldType::Number};
         for (const auto& row : rows) {
             state.records.buffer.clear();
             for (std::size_t i = 0; i < row.size() && i < 2; ++i)
@@ -120,7 +120,7 @@ TEST(Search, CountOfManyResults) {
 TEST(Search, ResultsKeepTheirRecordsWhenTheListIsSorted) {
     Listed l({{"b", "1"}, {"a", "2"}, {"b2", "3"}});
     ASSERT_EQ(runSearch(l.state, l.browse, l.prompts, "b"), SearchStatus::Found);
-    l.state.columns.type[0] = "S";
+    l.state.columns.type[0] = FieldType::Text;
     sortList(l.state, 1);
     // The results keep their order on screen; each still stands for its record.
     EXPECT_EQ(l.browse.searchResults[0].col[0], "b");

@@ -13,7 +13,8 @@ ColumnSetup ledger() {
     columns.columnCount = 5;
     columns.sheetColumn = {1, 2, 3, 4, 5};
     columns.title = {"일자", "거래처", "수량", "단가", "금액"};
-    columns.type = {"D", "S", "N", "N", "N"};
+    columns.type = {FieldType::Date, FieldType::Text, FieldType::Number, FieldType::Number,
+                    FieldType::Number};
     columns.size = {12, 20, 20, 20, 20};
     columns.hasLookup[1] = 1;
     columns.formula[4] = "C*D";
@@ -113,7 +114,7 @@ TEST(RecordFormModel, NumbersKeepTheirDigitsAndTellWhatCannotBeHeld) {
     columns.columnCount = 3;
     columns.sheetColumn = {1, 2, 3};
     columns.title = {"수량", "단가", "몫"};
-    columns.type = {"N", "N", "N"};
+    columns.type = {FieldType::Number, FieldType::Number, FieldType::Number};
     columns.formula[2] = "A/B";
     RecordFormModel model(columns, "@D9-", 12, 0, nullptr); // 12 points: pictures 20 wide
     Record buffer;

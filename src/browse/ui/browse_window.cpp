@@ -523,7 +523,7 @@ void BrowseWindow::openHere() {
 }
 
 void BrowseWindow::applyFormat() {
-    list_->setFormat(formatWindow(state_, browse_));
+    list_->setColumns(listColumns(state_, browse_));
     // New columns, or the rows read anew: nothing is known to be sorted.
     sortedColumn_ = 0;
     showSortColumn();

@@ -72,7 +72,7 @@ void RecordForm::build() {
         field->setFont(fieldFont);
         field->setObjectName(QStringLiteral("?LOC:FLD_%1").arg(k + 1));
         field->setValidator(new Cp949Limit(kFieldBytes, field));
-        if (state_.columns.type[k] == "N")
+        if (state_.columns.type[k] == FieldType::Number)
             field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         place(field, du, layout_.fields[k]);
         field->installEventFilter(this);
@@ -138,8 +138,8 @@ void RecordForm::refresh() {
         fields_[k]->setText(q(model_.shown(k + 1)));
         // A number the picture cannot show is still kept: the tip shows it whole.
         const std::string& text = model_.field(k + 1);
-        const bool hidden =
-            state_.columns.type[k] == "N" && form::numberHidden(text, state_.fontSize);
+        const bool hidden = state_.columns.type[k] == FieldType::Number &&
+                            form::numberHidden(text, state_.fontSize);
         fields_[k]->setToolTip(hidden ? q(std::string(cp949::trim(text))) : QString());
     }
 }

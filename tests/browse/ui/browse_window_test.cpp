@@ -885,9 +885,9 @@ private slots:
         QCOMPARE(shown, std::size_t(10));
         QCOMPARE(state_->columns.columnCount, 3);
         QCOMPARE(state_->columns.firstDataRow, 3);
-        QCOMPARE(state_->columns.type[0], std::string("D"));
-        QCOMPARE(state_->columns.type[1], std::string("S"));
-        QCOMPARE(state_->columns.type[2], std::string("N"));
+        QCOMPARE(state_->columns.type[0], FieldType::Date);
+        QCOMPARE(state_->columns.type[1], FieldType::Text);
+        QCOMPARE(state_->columns.type[2], FieldType::Number);
         QCOMPARE(list()->model()->rowCount(), 2);
         QCOMPARE(list()->model()->headerData(1, Qt::Horizontal).toString(), QString("이름"));
         QCOMPARE(cell(2, 2), std::string("1,200"));

@@ -19,11 +19,11 @@ namespace {
 // `numbers` number columns after one text column, and one record per row of `rows`.
 void fill(AppState& state, int numbers, const std::vector<std::vector<std::string>>& rows) {
     state.columns.sheetColumn[0] = 1;
-    state.columns.type[0] = "S";
+    state.columns.type[0] = FieldType::Text;
     for (int k = 1; k <= numbers; ++k) {
         state.columns.sheetColumn[k] = k + 1;
-        state.columns.type[k] = "N";
-        state.columns.justify[k] = "R";
+        state.columns.type[k] = FieldType::Number;
+        state.columns.justify[k] = Justification::Right;
         state.columns.title[k] = "금액" + std::to_string(k);
     }
     state.columns.columnCount = std::min(numbers + 1, kMaxColumns);
@@ -66,8 +66,8 @@ private slots:
         AppState ten;
         for (int k = 0; k < kMaxColumns; ++k) {
             ten.columns.sheetColumn[k] = k + 1;
-            ten.columns.type[k] = "N";
-            ten.columns.justify[k] = "R";
+            ten.columns.type[k] = FieldType::Number;
+            ten.columns.justify[k] = Justification::Right;
         }
         ten.columns.columnCount = kMaxColumns;
         TotalsWindow wide(ten.columns, *sumUp(ten.columns, ten.records), preferredFont("굴림", 9));
