@@ -58,7 +58,7 @@ private:
     std::string_view view() const { return static_cast<const Self&>(*this).text(); }
 };
 
-// COL0..COL9 of a record: display texts of shown columns 1..10, packed in one block. Reading
+// The fields of a record: display texts of shown columns 1..10, packed in one block. Reading
 // gives a std::string_view into the block, valid until the field changes or the record goes
 // (moving the record does not move its texts); assigning a field packs the record anew.
 class RecordColumns {
@@ -134,7 +134,7 @@ private:
     Texts texts_;
 };
 
-// MEMO of a record, in a block of its own (none while it is empty).
+// The memo of a record, in a block of its own (none while it is empty).
 class RecordText : public TextValue<RecordText> {
 public:
     using Texts = PackedTexts<1>;
@@ -157,10 +157,10 @@ private:
 
 // One record of the row list.
 struct Record {
-    RecordColumns col;    // COL0..COL9: display text of shown columns 1..10
-    RecordText memo;      // MEMO
-    std::int32_t row = 0; // ROW: zero-based sheet row it was read from
-    double num = 0;       // NUM: numeric sort key
+    RecordColumns col;    // display texts of shown columns 1..10
+    RecordText memo;      // the memo column's text
+    std::int32_t row = 0; // zero-based sheet row it was read from
+    double num = 0;       // numeric sort key
 
     void clear() { *this = Record{}; }
 };

@@ -25,7 +25,7 @@ FormLayout setupScreen(const ColumnSetup& columns, int fontSize, int action) {
     out.memoLabel = {1, memoY, 52, 10, columns.memoColumn != 0};
     out.memo = {60, memoY, 4 * columns.memoWidth, 14 * columns.memoHeight, columns.memoColumn != 0};
 
-    // The memo's visibility follows MNO, its room in the window follows MNAME.
+    // The memo shows when there is a memo column; its room in the window follows its title.
     const bool memoRoom = !cp949::trimRight(columns.memoTitle).empty();
     int widest = *std::max_element(columns.size.begin(), columns.size.end());
     if (memoRoom)

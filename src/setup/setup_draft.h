@@ -31,7 +31,7 @@ inline constexpr const char* kStartLineTooLarge = "자료 시작줄은 32767 이
 inline constexpr const char* kLetterEntries =
     " |A|B|C|D|E|F|G|H|I|J|K|L|M|N|O|P|Q|R|S|T|U|V|W|X|Y|Z";
 
-// STARTLINE is a 16-bit field; the start-row entry holds ten digits.
+// The first data row is kept in 16 bits; the start-row entry holds ten digits.
 inline constexpr long long kMaxStartLine = 32767;
 // The memo box's width and height fields hold one byte each.
 inline constexpr int kMaxMemoSize = 255;

@@ -85,6 +85,28 @@ TEST(RecordFormModel, InsertTypesChecksComputesAndStores) {
     EXPECT_EQ(buffer.memo, "메모");
 }
 
+TEST(RecordFormModel, OnlyAColumnOfTheTextTypeOffersItsLookupList) {
+    struct Case {
+        std::optional<std::string> unknownType; // the settings sheet's letter naming no type
+        CheckStatus status;
+    };
+    const Case cases[] = {{std::nullopt, CheckStatus::LookupNeeded},
+                          {"X", CheckStatus::Accepted},
+                          {"", CheckStatus::Accepted}};
+    for (const Case& c : cases) {
+        ColumnSetup columns = ledger();
+        columns.unknownType[1] = c.unknownType;
+        RecordFormModel model(columns, "@D9-", 9, 0, [](int) {
+            return std::vector<std::string>{"Busan", "Daegu"};
+        });
+        Record buffer;
+        model.start(kActionInsert, buffer);
+        model.setField(2, "a");
+        EXPECT_EQ(model.accept(2).status, c.status) << c.unknownType.value_or("(none)");
+        EXPECT_EQ(model.field(2), "a");
+    }
+}
+
 TEST(RecordFormModel, ChangeFormatsNumbersAndLookupButtonEmptiesTheField) {
     RecordFormModel model = makeModel();
     Record buffer;
