@@ -1,5 +1,5 @@
 #pragma once
-// The shared in-memory records: the row list (Q1) and the column setup (G1).
+// The shared in-memory records: the row list and the column setup.
 //
 // Texts are UTF-8 without padding; the widths the program promises (100 bytes a field, 500 the
 // memo, 16 a title) are CP949 byte counts, kept by whoever fills a field (cp949::cut).
@@ -58,7 +58,7 @@ private:
     std::string_view view() const { return static_cast<const Self&>(*this).text(); }
 };
 
-// COL0..COL9 of a record: display texts of shown columns 1..10, packed in one block. Reading
+// The fields of a record: display texts of shown columns 1..10, packed in one block. Reading
 // gives a std::string_view into the block, valid until the field changes or the record goes
 // (moving the record does not move its texts); assigning a field packs the record anew.
 class RecordColumns {
@@ -134,7 +134,7 @@ private:
     Texts texts_;
 };
 
-// MEMO of a record, in a block of its own (none while it is empty).
+// The memo of a record, in a block of its own (none while it is empty).
 class RecordText : public TextValue<RecordText> {
 public:
     using Texts = PackedTexts<1>;
@@ -157,10 +157,10 @@ private:
 
 // One record of the row list.
 struct Record {
-    RecordColumns col;    // COL0..COL9: display text of shown columns 1..10
-    RecordText memo;      // MEMO
-    std::int32_t row = 0; // ROW: zero-based sheet row it was read from
-    double num = 0;       // NUM: numeric sort key
+    RecordColumns col;    // display texts of shown columns 1..10
+    RecordText memo;      // the memo column's text
+    std::int32_t row = 0; // zero-based sheet row it was read from
+    double num = 0;       // numeric sort key
 
     void clear() { *this = Record{}; }
 };
@@ -169,13 +169,13 @@ struct Record {
 // others, never reused within one list.
 using RecordId = std::uint64_t;
 
-// Q1: an ordered list of records with 1-based positions and one current-record buffer.
+// An ordered list of records with 1-based positions and one current-record buffer.
 class RecordList {
 public:
     Record buffer; // the current-record buffer
 
     void clear();                 // empties the list (the buffer stays)
-    std::size_t count() const;    // RECORDS(Q1)
+    std::size_t count() const;    // number of records
     std::size_t position() const; // position of the current record, 0 when none
     // Appends the buffer as a new record; it becomes the current record. Returns its position.
     std::size_t add();
@@ -251,31 +251,45 @@ void RecordList::sortByKey(KeyFn key, Less less) {
     applyOrder(order);
 }
 
-// G1: which sheet columns are shown and how.
+// What a shown column holds, which decides how its field is checked, shown and written.
+enum class FieldType { Text, Number, Date };
+// Where a column's texts stand in the list and on the printed report.
+enum class Justification { Left, Right, Center };
+
+// Which sheet columns are shown and how.
 struct ColumnSetup {
-    int columnCount = 0;                        // CCOUNT: shown columns in use (0..10)
-    std::array<int, kMaxColumns> sheetColumn{}; // CNO: sheet column letter index, A = 1; 0 = unused
-    std::array<std::string, kMaxColumns> title; // CNAME: titles (16 bytes)
-    std::array<std::string, kMaxColumns> justify; // JUSTIFY: "L", "R", "C"
-    std::array<std::string, kMaxColumns> type;    // TYPE: "S", "N", "D"
-    std::array<int, kMaxColumns> size{};          // SIZE: entry width in characters
-    std::array<std::string, kMaxColumns> formula; // FORMULA (30 bytes)
-    std::array<int, kMaxColumns> listWidth{};     // LISTWIDTH: on-screen width, dialog units
-    std::array<int, kMaxColumns> format{};        // FORMAT: workbook format handle
-    std::array<int, 2 * kMaxColumns> hasLookup{}; // BTN: 1 = lookup list exists
-    int memoColumn = 0;                           // MNO: memo column letter index; 0 = none
-    std::string memoTitle;                        // MNAME (16 bytes)
-    int memoWidth = 0;                            // MWSIZE: memo width in characters
-    int memoHeight = 0;                           // MHSIZE: memo height in lines
-    int firstDataRow = 0;                         // STARTLINE: first data row, one-based
+    int columnCount = 0;                        // shown columns in use (0..10)
+    std::array<int, kMaxColumns> sheetColumn{}; // sheet column letter index, A = 1; 0 = unused
+    std::array<std::string, kMaxColumns> title; // titles (16 bytes)
+    std::array<Justification, kMaxColumns> justify{};
+    std::array<FieldType, kMaxColumns> type{};
+    // The type letter the settings sheet held when it names no type ("X", "s", or none at
+    // all): such a column is text that offers no lookup list, and the letter is written back
+    // as it was read.
+    std::array<std::optional<std::string>, kMaxColumns> unknownType;
+    std::array<int, kMaxColumns> size{};          // entry width in characters
+    std::array<std::string, kMaxColumns> formula; // formula of a number column (30 bytes)
+    std::array<int, kMaxColumns> listWidth{};     // on-screen list width, dialog units
+    std::array<int, kMaxColumns> format{};        // workbook format handle
+    std::array<int, 2 * kMaxColumns> hasLookup{}; // 1 = the settings sheet holds a lookup list
+    int memoColumn = 0;                           // memo column letter index; 0 = none
+    std::string memoTitle;                        // 16 bytes
+    int memoWidth = 0;                            // memo width in characters
+    int memoHeight = 0;                           // memo height in lines
+    int firstDataRow = 0;                         // first data row, one-based
 
     void clear() { *this = ColumnSetup{}; }
     bool operator==(const ColumnSetup&) const = default;
-    // Number of shown columns actually in use: entries up to the first CNO of 0, at most CCOUNT.
+    // Number of shown columns actually in use: entries up to the first sheet column of 0, at
+    // most columnCount.
     int usedColumns() const;
-    // Shown columns as the sheet loops take them: entries up to the first CNO of 0, whatever
-    // CCOUNT says.
+    // Shown columns as the sheet loops take them: entries up to the first sheet column of 0,
+    // whatever columnCount says.
     int shownColumns() const;
+    // Whether field k (0-based) is text that offers the settings sheet's lookup list.
+    bool offersLookup(int k) const {
+        return type[k] == FieldType::Text && !unknownType[k] && hasLookup[k] != 0;
+    }
 };
 
 } // namespace rowbit

@@ -1,20 +1,9 @@
 #pragma once
-// List format strings: the notation in which a list's columns are described. One format is a
-// run of column descriptions; each is, in this order:
-//
-//   width          40        dialog units (a quarter of the font's average character width)
-//   justification  L C R     how the data stands in the column (D is read as R)
-//   indent         (2)       dialog units in from the aligned edge (off the centre for C)
-//   modifiers      | _ M     right border, line under each cell, resizable by the user
-//   header         ~Price~   header text, optionally followed by its justification and indent
-//   picture        @s128@    display picture of the data
-//   field number   #11#      1-based field of the record shown; without it, the field after
-//                            the previous column's
-//
-// The parser is strict: a format that does not follow the notation is refused with the place
-// where it went wrong, since every format comes from the program itself.
+// The columns of a list of records: how wide each is, where its texts stand, its header, the
+// picture its texts are shown in and the field of the line it shows. Whoever decides a list's
+// columns builds them; the list view draws them as they are.
 
-#include "app/result.h"
+#include "app/records.h"
 
 #include <string>
 #include <string_view>
@@ -22,24 +11,28 @@
 
 namespace rowbit::browse {
 
-enum class Justify { Left, Centre, Right };
-
 struct ListColumn {
-    int width = 0; // dialog units
-    Justify justify = Justify::Left;
-    int indent = 0; // dialog units
+    int width = 0; // dialog units (a quarter of the font's average character width)
+    Justification justify = Justification::Left;
+    int indent = 0; // dialog units in from the aligned edge (off the centre when centred)
     bool rightBorder = false;
-    bool underline = false;
-    bool resizable = false;
+    bool underline = false; // a line under each cell
+    bool resizable = false; // the user may drag its width
     bool hasHeader = false;
     std::string header;
-    Justify headerJustify = Justify::Left;
+    Justification headerJustify = Justification::Left;
     int headerIndent = 0;
-    std::string picture; // without the at-signs, empty when none ("s128", "N3")
-    int field = 1;       // 1-based field of the record
+    std::string picture; // display picture of the texts, empty when none ("s128", "N3")
+    int field = 1;       // 1-based field of the line shown
 };
 
-Result<std::vector<ListColumn>> parseListFormat(std::string_view format);
+// A column as the program's lists draw theirs: 2 units in from its edge, with a right border
+// and a line under each cell, resizable, without a header.
+ListColumn ruledColumn(int width, Justification justify, std::string picture, int field);
+// The same with a header.
+ListColumn ruledColumn(int width, Justification justify, std::string header,
+                       Justification headerJustify, std::string picture, int field,
+                       int headerIndent = 0);
 
 // The text a column shows for a field's text: numeric pictures format the number read from the
 // text (an empty text stays empty), string pictures cut it to their length in characters.

@@ -175,7 +175,8 @@ std::string numberText(double value) {
 }
 
 std::string listFieldText(const ColumnSetup& columns, int k, std::string_view text) {
-    if (k < 0 || k >= kMaxColumns || columns.type[k] != "N" || text.size() <= kListNumberWidth)
+    if (k < 0 || k >= kMaxColumns || columns.type[k] != FieldType::Number ||
+        text.size() <= kListNumberWidth)
         return std::string(text);
     return std::string(kListNumberWidth, '#');
 }
@@ -558,7 +559,7 @@ FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prom
     return outcome;
 }
 
-std::string formatWindow(const Document& doc) {
+std::vector<browse::ListColumn> listColumns(const Document& doc) {
     const ColumnSetup& columns = doc.columns;
     const Sheet* sheet = doc.fromFile ? doc.sheet() : nullptr;
     auto widthOf = [&](int sheetColumn, int fallback) {
@@ -569,21 +570,16 @@ std::string formatWindow(const Document& doc) {
             return 0;
         return static_cast<int>(std::trunc(std::trunc(chars) * 5));
     };
-    std::string format;
-    for (int n = 0; n < std::min(columns.columnCount, kMaxColumns); ++n) {
-        format += std::to_string(widthOf(columns.sheetColumn[n], 70));
-        format += columns.justify[n].empty() ? std::string("L") : columns.justify[n].substr(0, 1);
-        format += "(2)|_M~";
-        format += cp949::trimRight(columns.title[n]);
-        format += "~C(0)@s128@";
-    }
-    if (columns.memoColumn != 0) {
-        format += std::to_string(widthOf(columns.memoColumn, 100));
-        format += "L(2)|_M~";
-        format += cp949::trimRight(columns.memoTitle);
-        format += "~L(0)@s128@#11#";
-    }
-    return cp949::cut(format, 512);
+    std::vector<browse::ListColumn> list;
+    for (int n = 0; n < std::min(columns.columnCount, kMaxColumns); ++n)
+        list.push_back(browse::ruledColumn(widthOf(columns.sheetColumn[n], 70), columns.justify[n],
+                                           std::string(cp949::trimRight(columns.title[n])),
+                                           Justification::Center, "s128", n + 1));
+    if (columns.memoColumn != 0)
+        list.push_back(browse::ruledColumn(widthOf(columns.memoColumn, 100), Justification::Left,
+                                           std::string(cp949::trimRight(columns.memoTitle)),
+                                           Justification::Left, "s128", kMaxColumns + 1));
+    return list;
 }
 
 void addResultLine(const RecordList& records, BrowseState& browse, std::size_t pos) {

@@ -1,15 +1,17 @@
 #pragma once
-// The row list: filling the records from the data sheet, the list's column format, the
-// search result lines and the record behind the selected line.
+// The row list: filling the records from the data sheet, the list's columns, the search result
+// lines and the record behind the selected line.
 
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "browse/browse_state.h"
+#include "browse/list_format.h"
 #include "document/document.h"
 #include "workbook/book.h"
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace rowbit {
 
@@ -32,8 +34,9 @@ std::string listFieldText(const ColumnSetup& columns, int k, std::string_view te
 FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prompts,
                            const FillOptions& options = {});
 
-// The list format string of the row list.
-std::string formatWindow(const Document& doc);
+// The row list's columns: one per shown column, as wide as its sheet column (70 units without a
+// sheet), then the memo column showing field 11.
+std::vector<browse::ListColumn> listColumns(const Document& doc);
 
 // Appends a search result line for the record at `pos` (1-based).
 void addResultLine(const RecordList& records, BrowseState& browse, std::size_t pos);

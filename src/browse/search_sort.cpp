@@ -95,7 +95,7 @@ void sortList(RecordList& records, const ColumnSetup& columns, int column) {
     if (column < 1 || column > std::min(columns.columnCount, kMaxColumns))
         return; // the memo column, or none: the order stays
     const auto c = static_cast<std::size_t>(column - 1);
-    if (columns.type[c] == "N") {
+    if (columns.type[c] == FieldType::Number) {
         for (std::size_t pos = 1; pos <= records.count(); ++pos) {
             Record& record = records.at(pos);
             record.num = picture::readNumber(record.col[c]);

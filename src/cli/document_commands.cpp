@@ -12,6 +12,7 @@
 #include "cli/output_format.h"
 #include "document/document.h"
 #include "document/save_notices.h"
+#include "document/settings_sheet.h"
 #include "report/list_print.h"
 #include "report/totals.h"
 #include "setup/setup_draft.h"
@@ -252,8 +253,8 @@ int setup(const Args& args) {
         nlohmann::ordered_json column;
         column["cno"] = letter(columns.sheetColumn[k]);
         column["name"] = columns.title[k];
-        column["type"] = columns.type[k];
-        column["justify"] = columns.justify[k];
+        column["type"] = typeLetterOf(columns, k);
+        column["justify"] = justifyLetter(columns.justify[k]);
         column["size"] = columns.size[k];
         column["formula"] = columns.formula[k];
         column["lookup"] = columns.hasLookup[k] != 0;
@@ -304,9 +305,10 @@ Result<void> applyJson(const nlohmann::json& json, const ColumnSetup& held, Setu
             input.title = field<std::string>(column, "name", "");
             input.type = field<std::string>(column, "type", "S");
             input.formula = field<std::string>(column, "formula", "");
-            input.size = input.type == "N"   ? 20
-                         : input.type == "D" ? 12
-                                             : field<int>(column, "size", 0);
+            const std::optional<FieldType> type = fieldTypeOfLetter(input.type);
+            input.size = type == FieldType::Number ? 20
+                         : type == FieldType::Date ? 12
+                                                   : field<int>(column, "size", 0);
         }
         if (auto set = setSlot(draft, i, input); !set)
             return set;
@@ -520,12 +522,7 @@ int report(const Args& given) {
         return 1;
     }
     // The columns as wide as the list shows them before the user drags any.
-    const auto format = browse::parseListFormat(formatWindow(doc));
-    if (!format) {
-        std::fprintf(stderr, "rowbit-cli: %s\n", format.error().describe().c_str());
-        return 1;
-    }
-    const auto& columns = format.value();
+    const std::vector<browse::ListColumn> columns = listColumns(doc);
     for (int c = 0; c < std::min(doc.columns.columnCount, kMaxColumns); ++c) {
         if (static_cast<std::size_t>(c) < columns.size())
             doc.columns.listWidth[static_cast<std::size_t>(c)] =
@@ -574,7 +571,7 @@ int recordCommand(const Args& args, RecordCommand command) {
     display.todayYear = picture::civilFromSerial(edit.today).year;
     // A date given as YYYY-MM-DD is typed as the date picture shows it, with its full year.
     for (std::size_t i = 0; i < edit.values.size() && i < kMaxColumns; ++i) {
-        if (doc.columns.type[i] != "D")
+        if (doc.columns.type[i] != FieldType::Date)
             continue;
         const auto typed = isoDateForEntry(edit.values[i], display.datePicture, display.todayYear);
         if (!typed) {

@@ -134,7 +134,7 @@ std::vector<RawValue> rawRecord(const Document& doc, const Record& record) {
     for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k) {
         if (sheet && doc.book && columns.sheetColumn[k] >= 1)
             values.push_back(cellValue(*doc.book, *sheet, record.row, columns.sheetColumn[k] - 1,
-                                       columns.type[k] == "D"));
+                                       columns.type[k] == FieldType::Date));
         else
             values.emplace_back(std::string(cp949::trimRight(record.col[k])));
     }

@@ -44,9 +44,10 @@ void defaultSetting(ColumnSetup& columns) {
         columns.title[k] = std::string(1, static_cast<char>('A' + k));
     }
     for (int k = 0; k < kMaxColumns; ++k) {
-        columns.type[k] = "S";
+        columns.type[k] = FieldType::Text;
+        columns.unknownType[k].reset();
         columns.size[k] = 30;
-        columns.justify[k] = "L";
+        columns.justify[k] = Justification::Left;
     }
 }
 
@@ -179,9 +180,9 @@ bool writeField(Book& book, Sheet& sheet, const ColumnSetup& columns, int k, int
     const int col = columns.sheetColumn[k] - 1;
     const int format = columns.format[k];
     const std::string value(cp949::trimRight(text));
-    if (columns.type[k] == "N")
+    if (columns.type[k] == FieldType::Number)
         return sheet.writeNum(row, col, picture::readNumber(value), format);
-    if (columns.type[k] == "D") {
+    if (columns.type[k] == FieldType::Date) {
         // The list shows two-digit years: an edited date keeps the century its cell held
         // when the two digits are still that year's.
         const picture::YearWindow window{todayYear, heldYear(book, sheet, row, col)};

@@ -89,6 +89,43 @@ bool isBlank(std::string_view text) {
 
 } // namespace
 
+std::string_view typeLetter(FieldType type) {
+    switch (type) {
+    case FieldType::Number:
+        return "N";
+    case FieldType::Date:
+        return "D";
+    case FieldType::Text:
+        break;
+    }
+    return "S";
+}
+
+std::optional<FieldType> fieldTypeOfLetter(std::string_view letter) {
+    for (FieldType type : {FieldType::Text, FieldType::Number, FieldType::Date}) {
+        if (letter == typeLetter(type))
+            return type;
+    }
+    return std::nullopt;
+}
+
+std::string_view justifyLetter(Justification justify) {
+    switch (justify) {
+    case Justification::Right:
+        return "R";
+    case Justification::Center:
+        return "C";
+    case Justification::Left:
+        break;
+    }
+    return "L";
+}
+
+std::string typeLetterOf(const ColumnSetup& columns, int k) {
+    const auto& unknown = columns.unknownType[static_cast<std::size_t>(k)];
+    return unknown ? *unknown : std::string(typeLetter(columns.type[static_cast<std::size_t>(k)]));
+}
+
 bool isSettingsSheetName(std::string_view name) {
     return cp949::upper(name) == "SETUPQ";
 }
@@ -119,8 +156,9 @@ SettingsTarget settingsTarget(const Book& book) {
 
 void readSettings(const Sheet& settings, ColumnSetup& columns) {
     for (int k = 0; k < kMaxColumns; ++k) {
-        columns.type[k] = "S";
-        columns.justify[k] = "L";
+        columns.type[k] = FieldType::Text;
+        columns.unknownType[k].reset();
+        columns.justify[k] = Justification::Left;
         columns.size[k] = 30;
         columns.hasLookup[k] = 0;
     }
@@ -135,16 +173,21 @@ void readSettings(const Sheet& settings, ColumnSetup& columns) {
         columns.title[k] =
             std::string(cp949::trimRight(cp949::cut(settings.readStr(row, kColB), kTitleBytes)));
         const std::string typeCell = settings.readStr(row, kColC);
-        columns.type[k] = firstCharacter(typeCell);
-        if (columns.type[k] == "N") {
-            columns.justify[k] = "R";
+        const std::string typeLetterRead = firstCharacter(typeCell);
+        const std::optional<FieldType> type = fieldTypeOfLetter(typeLetterRead);
+        if (!type) {
+            columns.unknownType[k] = typeLetterRead;
+        } else if (*type == FieldType::Number) {
+            columns.type[k] = FieldType::Number;
+            columns.justify[k] = Justification::Right;
             columns.size[k] = 20;
             columns.formula[k] = std::string(
                 cp949::trimRight(cp949::cut(settings.readStr(row, kColD), kFormulaBytes)));
-        } else if (columns.type[k] == "D") {
-            columns.justify[k] = "C";
+        } else if (*type == FieldType::Date) {
+            columns.type[k] = FieldType::Date;
+            columns.justify[k] = Justification::Center;
             columns.size[k] = 12;
-        } else if (columns.type[k] == "S") {
+        } else {
             const int size = sizeOf(typeCell);
             columns.size[k] = size == 0 ? 30 : size;
         }
@@ -185,17 +228,25 @@ std::string formulaReading(std::string_view cell) {
     return std::string(cp949::trimRight(cp949::cut(cell, kFormulaBytes)));
 }
 
-std::pair<std::string, int> typeReading(const std::string& cell) {
-    const std::string type = firstCharacter(cell);
-    if (type == "N")
-        return {type, 20};
-    if (type == "D")
-        return {type, 12};
-    if (type == "S") {
-        const int size = sizeOf(cell);
-        return {type, size == 0 ? 30 : size};
+// The size a type cell gives: fixed for numbers and dates, the typed one (30 when none) for
+// text, 30 for a letter that names no type.
+int sizeReading(std::optional<FieldType> type, int typedSize) {
+    if (!type)
+        return 30;
+    switch (*type) {
+    case FieldType::Number:
+        return 20;
+    case FieldType::Date:
+        return 12;
+    case FieldType::Text:
+        break;
     }
-    return {type, 30};
+    return typedSize == 0 ? 30 : typedSize;
+}
+
+std::pair<std::string, int> typeReading(const std::string& cell) {
+    const std::string letter = firstCharacter(cell);
+    return {letter, sizeReading(fieldTypeOfLetter(letter), sizeOf(cell))};
 }
 
 int memoReading(std::string_view cell) {
@@ -228,20 +279,18 @@ void writeColumn(Sheet& settings, const ColumnSetup& columns, int k, bool fresh)
 
     // Compared as the reader would take the setup's own type and size, so that a cell it
     // reads the same (an empty one for no type, "N" for a number column) stays.
-    const int size = columns.type[k] == "S" && columns.size[k] == 0 ? 30 : columns.size[k];
-    const std::pair<std::string, int> wanted{columns.type[k], columns.type[k] == "N"   ? 20
-                                                              : columns.type[k] == "D" ? 12
-                                                              : columns.type[k] == "S" ? size
-                                                                                       : 30};
+    const std::string letter = typeLetterOf(columns, k);
+    const std::optional<FieldType> type =
+        columns.unknownType[k] ? std::nullopt : std::optional(columns.type[k]);
+    const std::pair<std::string, int> wanted{letter, sizeReading(type, columns.size[k])};
     if (fresh || typeReading(settings.readStr(row, kColC)) != wanted)
         putText(settings, row, kColC,
-                cp949::cut(cp949::trim(columns.type[k] + std::to_string(columns.size[k])),
-                           kTitleBytes));
+                cp949::cut(cp949::trim(letter + std::to_string(columns.size[k])), kTitleBytes));
 
     // The reader takes the formula of number columns only; for another column an empty
     // formula leaves whatever the cell holds.
     const std::string formula = cp949::cut(cp949::trim(columns.formula[k]), kFormulaBytes);
-    if (!fresh && columns.type[k] != "N" && formula.empty())
+    if (!fresh && columns.type[k] != FieldType::Number && formula.empty())
         return;
     if (fresh || formulaReading(settings.readStr(row, kColD)) != formulaReading(formula))
         putText(settings, row, kColD, formula);

@@ -5,6 +5,7 @@
 #include "app/records.h"
 #include "workbook/book.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,14 @@ struct SettingsTarget {
     int index = -1; // the existing sheet's index
 };
 SettingsTarget settingsTarget(const Book& book);
+
+// The letters that stand for a field type ("S", "N", "D") and a justification ("L", "R",
+// "C") in the settings sheet and in rowbit-cli's setup.
+std::string_view typeLetter(FieldType type);
+std::optional<FieldType> fieldTypeOfLetter(std::string_view letter);
+std::string_view justifyLetter(Justification justify);
+// The letter a column's type is written as: the unknown letter it was read with, if any.
+std::string typeLetterOf(const ColumnSetup& columns, int k);
 
 // Reads the setup into `columns`, which the caller has cleared.
 void readSettings(const Sheet& settings, ColumnSetup& columns);

@@ -18,14 +18,14 @@ FormLayout setupScreen(const ColumnSetup& columns, int fontSize, RecordCommand c
         const bool shown = i == 0 || !cp949::trimRight(columns.title[i]).empty();
         out.fields[i] = {60, y, 4 * columns.size[i], 14, shown};
         out.buttons[i] = {4 * columns.size[i] + 65, y, 13, 13, columns.hasLookup[i] != 0};
-        out.keypadPlus[i] = columns.type[i] == "N";
+        out.keypadPlus[i] = columns.type[i] == FieldType::Number;
     }
     out.memoTitle = cp949::cut(cp949::trimRight(columns.memoTitle), kLabelBytes);
     const int memoY = 20 * columns.columnCount + 15;
     out.memoLabel = {1, memoY, 52, 10, columns.memoColumn != 0};
     out.memo = {60, memoY, 4 * columns.memoWidth, 14 * columns.memoHeight, columns.memoColumn != 0};
 
-    // The memo's visibility follows MNO, its room in the window follows MNAME.
+    // The memo shows when there is a memo column; its room in the window follows its title.
     const bool memoRoom = !cp949::trimRight(columns.memoTitle).empty();
     int widest = *std::max_element(columns.size.begin(), columns.size.end());
     if (memoRoom)

@@ -2,6 +2,8 @@
 // Lookup lists: ready-made values of a column, kept in the settings sheet's column of the same
 // letter from row 31 down to the first empty cell, narrowed by a search text.
 
+#include "browse/list_format.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,9 +19,13 @@ inline constexpr int kLookupFirstRow = 30; // zero-based: sheet row 31
 inline constexpr std::size_t kLookupBytes = 30;
 
 inline constexpr const char* kLookupCaption = "Select LookUp";
-inline constexpr const char* kLookupFormat = "99L(2)|_M@s30@";
 inline constexpr const char* kSelectText = "Select";
 inline constexpr const char* kCloseText = "Close";
+
+// The lookup window's one column: the entries, cut to 30 characters.
+inline browse::ListColumn lookupColumn() {
+    return browse::ruledColumn(99, Justification::Left, "s30", 1);
+}
 
 // The entries of sheet column `col` (zero-based) of the settings sheet, each cut to its first
 // 30 bytes; a cell without text ends the list. No sheet: no entries.

@@ -15,14 +15,14 @@ RecordFormModel::RecordFormModel(const ColumnSetup& columns, std::string datePic
 void RecordFormModel::start(RecordCommand command, const Record& record) {
     if (command == RecordCommand::Insert) {
         for (int k = 0; k < kMaxColumns; ++k)
-            fields_[k] =
-                setup_.type[k] == "D" ? picture::formatDate(today_, gdate_) : std::string();
+            fields_[k] = setup_.type[k] == FieldType::Date ? picture::formatDate(today_, gdate_)
+                                                           : std::string();
         memo_.clear();
         return;
     }
     for (int k = 0; k < kMaxColumns; ++k) {
         fields_[k] = cp949::cut(record.col[k], kFieldBytes);
-        if (setup_.type[k] != "N")
+        if (setup_.type[k] != FieldType::Number)
             continue;
         // A number whose grouped text the field cannot hold keeps its own text.
         std::string formatted = fontCheck(fields_[k], gsize_);
@@ -47,8 +47,8 @@ CheckResult RecordFormModel::accept(int field) {
     result.field = field;
     if (cp949::trimRight(text).empty())
         return result;
-    const std::string& type = setup_.type[k];
-    if (type == "N") {
+    const FieldType type = setup_.type[k];
+    if (type == FieldType::Number) {
         if (!isNumberEntry(text)) {
             result.status = CheckStatus::NotANumber;
             result.offset = firstNonNumeric(text);
@@ -63,12 +63,12 @@ CheckResult RecordFormModel::accept(int field) {
         }
         text = std::move(formatted);
         result.formulas = calcFormula(fields_, setup_, gsize_);
-    } else if (type == "D") {
+    } else if (type == FieldType::Date) {
         DateEntry date = checkDate(text, gdate_, today_);
         result.status = date.status;
         result.offset = date.offset;
         text = std::move(date.text);
-    } else if (type == "S" && setup_.hasLookup[k] != 0) {
+    } else if (setup_.offersLookup(k)) {
         LookupOffer offer = offerLookup(
             lookup_ ? lookup_(setup_.sheetColumn[k] - 1) : std::vector<std::string>{}, text);
         if (offer.single) {
@@ -89,7 +89,7 @@ int CheckResult::focus() const {
 
 std::string RecordFormModel::shown(int field) const {
     const std::string& text = fields_[field - 1];
-    return setup_.type[field - 1] == "N" ? shownNumber(text, gsize_) : text;
+    return setup_.type[field - 1] == FieldType::Number ? shownNumber(text, gsize_) : text;
 }
 
 std::string RecordFormModel::fieldName(int field) const {
@@ -125,7 +125,7 @@ void RecordFormModel::chooseLookup(int field, const std::optional<std::string>& 
 void RecordFormModel::store(Record& record) const {
     for (int k = 0; k < kMaxColumns; ++k) {
         const std::string_view text = cp949::trimRight(fields_[k]);
-        record.col[k] = std::string(setup_.type[k] == "N" ? cp949::trim(text) : text);
+        record.col[k] = std::string(setup_.type[k] == FieldType::Number ? cp949::trim(text) : text);
     }
     record.memo = std::string(cp949::trimRight(memo_));
 }

@@ -62,7 +62,7 @@ std::vector<ReportColumn> placeColumns(const ColumnSetup& setup, int boxWidth) {
         // out: placed after nothing, it would start at the paper's edge, where no printer
         // prints.
         column.x = columns.empty() ? kColumnLeft : xprev + share;
-        column.totalled = i != 0 && setup.type[slot] == "N";
+        column.totalled = i != 0 && setup.type[slot] == FieldType::Number;
         column.title = std::string(cp949::trimRight(setup.title[slot]));
         columns.push_back(column);
         xprev = column.x;
@@ -139,7 +139,7 @@ bool ListReport::printQue() {
             const ReportColumn& column = columns_[k];
             const std::string value =
                 cp949::cut(trimLeft(record.col[static_cast<std::size_t>(column.slot)]), 30);
-            if (setup_.type[static_cast<std::size_t>(column.slot)] == "N")
+            if (setup_.type[static_cast<std::size_t>(column.slot)] == FieldType::Number)
                 totals_[k] += picture::readNumber(value);
             std::string shown = cellText(value, 20, column.width);
             if (!shown.empty())

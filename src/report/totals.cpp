@@ -8,7 +8,7 @@ namespace rowbit {
 std::optional<Totals> sumUp(const ColumnSetup& setup, const RecordList& records) {
     Totals totals;
     for (int i = 0; i < kMaxColumns && setup.sheetColumn[i] != 0; ++i) {
-        if (setup.type[i] == "N")
+        if (setup.type[i] == FieldType::Number)
             totals.numberSlots.push_back(i);
     }
     if (totals.numberSlots.empty())
@@ -54,24 +54,24 @@ std::string totalsText(const std::optional<double>& value) {
     return std::string(cp949::trim(picture::formatNumber(*value, "@N-25B")));
 }
 
-std::string totalsFormat(const ColumnSetup& columns) {
-    std::string format = "50C(2)|_M~ ~C(0)@s30@";
+std::vector<browse::ListColumn> totalsColumns(const ColumnSetup& columns) {
+    std::vector<browse::ListColumn> list{
+        browse::ruledColumn(50, Justification::Center, " ", Justification::Center, "s30", 1)};
     for (int i = 0; i < std::min(columns.columnCount, kMaxColumns); ++i) {
-        if (columns.type[i] != "N")
+        if (columns.type[i] != FieldType::Number)
             continue;
-        format += "50";
-        format += columns.justify[i].empty() ? std::string("R") : columns.justify[i].substr(0, 1);
-        format += "(2)|_M~";
-        format += cp949::trimRight(columns.title[i]);
-        format += "~C(0)@N-25B@";
+        const int field = static_cast<int>(list.size()) + 1;
+        list.push_back(browse::ruledColumn(50, columns.justify[i],
+                                           std::string(cp949::trimRight(columns.title[i])),
+                                           Justification::Center, "N-25B", field));
     }
-    return format;
+    return list;
 }
 
 int totalsWindowWidth(const ColumnSetup& columns) {
     int c = 0;
     for (int i = 0; i < std::min(columns.columnCount, kMaxColumns); ++i) {
-        if (columns.type[i] == "N")
+        if (columns.type[i] == FieldType::Number)
             ++c;
     }
     return (c + 1) * 50 + 40;

@@ -1,8 +1,9 @@
 #pragma once
-// Column totals: over all records of Q1, per number column, the sum, the count, the average,
+// Column totals: over all records, per number column, the sum, the count, the average,
 // the count of non-zero values and their average.
 
 #include "app/records.h"
+#include "browse/list_format.h"
 
 #include <array>
 #include <optional>
@@ -30,8 +31,9 @@ struct Totals {
 std::optional<Totals> sumUp(const ColumnSetup& columns, const RecordList& records);
 // A value as the totals window shows it: "@N-25B", leading blanks removed ("" for 0 and none).
 std::string totalsText(const std::optional<double>& value);
-// The totals list's format string, and the window's width in dialog units.
-std::string totalsFormat(const ColumnSetup& columns);
+// The totals list's columns: the line's name (field 1), then one per number column (fields 2
+// on) showing its value in the "@N-25B" picture; and the window's width in dialog units.
+std::vector<browse::ListColumn> totalsColumns(const ColumnSetup& columns);
 int totalsWindowWidth(const ColumnSetup& columns);
 
 } // namespace rowbit

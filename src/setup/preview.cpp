@@ -36,6 +36,16 @@ int preselectedRow(const std::vector<PreviewRow>& rows) {
     return 0;
 }
 
+std::vector<browse::ListColumn> previewColumns() {
+    std::vector<browse::ListColumn> list{browse::ruledColumn(18, Justification::Center, "N3", 1)};
+    for (int c = 0; c < kMaxColumns; ++c) {
+        list.push_back(browse::ruledColumn(
+            65, Justification::Left, std::string(1, static_cast<char>('A' + c)),
+            Justification::Center, c == 0 ? "S16" : "s16", c + 2, c == 0 ? 3 : 0));
+    }
+    return list;
+}
+
 void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& columns) {
     if (titleRow < 1)
         return;
@@ -57,19 +67,20 @@ void makeSetup(const Sheet& sheet, int titleRow, ColumnSetup& columns) {
             continue;
         columns.sheetColumn[n] = c + 1;
         columns.title[n] = cp949::cut(title, kTitleBytes);
+        columns.unknownType[n].reset();
         if (sheet.cellType(titleRow, c) == CellType::Number) {
             if (sheet.isDate(titleRow, c)) {
-                columns.type[n] = "D";
-                columns.justify[n] = "C";
+                columns.type[n] = FieldType::Date;
+                columns.justify[n] = Justification::Center;
                 columns.size[n] = 12;
             } else {
-                columns.type[n] = "N";
-                columns.justify[n] = "R";
+                columns.type[n] = FieldType::Number;
+                columns.justify[n] = Justification::Right;
                 columns.size[n] = 20;
             }
         } else {
-            columns.type[n] = "S";
-            columns.justify[n] = "L";
+            columns.type[n] = FieldType::Text;
+            columns.justify[n] = Justification::Left;
             // Twice the whole width in characters; a column narrower than one character
             // (or hidden) counts as one, and none is wider than the setup stores: the
             // proposal is always a setup the dialog accepts as it stands.

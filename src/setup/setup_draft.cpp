@@ -63,7 +63,8 @@ SetupDraft openDraft(const ColumnSetup& columns) {
     SetupDraft draft;
     draft.firstDataRow = columns.firstDataRow;
     for (int i = 0; i < kMaxColumns; ++i) {
-        draft.type[i] = columns.type[i];
+        if (!columns.unknownType[i])
+            draft.type[i] = columns.type[i];
         draft.title[i] = columns.title[i];
         draft.size[i] = columns.size[i];
         draft.sheetColumn[i] = columnLetter(columns.sheetColumn[i]);
@@ -82,11 +83,11 @@ void calcFields(SetupDraft& draft) {
     for (int i = 0; i < kMaxColumns; ++i) {
         if (draft.sheetColumn[i].empty()) {
             draft.title[i].clear();
-            draft.type[i].clear();
+            draft.type[i].reset();
             draft.size[i] = 0;
         }
         if (draft.savedCno[i].empty() && !draft.sheetColumn[i].empty()) {
-            draft.type[i] = "S";
+            draft.type[i] = FieldType::Text;
             draft.size[i] = 30;
         }
     }
@@ -119,20 +120,21 @@ Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns) {
         return fault(kStartLineTooLarge, "?LOC:STARTLINE");
 
     for (int i = 0; i < kMaxColumns; ++i) {
-        columns.type[i] = "S";
-        columns.justify[i] = "L";
+        columns.type[i] = FieldType::Text;
+        columns.unknownType[i].reset();
+        columns.justify[i] = Justification::Left;
         columns.size[i] = 30;
     }
     columns.firstDataRow = static_cast<int>(draft.firstDataRow);
     for (int i = 0; i < used; ++i) {
         columns.title[i] = draft.title[i];
-        const std::string& type = draft.type[i];
-        if (type == "N") {
-            columns.type[i] = "N";
+        const std::optional<FieldType> type = draft.type[i];
+        if (type == FieldType::Number) {
+            columns.type[i] = FieldType::Number;
             columns.size[i] = 20;
-            columns.justify[i] = "R";
-        } else if (type == "D") {
-            columns.type[i] = "D";
+            columns.justify[i] = Justification::Right;
+        } else if (type == FieldType::Date) {
+            columns.type[i] = FieldType::Date;
             columns.size[i] = 12;
         } else {
             // Text, and anything the type buttons do not name, is text of the typed size.
@@ -199,7 +201,7 @@ Result<void> setSlot(SetupDraft& draft, int slot, const SlotInput& input) {
         return makeError(ErrorCode::Invalid, "the size must be a number from 0 to 9999", where);
     draft.sheetColumn[slot] = input.letter;
     draft.title[slot] = input.title;
-    draft.type[slot] = input.type;
+    draft.type[slot] = fieldTypeOfLetter(input.type);
     draft.size[slot] = input.size;
     draft.formula[slot] = input.formula;
     return {};

@@ -42,18 +42,19 @@ inline constexpr int kMaxSlotSize = 9999;
 // The dialog's working copy. Slot i (0-based) is shown column i + 1 of the setup; column letters
 // are held as texts, "" for a slot or memo not in use.
 struct SetupDraft {
-    std::array<std::string, kMaxColumns> sheetColumn; // LOC:CNO: "A".."Z"
-    std::array<std::string, kMaxColumns> savedCno;    // SAV:CNO: the letters at opening
+    std::array<std::string, kMaxColumns> sheetColumn; // "A".."Z"
+    std::array<std::string, kMaxColumns> savedCno;    // the letters at opening
     std::array<std::string, kMaxColumns> title;       // 16 bytes
-    std::array<std::string, kMaxColumns> type;        // "S", "N", "D"; "" for a slot not in use
-    std::array<int, kMaxColumns> size{};              // characters, 0 shown blank
-    std::array<std::string, kMaxColumns> formula;     // 30 bytes
-    std::string memoColumn;                           // LOC:MNO
-    std::string savedMno;                             // the memo letter at opening
-    std::string memoTitle;                            // 16 bytes
-    int memoWidth = 0;                                // 0..255
-    int memoHeight = 0;                               // 0..255
-    long long firstDataRow = 0;                       // as typed: up to ten digits
+    // The type button checked; none for a slot not in use or a type letter naming no type.
+    std::array<std::optional<FieldType>, kMaxColumns> type;
+    std::array<int, kMaxColumns> size{};          // characters, 0 shown blank
+    std::array<std::string, kMaxColumns> formula; // 30 bytes
+    std::string memoColumn;                       // the memo letter
+    std::string savedMno;                         // the memo letter at opening
+    std::string memoTitle;                        // 16 bytes
+    int memoWidth = 0;                            // 0..255
+    int memoHeight = 0;                           // 0..255
+    long long firstDataRow = 0;                   // as typed: up to ten digits
 
     bool operator==(const SetupDraft&) const = default;
 };
@@ -82,7 +83,7 @@ Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns);
 // What the dialog ended with, and what the browse window does next.
 enum class SetupOutcome {
     Cancelled, // nothing stored
-    Relayout,  // stored; the list needs a new format only
+    Relayout,  // stored; the list needs new columns only
     Reload,    // stored; the rows must be read again (the workbook is modified)
 };
 
@@ -103,7 +104,7 @@ SetupConfirmation confirmSetup(const SetupDraft& draft, Document& doc, Prompts& 
 struct SlotInput {
     std::string letter;
     std::string title;
-    std::string type;
+    std::string type; // "S", "N" or "D"; another single character checks no type button
     int size = 0;
     std::string formula;
 };

@@ -22,8 +22,9 @@ TEST(Document, StartsBlankWithNoColumnsAndNoWorkbook) {
         const auto k = static_cast<std::size_t>(i);
         EXPECT_EQ(s.columns.sheetColumn[k], 0);
         EXPECT_EQ(s.columns.title[k], "");
-        EXPECT_EQ(s.columns.justify[k], "");
-        EXPECT_EQ(s.columns.type[k], "");
+        EXPECT_EQ(s.columns.justify[k], Justification::Left);
+        EXPECT_EQ(s.columns.type[k], FieldType::Text);
+        EXPECT_FALSE(s.columns.unknownType[k]);
         EXPECT_EQ(s.columns.formula[k], "");
         EXPECT_EQ(s.columns.size[k], 0);
     }

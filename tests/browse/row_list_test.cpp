@@ -1,12 +1,14 @@
 #include "app/cp949_text.h"
 #include "app/picture.h"
 #include "browse/row_list.h"
+#include "support/list_notation.h"
 #include "support/memory_book.h"
 #include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -49,7 +51,7 @@ TEST(RowListText, NumbersShowGroupedWithTheirOwnDecimals) {
 TEST(RowListText, NumbersShowAsTheListPictureWouldShowThem) {
     // What the list shows of any number is its plain text's places through "@n-18.dB".
     ColumnSetup columns;
-    columns.type[0] = "N";
+    columns.type[0] = FieldType::Number;
     std::vector<double> values = {1e15,    -1e16,   123456789012345678.0, 1e-7,   0.1 + 0.2,
                                   -0.0004, 999.995, 1234567.891,          -1e-300};
     std::uint64_t seed = 12345;
@@ -136,8 +138,8 @@ struct Filled {
         columns.columnCount = 2;
         columns.sheetColumn = {1, 3};
         columns.title = {"Item", "Price"};
-        columns.type = {"S", "N"};
-        columns.justify = {"L", "R"};
+        columns.type = {FieldType::Text, FieldType::Number};
+        columns.justify = {Justification::Left, Justification::Right};
         columns.memoColumn = 5;
         columns.memoTitle = "Note";
         columns.firstDataRow = 2;
@@ -490,21 +492,44 @@ TEST(FillQue, AProgressReportThatThrowsLeavesNoThreadRunning) {
         std::runtime_error);
 }
 
-TEST(FormatWindow, BuildsTheListFormatFromSheetWidths) {
+TEST(ListColumns, FollowSheetWidthsTitlesAndTheMemo) {
+    // Each case changes the list of the case before it.
+    struct Case {
+        std::function<void(Filled&)> change;
+        std::string columns;
+    };
+    const Case cases[] = {
+        {[](Filled& f) { f.doc.fromFile = true; },
+         "50L(2)|_M~Item~C(0)@s128@60R(2)|_M~Price~C(0)@s128@150L(2)|_M~Note~L(0)@s128@#11#"},
+        {[](Filled& f) { f.doc.fromFile = false; }, // no sheet to measure
+         "70L(2)|_M~Item~C(0)@s128@70R(2)|_M~Price~C(0)@s128@100L(2)|_M~Note~L(0)@s128@#11#"},
+        {[](Filled& f) {
+             f.doc.columns.memoColumn = 0;
+             f.sheet->setColWidth(0, 0);
+             f.doc.fromFile = true;
+         },
+         "0L(2)|_M~Item~C(0)@s128@60R(2)|_M~Price~C(0)@s128@"},
+        {[](Filled& f) {
+             f.doc.columns.title = {"품명  ", "금액"};
+         },
+         "0L(2)|_M~품명~C(0)@s128@60R(2)|_M~금액~C(0)@s128@"},
+        // A title is shown whole, whatever characters it holds.
+        {[](Filled& f) {
+             f.doc.columns.title = {"a~b", "#1#@x@"};
+         },
+         "0L(2)|_M~a~b~C(0)@s128@60R(2)|_M~#1#@x@~C(0)@s128@"},
+    };
     Filled f;
     f.sheet->setColWidth(0, 10.71);
     f.sheet->setColWidth(2, 12);
     f.sheet->setColWidth(4, 30);
-    f.doc.fromFile = true;
-    EXPECT_EQ(formatWindow(f.doc),
-              "50L(2)|_M~Item~C(0)@s128@60R(2)|_M~Price~C(0)@s128@150L(2)|_M~Note~L(0)@s128@#11#");
-    f.doc.fromFile = false;
-    EXPECT_EQ(formatWindow(f.doc),
-              "70L(2)|_M~Item~C(0)@s128@70R(2)|_M~Price~C(0)@s128@100L(2)|_M~Note~L(0)@s128@#11#");
-    f.doc.columns.memoColumn = 0;
-    f.sheet->setColWidth(0, 0);
-    f.doc.fromFile = true;
-    EXPECT_EQ(formatWindow(f.doc), "0L(2)|_M~Item~C(0)@s128@60R(2)|_M~Price~C(0)@s128@");
+    for (const Case& c : cases) {
+        c.change(f);
+        EXPECT_EQ(testing::listNotation(listColumns(f.doc)), c.columns);
+    }
+    const auto columns = listColumns(f.doc);
+    EXPECT_EQ(columns[0].header, "a~b");
+    EXPECT_EQ(columns[1].header, "#1#@x@");
 }
 
 TEST(ResultLines, FollowTheirRecordsThroughSortAndDelete) {

@@ -19,7 +19,7 @@ struct Listed {
     explicit Listed(std::vector<std::vector<std::string>> rows) {
         doc.columns.columnCount = 2;
         doc.columns.sheetColumn = {1, 2};
-        doc.columns.type = {"S", "N"};
+        doc.columns.type = {FieldType::Text, FieldType::Number};
         for (const auto& row : rows) {
             doc.records.buffer.clear();
             for (std::size_t i = 0; i < row.size() && i < 2; ++i)
@@ -121,7 +121,7 @@ TEST(Search, CountOfManyResults) {
 TEST(Search, ResultsKeepTheirRecordsWhenTheListIsSorted) {
     Listed l({{"b", "1"}, {"a", "2"}, {"b2", "3"}});
     ASSERT_EQ(runSearch(l.doc.records, l.browse, l.prompts, "b"), SearchStatus::Found);
-    l.doc.columns.type[0] = "S";
+    l.doc.columns.type[0] = FieldType::Text;
     sortList(l.doc.records, l.doc.columns, 1);
     // The results keep their order on screen; each still stands for its record.
     EXPECT_EQ(l.browse.searchResults[0].col[0], "b");

@@ -113,7 +113,7 @@ TEST_P(DocumentFiles, WorkbookWithoutSettingsGetsThemOnSave) {
     ColumnSetup back;
     readSettings(*settingsSheet(*book), back);
     EXPECT_EQ(back.columnCount, 3);
-    EXPECT_EQ(back.type[0], "D");
+    EXPECT_EQ(back.type[0], FieldType::Date);
     EXPECT_EQ(back.firstDataRow, 3);
 }
 

@@ -54,8 +54,8 @@ struct Doc {
         columns.columnCount = 3;
         columns.sheetColumn = {1, 2, 3};
         columns.title = {"품명", "금액", "날짜"};
-        columns.type = {"S", "N", "D"};
-        columns.justify = {"L", "R", "C"};
+        columns.type = {FieldType::Text, FieldType::Number, FieldType::Date};
+        columns.justify = {Justification::Left, Justification::Right, Justification::Center};
         columns.memoColumn = 5;
         columns.memoTitle = "메모";
         columns.firstDataRow = 2;
@@ -526,7 +526,7 @@ TEST(LoadFile, MissingAndUnreadableFiles) {
         EXPECT_EQ(doc.path, (dir / "new.xls").string());
         EXPECT_EQ(doc.columns.columnCount, 7);
         EXPECT_EQ(doc.columns.title[6], "G");
-        EXPECT_EQ(doc.columns.type[9], "S");
+        EXPECT_EQ(doc.columns.type[9], FieldType::Text);
         EXPECT_EQ(doc.columns.size[9], 30);
         EXPECT_EQ(doc.columns.firstDataRow, 1);
         ASSERT_TRUE(doc.book);

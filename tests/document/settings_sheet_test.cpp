@@ -81,8 +81,8 @@ TEST(SettingsSheet, TypeCellGivesTypeJustifyAndSize) {
         SettingsBook b;
         b.column(1, "A", "t", c.cell);
         const ColumnSetup columns = b.read();
-        EXPECT_EQ(columns.type[0], c.type) << c.cell;
-        EXPECT_EQ(columns.justify[0], c.justify) << c.cell;
+        EXPECT_EQ(typeLetterOf(columns, 0), c.type) << c.cell;
+        EXPECT_EQ(justifyLetter(columns.justify[0]), c.justify) << c.cell;
         EXPECT_EQ(columns.size[0], c.size) << c.cell;
     }
 }
@@ -165,7 +165,7 @@ ColumnSetup sampleSetup() {
     columns.firstDataRow = 2;
     const int sheetColumn[] = {1, 3, 4};
     const char* names[] = {"품명", "금액", "날짜"};
-    const char* types[] = {"S", "N", "D"};
+    const FieldType types[] = {FieldType::Text, FieldType::Number, FieldType::Date};
     const int sizes[] = {40, 20, 12};
     for (int k = 0; k < 3; ++k) {
         columns.sheetColumn[k] = sheetColumn[k];
@@ -269,6 +269,35 @@ TEST(SettingsSheet, WriterErasesOnlyEntriesItReadAndNoLongerUses) {
     EXPECT_EQ(b.settings->readStr(4, 1), "d");
     EXPECT_EQ(b.settings->readStr(4, 3), "B*2");
     EXPECT_EQ(b.settings->readStr(2, 7), "*");
+}
+
+TEST(SettingsSheet, TypeCellsReadTheSameAsTheSetupStayAsTheyAre) {
+    struct Case {
+        const char* cell;
+        std::optional<FieldType> changeTo; // the setup's new type, if any
+        const char* after;
+    };
+    const Case cases[] = {
+        {"S45", std::nullopt, "S45"},
+        {"N5", std::nullopt, "N5"},
+        {"D99", std::nullopt, "D99"},
+        {"X12", std::nullopt, "X12"}, // a letter naming no type is text, written as it was
+        {"s", std::nullopt, "s"},
+        {"X12", FieldType::Number, "N20"},
+        {"S45", FieldType::Date, "D12"},
+    };
+    for (const Case& c : cases) {
+        SettingsBook b;
+        b.column(1, "A", "t", c.cell);
+        ColumnSetup columns = b.read();
+        if (c.changeTo) {
+            columns.type[0] = *c.changeTo;
+            columns.unknownType[0].reset();
+            columns.size[0] = *c.changeTo == FieldType::Number ? 20 : 12;
+        }
+        writeSettings(b.book, columns);
+        EXPECT_EQ(b.settings->readStr(1, 2), c.after) << c.cell;
+    }
 }
 
 TEST(SettingsSheet, RemovedColumnsAndMemoDoNotComeBack) {

@@ -11,7 +11,7 @@ ColumnSetup threeColumns() {
     columns.columnCount = 3;
     columns.sheetColumn = {1, 2, 3};
     columns.title = {"품명", "", "날짜"};
-    columns.type = {"S", "N", "D"};
+    columns.type = {FieldType::Text, FieldType::Number, FieldType::Date};
     columns.size = {30, 20, 12};
     columns.hasLookup[0] = 1;
     return columns;

@@ -10,7 +10,7 @@ ColumnSetup abc() {
     ColumnSetup columns;
     columns.columnCount = 3;
     columns.sheetColumn = {1, 2, 3};
-    columns.type = {"N", "N", "N"};
+    columns.type = {FieldType::Number, FieldType::Number, FieldType::Number};
     return columns;
 }
 

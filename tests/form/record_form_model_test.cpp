@@ -13,7 +13,8 @@ ColumnSetup ledger() {
     columns.columnCount = 5;
     columns.sheetColumn = {1, 2, 3, 4, 5};
     columns.title = {"일자", "거래처", "수량", "단가", "금액"};
-    columns.type = {"D", "S", "N", "N", "N"};
+    columns.type = {FieldType::Date, FieldType::Text, FieldType::Number, FieldType::Number,
+                    FieldType::Number};
     columns.size = {12, 20, 20, 20, 20};
     columns.hasLookup[1] = 1;
     columns.formula[4] = "C*D";
@@ -82,6 +83,28 @@ TEST(RecordFormModel, InsertTypesChecksComputesAndStores) {
     EXPECT_EQ(buffer.memo, "메모");
 }
 
+TEST(RecordFormModel, OnlyAColumnOfTheTextTypeOffersItsLookupList) {
+    struct Case {
+        std::optional<std::string> unknownType; // the settings sheet's letter naming no type
+        CheckStatus status;
+    };
+    const Case cases[] = {{std::nullopt, CheckStatus::LookupNeeded},
+                          {"X", CheckStatus::Accepted},
+                          {"", CheckStatus::Accepted}};
+    for (const Case& c : cases) {
+        ColumnSetup columns = ledger();
+        columns.unknownType[1] = c.unknownType;
+        RecordFormModel model(columns, "@D9-", 9, 0, [](int) {
+            return std::vector<std::string>{"Busan", "Daegu"};
+        });
+        Record buffer;
+        model.start(RecordCommand::Insert, buffer);
+        model.setField(2, "a");
+        EXPECT_EQ(model.accept(2).status, c.status) << c.unknownType.value_or("(none)");
+        EXPECT_EQ(model.field(2), "a");
+    }
+}
+
 TEST(RecordFormModel, ChangeFormatsNumbersAndLookupButtonEmptiesTheField) {
     RecordFormModel model = makeModel();
     Record buffer;
@@ -111,7 +134,7 @@ TEST(RecordFormModel, NumbersKeepTheirDigitsAndTellWhatCannotBeHeld) {
     columns.columnCount = 3;
     columns.sheetColumn = {1, 2, 3};
     columns.title = {"수량", "단가", "몫"};
-    columns.type = {"N", "N", "N"};
+    columns.type = {FieldType::Number, FieldType::Number, FieldType::Number};
     columns.formula[2] = "A/B";
     RecordFormModel model(columns, "@D9-", 12, 0, nullptr); // 12 points: pictures 20 wide
     Record buffer;

@@ -1,4 +1,5 @@
 #include "app/picture.h"
+#include "document/settings_sheet.h"
 #include "report/list_print.h"
 #include "support/scripted_prompts.h"
 
@@ -11,7 +12,7 @@ ColumnSetup setupOf(std::vector<std::string> types, std::vector<int> widths) {
     ColumnSetup columns;
     for (std::size_t k = 0; k < types.size(); ++k) {
         columns.sheetColumn[k] = static_cast<int>(k + 1);
-        columns.type[k] = types[k];
+        columns.type[k] = fieldTypeOfLetter(types[k]).value();
         columns.title[k] = "c" + std::to_string(k + 1) + "  ";
         columns.listWidth[k] = widths[k];
     }

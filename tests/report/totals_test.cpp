@@ -1,4 +1,6 @@
+#include "document/settings_sheet.h"
 #include "report/totals.h"
+#include "support/list_notation.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +13,8 @@ struct Table {
     Table(std::vector<std::string> types, std::vector<std::vector<std::string>> rows) {
         for (std::size_t k = 0; k < types.size(); ++k) {
             columns.sheetColumn[k] = static_cast<int>(k + 1);
-            columns.type[k] = types[k];
-            columns.justify[k] = types[k] == "N" ? "R" : "L";
+            columns.type[k] = fieldTypeOfLetter(types[k]).value();
+            columns.justify[k] = types[k] == "N" ? Justification::Right : Justification::Left;
             columns.title[k] = "c" + std::to_string(k + 1);
         }
         columns.columnCount = static_cast<int>(types.size());
@@ -70,8 +72,9 @@ TEST(Totals, OnlyNumberColumns) {
     Table two({"N", "S", "N"}, {{"1", "x", "2"}});
     two.columns.title[0] = "금액";
     two.columns.title[2] = "수량  ";
-    EXPECT_EQ(totalsFormat(two.columns), "50C(2)|_M~ ~C(0)@s30@50R(2)|_M~금액~C(0)@N-25B@"
-                                         "50R(2)|_M~수량~C(0)@N-25B@");
+    EXPECT_EQ(testing::listNotation(totalsColumns(two.columns)),
+              "50C(2)|_M~ ~C(0)@s30@50R(2)|_M~금액~C(0)@N-25B@"
+              "50R(2)|_M~수량~C(0)@N-25B@");
     EXPECT_EQ(totalsWindowWidth(two.columns), 190);
     EXPECT_EQ(two.shown(1), (std::vector<std::string>{"2", "1", "2", "", "1", "2"}));
 }

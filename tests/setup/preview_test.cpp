@@ -1,5 +1,6 @@
 #include "app/picture.h"
 #include "setup/preview.h"
+#include "support/list_notation.h"
 #include "support/memory_book.h"
 
 #include <gtest/gtest.h>
@@ -47,11 +48,12 @@ TEST(Preview, ProposalTakesTypesFromTheRowBelowTheTitles) {
     const ColumnSetup columns = p.propose(1);
     EXPECT_EQ(columns.columnCount, 3);
     EXPECT_EQ(columns.firstDataRow, 2);
-    EXPECT_EQ((std::array<std::string, 3>{columns.type[0], columns.type[1], columns.type[2]}),
-              (std::array<std::string, 3>{"D", "S", "N"}));
+    EXPECT_EQ((std::array<FieldType, 3>{columns.type[0], columns.type[1], columns.type[2]}),
+              (std::array<FieldType, 3>{FieldType::Date, FieldType::Text, FieldType::Number}));
     EXPECT_EQ(
-        (std::array<std::string, 3>{columns.justify[0], columns.justify[1], columns.justify[2]}),
-        (std::array<std::string, 3>{"C", "L", "R"}));
+        (std::array<Justification, 3>{columns.justify[0], columns.justify[1], columns.justify[2]}),
+        (std::array<Justification, 3>{Justification::Center, Justification::Left,
+                                      Justification::Right}));
     EXPECT_EQ(columns.size[0], 12);
     EXPECT_EQ(columns.size[1], 24); // twice the whole width of column B
     EXPECT_EQ(columns.size[2], 20);
@@ -90,13 +92,26 @@ TEST(Preview, NumberAndDateTitlesAndLongTitles) {
     EXPECT_EQ(columns.size[2], 2);
 }
 
+TEST(Preview, ListShowsTheRowNumberThenColumnsAToJ) {
+    const auto columns = previewColumns();
+    EXPECT_EQ(testing::listNotation(columns),
+              "18C(2)|_M@N3@65L(2)|_M~A~C(3)@S16@65L(2)|_M~B~C(0)@s16@65L(2)|_M~C~C(0)@s16@"
+              "65L(2)|_M~D~C(0)@s16@65L(2)|_M~E~C(0)@s16@65L(2)|_M~F~C(0)@s16@"
+              "65L(2)|_M~G~C(0)@s16@65L(2)|_M~H~C(0)@s16@65L(2)|_M~I~C(0)@s16@"
+              "65L(2)|_M~J~C(0)@s16@");
+    ASSERT_EQ(columns.size(), 11u);
+    EXPECT_FALSE(columns[0].hasHeader);
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(columns[static_cast<std::size_t>(i)].field, i + 1);
+}
+
 TEST(Preview, TitleRowTenAndEmptySheets) {
     PreviewBook p;
     p.sheet->setCell(9, 0, text("t"));
     p.sheet->setCell(10, 0, number(5));
     const ColumnSetup columns = p.propose(10);
     EXPECT_EQ(columns.firstDataRow, 11);
-    EXPECT_EQ(columns.type[0], "N");
+    EXPECT_EQ(columns.type[0], FieldType::Number);
 
     PreviewBook empty;
     EXPECT_EQ(preselectedRow(previewRows(empty.book, "@D9-")), 0);

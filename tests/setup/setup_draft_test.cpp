@@ -1,5 +1,6 @@
 #include "setup/setup_draft.h"
 
+#include "document/settings_sheet.h"
 #include "support/memory_book.h"
 #include "support/scripted_prompts.h"
 
@@ -10,15 +11,22 @@
 namespace rowbit {
 namespace {
 
+// The letter of the type button a slot has checked, "" for none.
+std::string letterOf(const std::optional<FieldType>& type) {
+    return type ? std::string(typeLetter(*type)) : std::string();
+}
+
 // Five used slots on B..F (text 25, date, number with a formula, text, text), memo in H.
 ColumnSetup fiveColumns() {
     ColumnSetup columns;
     const char* types[] = {"S", "D", "N", "S", "S"};
     const int sizes[] = {25, 12, 20, 30, 8};
     for (int i = 0; i < kMaxColumns; ++i) {
-        columns.type[i] = i < 5 ? types[i] : "S";
+        columns.type[i] = fieldTypeOfLetter(i < 5 ? types[i] : "S").value();
         columns.size[i] = i < 5 ? sizes[i] : 30;
-        columns.justify[i] = i == 1 ? "C" : i == 2 ? "R" : "L";
+        columns.justify[i] = i == 1   ? Justification::Center
+                             : i == 2 ? Justification::Right
+                                      : Justification::Left;
     }
     for (int i = 0; i < 5; ++i) {
         columns.sheetColumn[i] = i + 2;
@@ -56,7 +64,7 @@ TEST(SetupDraft, OkUntouchedAsksNothingAndLeftAlignsDates) {
     EXPECT_TRUE(d.prompts.asked.empty());
     EXPECT_FALSE(d.doc.modified);
     ColumnSetup expected = fiveColumns();
-    expected.justify[1] = "L";
+    expected.justify[1] = Justification::Left;
     EXPECT_EQ(d.doc.columns, expected);
 }
 
@@ -72,14 +80,15 @@ TEST(SetupDraft, BlankingSlotThreeOfFiveAsksAndKeepsTheRestUnused) {
     Dialog yes(fiveColumns());
     yes.draft.sheetColumn[2].clear();
     calcFields(yes.draft);
-    EXPECT_EQ(yes.draft.title[2] + yes.draft.type[2] + std::to_string(yes.draft.size[2]), "0");
+    EXPECT_EQ(yes.draft.title[2] + letterOf(yes.draft.type[2]) + std::to_string(yes.draft.size[2]),
+              "0");
     EXPECT_EQ(yes.ok({1}).outcome, SetupOutcome::Reload);
     EXPECT_TRUE(yes.doc.modified);
     ColumnSetup expected = fiveColumns();
     expected.columnCount = 2;
     expected.sheetColumn[2] = 0;
-    expected.justify.fill("L");
-    expected.type[2] = expected.type[3] = expected.type[4] = "S";
+    expected.justify.fill(Justification::Left);
+    expected.type[2] = expected.type[3] = expected.type[4] = FieldType::Text;
     expected.size[1] = 12;
     expected.size[2] = expected.size[3] = expected.size[4] = 30;
     EXPECT_EQ(yes.doc.columns, expected);
@@ -101,12 +110,12 @@ TEST(SetupDraft, StoredTypeSizeAndAlignment) {
                           {"X", "S", "L", 7}};
     for (const Case& c : cases) {
         Dialog d(fiveColumns());
-        d.draft.type[0] = c.type;
+        d.draft.type[0] = fieldTypeOfLetter(c.type);
         d.draft.size[0] = 7;
         ASSERT_TRUE(saveToFile(d.draft, d.doc.columns).ok());
         const ColumnSetup& columns = d.doc.columns;
-        EXPECT_EQ(columns.type[0] + columns.justify[0] + std::to_string(columns.size[0]) +
-                      columns.formula[0],
+        EXPECT_EQ(typeLetterOf(columns, 0) + std::string(justifyLetter(columns.justify[0])) +
+                      std::to_string(columns.size[0]) + columns.formula[0],
                   c.storedType + c.justify + std::to_string(c.size) + "=0")
             << c.type;
     }
@@ -116,17 +125,18 @@ TEST(SetupDraft, NewAndReletteredSlots) {
     Dialog d(fiveColumns());
     // A slot empty at opening is String of 30 for as long as it has a letter.
     d.draft.sheetColumn[5] = "K";
-    d.draft.type[5] = "N";
+    d.draft.type[5] = FieldType::Number;
     d.draft.size[5] = 4;
     d.draft.title[5] = "새칸";
     calcFields(d.draft);
-    EXPECT_EQ(d.draft.type[5] + std::to_string(d.draft.size[5]) + d.draft.title[5], "S30새칸");
+    EXPECT_EQ(letterOf(d.draft.type[5]) + std::to_string(d.draft.size[5]) + d.draft.title[5],
+              "S30새칸");
     // A used slot blanked and lettered again stays empty, then needs a size.
     d.draft.sheetColumn[1].clear();
     calcFields(d.draft);
     d.draft.sheetColumn[1] = "Q";
     calcFields(d.draft);
-    EXPECT_EQ(d.draft.type[1] + std::to_string(d.draft.size[1]), "0");
+    EXPECT_EQ(letterOf(d.draft.type[1]) + std::to_string(d.draft.size[1]), "0");
     const auto result = d.ok({1});
     EXPECT_FALSE(result.outcome);
     EXPECT_EQ(result.focus, "?LOC:SIZE_2");
@@ -139,7 +149,7 @@ TEST(SetupDraft, WhatAsksForAReRead) {
     const std::pair<Edit, bool> cases[] = {
         {[](SetupDraft& d) { d.title[0] = "새 제목"; }, false},
         {[](SetupDraft& d) { d.formula[2] = "=A1*2"; }, false},
-        {[](SetupDraft& d) { d.type[0] = "N"; }, false},
+        {[](SetupDraft& d) { d.type[0] = FieldType::Number; }, false},
         {[](SetupDraft& d) { d.memoTitle = "메모"; }, false},
         {[](SetupDraft& d) { d.memoWidth = 80; }, false},
         {[](SetupDraft& d) { d.firstDataRow = 3; }, true},

@@ -168,7 +168,7 @@ void BrowseWindow::openHere() {
 }
 
 void BrowseWindow::applyFormat() {
-    list_->setFormat(formatWindow(doc_));
+    list_->setColumns(listColumns(doc_));
     // New columns, or the rows read anew: nothing is known to be sorted.
     sortedColumn_ = 0;
     showSortColumn();

@@ -13,13 +13,13 @@ namespace rowbit::ui {
 
 namespace {
 
-Qt::Alignment alignmentOf(browse::Justify justify) {
+Qt::Alignment alignmentOf(Justification justify) {
     switch (justify) {
-    case browse::Justify::Centre:
+    case Justification::Center:
         return Qt::AlignHCenter | Qt::AlignVCenter;
-    case browse::Justify::Right:
+    case Justification::Right:
         return Qt::AlignRight | Qt::AlignVCenter;
-    case browse::Justify::Left:
+    case Justification::Left:
         break;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
@@ -215,14 +215,6 @@ RecordListView::RecordListView(QWidget* parent)
     connect(header(), &QHeaderView::sectionClicked, this,
             [this](int section) { emit headerClicked(section + 1); });
     setUnits(DialogUnits(font()));
-}
-
-bool RecordListView::setFormat(const std::string& format) {
-    auto columns = browse::parseListFormat(format);
-    if (!columns)
-        return false;
-    setColumns(std::move(*columns));
-    return true;
 }
 
 void RecordListView::setColumns(std::vector<browse::ListColumn> columns) {

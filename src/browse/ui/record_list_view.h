@@ -1,6 +1,6 @@
 #pragma once
-// One list view for every list of records, configured from a list format string: column
-// widths, justification and indent, borders, headers and pictures. The model is virtual: it
+// One list view for every list of records, configured by its columns: widths, justification
+// and indent, borders, headers and pictures. The model is virtual: it
 // asks its source for a line's field only when the line is painted, so a million records
 // scroll as fast as ten.
 
@@ -52,8 +52,6 @@ class RecordListView : public QTreeView {
 public:
     explicit RecordListView(QWidget* parent = nullptr);
 
-    // Applies a list format; false (nothing changed) when it does not parse.
-    bool setFormat(const std::string& format);
     void setColumns(std::vector<browse::ListColumn> columns);
     void setSource(LineSource source);
     // The lines changed in number or content; the selected line stays selected while it is

@@ -27,7 +27,7 @@ LookupWindow::LookupWindow(std::vector<std::string> entries, QWidget* parent)
     list_->setObjectName(QStringLiteral("?LIST"));
     list_->setFont(font);
     list_->setUnits(du);
-    list_->setFormat(form::kLookupFormat);
+    list_->setColumns({form::lookupColumn()});
     list_->setSource(LineSource{[this] { return entries_.size(); },
                                 [this](std::size_t line, int) { return entries_[line]; }});
     list_->setHeaderHidden(true); // the list has no header

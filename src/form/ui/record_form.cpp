@@ -78,7 +78,7 @@ void RecordForm::build() {
         field->setFont(fieldFont);
         field->setObjectName(QStringLiteral("?LOC:FLD_%1").arg(k + 1));
         field->setValidator(new Cp949Limit(kFieldBytes, field));
-        if (doc_.columns.type[k] == "N")
+        if (doc_.columns.type[k] == FieldType::Number)
             field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         place(field, du, layout_.fields[k]);
         field->installEventFilter(this);
@@ -145,7 +145,7 @@ void RecordForm::refresh() {
         // A number the picture cannot show is still kept: the tip shows it whole.
         const std::string& text = model_.field(k + 1);
         const bool hidden =
-            doc_.columns.type[k] == "N" && form::numberHidden(text, display_.fontSize);
+            doc_.columns.type[k] == FieldType::Number && form::numberHidden(text, display_.fontSize);
         fields_[k]->setToolTip(hidden ? q(std::string(cp949::trim(text))) : QString());
     }
 }

@@ -35,12 +35,10 @@ TotalsWindow::TotalsWindow(const ColumnSetup& setup, Totals totals, const QFont&
     list_->setUnits(du);
     // The values come as totalsText gives them, "@N-25B" already applied and without the
     // field's leading blanks: a 25-character field would not fit a column of 50 units.
-    auto format = browse::parseListFormat(totalsFormat(setup));
-    if (format) {
-        for (browse::ListColumn& column : *format)
-            column.picture.clear();
-        list_->setColumns(std::move(*format));
-    }
+    std::vector<browse::ListColumn> listColumns = totalsColumns(setup);
+    for (browse::ListColumn& column : listColumns)
+        column.picture.clear();
+    list_->setColumns(std::move(listColumns));
     list_->setSource(LineSource{[this] { return totals_.lines.size(); },
                                 [this](std::size_t line, int field) -> std::string {
                                     const TotalsLine& l = totals_.lines[line];

@@ -42,7 +42,7 @@ PreviewWindow::PreviewWindow(const std::vector<PreviewRow>& rows, int preselecte
     list_->setObjectName(QStringLiteral("?LIST"));
     list_->setFont(font);
     list_->setUnits(du);
-    list_->setFormat(kPreviewFormat);
+    list_->setColumns(previewColumns());
     // The preview's lines: the row number first, then the texts of columns A to J.
     list_->setSource(LineSource{[this] { return rows_.size(); },
                                 [this](std::size_t line, int field) -> std::string {

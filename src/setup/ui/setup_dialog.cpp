@@ -34,8 +34,15 @@ constexpr int kRuleY = kFirstSlotY + kMaxColumns * kSlotPitch + 2;
 constexpr int kMemoY = kRuleY + 8;
 constexpr int kStartY = kMemoY + 18;
 
-const char* const kTypeLetters[3] = {"S", "N", "D"};
-const char* const kTypeTexts[3] = {"String", "Number", "Date"};
+// The three type buttons of a slot, in their order; the letter names the button.
+struct TypeButton {
+    FieldType type;
+    const char* letter;
+    const char* text;
+};
+constexpr TypeButton kTypeButtons[3] = {{FieldType::Text, "S", "String"},
+                                        {FieldType::Number, "N", "Number"},
+                                        {FieldType::Date, "D", "Date"}};
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
@@ -119,8 +126,8 @@ void SetupDialog::buildControls(const QFont& font) {
 
         slot.group = new QButtonGroup(this);
         for (int t = 0; t < 3; ++t) {
-            auto* button = new QRadioButton(QString::fromUtf8(kTypeTexts[t]), this);
-            button->setObjectName(slotName("TYPE", i) + QLatin1Char(':') + kTypeLetters[t]);
+            auto* button = new QRadioButton(QString::fromUtf8(kTypeButtons[t].text), this);
+            button->setObjectName(slotName("TYPE", i) + QLatin1Char(':') + kTypeButtons[t].letter);
             button->setGeometry(du.rect(kTypeX + t * kTypeGap, y, kTypeW, kRowH));
             slot.group->addButton(button, t);
             slot.types[t] = button;
@@ -199,7 +206,7 @@ void SetupDialog::connectControls() {
             edited();
         });
         connect(slot.group, &QButtonGroup::idClicked, this, [this, i](int t) {
-            draft_.type[i] = kTypeLetters[t];
+            draft_.type[i] = kTypeButtons[t].type;
             edited();
         });
         connect(slot.size, &QLineEdit::textEdited, this, [this, i](const QString& text) {
@@ -276,7 +283,7 @@ void SetupDialog::showDraft() {
         // button (the first when none is), the arrows move within it.
         int checked = -1;
         for (int t = 0; t < 3; ++t) {
-            if (draft_.type[i] == kTypeLetters[t])
+            if (draft_.type[i] == kTypeButtons[t].type)
                 checked = t;
         }
         slot.group->setExclusive(false);

@@ -897,9 +897,9 @@ private slots:
         QCOMPARE(shown, std::size_t(10));
         QCOMPARE(doc_->columns.columnCount, 3);
         QCOMPARE(doc_->columns.firstDataRow, 3);
-        QCOMPARE(doc_->columns.type[0], std::string("D"));
-        QCOMPARE(doc_->columns.type[1], std::string("S"));
-        QCOMPARE(doc_->columns.type[2], std::string("N"));
+        QCOMPARE(doc_->columns.type[0], FieldType::Date);
+        QCOMPARE(doc_->columns.type[1], FieldType::Text);
+        QCOMPARE(doc_->columns.type[2], FieldType::Number);
         QCOMPARE(list()->model()->rowCount(), 2);
         QCOMPARE(list()->model()->headerData(1, Qt::Horizontal).toString(), QString("이름"));
         QCOMPARE(cell(2, 2), std::string("1,200"));

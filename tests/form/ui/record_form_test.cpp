@@ -31,7 +31,8 @@ void fill(Document& doc, AppState& state) {
     columns.columnCount = 5;
     columns.sheetColumn = {1, 2, 3, 4, 5};
     columns.title = {"일자", "거래처", "수량", "금액", ""};
-    columns.type = {"D", "S", "N", "N", "S"};
+    columns.type = {FieldType::Date, FieldType::Text, FieldType::Number, FieldType::Number,
+                    FieldType::Text};
     columns.size = {12, 20, 20, 20, 10};
     columns.hasLookup[1] = 1;
     columns.formula[3] = "C*1000";

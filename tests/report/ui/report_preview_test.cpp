@@ -31,8 +31,8 @@ ColumnSetup twoColumns() {
     ColumnSetup columns;
     columns.columnCount = 2;
     columns.sheetColumn = {1, 2};
-    columns.type[0] = "S";
-    columns.type[1] = "N";
+    columns.type[0] = FieldType::Text;
+    columns.type[1] = FieldType::Number;
     columns.title = {"이름", "금액"};
     columns.listWidth = {60, 60};
     return columns;

@@ -19,11 +19,11 @@ namespace {
 // `numbers` number columns after one text column, and one record per row of `rows`.
 void fill(Document& doc, int numbers, const std::vector<std::vector<std::string>>& rows) {
     doc.columns.sheetColumn[0] = 1;
-    doc.columns.type[0] = "S";
+    doc.columns.type[0] = FieldType::Text;
     for (int k = 1; k <= numbers; ++k) {
         doc.columns.sheetColumn[k] = k + 1;
-        doc.columns.type[k] = "N";
-        doc.columns.justify[k] = "R";
+        doc.columns.type[k] = FieldType::Number;
+        doc.columns.justify[k] = Justification::Right;
         doc.columns.title[k] = "금액" + std::to_string(k);
     }
     doc.columns.columnCount = std::min(numbers + 1, kMaxColumns);
@@ -66,8 +66,8 @@ private slots:
         Document ten;
         for (int k = 0; k < kMaxColumns; ++k) {
             ten.columns.sheetColumn[k] = k + 1;
-            ten.columns.type[k] = "N";
-            ten.columns.justify[k] = "R";
+            ten.columns.type[k] = FieldType::Number;
+            ten.columns.justify[k] = Justification::Right;
         }
         ten.columns.columnCount = kMaxColumns;
         TotalsWindow wide(ten.columns, *sumUp(ten.columns, ten.records), preferredFont("굴림", 9));

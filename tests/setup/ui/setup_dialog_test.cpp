@@ -17,11 +17,11 @@ namespace {
 
 ColumnSetup threeColumns() {
     ColumnSetup columns;
-    const char* types[] = {"S", "N", "D"};
+    const FieldType types[] = {FieldType::Text, FieldType::Number, FieldType::Date};
     for (int i = 0; i < kMaxColumns; ++i) {
-        columns.type[i] = i < 3 ? types[i] : "S";
+        columns.type[i] = i < 3 ? types[i] : FieldType::Text;
         columns.size[i] = i == 1 ? 20 : i == 2 ? 12 : 30;
-        columns.justify[i] = "L";
+        columns.justify[i] = Justification::Left;
     }
     for (int i = 0; i < 3; ++i) {
         columns.sheetColumn[i] = i + 1;
