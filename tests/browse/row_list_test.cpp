@@ -484,6 +484,8 @@ TEST(FillQue, AProgressReportThatThrowsLeavesNoThreadRunning) {
     EXPECT_THROW(
         fillRecordList(f.state, f.browse, prompts, FillOptions{.parallelFrom = 1, .threads = 3}),
         std::runtime_error);
+    EXPECT_EQ(f.state.records.count(), 0u); // nothing half-filled is left behind
+    EXPECT_EQ(f.browse.filled.size(), 0u);
 }
 
 TEST(FormatWindow, BuildsTheListFormatFromSheetWidths) {

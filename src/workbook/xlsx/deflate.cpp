@@ -99,7 +99,6 @@ Result<std::size_t> Inflater::finish(std::size_t produced) {
 ParallelDeflater::ParallelDeflater(ByteSource producer, unsigned threads)
     : producer_(std::move(producer)), threads_(threads) {}
 
-// The workers are joined before the producer and the buffers they use go.
 ParallelDeflater::~ParallelDeflater() = default;
 
 bool ParallelDeflater::fill(Piece& piece, Result<void>& failure) {

@@ -48,7 +48,7 @@ class ParallelDeflater {
 public:
     // threads 0: the producer runs on the caller's thread, and so does the compression.
     // Otherwise the threads start with the first read, so that producers of different parts
-    // never run at once.
+    // never run at once, and end once the producer's bytes are all compressed.
     ParallelDeflater(ByteSource producer, unsigned threads);
     ~ParallelDeflater();
     ParallelDeflater(const ParallelDeflater&) = delete;
@@ -85,6 +85,7 @@ private:
     bool producerEnded_ = false; // touched by one filling step at a time
     // One compression scratch buffer per worker (0: the caller's, without threads).
     std::vector<std::vector<std::uint8_t>> levelBuffers_;
+    // After what its threads use, so that it joins them before that goes.
     std::unique_ptr<OrderedWorkers<Piece>> workers_;
 
     // The reader's side only.
