@@ -518,14 +518,13 @@ void fillRecordList(AppState& state, BrowseState& browse, Prompts& prompts,
     try {
         fillParts(source, cutIntoParts(first, source.rows, threads), threads, progress,
                   [&](FillPart& part) { mergePart(state, browse, part); });
+        state.records.buffer.clear();
+        browse.filledCount = static_cast<int>(state.records.count());
+        progress.finish();
     } catch (...) {
         startEmptyList(state, browse); // nothing half-filled is left behind
         throw;
     }
-
-    state.records.buffer.clear();
-    browse.filledCount = static_cast<int>(state.records.count());
-    progress.finish();
 
     if (!browse.overflow.empty())
         prompts.tell(kOverflowMessage + std::string(cp949::trimRight(browse.overflow)));
