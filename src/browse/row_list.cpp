@@ -1,6 +1,7 @@
 #include "browse/row_list.h"
 
 #include "app/cp949_text.h"
+#include "app/parallel.h"
 #include "app/picture.h"
 #include "app/progress_steps.h"
 
@@ -9,13 +10,11 @@
 #include <atomic>
 #include <bit>
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <exception>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -264,6 +263,7 @@ constexpr std::size_t kReportBytes = 100;
 
 // What one thread makes of its rows [from, to).
 struct FillPart {
+    std::size_t index = 0; // in sheet order; the first part's records become the list
     int from = 0;
     int to = 0;
     std::size_t capacity = 0; // records reserved for
@@ -276,8 +276,6 @@ struct FillPart {
     // Bytes of the report this part could still fill on its own: once they are used up, the
     // report is full whatever the parts before held, and no more cells need looking at.
     long reportRoom = kReportBytes;
-    std::exception_ptr error;
-    std::atomic<bool> done{false}; // set by the thread that filled it, once it is complete
 };
 
 // Parts per thread: enough that the merge mostly overlaps the filling.
@@ -367,17 +365,6 @@ void fillRows(const FillSource& source, FillPart& part, std::atomic<std::size_t>
     rowsDone.fetch_add(static_cast<std::size_t>(part.to - counted), std::memory_order_relaxed);
 }
 
-void runPart(const FillSource& source, FillPart& part, std::atomic<std::size_t>& rowsDone,
-             ListingProgress* progress, std::unique_ptr<DateTexts>& dates) {
-    try {
-        if (!dates)
-            dates = std::make_unique<DateTexts>(source.datePicture, source.rows);
-        fillRows(source, part, rowsDone, progress, *dates);
-    } catch (...) {
-        part.error = std::current_exception();
-    }
-}
-
 void noteOverlong(std::string& overflow, int sheetColumn, int row) {
     // Once the report is full (its entries are ASCII) nothing more fits into it.
     if (overflow.size() >= kReportBytes)
@@ -390,31 +377,21 @@ void noteOverlong(std::string& overflow, int sheetColumn, int row) {
 int fillThreads(const FillOptions& options, std::size_t rows) {
     if (rows == 0 || rows < static_cast<std::size_t>(std::max(options.parallelFrom, 0)))
         return 1;
-    const int wanted =
-        options.threads > 0
-            ? options.threads
-            : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+    const int wanted = options.threads > 0 ? options.threads : static_cast<int>(workerCount());
     return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(wanted), rows));
 }
 
-} // namespace
-
-FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prompts,
-                           const FillOptions& options) {
-    FillOutcome outcome;
+// Empties the list and what is remembered of it.
+void startEmptyList(Document& doc) {
     doc.records.clear();
     doc.filled.clear();
+}
 
-    Sheet* sheet = doc.sheet();
-    if (!sheet) {
-        outcome.error = makeError(ErrorCode::Invalid, "the workbook has no data sheet");
-        return outcome;
-    }
-    ColumnSetup& columns = doc.columns;
-    if (columns.firstDataRow < 1)
-        columns.firstDataRow = 1;
+// What the fill reads from the sheet, and how.
+FillSource describeSource(const Document& doc, const AppState& display, Sheet& sheet) {
+    const ColumnSetup& columns = doc.columns;
     FillSource source;
-    source.sheet = sheet;
+    source.sheet = &sheet;
     source.sheetColumn = columns.sheetColumn;
     source.used = columns.shownColumns();
     source.memoColumn = columns.memoColumn;
@@ -423,136 +400,133 @@ FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prom
     source.asciiEntries =
         std::all_of(columns.sheetColumn.begin(), columns.sheetColumn.begin() + source.used,
                     [](int sheetColumn) { return sheetColumn >= 1 && sheetColumn <= 26; });
-    doc.filled.sheetColumn = columns.sheetColumn;
-    doc.filled.memoColumn = columns.memoColumn;
+    return source;
+}
 
-    // The engines work their bounds out on first demand: asked here, before threads read.
-    const int first = columns.firstDataRow - 1;
-    const int end = sheet->lastRow();
-    sheet->lastCol();
-    // The list's formats come from the row below the start line, blank or not.
+// Takes the list's formats from the row below the start line, blank or not, and returns the
+// end of the rows to read. The engines work their bounds out on first demand: they are asked
+// here, before threads read the sheet.
+int prepareSheet(Sheet& sheet, ColumnSetup& columns, int used) {
+    const int end = sheet.lastRow();
+    sheet.lastCol();
     if (columns.firstDataRow < end) {
-        for (int n = 0; n < source.used; ++n)
-            columns.format[n] = sheet->cellFormat(columns.firstDataRow, columns.sheetColumn[n] - 1);
+        for (int n = 0; n < used; ++n)
+            columns.format[n] = sheet.cellFormat(columns.firstDataRow, columns.sheetColumn[n] - 1);
     }
+    return end;
+}
 
-    const std::size_t rows = end > first ? static_cast<std::size_t>(end - first) : 0;
-    source.rows = rows;
-    const int threads = fillThreads(options, rows);
-    // More parts than threads: whichever thread is free takes the next part, and the calling
-    // thread merges finished parts between its own, so that little is left to merge when the
-    // last part is done.
+// The rows from `first` on, cut into parts. More parts than threads: whichever thread is free
+// takes the next part, and the calling thread merges finished parts between its own, so that
+// little is left to merge when the last part is done.
+std::vector<std::unique_ptr<FillPart>> cutIntoParts(int first, std::size_t rows, int threads) {
     const std::size_t count =
         threads == 1 ? 1 : std::min(rows, static_cast<std::size_t>(threads) * kPartsPerThread);
-    std::vector<FillPart> parts(count);
+    std::vector<std::unique_ptr<FillPart>> parts(count);
     for (std::size_t k = 0; k < count; ++k) {
-        parts[k].from = first + static_cast<int>(rows * k / count);
-        parts[k].to = first + static_cast<int>(rows * (k + 1) / count);
+        parts[k] = std::make_unique<FillPart>();
+        FillPart& part = *parts[k];
+        part.index = k;
+        part.from = first + static_cast<int>(rows * k / count);
+        part.to = first + static_cast<int>(rows * (k + 1) / count);
+        // The first part becomes the list, which then takes the others without growing.
+        part.capacity = k == 0 ? rows : rows / count + 1;
     }
-    // The first part becomes the list, which then takes the others without growing. The
-    // others' record vectors go round: once merged, a part's vector is emptied and taken by
-    // a later part, so that the records are not written into fresh memory twice.
-    parts[0].capacity = rows;
-    for (std::size_t k = 1; k < count; ++k)
-        parts[k].capacity = rows / count + 1;
+    return parts;
+}
+
+// Appends a filled part to the list, in sheet order.
+void mergePart(Document& doc, std::string& overflow, FillPart& part) {
+    const RecordId firstId = doc.records.append(std::move(part.records), part.arena);
+    doc.filled.append(std::move(part.filled), firstId);
+    for (const auto& [row, n] : part.overlong)
+        noteOverlong(overflow, doc.columns.sheetColumn[n], row);
+}
+
+// Fills `parts` on `threads` threads, the calling thread among them, and hands each to `merge`
+// in sheet order as soon as it and those before it are done. Progress is reported on the
+// calling thread only. A failure on any thread is thrown here, once no thread runs any more.
+void fillParts(const FillSource& source, std::vector<std::unique_ptr<FillPart>> parts, int threads,
+               ListingProgress& progress, const std::function<void(FillPart&)>& merge) {
+    // The record vectors of parts other than the first go round: once merged, a part's vector
+    // is emptied and taken by a later part, so that the records are not written into fresh
+    // memory twice.
     std::mutex poolLock;
     std::vector<std::vector<Record>> pool;
-
-    ListingProgress progress(prompts, rows);
     std::atomic<std::size_t> rowsDone{0};
-    std::atomic<std::size_t> nextPart{1}; // part 0 is the calling thread's own
-    auto takePart = [&](ListingProgress* reporter, std::unique_ptr<DateTexts>& dates) {
-        const std::size_t k = nextPart.fetch_add(1, std::memory_order_relaxed);
-        if (k >= parts.size())
-            return false;
-        {
+    // The date texts each thread has worked out (0: the calling thread's).
+    std::vector<std::unique_ptr<DateTexts>> dates(static_cast<std::size_t>(threads));
+    auto fill = [&](FillPart& part, std::size_t worker) {
+        if (part.index != 0) {
             const std::lock_guard<std::mutex> hold(poolLock);
             if (!pool.empty()) {
-                parts[k].records = std::move(pool.back());
+                part.records = std::move(pool.back());
                 pool.pop_back();
             }
         }
-        runPart(source, parts[k], rowsDone, reporter, dates);
-        parts[k].done.store(true, std::memory_order_release);
-        return true;
+        std::unique_ptr<DateTexts>& known = dates[worker];
+        if (!known)
+            known = std::make_unique<DateTexts>(source.datePicture, source.rows);
+        fillRows(source, part, rowsDone, worker == 0 ? &progress : nullptr, *known);
     };
-    std::vector<std::thread> workers;
-    // However the calling thread leaves (a failed merge, a throwing progress report), no
-    // thread is left running on the locals: the rest of the parts are given up and the
-    // threads joined.
-    struct Joiner {
-        std::vector<std::thread>& threads;
-        std::atomic<std::size_t>& next;
-        std::size_t parts;
-        ~Joiner() {
-            next.store(parts, std::memory_order_relaxed);
-            for (std::thread& thread : threads) {
-                if (thread.joinable())
-                    thread.join();
-            }
-        }
-    } joiner{workers, nextPart, parts.size()};
-    workers.reserve(static_cast<std::size_t>(threads - 1));
-    for (int t = 1; t < threads; ++t) {
-        try {
-            workers.emplace_back([&takePart] {
-                std::unique_ptr<DateTexts> dates;
-                while (takePart(nullptr, dates)) {
-                }
-            });
-        } catch (...) {
-            break; // no more threads to be had: those there are take the rest
-        }
-    }
-
-    std::size_t merged = 0;
-    bool failed = false;
-    auto mergeFinished = [&] {
-        while (!failed && merged < parts.size() &&
-               (merged == 0 || parts[merged].done.load(std::memory_order_acquire))) {
-            FillPart& part = parts[merged];
-            if (part.error) {
-                failed = true;
-                break;
-            }
-            const RecordId firstId = doc.records.append(std::move(part.records), part.arena);
-            doc.filled.append(std::move(part.filled), firstId);
-            for (const auto& [row, n] : part.overlong)
-                noteOverlong(outcome.overflow, columns.sheetColumn[n], row);
-            if (merged != 0) {
-                part.records.clear();
-                const std::lock_guard<std::mutex> hold(poolLock);
-                pool.push_back(std::move(part.records));
-            }
-            ++merged;
+    auto mergeAndRecycle = [&](FillPart& part) {
+        merge(part);
+        if (part.index != 0) {
+            part.records.clear();
+            const std::lock_guard<std::mutex> hold(poolLock);
+            pool.push_back(std::move(part.records));
         }
     };
-    std::unique_ptr<DateTexts> dates;
-    runPart(source, parts[0], rowsDone, &progress, dates);
-    mergeFinished();
-    while (takePart(&progress, dates)) {
-        progress.update(rowsDone.load(std::memory_order_relaxed));
-        mergeFinished();
-    }
-    while (!failed && merged < parts.size()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        progress.update(rowsDone.load(std::memory_order_relaxed));
-        mergeFinished();
-    }
-    nextPart.store(parts.size(), std::memory_order_relaxed); // after a failure: stop early
-    for (std::thread& worker : workers)
-        worker.join();
-    for (const FillPart& part : parts) {
-        if (part.error) {
-            doc.records.clear();
-            doc.filled.clear();
-            std::rethrow_exception(part.error);
-        }
-    }
 
-    doc.records.buffer.clear();
-    outcome.records = doc.records.count();
-    progress.finish();
+    // However the calling thread leaves, the workers are joined before the locals they use go.
+    OrderedWorkers<FillPart> workers(static_cast<std::size_t>(threads - 1),
+                                     {.inOrder = {}, .run = fill});
+    for (std::unique_ptr<FillPart>& part : parts)
+        workers.submit(std::move(part));
+    while (workers.runNext()) {
+        progress.update(rowsDone.load(std::memory_order_relaxed));
+        while (auto part = workers.takeFinished(false))
+            mergeAndRecycle(*part);
+    }
+    while (auto part = workers.takeFinished(true)) {
+        mergeAndRecycle(*part);
+        progress.update(rowsDone.load(std::memory_order_relaxed));
+    }
+}
+
+} // namespace
+
+FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prompts,
+                           const FillOptions& options) {
+    FillOutcome outcome;
+    startEmptyList(doc);
+    Sheet* sheet = doc.sheet();
+    if (!sheet) {
+        outcome.error = makeError(ErrorCode::Invalid, "the workbook has no data sheet");
+        return outcome;
+    }
+    ColumnSetup& columns = doc.columns;
+    if (columns.firstDataRow < 1)
+        columns.firstDataRow = 1;
+    FillSource source = describeSource(doc, display, *sheet);
+    doc.filled.sheetColumn = columns.sheetColumn;
+    doc.filled.memoColumn = columns.memoColumn;
+
+    const int first = columns.firstDataRow - 1;
+    const int end = prepareSheet(*sheet, columns, source.used);
+    source.rows = end > first ? static_cast<std::size_t>(end - first) : 0;
+    const int threads = fillThreads(options, source.rows);
+    ListingProgress progress(prompts, source.rows);
+    try {
+        fillParts(source, cutIntoParts(first, source.rows, threads), threads, progress,
+                  [&](FillPart& part) { mergePart(doc, outcome.overflow, part); });
+        doc.records.buffer.clear();
+        outcome.records = doc.records.count();
+        progress.finish();
+    } catch (...) {
+        startEmptyList(doc); // nothing half-filled is left behind
+        throw;
+    }
 
     if (!outcome.overflow.empty())
         prompts.tell(kOverflowMessage + std::string(cp949::trimRight(outcome.overflow)));

@@ -490,6 +490,8 @@ TEST(FillQue, AProgressReportThatThrowsLeavesNoThreadRunning) {
     EXPECT_THROW(
         fillRecordList(f.doc, f.state, prompts, FillOptions{.parallelFrom = 1, .threads = 3}),
         std::runtime_error);
+    EXPECT_EQ(f.doc.records.count(), 0u); // nothing half-filled is left behind
+    EXPECT_EQ(f.doc.filled.size(), 0u);
 }
 
 TEST(ListColumns, FollowSheetWidthsTitlesAndTheMemo) {

@@ -99,15 +99,7 @@ Result<std::size_t> Inflater::finish(std::size_t produced) {
 ParallelDeflater::ParallelDeflater(ByteSource producer, unsigned threads)
     : producer_(std::move(producer)), threads_(threads) {}
 
-ParallelDeflater::~ParallelDeflater() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    changed_.notify_all();
-    for (auto& t : workers_)
-        t.join();
-}
+ParallelDeflater::~ParallelDeflater() = default;
 
 bool ParallelDeflater::fill(Piece& piece, Result<void>& failure) {
     if (!piece.input) {
@@ -152,84 +144,60 @@ void ParallelDeflater::compress(Piece& piece, std::vector<std::uint8_t>& levelBu
         piece.outputSize = storeBlocks(piece.input.get(), piece.inputSize, piece.output.get());
 }
 
-void ParallelDeflater::work() {
-    std::vector<std::uint8_t> levelBuffer(ISAL_DEF_LVL1_DEFAULT);
-    const std::size_t limit = threads_ + 2;
-    while (true) {
-        Piece piece;
-        std::uint64_t seq = 0;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] {
-                return stop_ || pieces_ != UINT64_MAX || (!filling_ && inFlight_ < limit);
-            });
-            if (stop_ || pieces_ != UINT64_MAX)
-                return;
-            filling_ = true;
-            seq = nextToFill_++;
-            ++inFlight_;
-            if (!spare_.empty()) {
-                piece = std::move(spare_.back());
-                spare_.pop_back();
-            }
-        }
-        // Only the thread that set `filling_` calls the producer.
-        Result<void> failure;
-        const bool more = fill(piece, failure);
-        {
-            std::lock_guard lock(mutex_);
-            filling_ = false;
-            if (!more) {
-                pieces_ = seq + 1;
-                failure_ = failure;
-            }
-        }
-        changed_.notify_all();
-        compress(piece, levelBuffer);
-        {
-            std::lock_guard lock(mutex_);
-            compressed_.emplace(seq, std::move(piece));
-        }
-        changed_.notify_all();
-    }
+void ParallelDeflater::fillInOrder(Piece& piece) {
+    piece.pastEnd = producerEnded_;
+    piece.failure = {};
+    if (producerEnded_)
+        return;
+    if (!fill(piece, piece.failure))
+        producerEnded_ = true;
 }
 
 Result<void> ParallelDeflater::nextPiece() {
     if (threads_ == 0) {
-        if (pieces_ != UINT64_MAX) {
+        if (producerEnded_) {
             drained_ = true;
             return {};
         }
-        Result<void> failure;
-        if (!fill(current_, failure)) {
-            if (!failure.ok())
-                return failure;
-            pieces_ = nextToRead_ + 1;
-        }
-        if (levelBuffer_.empty())
-            levelBuffer_.resize(ISAL_DEF_LVL1_DEFAULT);
-        compress(current_, levelBuffer_);
+        fillInOrder(current_);
+        if (!current_.failure.ok())
+            return current_.failure;
+        if (levelBuffers_.empty())
+            levelBuffers_.emplace_back(ISAL_DEF_LVL1_DEFAULT);
+        compress(current_, levelBuffers_[0]);
     } else {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] {
-            return !failure_.ok() || nextToRead_ >= pieces_ || compressed_.count(nextToRead_);
-        });
-        if (!failure_.ok())
-            return failure_;
-        if (nextToRead_ >= pieces_) {
+        if (!workers_) {
+            // Started with the first read, so that producers of different parts never run at
+            // once. A few pieces ahead of the reader, no more: each holds its buffers.
+            levelBuffers_.resize(threads_ + 1);
+            workers_ = std::make_unique<OrderedWorkers<Piece>>(
+                threads_, OrderedWorkers<Piece>::Steps{
+                              .inOrder = [this](Piece& piece, std::size_t) { fillInOrder(piece); },
+                              .run =
+                                  [this](Piece& piece, std::size_t worker) {
+                                      if (piece.pastEnd || !piece.failure.ok())
+                                          return;
+                                      std::vector<std::uint8_t>& levelBuffer =
+                                          levelBuffers_[worker];
+                                      if (levelBuffer.empty())
+                                          levelBuffer.resize(ISAL_DEF_LVL1_DEFAULT);
+                                      compress(piece, levelBuffer);
+                                  }});
+            for (unsigned i = 0; i < threads_ + 2; ++i)
+                workers_->submit(std::make_unique<Piece>());
+        }
+        std::unique_ptr<Piece> piece = workers_->takeFinished(true);
+        if (!piece->failure.ok())
+            return piece->failure;
+        if (piece->pastEnd) {
             drained_ = true;
+            workers_.reset(); // nothing is left to fill: the threads end here
             return {};
         }
-        auto it = compressed_.find(nextToRead_);
-        if (current_.input)
-            spare_.push_back(std::move(current_));
-        current_ = std::move(it->second);
-        compressed_.erase(it);
-        --inFlight_;
-        lock.unlock();
-        changed_.notify_all();
+        // The piece read before goes round again with its buffers.
+        std::swap(current_, *piece);
+        workers_->submit(std::move(piece));
     }
-    ++nextToRead_;
     offset_ = 0;
     crc_ = static_cast<std::uint32_t>(
         crc32_combine(crc_, current_.crc, static_cast<z_off_t>(current_.inputSize)));
@@ -238,10 +206,6 @@ Result<void> ParallelDeflater::nextPiece() {
 }
 
 Result<std::size_t> ParallelDeflater::read(char* buffer, std::size_t size) {
-    if (workers_.size() < threads_) {
-        for (unsigned i = 0; i < threads_; ++i)
-            workers_.emplace_back([this] { work(); });
-    }
     while (true) {
         if (offset_ < current_.outputSize) {
             const std::size_t n = std::min(size, current_.outputSize - offset_);

@@ -3,15 +3,12 @@
 // inflater that checks what it yields against the zip directory's size and CRC-32, and a
 // deflater that compresses a stream in pieces on several threads and joins them in order.
 
+#include "app/parallel.h"
 #include "app/result.h"
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 struct inflate_state;
@@ -51,7 +48,7 @@ class ParallelDeflater {
 public:
     // threads 0: the producer runs on the caller's thread, and so does the compression.
     // Otherwise the threads start with the first read, so that producers of different parts
-    // never run at once.
+    // never run at once, and end once the producer's bytes are all compressed.
     ParallelDeflater(ByteSource producer, unsigned threads);
     ~ParallelDeflater();
     ParallelDeflater(const ParallelDeflater&) = delete;
@@ -72,33 +69,28 @@ private:
         std::unique_ptr<std::uint8_t[]> output;
         std::size_t outputSize = 0;
         std::uint32_t crc = 0; // of the input
+        bool pastEnd = false;  // asked for after the producer had ended: holds nothing
+        Result<void> failure;  // the producer's
     };
-    void work();
     // Fills `piece` from the producer; false when the producer has ended or failed.
     bool fill(Piece& piece, Result<void>& failure);
+    // The workers' steps: filling, one piece at a time in order, then compressing.
+    void fillInOrder(Piece& piece);
     static void compress(Piece& piece, std::vector<std::uint8_t>& levelBuffer);
     // Makes the next compressed piece current, or marks the input drained.
     Result<void> nextPiece();
 
     ByteSource producer_;
     unsigned threads_;
-    std::vector<std::thread> workers_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::map<std::uint64_t, Piece> compressed_; // by sequence number, waiting for the reader
-    std::vector<Piece> spare_;                  // buffers the reader is done with
-    std::uint64_t nextToFill_ = 0;
-    std::uint64_t nextToRead_ = 0;
-    std::uint64_t pieces_ = UINT64_MAX; // known once the producer has ended
-    std::size_t inFlight_ = 0;
-    bool filling_ = false;
-    bool stop_ = false;
-    Result<void> failure_;
+    bool producerEnded_ = false; // touched by one filling step at a time
+    // One compression scratch buffer per worker (0: the caller's, without threads).
+    std::vector<std::vector<std::uint8_t>> levelBuffers_;
+    // After what its threads use, so that it joins them before that goes.
+    std::unique_ptr<OrderedWorkers<Piece>> workers_;
 
     // The reader's side only.
     Piece current_;
     std::size_t offset_ = 0;
-    std::vector<std::uint8_t> levelBuffer_; // without threads
     bool drained_ = false;
     bool trailerSent_ = false;
     bool ended_ = false;

@@ -1,16 +1,13 @@
 #include "workbook/xlsx/package.h"
 
+#include "app/parallel.h"
 #include "workbook/atomic_file.h"
 #include "workbook/xlsx/deflate.h"
 
 #include <zip.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 namespace rowbit::xlsx {
 
@@ -236,85 +233,51 @@ Result<void> Package::stream(int index, const Sink& sink) const {
     if (!reader)
         return reader.error();
 
-    // Inflating and scanning take about as long as each other: overlap them.
+    // Inflating and scanning take about as long as each other: overlap them. One thread
+    // inflates the chunks in turn, a few ahead of the sink; their buffers go round.
     constexpr std::size_t chunkSize = 2u << 20;
     constexpr std::size_t inFlight = 4;
     struct Chunk {
         std::unique_ptr<char[]> data;
-        std::size_t size = 0;
+        std::size_t size = 0; // 0: the part has ended, or failed
+        std::optional<Error> failure;
     };
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<Chunk> full;
-    std::vector<Chunk> spare;
-    std::size_t allocated = 0;
-    bool done = false;
-    bool stop = false;
-    std::optional<Error> failure;
-
-    std::thread producer([&] {
-        while (true) {
-            Chunk chunk;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stop || !spare.empty() || allocated < inFlight; });
-                if (stop)
-                    return;
-                if (!spare.empty()) {
-                    chunk = std::move(spare.back());
-                    spare.pop_back();
-                } else {
-                    ++allocated;
-                    chunk.data.reset(new char[chunkSize]);
-                }
-            }
-            auto n = (*reader)->read(chunk.data.get(), chunkSize);
-            std::unique_lock lock(mutex);
-            if (!n) {
-                failure = n.error();
-                done = true;
-            } else if (*n == 0) {
-                done = true;
-            } else {
-                chunk.size = *n;
-                full.push_back(std::move(chunk));
-            }
-            changed.notify_all();
-            if (done)
-                return;
+    bool ended = false; // only the inflating step reads and sets it
+    auto inflate = [&](Chunk& chunk, std::size_t) {
+        chunk.size = 0;
+        if (ended)
+            return;
+        if (!chunk.data)
+            chunk.data.reset(new char[chunkSize]);
+        auto n = (*reader)->read(chunk.data.get(), chunkSize);
+        if (!n) {
+            chunk.failure = n.error();
+            ended = true;
+        } else if (*n == 0) {
+            ended = true;
+        } else {
+            chunk.size = *n;
         }
-    });
+    };
+    OrderedWorkers<Chunk> inflating(1, {.inOrder = inflate, .run = {}});
+    for (std::size_t i = 0; i < inFlight; ++i)
+        inflating.submit(std::make_unique<Chunk>());
 
     Result<void> result;
     while (true) {
-        Chunk chunk;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return !full.empty() || done; });
-            if (full.empty()) {
-                if (failure) {
-                    if (failure->where.empty())
-                        failure->where = where;
-                    result = *failure;
-                }
-                break;
-            }
-            chunk = std::move(full.front());
-            full.pop_front();
+        std::unique_ptr<Chunk> chunk = inflating.takeFinished(true);
+        if (chunk->failure) {
+            if (chunk->failure->where.empty())
+                chunk->failure->where = where;
+            result = *chunk->failure;
         }
-        result = sink(chunk.data.get(), chunk.size);
-        std::unique_lock lock(mutex);
-        spare.push_back(std::move(chunk));
-        changed.notify_all();
+        if (chunk->size == 0)
+            break;
+        result = sink(chunk->data.get(), chunk->size);
         if (!result.ok())
             break;
+        inflating.submit(std::move(chunk));
     }
-    {
-        std::unique_lock lock(mutex);
-        stop = true;
-        changed.notify_all();
-    }
-    producer.join();
     if (result.ok())
         return sink(nullptr, 0);
     return result;
@@ -464,10 +427,6 @@ zip_int64_t partSource(void* userdata, void* data, zip_uint64_t len, zip_source_
     }
 }
 
-unsigned deflateThreads() {
-    return std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
-}
-
 // The zip writer's destination: the atomic file's temporary file. libzip writes a local
 // header, the data, then goes back to finish the header, so writes carry their position.
 struct FileSink {
@@ -609,7 +568,7 @@ Result<void> Package::write(OutputFile& file, std::vector<OutPart>& parts) const
         } else if (part.producer) {
             compressed = part.fast;
             sources.push_back(std::make_unique<PartSource>(
-                part, part.fast ? std::optional<unsigned>(part.ahead ? deflateThreads() : 0)
+                part, part.fast ? std::optional<unsigned>(part.ahead ? workerCount() : 0)
                                 : std::nullopt));
             src = zip_source_function(out, partSource, sources.back().get());
         } else {

@@ -1,7 +1,7 @@
 // Reading a worksheet part: one pass over the inflated bytes, cells straight into the model.
+#include "app/parallel.h"
 #include "app/picture.h"
 #include "workbook/xlsx/formula_shift.h"
-#include "workbook/xlsx/ordered_workers.h"
 #include "workbook/xlsx/scan_part.h"
 #include "workbook/xlsx/sheet.h"
 
@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
-#include <thread>
 
 namespace rowbit::xlsx {
 
@@ -792,10 +791,6 @@ constexpr std::uint64_t kSplitFrom = 8u << 20;
 std::atomic<std::size_t> testUnitBytes{0};
 std::atomic<std::size_t> unitsMerged{0};
 
-unsigned readingThreads() {
-    return std::min(4u, std::thread::hardware_concurrency());
-}
-
 // Reads the rows of a sheet part in pieces on worker threads while the calling thread
 // inflates the part and cuts it after row ends. Any doubt about a piece (see readUnit) fails:
 // the caller then reads the part in one piece, which decides.
@@ -806,7 +801,7 @@ Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
     reader.setSplitting(true);
     PartScanner<SheetReader> scanner(reader, where);
     std::optional<OrderedWorkers<Unit>> workers;
-    const unsigned threads = std::max(2u, readingThreads());
+    const unsigned threads = workerCount();
     std::string carry;
     std::uint64_t carryOffset = 0;
     std::string endTag;
@@ -843,7 +838,10 @@ Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
             start += length;
         }
         if (!workers)
-            workers.emplace([&reader](Unit& u) { SheetReader::readUnit(reader, u); }, threads);
+            workers.emplace(threads, OrderedWorkers<Unit>::Steps{
+                                         .inOrder = {}, .run = [&reader](Unit& u, std::size_t) {
+                                             SheetReader::readUnit(reader, u);
+                                         }});
         workers->submit(std::move(unit));
         // A few units ahead of the merging, no more: they hold memory until merged.
         while (workers->outstanding() > 2 * threads) {
@@ -960,7 +958,7 @@ Result<void> XlsxSheet::load(const Package& package, int index, PartProgress* pr
     const std::size_t testUnits = testUnitBytes;
     if (testUnits != SIZE_MAX &&
         (testUnits != 0 ||
-         (readingThreads() >= 2 &&
+         (workerCount() >= 2 &&
           package.entries()[static_cast<std::size_t>(index)].size >= kSplitFrom))) {
         // Any doubt or damage: the one-piece reading decides, and says where it failed.
         if (readInPieces(*this, package, index, where, progress).ok())
