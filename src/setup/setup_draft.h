@@ -10,6 +10,7 @@
 #include "app/prompts.h"
 #include "app/records.h"
 #include "app/result.h"
+#include "workbook/column_letter.h"
 
 #include <array>
 #include <optional>
@@ -56,11 +57,6 @@ struct SetupDraft {
 
     bool operator==(const SetupDraft&) const = default;
 };
-
-// The letter of a sheet column number (A = 1); "" for 0.
-std::string columnLetter(int number);
-// The number of a letter ("A" = 1); 0 for "".
-int columnNumber(const std::string& letter);
 
 // SetupScreen: the draft as the dialog opens on `columns`. Memo sizes keep their low 8 bits.
 SetupDraft openDraft(const ColumnSetup& columns);

@@ -764,7 +764,7 @@ private:
         }
         const bool formula = extra && extra->hasFormula;
         pending_ += cellOpen_;
-        appendColumnName(pending_, c.col);
+        pending_ += columnLetters(c.col + 1);
         pending_ += rowDigits_;
         pending_ += '"';
         if (c.style != 0) {
