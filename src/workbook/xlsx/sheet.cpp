@@ -1,5 +1,6 @@
 #include "workbook/xlsx/sheet.h"
 
+#include "workbook/column_width.h"
 #include "workbook/xlsx/formula_shift.h"
 #include "workbook/xlsx/sheet_anchors.h"
 #include "workbook/xlsx/xml_scan.h"
@@ -151,28 +152,14 @@ std::string XlsxSheet::formula(int row, int col) const {
     return it != extras_.end() && it->second.hasFormula ? it->second.formula : std::string();
 }
 
-namespace {
-
-// What a width stored in the file shows to the user: the stored width holds 5 pixels of
-// padding on a 7-pixel digit, and the column is a whole number of pixels wide.
-double shownWidth(double stored) {
-    const double pixels = std::floor((256.0 * stored + std::floor(128.0 / 7)) / 256.0 * 7);
-    const double chars = std::max(0.0, (pixels - 5) / 7);
-    return std::round(chars * 100) / 100;
-}
-
-} // namespace
-
 double XlsxSheet::colWidth(int col) const {
     for (const ColInfo& info : cols_) {
         if (col >= info.first && col <= info.last)
-            return shownWidth(info.width);
+            return shownColumnWidth(info.width);
     }
     if (defaultWidth_ >= 0)
-        return shownWidth(defaultWidth_);
-    // The default column is the base width plus padding, rounded up to 8 pixels.
-    const double pixels = std::ceil((baseWidth_ * 7 + 5) / 8) * 8;
-    return std::round((pixels - 5) / 7 * 100) / 100;
+        return shownColumnWidth(defaultWidth_);
+    return defaultColumnWidth(baseWidth_);
 }
 
 Cell* XlsxSheet::place(int row, int col) {
