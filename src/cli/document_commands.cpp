@@ -16,6 +16,7 @@
 #include "report/list_print.h"
 #include "report/totals.h"
 #include "setup/setup_draft.h"
+#include "workbook/column_letter.h"
 
 #include <QStandardPaths>
 
@@ -179,9 +180,7 @@ void printRecord(std::string& out, const ColumnSetup& columns, const Record& rec
 }
 
 std::string letter(int sheetColumn) {
-    return sheetColumn >= 1 && sheetColumn <= 26
-               ? std::string(1, static_cast<char>('A' + sheetColumn - 1))
-               : "";
+    return sheetColumn <= 26 ? columnLetters(sheetColumn) : "";
 }
 
 // Saves as the Save command does, to `out`; a name with no workbook ending gets the open
@@ -262,7 +261,7 @@ int setup(const Args& args) {
     }
     if (columns.memoColumn != 0) {
         nlohmann::ordered_json memo;
-        memo["cno"] = std::string(1, static_cast<char>(columns.memoColumn + 64));
+        memo["cno"] = settingsColumnCode(columns.memoColumn);
         memo["name"] = columns.memoTitle;
         memo["width"] = columns.memoWidth;
         memo["height"] = columns.memoHeight;

@@ -6,6 +6,7 @@
 #include "browse/row_list.h"
 #include "document/file_messages.h"
 #include "document/settings_sheet.h"
+#include "workbook/column_letter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,7 +42,7 @@ void defaultSetting(ColumnSetup& columns) {
     columns.firstDataRow = 1;
     for (int k = 0; k < 7; ++k) {
         columns.sheetColumn[k] = k + 1;
-        columns.title[k] = std::string(1, static_cast<char>('A' + k));
+        columns.title[k] = columnLetters(k + 1);
     }
     for (int k = 0; k < kMaxColumns; ++k) {
         columns.type[k] = FieldType::Text;

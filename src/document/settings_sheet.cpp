@@ -1,6 +1,7 @@
 #include "document/settings_sheet.h"
 
 #include "app/cp949_text.h"
+#include "workbook/column_letter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,13 +75,7 @@ int sizeOf(const std::string& typeCell) {
 
 int letterIndex(std::string_view cell) {
     cell = cp949::trimRight(cell);
-    if (cell.size() == 1 && cell[0] >= 'A' && cell[0] <= 'Z')
-        return cell[0] - 'A' + 1;
-    return 0;
-}
-
-std::string letterOf(int index) {
-    return std::string(1, static_cast<char>(index + 64));
+    return cell.size() == 1 ? columnNumber(cell) : 0;
 }
 
 bool isBlank(std::string_view text) {
@@ -152,6 +147,10 @@ SettingsTarget settingsTarget(const Book& book) {
     if (data && isSettingsSheetName(data->name()))
         return {SettingsTarget::Kind::NameTaken, -1};
     return {SettingsTarget::Kind::New, -1};
+}
+
+std::string settingsColumnCode(int column) {
+    return std::string(1, static_cast<char>(column + 64));
 }
 
 void readSettings(const Sheet& settings, ColumnSetup& columns) {
@@ -271,7 +270,8 @@ void putText(Sheet& sheet, int row, int col, const std::string& text) {
 void writeColumn(Sheet& settings, const ColumnSetup& columns, int k, bool fresh) {
     const int row = k + 1;
     if (fresh || letterIndex(settings.readStr(row, kColA)) != columns.sheetColumn[k])
-        settings.writeStr(row, kColA, cp949::cut(letterOf(columns.sheetColumn[k]), kTitleBytes));
+        settings.writeStr(row, kColA,
+                          cp949::cut(settingsColumnCode(columns.sheetColumn[k]), kTitleBytes));
 
     const std::string title = cp949::cut(cp949::trim(columns.title[k]), kTitleBytes);
     if (fresh || titleReading(settings.readStr(row, kColB)) != titleReading(columns.title[k]))
@@ -348,7 +348,7 @@ Sheet* writeSettings(Book& book, const ColumnSetup& columns) {
 
     if (columns.memoColumn != 0 &&
         (fresh || memoReading(settings->readStr(2, kColH)) != columns.memoColumn))
-        settings->writeStr(2, kColH, letterOf(columns.memoColumn));
+        settings->writeStr(2, kColH, settingsColumnCode(columns.memoColumn));
     else if (columns.memoColumn == 0 && held.memoColumn != 0)
         settings->clear(2, 2, kColH, kColH);
 

@@ -44,6 +44,11 @@ std::string typeLetterOf(const ColumnSetup& columns, int k);
 // Reads the setup into `columns`, which the caller has cleared.
 void readSettings(const Sheet& settings, ColumnSetup& columns);
 
+// A column as the settings sheet holds it: the character whose code is 64 + `column` ("A" for
+// 1). Shown columns are one of A to Z; the memo cell is read as any character from "A" to "~"
+// (its code minus 64), so a memo column past Z keeps its character when written back.
+std::string settingsColumnCode(int column);
+
 // Writes `columns` into the settings sheet (settingsTarget), adding it when there is none. In a
 // sheet that exists, only cells whose reading would differ from `columns` are written, and only
 // entries that were read and are no longer used are emptied: what the reader cannot take

@@ -2,6 +2,7 @@
 
 #include "app/cp949_text.h"
 #include "form/number_field.h"
+#include "workbook/column_letter.h"
 
 namespace rowbit::form {
 
@@ -92,9 +93,9 @@ Operand readOperand(std::string_view text) {
 // The operand's text: a column reference gives that column's field.
 std::string_view resolve(std::string_view operand, const ColumnSetup& columns,
                          const FormFields& fields) {
-    if (operand.empty() || operand[0] < 'A' || operand[0] > 'Z')
+    const int letter = columnNumber(operand.substr(0, 1));
+    if (letter == 0)
         return operand;
-    const int letter = operand[0] - 'A' + 1;
     const int used = columns.shownColumns();
     for (int k = 0; k < used; ++k) {
         if (columns.sheetColumn[k] == letter)

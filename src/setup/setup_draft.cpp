@@ -19,7 +19,7 @@ Error fault(const std::string& message, const std::string& control) {
 }
 
 bool isLetter(const std::string& letter) {
-    return letter.empty() || (letter.size() == 1 && letter[0] >= 'A' && letter[0] <= 'Z');
+    return letter.empty() || (letter.size() == 1 && columnNumber(letter) != 0);
 }
 
 // One UTF-8 character at most.
@@ -47,18 +47,6 @@ void refreshLookupButtons(const Book* book, ColumnSetup& columns) {
 
 } // namespace
 
-std::string columnLetter(int number) {
-    if (number <= 0)
-        return {};
-    return std::string(1, static_cast<char>(64 + number));
-}
-
-int columnNumber(const std::string& letter) {
-    if (letter.empty() || letter == " ")
-        return 0;
-    return static_cast<unsigned char>(letter[0]) - 64;
-}
-
 SetupDraft openDraft(const ColumnSetup& columns) {
     SetupDraft draft;
     draft.firstDataRow = columns.firstDataRow;
@@ -67,11 +55,11 @@ SetupDraft openDraft(const ColumnSetup& columns) {
             draft.type[i] = columns.type[i];
         draft.title[i] = columns.title[i];
         draft.size[i] = columns.size[i];
-        draft.sheetColumn[i] = columnLetter(columns.sheetColumn[i]);
+        draft.sheetColumn[i] = columnLetters(columns.sheetColumn[i]);
         draft.savedCno[i] = draft.sheetColumn[i];
         draft.formula[i] = columns.formula[i];
     }
-    draft.memoColumn = columnLetter(columns.memoColumn);
+    draft.memoColumn = columnLetters(columns.memoColumn);
     draft.savedMno = draft.memoColumn;
     draft.memoTitle = columns.memoTitle;
     draft.memoWidth = static_cast<std::uint8_t>(columns.memoWidth);

@@ -11,6 +11,7 @@
 #include "app/records.h"
 #include "app/result.h"
 #include "document/document.h"
+#include "workbook/column_letter.h"
 
 #include <array>
 #include <optional>
@@ -58,11 +59,6 @@ struct SetupDraft {
 
     bool operator==(const SetupDraft&) const = default;
 };
-
-// The letter of a sheet column number (A = 1); "" for 0.
-std::string columnLetter(int number);
-// The number of a letter ("A" = 1); 0 for "".
-int columnNumber(const std::string& letter);
 
 // The draft as the dialog opens on `columns`. Memo sizes keep their low 8 bits.
 SetupDraft openDraft(const ColumnSetup& columns);

@@ -1,5 +1,7 @@
 #include "workbook/row_map.h"
 
+#include "workbook/column_letter.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -196,10 +198,7 @@ std::vector<CellRange> mergesGivingWay(const RowMap& map, std::span<const CellRa
 namespace {
 
 void appendCell(std::string& out, int row, int col) {
-    std::string letters;
-    for (int c = col + 1; c > 0; c = (c - 1) / 26)
-        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
-    out += letters + std::to_string(row + 1);
+    out += columnLetters(col + 1) + std::to_string(row + 1);
 }
 
 } // namespace

@@ -60,13 +60,11 @@ QComboBox* letterList(QWidget* parent) {
 }
 
 int letterIndex(const std::string& letter) {
-    if (letter.size() == 1 && letter[0] >= 'A' && letter[0] <= 'Z')
-        return letter[0] - 'A' + 1;
-    return 0;
+    return letter.size() == 1 ? columnNumber(letter) : 0;
 }
 
 std::string letterAt(int index) {
-    return index >= 1 && index <= 26 ? columnLetter(index) : std::string();
+    return index >= 1 && index <= 26 ? columnLetters(index) : std::string();
 }
 
 // Shows `text` unless the field shows it already; a field being typed in keeps what was

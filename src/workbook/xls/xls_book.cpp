@@ -1,5 +1,6 @@
 #include "workbook/xls/xls_book.h"
 
+#include "workbook/column_width.h"
 #include "workbook/row_map.h"
 
 #include "workbook/xls/formula_tokens.h"
@@ -34,14 +35,6 @@ std::string errorName(uint8_t code) {
     default:
         return "#ERR" + std::to_string(code) + "!";
     }
-}
-
-// The width a user sees for a stored width (1/256 of a character, padding included): the
-// pixel width on a 7-pixel digit, less the 5 pixels of padding.
-double shownWidth(double storedChars) {
-    const double px = std::floor(storedChars * 7 + 0.5);
-    const double chars = px <= 12 ? px / 12 : (px - 5) / 7;
-    return std::round(chars * 100) / 100;
 }
 
 // Text of a formula's cached result or of a cell, for a cell being turned into a constant.
@@ -284,14 +277,12 @@ int XlsSheet::cellFormat(int row, int col) const {
 double XlsSheet::colWidth(int col) const {
     for (const auto& ci : colInfos_) {
         if (col >= ci.first && col <= ci.last)
-            return (ci.flags & 0x0001) ? 0.0 : shownWidth(ci.width / 256.0);
+            return (ci.flags & 0x0001) ? 0.0 : shownColumnWidth(ci.width / 256.0);
     }
     if (standardWidth_ >= 0)
-        return shownWidth(standardWidth_ / 256.0);
-    // DEFCOLWIDTH counts characters without padding; the column is that many digits plus
-    // the padding, rounded up to a multiple of 8 pixels.
-    const double px = std::ceil((defColWidth_ * 7 + 5) / 8.0) * 8;
-    return std::round((px - 5) / 7 * 100) / 100;
+        return shownColumnWidth(standardWidth_ / 256.0);
+    // DEFCOLWIDTH counts digits without the padding.
+    return defaultColumnWidth(defColWidth_);
 }
 
 // True for a cell of an array formula that lies within `row`: it moves whole with the row.

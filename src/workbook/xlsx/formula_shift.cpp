@@ -27,7 +27,7 @@ struct RefPart {
     std::size_t length = 0;
 };
 
-// Matches [$]COL[$]ROW, [$]ROW (rowOnly) or [$]COL (colOnly) at s[i].
+// Matches [$]COL[$]ROW, [$]ROW (with allowRowOnly) or [$]COL (with allowColOnly) at s[i].
 bool matchPart(std::string_view s, std::size_t i, RefPart& part, bool allowRowOnly,
                bool allowColOnly) {
     std::size_t p = i;
@@ -36,18 +36,19 @@ bool matchPart(std::string_view s, std::size_t i, RefPart& part, bool allowRowOn
         r.colAbs = true;
         ++p;
     }
-    std::size_t letters = 0;
-    std::int64_t col = 0;
-    while (p < s.size() && isLetter(s[p]) && letters < 4) {
-        col = col * 26 + ((s[p] | 0x20) - 'a' + 1);
+    // Formula text may write the letters small: they are read as capitals.
+    char letters[kMostColumnLetters + 1];
+    std::size_t count = 0;
+    while (p < s.size() && isLetter(s[p]) && count <= kMostColumnLetters) {
+        letters[count++] = static_cast<char>(s[p] & ~0x20);
         ++p;
-        ++letters;
     }
-    if (letters > 0) {
-        if (letters > 3 || col > maxCols)
+    if (count > 0) {
+        const int col = count <= kMostColumnLetters ? columnNumber({letters, count}) : 0;
+        if (col == 0)
             return false;
         r.hasCol = true;
-        r.col = static_cast<int>(col - 1);
+        r.col = col - 1;
         if (p < s.size() && s[p] == '$') {
             r.rowAbs = true;
             ++p;
@@ -100,7 +101,7 @@ void appendPart(std::string& out, const RefPart& part) {
     if (part.hasCol) {
         if (part.colAbs)
             out += '$';
-        appendColumnName(out, part.col);
+        out += columnLetters(part.col + 1);
     }
     if (part.hasRow) {
         if (part.rowAbs)
@@ -111,20 +112,8 @@ void appendPart(std::string& out, const RefPart& part) {
 
 } // namespace
 
-void appendColumnName(std::string& out, int col) {
-    char buf[4];
-    int n = 0;
-    int c = col + 1;
-    while (c > 0 && n < 4) {
-        buf[n++] = static_cast<char>('A' + (c - 1) % 26);
-        c = (c - 1) / 26;
-    }
-    while (n > 0)
-        out += buf[--n];
-}
-
 void appendCellRef(std::string& out, int row, int col) {
-    appendColumnName(out, col);
+    out += columnLetters(col + 1);
     char digits[12];
     int n = 0;
     unsigned v = static_cast<unsigned>(row) + 1;

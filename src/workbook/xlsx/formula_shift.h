@@ -3,6 +3,7 @@
 // references shift with the cell, $-anchored ones stay), and following cells whose rows moved
 // or were deleted (every reference to them changes, $ or not, wherever the formula stands).
 
+#include "workbook/column_letter.h"
 #include "workbook/row_map.h"
 
 #include <string>
@@ -12,7 +13,7 @@
 namespace rowbit::xlsx {
 
 constexpr int maxRows = 1048576;
-constexpr int maxCols = 16384;
+constexpr int maxCols = kLastColumnNumber;
 
 // Shifts the relative references of formula text (as stored, without "=") by dRow rows and
 // dCol columns. A reference pushed off the grid becomes #REF!.
@@ -42,6 +43,5 @@ MappedFormula mapFormulaRows(std::string_view formula, const MovedSheet& moved, 
 bool parseCellRef(std::string_view ref, int& row, int& col);
 // Zero-based row and column to "AB12".
 void appendCellRef(std::string& out, int row, int col);
-void appendColumnName(std::string& out, int col);
 
 } // namespace rowbit::xlsx

@@ -1,5 +1,6 @@
 #include "workbook/xlsx/sheet.h"
 
+#include "workbook/column_width.h"
 #include "workbook/xlsx/formula_shift.h"
 #include "workbook/xlsx/sheet_anchors.h"
 #include "workbook/xlsx/xml_scan.h"
@@ -151,28 +152,14 @@ std::string XlsxSheet::formula(int row, int col) const {
     return it != extras_.end() && it->second.hasFormula ? it->second.formula : std::string();
 }
 
-namespace {
-
-// What a width stored in the file shows to the user: the stored width holds 5 pixels of
-// padding on a 7-pixel digit, and the column is a whole number of pixels wide.
-double shownWidth(double stored) {
-    const double pixels = std::floor((256.0 * stored + std::floor(128.0 / 7)) / 256.0 * 7);
-    const double chars = std::max(0.0, (pixels - 5) / 7);
-    return std::round(chars * 100) / 100;
-}
-
-} // namespace
-
 double XlsxSheet::colWidth(int col) const {
     for (const ColInfo& info : cols_) {
         if (col >= info.first && col <= info.last)
-            return shownWidth(info.width);
+            return shownColumnWidth(info.width);
     }
     if (defaultWidth_ >= 0)
-        return shownWidth(defaultWidth_);
-    // The default column is the base width plus padding, rounded up to 8 pixels.
-    const double pixels = std::ceil((baseWidth_ * 7 + 5) / 8) * 8;
-    return std::round((pixels - 5) / 7 * 100) / 100;
+        return shownColumnWidth(defaultWidth_);
+    return defaultColumnWidth(baseWidth_);
 }
 
 Cell* XlsxSheet::place(int row, int col) {
@@ -347,9 +334,44 @@ void XlsxSheet::clear(int firstRow, int lastRow, int firstCol, int lastCol) {
 Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const int> deletedRows) {
     if (!worksheet_)
         return makeError(ErrorCode::Invalid, "rows of a chart sheet cannot move", name_);
+    auto involved = involvedRows(moves, deletedRows);
+    if (!involved)
+        return involved.error();
+    if (moves.empty() && deletedRows.empty())
+        return {};
+    unshareFormulasIn(involved->rows);
+    const RowMap map(moves, deletedRows);
+    arraysToValues(map);
+    followOwnMove(map);
+    TakenRows taken = takeSourceRows(moves);
+    dropRows(*involved);
+    *involved = {};
+    placeTakenRows(moves, taken);
+    if (map.moves()) {
+        tail_ = remapSheetTail(tail_, prefix_, map, *this,
+                               [&](SaveNotice::Kind kind, const std::string& range) {
+                                   book_.notice({kind, name_, range});
+                               });
+        rowMoves_.push_back(RowChange{std::vector<RowMove>(moves.begin(), moves.end()),
+                                      std::vector<int>(deletedRows.begin(), deletedRows.end())});
+    }
+    touched_ = true;
+    return {};
+}
+
+Row* XlsxSheet::storedRow(int r) {
+    if (static_cast<std::size_t>(r) >= rowIndex_.size())
+        return nullptr;
+    const std::int32_t pos = rowIndex_[static_cast<std::size_t>(r)];
+    return pos < 0 ? nullptr : &rows_[static_cast<std::size_t>(pos)];
+}
+
+Result<XlsxSheet::InvolvedRows> XlsxSheet::involvedRows(std::span<const RowMove> moves,
+                                                        std::span<const int> deletedRows) const {
     // Marks per row rather than sets or sorted lists: a sort moves every row of a
     // million-row sheet. The first fault in the order of the moves is the one reported.
-    std::vector<std::uint8_t> marks; // per row: kSource, kTarget, kDeleted
+    InvolvedRows involved;
+    std::vector<std::uint8_t>& marks = involved.marks;
     constexpr std::uint8_t kSource = 1, kTarget = 2, kDeleted = 4;
     auto mark = [&](int row) -> std::uint8_t& {
         const auto high = static_cast<std::size_t>(row) + 1;
@@ -374,28 +396,21 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const
     }
     for (const int row : deletedRows)
         mark(row) |= kDeleted;
-    if (moves.empty() && deletedRows.empty())
-        return {};
-    // The rows involved, each once, ascending.
-    std::vector<int> involved;
-    involved.reserve(moves.size() + deletedRows.size());
+    involved.rows.reserve(moves.size() + deletedRows.size());
     for (std::size_t r = 0; r < marks.size(); ++r) {
         if (marks[r])
-            involved.push_back(static_cast<int>(r));
+            involved.rows.push_back(static_cast<int>(r));
     }
-    auto rowAt = [&](int r) -> Row* {
-        if (static_cast<std::size_t>(r) >= rowIndex_.size())
-            return nullptr;
-        const std::int32_t pos = rowIndex_[static_cast<std::size_t>(r)];
-        return pos < 0 ? nullptr : &rows_[static_cast<std::size_t>(pos)];
-    };
+    return involved;
+}
 
-    // Shared formulas touching any involved row become plain first.
+// Shared formulas touching any of `rows` become plain first.
+void XlsxSheet::unshareFormulasIn(const std::vector<int>& rows) {
     std::vector<std::string> groups;
-    auto collect = [&](int r) {
-        const Row* row = rowAt(r);
+    for (const int r : rows) {
+        const Row* row = storedRow(r);
         if (!row)
-            return;
+            continue;
         for (const Cell& c : row->cells) {
             if (!(c.flags & FormulaFlag))
                 continue;
@@ -408,14 +423,13 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const
                 std::find(groups.begin(), groups.end(), fa.si) == groups.end())
                 groups.push_back(fa.si);
         }
-    };
-    for (int r : involved)
-        collect(r);
+    }
     unshare(groups);
-    const RowMap map(moves, deletedRows);
-    arraysToValues(map);
-    // Every reference to the cells that move or go follows them, in this sheet's formulas
-    // (while they still stand where they were), in other sheets' and in defined names.
+}
+
+// Every reference to the cells that move or go follows them, in this sheet's formulas
+// (while they still stand where they were), in other sheets' and in defined names.
+void XlsxSheet::followOwnMove(const RowMap& map) {
     if (book_.rowsMoved) {
         book_.rowsMoved(*this, map);
     } else {
@@ -424,15 +438,16 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const
         self.order = {name_};
         followMovedRows(self, map, true);
     }
+}
 
-    // Take the source rows (and their side tables) out, then put them at their targets.
-    std::vector<Row> taken;
-    std::vector<std::vector<std::pair<int, CellExtra>>> takenExtras;
-    taken.reserve(moves.size());
+// Takes the source rows out with their side tables, each given its target's number.
+XlsxSheet::TakenRows XlsxSheet::takeSourceRows(std::span<const RowMove> moves) {
+    TakenRows taken;
+    taken.rows.reserve(moves.size());
     for (const RowMove& m : moves) {
         Row moved;
         std::vector<std::pair<int, CellExtra>> extras;
-        if (Row* row = rowAt(m.source)) {
+        if (Row* row = storedRow(m.source)) {
             for (const Cell& c : row->cells) {
                 if (!(c.flags & ExtraFlag))
                     continue;
@@ -446,71 +461,71 @@ Result<void> XlsxSheet::moveRows(std::span<const RowMove> moves, std::span<const
             moved = std::move(*row);
         }
         moved.r = m.target;
-        taken.push_back(std::move(moved));
-        takenExtras.push_back(std::move(extras));
+        taken.rows.push_back(std::move(moved));
+        taken.extras.push_back(std::move(extras));
     }
-    for (int r : involved) {
-        if (Row* row = rowAt(r)) {
+    return taken;
+}
+
+// Empties every involved row: what a source held was taken, what a target held is replaced.
+void XlsxSheet::dropRows(const InvolvedRows& involved) {
+    for (const int r : involved.rows) {
+        if (Row* row = storedRow(r)) {
             for (const Cell& c : row->cells) {
                 if (c.flags & ExtraFlag)
                     extras_.erase(cellKey(r, c.col));
             }
         }
     }
+    const std::vector<std::uint8_t>& marks = involved.marks;
     std::erase_if(rows_, [&](const Row& r) {
         return static_cast<std::size_t>(r.r) < marks.size() &&
                marks[static_cast<std::size_t>(r.r)] != 0;
     });
-    marks = {};
-    involved = {};
-    // The rows that stay are in order; the moved ones join them in the order of their targets.
-    std::vector<std::uint32_t> byTarget(taken.size());
+}
+
+// The formula's text already names where its references went; an array formula within one
+// row keeps its range on the row it now stands in.
+void XlsxSheet::moveArrayRange(CellExtra& extra, int source, int target) {
+    if (!extra.hasFormula || target == source || extra.formulaAttrs.empty())
+        return;
+    const FormulaAttrs fa = splitFormulaAttrs(extra.formulaAttrs);
+    int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+    const auto colon = fa.ref.find(':');
+    const std::string_view ref(fa.ref);
+    if (fa.type == "array" && parseCellRef(ref.substr(0, colon), r0, c0) &&
+        (colon == std::string::npos || parseCellRef(ref.substr(colon + 1), r1, c1))) {
+        if (colon == std::string::npos)
+            c1 = c0;
+        extra.formulaAttrs = " t=\"array\" ref=\"" +
+                             rangeText(target, std::min(c0, c1), target, std::max(c0, c1)) + "\"" +
+                             fa.rest;
+    }
+}
+
+// The rows that stay are in order; the moved ones join them in the order of their targets.
+void XlsxSheet::placeTakenRows(std::span<const RowMove> moves, TakenRows& taken) {
+    std::vector<std::uint32_t> byTarget(taken.rows.size());
     std::iota(byTarget.begin(), byTarget.end(), 0u);
     std::sort(byTarget.begin(), byTarget.end(),
               [&](std::uint32_t a, std::uint32_t b) { return moves[a].target < moves[b].target; });
-    for (std::size_t i = 0; i < taken.size(); ++i) {
+    for (std::size_t i = 0; i < taken.rows.size(); ++i) {
         const int target = moves[i].target;
-        for (auto& [col, extra] : takenExtras[i]) {
-            // The formula's text already names where its references went; an array formula
-            // within one row keeps its range on the row it now stands in.
-            if (extra.hasFormula && target != moves[i].source && !extra.formulaAttrs.empty()) {
-                const FormulaAttrs fa = splitFormulaAttrs(extra.formulaAttrs);
-                int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
-                const auto colon = fa.ref.find(':');
-                const std::string_view ref(fa.ref);
-                if (fa.type == "array" && parseCellRef(ref.substr(0, colon), r0, c0) &&
-                    (colon == std::string::npos || parseCellRef(ref.substr(colon + 1), r1, c1))) {
-                    if (colon == std::string::npos)
-                        c1 = c0;
-                    extra.formulaAttrs =
-                        " t=\"array\" ref=\"" +
-                        rangeText(target, std::min(c0, c1), target, std::max(c0, c1)) + "\"" +
-                        fa.rest;
-                }
-            }
+        for (auto& [col, extra] : taken.extras[i]) {
+            moveArrayRange(extra, moves[i].source, target);
             extras_[cellKey(target, col)] = std::move(extra);
         }
     }
     const std::size_t staying = rows_.size();
-    rows_.reserve(staying + taken.size());
+    rows_.reserve(staying + taken.rows.size());
     for (const std::uint32_t i : byTarget) {
-        if (!taken[i].cells.empty() || taken[i].attrs != 0)
-            rows_.push_back(std::move(taken[i]));
+        if (!taken.rows[i].cells.empty() || taken.rows[i].attrs != 0)
+            rows_.push_back(std::move(taken.rows[i]));
     }
     taken = {};
     std::inplace_merge(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(staying),
                        rows_.end(), [](const Row& a, const Row& b) { return a.r < b.r; });
     reindex();
-    if (map.moves()) {
-        tail_ = remapSheetTail(tail_, prefix_, map, *this,
-                               [&](SaveNotice::Kind kind, const std::string& range) {
-                                   book_.notice({kind, name_, range});
-                               });
-        rowMoves_.push_back(RowChange{std::vector<RowMove>(moves.begin(), moves.end()),
-                                      std::vector<int>(deletedRows.begin(), deletedRows.end())});
-    }
-    touched_ = true;
-    return {};
 }
 
 void XlsxSheet::followMovedRows(const MovedSheet& moved, const RowMap& map, bool self) {
@@ -764,7 +779,7 @@ private:
         }
         const bool formula = extra && extra->hasFormula;
         pending_ += cellOpen_;
-        appendColumnName(pending_, c.col);
+        pending_ += columnLetters(c.col + 1);
         pending_ += rowDigits_;
         pending_ += '"';
         if (c.style != 0) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace rowbit::xlsx {
@@ -127,6 +128,25 @@ private:
     void forgetLoaded(); // back to nothing read, before reading the part again
     void updateBounds() const;
     void arraysToValues(const RowMap& map);
+
+    // The steps of moveRows, in order.
+    struct InvolvedRows {
+        std::vector<std::uint8_t> marks; // per row: nonzero when it moves, is a target or goes
+        std::vector<int> rows;           // the rows marked, ascending
+    };
+    struct TakenRows {
+        std::vector<Row> rows;                                      // numbered as their targets
+        std::vector<std::vector<std::pair<int, CellExtra>>> extras; // per row: column, extra
+    };
+    Row* storedRow(int r); // nullptr when the row holds nothing
+    Result<InvolvedRows> involvedRows(std::span<const RowMove> moves,
+                                      std::span<const int> deletedRows) const;
+    void unshareFormulasIn(const std::vector<int>& rows);
+    void followOwnMove(const RowMap& map);
+    TakenRows takeSourceRows(std::span<const RowMove> moves);
+    void dropRows(const InvolvedRows& involved);
+    static void moveArrayRange(CellExtra& extra, int source, int target);
+    void placeTakenRows(std::span<const RowMove> moves, TakenRows& taken);
 
     BookContext& book_;
     std::string name_;

@@ -254,42 +254,19 @@ private:
     }
 
     bool head(const xml::Token& t) {
-        std::string& out = sheet_.hasDimension_ ? sheet_.afterDim_ : sheet_.head_;
         if (skipDepth_ > 0) {
-            if (t.kind == xml::Token::Start)
-                ++skipDepth_;
-            else if (t.kind == xml::Token::End)
-                --skipDepth_;
+            skipInside(t);
             return true;
         }
         if (rootEndAt_ != std::string::npos &&
             (t.kind == xml::Token::Start || t.kind == xml::Token::Empty ||
              t.kind == xml::Token::End))
             return fail("the sheet part goes on after its root element");
-        if (t.kind != xml::Token::Start && t.kind != xml::Token::Empty) {
-            if (t.kind == xml::Token::End) {
-                if (--headDepth_ < 0)
-                    return fail("an end tag closes no element");
-                if (headDepth_ == 0) {
-                    rootEndAt_ = out.size();
-                    rootEndInHead_ = !sheet_.hasDimension_;
-                }
-            }
-            out.append(t.raw);
-            return true;
-        }
+        std::string& out = sheet_.hasDimension_ ? sheet_.afterDim_ : sheet_.head_;
+        if (t.kind != xml::Token::Start && t.kind != xml::Token::Empty)
+            return keepHeadText(t, out);
         if (t.kind == xml::Token::Empty && headDepth_ == 0) {
-            // An empty root: opened and closed apart, so that cells can go in between.
-            sheet_.prefix_ = std::string(xml::prefixOf(t.name));
-            out += '<';
-            out.append(t.name);
-            out.append(t.attrs);
-            out += '>';
-            rootEndAt_ = out.size();
-            rootEndInHead_ = !sheet_.hasDimension_;
-            out += "</";
-            out.append(t.name);
-            out += '>';
+            keepEmptyRoot(t, out);
             return true;
         }
         if (t.kind == xml::Token::Start && headDepth_++ == 0) {
@@ -305,34 +282,81 @@ private:
             return true;
         }
         if (local == "dimension" && !sheet_.hasDimension_) {
-            sheet_.hasDimension_ = true;
-            sheet_.dimPrefix_ = std::string(xml::prefixOf(t.name));
-            if (t.kind == xml::Token::Start) {
-                --headDepth_;
-                skipDepth_ = 1;
-            }
+            takeDimension(t);
             return true;
         }
         out.append(t.raw);
+        takeColumnWidths(local, t.attrs);
+        return true;
+    }
+
+    // Within the dimension element, which is written anew: its content is left out.
+    void skipInside(const xml::Token& t) {
+        if (t.kind == xml::Token::Start)
+            ++skipDepth_;
+        else if (t.kind == xml::Token::End)
+            --skipDepth_;
+    }
+
+    // Text, comments and end tags before the cells are kept as they are; the root's end tag
+    // marks where cells of a sheet without sheetData would go.
+    bool keepHeadText(const xml::Token& t, std::string& out) {
+        if (t.kind == xml::Token::End) {
+            if (--headDepth_ < 0)
+                return fail("an end tag closes no element");
+            if (headDepth_ == 0) {
+                rootEndAt_ = out.size();
+                rootEndInHead_ = !sheet_.hasDimension_;
+            }
+        }
+        out.append(t.raw);
+        return true;
+    }
+
+    // An empty root: opened and closed apart, so that cells can go in between.
+    void keepEmptyRoot(const xml::Token& t, std::string& out) {
+        sheet_.prefix_ = std::string(xml::prefixOf(t.name));
+        out += '<';
+        out.append(t.name);
+        out.append(t.attrs);
+        out += '>';
+        rootEndAt_ = out.size();
+        rootEndInHead_ = !sheet_.hasDimension_;
+        out += "</";
+        out.append(t.name);
+        out += '>';
+    }
+
+    // The first dimension element is dropped (a save writes the sheet's own); what follows
+    // it is kept apart, after where the new one goes.
+    void takeDimension(const xml::Token& t) {
+        sheet_.hasDimension_ = true;
+        sheet_.dimPrefix_ = std::string(xml::prefixOf(t.name));
+        if (t.kind == xml::Token::Start) {
+            --headDepth_;
+            skipDepth_ = 1;
+        }
+    }
+
+    // The sheet's default and base column widths and each column range's width.
+    void takeColumnWidths(std::string_view local, std::string_view attrs) {
+        std::string_view v;
         if (local == "sheetFormatPr") {
-            std::string_view v;
             double w = 0;
-            if (xml::findAttr(t.attrs, "defaultColWidth", v) && toDouble(v, w) && w >= 0 && w < 256)
+            if (xml::findAttr(attrs, "defaultColWidth", v) && toDouble(v, w) && w >= 0 && w < 256)
                 sheet_.defaultWidth_ = w;
-            if (xml::findAttr(t.attrs, "baseColWidth", v) && toDouble(v, w) && w >= 0 && w < 256)
+            if (xml::findAttr(attrs, "baseColWidth", v) && toDouble(v, w) && w >= 0 && w < 256)
                 sheet_.baseWidth_ = w;
         } else if (local == "col") {
-            std::string_view v;
             int first = 0, last = 0;
             double w = -1;
-            if (xml::findAttr(t.attrs, "min", v) && toInt(v, first) &&
-                xml::findAttr(t.attrs, "max", v) && toInt(v, last) && first >= 1 && last >= first &&
+            if (xml::findAttr(attrs, "min", v) && toInt(v, first) &&
+                xml::findAttr(attrs, "max", v) && toInt(v, last) && first >= 1 && last >= first &&
                 first <= maxCols) {
-                if (xml::findAttr(t.attrs, "width", v) && toDouble(v, w) && w >= 0 && w < 65536)
+                if (xml::findAttr(attrs, "width", v) && toDouble(v, w) && w >= 0 && w < 65536)
                     sheet_.cols_.push_back({first - 1, std::min(last, maxCols) - 1, w});
             }
         }
-        return true;
     }
 
     bool data(const xml::Token& t) {
@@ -526,30 +550,10 @@ private:
     }
 
     bool cellToken(const xml::Token& t) {
-        const bool open = t.kind == xml::Token::Start;
         switch (sub_) {
         case None:
             if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
-                const std::string_view local = xml::localName(t.name);
-                if (xml::is(local, "v")) {
-                    haveV_ = true;
-                    sub_ = open ? V : None;
-                } else if (xml::is(local, "f")) {
-                    haveF_ = true;
-                    formulaAttrs_.assign(t.attrs);
-                    sub_ = open ? F : None;
-                } else if (xml::is(local, "is")) {
-                    haveIs_ = true;
-                    isRaw_.assign(t.raw);
-                    isDepth_ = 1;
-                    phonetic_ = 0;
-                    inT_ = false;
-                    sub_ = open ? Is : None;
-                } else {
-                    children_.append(t.raw);
-                    subDepth_ = 1;
-                    sub_ = open ? Other : None;
-                }
+                startChild(t);
                 return true;
             }
             if (t.kind == xml::Token::End) {
@@ -567,40 +571,7 @@ private:
                 return appendText(sub_ == V ? value_ : formula_, t);
             return true;
         case Is:
-            isRaw_.append(t.raw);
-            if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
-                const std::string_view local = xml::localName(t.name);
-                if (xml::is(local, "r"))
-                    rich_ = true;
-                if (t.kind == xml::Token::Start) {
-                    ++isDepth_;
-                    if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
-                        ++phonetic_;
-                    else if (xml::is(local, "t"))
-                        inT_ = true;
-                } else if (xml::is(local, "rPh")) {
-                    rich_ = true;
-                }
-                if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
-                    rich_ = true; // keep the raw element so nothing is lost
-                return true;
-            }
-            if (t.kind == xml::Token::End) {
-                const std::string_view local = xml::localName(t.name);
-                if (--isDepth_ == 0) {
-                    sub_ = None;
-                    return true;
-                }
-                if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
-                    --phonetic_;
-                else if (xml::is(local, "t"))
-                    inT_ = false;
-                return true;
-            }
-            if (inT_ && phonetic_ == 0 &&
-                (t.kind == xml::Token::Text || t.kind == xml::Token::CData))
-                return appendText(isText_, t);
-            return true;
+            return inlineStringToken(t);
         case Other:
             children_.append(t.raw);
             if (t.kind == xml::Token::Start)
@@ -609,6 +580,69 @@ private:
                 sub_ = None;
             return true;
         }
+        return true;
+    }
+
+    // A child of the cell: its value, formula, inline string, or another element kept whole.
+    void startChild(const xml::Token& t) {
+        const bool open = t.kind == xml::Token::Start;
+        const std::string_view local = xml::localName(t.name);
+        if (xml::is(local, "v")) {
+            haveV_ = true;
+            sub_ = open ? V : None;
+        } else if (xml::is(local, "f")) {
+            haveF_ = true;
+            formulaAttrs_.assign(t.attrs);
+            sub_ = open ? F : None;
+        } else if (xml::is(local, "is")) {
+            haveIs_ = true;
+            isRaw_.assign(t.raw);
+            isDepth_ = 1;
+            phonetic_ = 0;
+            inT_ = false;
+            sub_ = open ? Is : None;
+        } else {
+            children_.append(t.raw);
+            subDepth_ = 1;
+            sub_ = open ? Other : None;
+        }
+    }
+
+    // Within an inline string: its raw element is kept, and the text of its runs (phonetic
+    // runs aside) gathered.
+    bool inlineStringToken(const xml::Token& t) {
+        isRaw_.append(t.raw);
+        if (t.kind == xml::Token::Start || t.kind == xml::Token::Empty) {
+            const std::string_view local = xml::localName(t.name);
+            if (xml::is(local, "r"))
+                rich_ = true;
+            if (t.kind == xml::Token::Start) {
+                ++isDepth_;
+                if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
+                    ++phonetic_;
+                else if (xml::is(local, "t"))
+                    inT_ = true;
+            } else if (xml::is(local, "rPh")) {
+                rich_ = true;
+            }
+            if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
+                rich_ = true; // keep the raw element so nothing is lost
+            return true;
+        }
+        if (t.kind == xml::Token::End) {
+            const std::string_view local = xml::localName(t.name);
+            if (--isDepth_ == 0) {
+                sub_ = None;
+                return true;
+            }
+            if (xml::is(local, "rPh") || xml::is(local, "phoneticPr"))
+                --phonetic_;
+            else if (xml::is(local, "t"))
+                inT_ = false;
+            return true;
+        }
+        if (inT_ && phonetic_ == 0 && (t.kind == xml::Token::Text || t.kind == xml::Token::CData))
+            return appendText(isText_, t);
         return true;
     }
 
@@ -630,6 +664,23 @@ private:
         cell.col = static_cast<std::uint16_t>(colNum_);
         cell.style = style_;
         bool extra = haveF_ || !cellAttrs_.empty() || !children_.empty();
+        if (!takeValue(cell, extra))
+            return false;
+        if (haveF_)
+            cell.flags |= FormulaFlag;
+        if (extra) {
+            cell.flags |= ExtraFlag;
+            keepExtra();
+        }
+        if (++cellCount_ > cellLimit || extras_->size() > extraLimit)
+            return fail("the sheet holds too many cells to load");
+        rowCells_.push_back(cell);
+        return true;
+    }
+
+    // The cell's value by its type; `extra` is set when the cell keeps more than the value
+    // (rich inline text, an ISO date as written).
+    bool takeValue(Cell& cell, bool& extra) {
         switch (type_) {
         case 'n':
             if (haveV_ && !value_.empty()) {
@@ -691,26 +742,22 @@ private:
         default:
             break;
         }
-        if (haveF_)
-            cell.flags |= FormulaFlag;
-        if (extra) {
-            cell.flags |= ExtraFlag;
-            CellExtra& e = (*extras_)[cellKey(rowNum_, colNum_)];
-            e = CellExtra{};
-            e.attrs = cellAttrs_;
-            e.hasFormula = haveF_;
-            e.formulaAttrs = formulaAttrs_;
-            e.formula = formula_;
-            if (rich_)
-                e.richInline = isRaw_;
-            if (type_ == 'd')
-                e.isoValue = value_;
-            e.children = children_;
-        }
-        if (++cellCount_ > cellLimit || extras_->size() > extraLimit)
-            return fail("the sheet holds too many cells to load");
-        rowCells_.push_back(cell);
         return true;
+    }
+
+    // What the cell holds besides its value, written back as it was.
+    void keepExtra() {
+        CellExtra& e = (*extras_)[cellKey(rowNum_, colNum_)];
+        e = CellExtra{};
+        e.attrs = cellAttrs_;
+        e.hasFormula = haveF_;
+        e.formulaAttrs = formulaAttrs_;
+        e.formula = formula_;
+        if (rich_)
+            e.richInline = isRaw_;
+        if (type_ == 'd')
+            e.isoValue = value_;
+        e.children = children_;
     }
 
     void sortRows() {

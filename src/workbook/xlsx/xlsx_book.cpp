@@ -202,6 +202,19 @@ public:
     std::vector<SaveNotice> takeNotices() override { return std::exchange(ctx_.notices, {}); }
 
 private:
+    // The steps of load, in order.
+    template <class Parse>
+    Result<bool> loadPart(const std::string& part, Parse parse);
+    Result<void> loadContentTypes();
+    Result<void> findMainParts();
+    Result<void> loadWorkbookPart();
+    Result<void> takeNamespaces(pugi::xml_node root);
+    Result<std::vector<Relationship>> loadWorkbookRelationships();
+    Result<void> loadStyles();
+    std::uint64_t bigPartBytes(const std::vector<Relationship>& rels) const;
+    Result<void> loadSharedStrings(PartProgress& progress);
+    Result<void> loadSheets(const std::vector<Relationship>& rels, PartProgress& progress);
+
     void followMovedRows(XlsxSheet& moved, const RowMap& map);
     void markFullRecalculation();
     Result<void> remapNoteParts(std::unordered_map<std::string, std::string>& rewritten) const;
@@ -255,29 +268,68 @@ private:
 
 Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress& progress) {
     pkg_ = std::move(package);
-    const std::string& where = pkg_->where();
-
-    const int typesIndex = pkg_->find("[Content_Types].xml");
-    if (typesIndex < 0)
-        return makeError(ErrorCode::Unsupported,
-                         "the zip file is not an Office package (no [Content_Types].xml)", where);
-    auto typesBytes = pkg_->read(typesIndex);
-    if (!typesBytes)
-        return typesBytes.error();
-    if (auto r = parseXml(types_, *typesBytes, where + ": [Content_Types].xml"); !r)
+    if (auto r = loadContentTypes(); !r)
         return r;
+    if (auto r = findMainParts(); !r)
+        return r;
+    if (auto r = loadWorkbookPart(); !r)
+        return r;
+    auto rels = loadWorkbookRelationships();
+    if (!rels)
+        return rels.error();
+    if (auto r = loadStyles(); !r)
+        return r;
+    PartProgress partProgress(progress, bigPartBytes(*rels));
+    if (auto r = loadSharedStrings(partProgress); !r)
+        return r;
+    if (auto r = loadSheets(*rels, partProgress); !r)
+        return r;
+    partProgress.finish();
+    return {};
+}
 
-    const int rootRelsIndex = pkg_->find("_rels/.rels");
-    if (rootRelsIndex < 0)
+template <class Parse>
+Result<bool> XlsxBook::loadPart(const std::string& part, Parse parse) {
+    const int index = part.empty() ? -1 : pkg_->find(part);
+    if (index < 0)
+        return false;
+    auto bytes = pkg_->read(index);
+    if (!bytes)
+        return bytes.error();
+    if (auto r = parse(std::string_view(*bytes), pkg_->where() + ": " + part); !r)
+        return r.error();
+    return true;
+}
+
+Result<void> XlsxBook::loadContentTypes() {
+    auto found =
+        loadPart("[Content_Types].xml", [&](std::string_view bytes, const std::string& at) {
+            return parseXml(types_, bytes, at);
+        });
+    if (!found)
+        return found.error();
+    if (!*found)
+        return makeError(ErrorCode::Unsupported,
+                         "the zip file is not an Office package (no [Content_Types].xml)",
+                         pkg_->where());
+    return {};
+}
+
+Result<void> XlsxBook::findMainParts() {
+    std::vector<Relationship> rootRels;
+    auto found = loadPart("_rels/.rels", [&](std::string_view bytes, const std::string& at) {
+        auto parsed = parseRelationships(bytes, "", at);
+        if (!parsed)
+            return Result<void>(parsed.error());
+        rootRels = std::move(*parsed);
+        return Result<void>();
+    });
+    if (!found)
+        return found.error();
+    if (!*found)
         return makeError(ErrorCode::Damaged, "the package has no relationships (_rels/.rels)",
-                         where);
-    auto rootRelsBytes = pkg_->read(rootRelsIndex);
-    if (!rootRelsBytes)
-        return rootRelsBytes.error();
-    auto rootRels = parseRelationships(*rootRelsBytes, "", where + ": _rels/.rels");
-    if (!rootRels)
-        return rootRels.error();
-    for (const Relationship& rel : *rootRels) {
+                         pkg_->where());
+    for (const Relationship& rel : rootRels) {
         if (rel.external)
             continue;
         if (relIs(rel.type, "officeDocument") && workbookPart_.empty()) {
@@ -288,7 +340,8 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
         }
     }
     if (workbookPart_.empty())
-        return makeError(ErrorCode::Unsupported, "the package holds no main document", where);
+        return makeError(ErrorCode::Unsupported, "the package holds no main document",
+                         pkg_->where());
     const std::string mainType = contentTypeOf(workbookPart_);
     if (mainType.find("wordprocessingml") != std::string::npos ||
         mainType.find("presentationml") != std::string::npos ||
@@ -296,53 +349,66 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
         mainType.find("ms-powerpoint") != std::string::npos)
         return makeError(ErrorCode::Unsupported,
                          "the package is a text document or a presentation, not a workbook",
-                         where + ": " + workbookPart_);
-    const int workbookIndex = pkg_->find(workbookPart_);
-    if (workbookIndex < 0)
-        return makeError(ErrorCode::Damaged, "the workbook part is missing",
-                         where + ": " + workbookPart_);
-    auto workbookBytes = pkg_->read(workbookIndex);
-    if (!workbookBytes)
-        return workbookBytes.error();
-    const std::string wbWhere = where + ": " + workbookPart_;
-    if (auto r = parseXml(workbook_, *workbookBytes, wbWhere); !r)
-        return r;
+                         pkg_->where() + ": " + workbookPart_);
+    return {};
+}
+
+Result<void> XlsxBook::loadWorkbookPart() {
+    const std::string wbWhere = pkg_->where() + ": " + workbookPart_;
+    auto found = loadPart(workbookPart_, [&](std::string_view bytes, const std::string& at) {
+        return parseXml(workbook_, bytes, at);
+    });
+    if (!found)
+        return found.error();
+    if (!*found)
+        return makeError(ErrorCode::Damaged, "the workbook part is missing", wbWhere);
     pugi::xml_node root = workbook_.document_element();
     if (localOf(root.name()) != "workbook")
         return makeError(ErrorCode::Unsupported, "the main part is not a workbook", wbWhere);
-    {
-        const std::string prefix(xml::prefixOf(root.name()));
-        const std::string nsAttr =
-            prefix.empty() ? "xmlns" : "xmlns:" + prefix.substr(0, prefix.size() - 1);
-        const std::string ns = root.attribute(nsAttr.c_str()).value();
-        if (ns != ctx_.mainNamespace && ns != strictMain)
-            return makeError(ErrorCode::Unsupported,
-                             "the workbook uses an unknown XML namespace (" + ns + ")", wbWhere);
-        if (ns == strictMain || relTypeBase_ == strictRel) {
-            ctx_.mainNamespace = strictMain;
-            ctx_.relNamespace = strictRel;
-        }
-        if (relTypeBase_.empty())
-            relTypeBase_ = ctx_.relNamespace;
-    }
+    if (auto r = takeNamespaces(root); !r)
+        return r;
     if (pugi::xml_node pr = child(root, "workbookPr")) {
         const std::string_view v = attr(pr, "date1904").value();
         ctx_.date1904 = v == "1" || v == "true";
     }
+    return {};
+}
 
+// The workbook names the flavour of its XML: the transitional namespaces or the strict ones,
+// which the parts written back then use too.
+Result<void> XlsxBook::takeNamespaces(pugi::xml_node root) {
+    const std::string prefix(xml::prefixOf(root.name()));
+    const std::string nsAttr =
+        prefix.empty() ? "xmlns" : "xmlns:" + prefix.substr(0, prefix.size() - 1);
+    const std::string ns = root.attribute(nsAttr.c_str()).value();
+    if (ns != ctx_.mainNamespace && ns != strictMain)
+        return makeError(ErrorCode::Unsupported,
+                         "the workbook uses an unknown XML namespace (" + ns + ")",
+                         pkg_->where() + ": " + workbookPart_);
+    if (ns == strictMain || relTypeBase_ == strictRel) {
+        ctx_.mainNamespace = strictMain;
+        ctx_.relNamespace = strictRel;
+    }
+    if (relTypeBase_.empty())
+        relTypeBase_ = ctx_.relNamespace;
+    return {};
+}
+
+Result<std::vector<Relationship>> XlsxBook::loadWorkbookRelationships() {
     relsPart_ = relsPartFor(workbookPart_);
     std::vector<Relationship> rels;
-    if (const int relsIndex = pkg_->find(relsPart_); relsIndex >= 0) {
-        auto relsBytes = pkg_->read(relsIndex);
-        if (!relsBytes)
-            return relsBytes.error();
-        if (auto r = parseXml(rels_, *relsBytes, where + ": " + relsPart_); !r)
+    auto found = loadPart(relsPart_, [&](std::string_view bytes, const std::string& at) {
+        if (auto r = parseXml(rels_, bytes, at); !r)
             return r;
-        auto parsed = parseRelationships(*relsBytes, workbookPart_, where + ": " + relsPart_);
+        auto parsed = parseRelationships(bytes, workbookPart_, at);
         if (!parsed)
-            return parsed.error();
+            return Result<void>(parsed.error());
         rels = std::move(*parsed);
-    } else {
+        return Result<void>();
+    });
+    if (!found)
+        return found.error();
+    if (!*found) {
         rels_.load_string(("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                            "relationships\"/>"));
         relsChanged_ = true;
@@ -359,35 +425,39 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
             calcChainRel_ = rel.id;
         }
     }
+    return rels;
+}
 
-    if (const int idx = stylesPart_.empty() ? -1 : pkg_->find(stylesPart_); idx >= 0) {
-        auto bytes = pkg_->read(idx);
-        if (!bytes)
-            return bytes.error();
-        if (auto r = ctx_.styles.load(*bytes, where + ": " + stylesPart_); !r)
-            return r;
-    } else {
-        // No styles part: the default one is added if a format is ever needed.
-        stylesPart_.clear();
-        if (auto r = ctx_.styles.load(Styles::defaultPart(ctx_.mainNamespace), "(default styles)");
-            !r)
-            return r;
-    }
+Result<void> XlsxBook::loadStyles() {
+    auto found = loadPart(stylesPart_, [&](std::string_view bytes, const std::string& at) {
+        return ctx_.styles.load(bytes, at);
+    });
+    if (!found)
+        return found.error();
+    if (*found)
+        return {};
+    // No styles part: the default one is added if a format is ever needed.
+    stylesPart_.clear();
+    return ctx_.styles.load(Styles::defaultPart(ctx_.mainNamespace), "(default styles)");
+}
 
-    // Progress counts the bytes of the big parts: the shared strings and the sheets.
-    std::uint64_t bigBytes = 0;
+// Progress counts the bytes of the big parts: the shared strings and the sheets.
+std::uint64_t XlsxBook::bigPartBytes(const std::vector<Relationship>& rels) const {
+    std::uint64_t bytes = 0;
     if (const int idx = sstPart_.empty() ? -1 : pkg_->find(sstPart_); idx >= 0)
-        bigBytes += pkg_->entries()[static_cast<std::size_t>(idx)].size;
+        bytes += pkg_->entries()[static_cast<std::size_t>(idx)].size;
     for (const Relationship& rel : rels) {
         if (const int idx = rel.external ? -1 : pkg_->find(rel.target);
             idx >= 0 && relIs(rel.type, "worksheet"))
-            bigBytes += pkg_->entries()[static_cast<std::size_t>(idx)].size;
+            bytes += pkg_->entries()[static_cast<std::size_t>(idx)].size;
     }
-    PartProgress partProgress(progress, bigBytes);
+    return bytes;
+}
 
+Result<void> XlsxBook::loadSharedStrings(PartProgress& progress) {
     if (const int idx = sstPart_.empty() ? -1 : pkg_->find(sstPart_); idx >= 0) {
         SharedStringsReader reader(ctx_.strings);
-        if (auto r = scanPart(*pkg_, idx, where + ": " + sstPart_, reader, &partProgress); !r)
+        if (auto r = scanPart(*pkg_, idx, pkg_->where() + ": " + sstPart_, reader, &progress); !r)
             return r;
         sstRootOffset_ = reader.rootOffset;
         sstRootEnd_ = reader.rootEnd;
@@ -399,21 +469,36 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
         sstPart_.clear();
     }
     ctx_.strings.markLoaded();
+    return {};
+}
 
-    pugi::xml_node sheetsNode = child(root, "sheets");
+namespace {
+
+// The relationship id a <sheet> element names its part by (r:id, whatever the prefix).
+std::string sheetRelationshipId(pugi::xml_node sheet) {
+    std::string id;
+    for (pugi::xml_attribute a = sheet.first_attribute(); a; a = a.next_attribute()) {
+        const std::string_view qn(a.name());
+        if (qn.find(':') != std::string_view::npos && localOf(a.name()) == "id" &&
+            qn.substr(0, 6) != "xmlns:")
+            id = a.value();
+    }
+    return id;
+}
+
+} // namespace
+
+Result<void> XlsxBook::loadSheets(const std::vector<Relationship>& rels, PartProgress& progress) {
+    const std::string& where = pkg_->where();
+    const std::string wbWhere = where + ": " + workbookPart_;
+    pugi::xml_node sheetsNode = child(workbook_.document_element(), "sheets");
     if (!sheetsNode)
         return makeError(ErrorCode::Damaged, "the workbook lists no sheets", wbWhere);
     for (pugi::xml_node n = sheetsNode.first_child(); n; n = n.next_sibling()) {
         if (n.type() != pugi::node_element || localOf(n.name()) != "sheet")
             continue;
         const std::string name = attr(n, "name").value();
-        std::string id;
-        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-            const std::string_view qn(a.name());
-            if (qn.find(':') != std::string_view::npos && localOf(a.name()) == "id" &&
-                qn.substr(0, 6) != "xmlns:")
-                id = a.value();
-        }
+        const std::string id = sheetRelationshipId(n);
         const auto rel = std::find_if(rels.begin(), rels.end(),
                                       [&](const Relationship& r) { return r.id == id; });
         if (rel == rels.end() || rel->external)
@@ -427,13 +512,12 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
                              where + ": " + rel->target);
         auto sheet = std::make_unique<XlsxSheet>(
             ctx_, name, pkg_->entries()[static_cast<std::size_t>(partIndex)].name, worksheet);
-        if (auto r = sheet->load(*pkg_, partIndex, &partProgress); !r)
+        if (auto r = sheet->load(*pkg_, partIndex, &progress); !r)
             return r;
         sheets_.push_back(std::move(sheet));
         savedNames_.push_back(name);
         sheetNodes_.push_back(n);
     }
-    partProgress.finish();
     return {};
 }
 
