@@ -6,8 +6,8 @@
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "app/result.h"
-#include "browse/browse_state.h"
-#include "setup/preview.h"
+#include "document/browse_state.h"
+#include "document/preview.h"
 #include "workbook/book.h"
 
 #include <functional>

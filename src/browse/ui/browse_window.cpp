@@ -1,14 +1,14 @@
 #include "browse/ui/browse_window.h"
 
 #include "app/cp949_text.h"
+#include "app/preferences.h"
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
-#include "browse/preferences.h"
-#include "browse/row_list.h"
+#include "app/ui/record_list_view.h"
 #include "browse/search_sort.h"
-#include "browse/ui/record_list_view.h"
+#include "browse/ui/preview_window.h"
+#include "document/row_list.h"
 #include "document/save_notices.h"
-#include "setup/ui/preview_window.h"
 #include "winsupport/ui/qt_resize_manager.h"
 #include "winsupport/ui/qt_window_placement.h"
 

@@ -6,7 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/prompts.h"
-#include "browse/browse_state.h"
+#include "document/browse_state.h"
 #include "document/document.h"
 
 #include <QElapsedTimer>

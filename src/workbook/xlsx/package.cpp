@@ -1,6 +1,6 @@
 #include "workbook/xlsx/package.h"
 
-#include "workbook/atomic_file.h"
+#include "app/atomic_file.h"
 #include "workbook/xlsx/deflate.h"
 
 #include <zip.h>

@@ -5,7 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/prompts.h"
-#include "browse/browse_state.h"
+#include "document/browse_state.h"
 #include "workbook/book.h"
 
 #include <cstddef>
