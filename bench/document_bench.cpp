@@ -7,10 +7,10 @@
 // without settings takes the preview's preselected title row, as a user pressing OK would.
 #include "app/app_state.h"
 #include "bench_support.h"
-#include "browse/browse_state.h"
-#include "browse/row_list.h"
 #include "browse/search_sort.h"
+#include "document/browse_state.h"
 #include "document/document.h"
+#include "document/row_list.h"
 
 #include <chrono>
 #include <cstdio>

@@ -7,10 +7,10 @@
 // Prints one "step seconds" line per step (the median over ROUNDS, default 5) and the records.
 #include "app/app_state.h"
 #include "app/picture.h"
+#include "app/preferences.h"
+#include "app/ui/record_list_view.h"
 #include "bench_support.h"
-#include "browse/preferences.h"
 #include "browse/ui/browse_window.h"
-#include "browse/ui/record_list_view.h"
 #include "form/ui/record_form.h"
 
 #include <QApplication>

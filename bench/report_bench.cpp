@@ -7,9 +7,9 @@
 // Prints one "name value" line per step.
 #include "app/app_state.h"
 #include "bench_support.h"
-#include "browse/browse_state.h"
-#include "browse/row_list.h"
+#include "document/browse_state.h"
 #include "document/document.h"
+#include "document/row_list.h"
 #include "report/list_print.h"
 #include "report/ui/paint/page_painter.h"
 

@@ -9,9 +9,9 @@
 // column to another sheet column, which asks for the rows to be read again.
 #include "app/app_state.h"
 #include "bench_support.h"
-#include "browse/browse_state.h"
-#include "browse/row_list.h"
+#include "document/browse_state.h"
 #include "document/document.h"
+#include "document/row_list.h"
 #include "report/totals.h"
 #include "setup/setup_draft.h"
 

@@ -1,7 +1,7 @@
 #include "app/ini_file.h"
 
+#include "app/atomic_file.h"
 #include "app/cp949_text.h"
-#include "workbook/atomic_file.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -30,6 +30,9 @@ inline constexpr std::size_t kFieldBytes = 100;
 inline constexpr std::size_t kMemoBytes = 500;
 inline constexpr std::size_t kTitleBytes = 16;
 inline constexpr std::size_t kFormulaBytes = 30;
+// The largest size a column of the setup holds: the setup dialog's size field shows four
+// digits.
+inline constexpr int kMaxSlotSize = 9999;
 
 // What a text of a record offers besides its view: conversions, comparisons and printing,
 // so that a field reads like the string it used to be.

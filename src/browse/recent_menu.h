@@ -1,7 +1,7 @@
 #pragma once
 // The recent files as the pop-up menu offers them.
 
-#include "browse/browse_state.h"
+#include "document/browse_state.h"
 
 #include <array>
 #include <string>

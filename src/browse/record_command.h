@@ -4,7 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/records.h"
-#include "browse/browse_state.h"
+#include "document/browse_state.h"
 
 #include <cstddef>
 

@@ -2,7 +2,7 @@
 
 #include "app/cp949_text.h"
 #include "app/picture.h"
-#include "browse/row_list.h"
+#include "document/row_list.h"
 
 #include <algorithm>
 #include <functional>

@@ -3,7 +3,7 @@
 // and sort (ordering the records by a list column).
 
 #include "app/prompts.h"
-#include "browse/browse_state.h"
+#include "document/browse_state.h"
 
 #include <cstddef>
 #include <string>

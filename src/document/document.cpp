@@ -2,9 +2,9 @@
 
 #include "app/cp949_text.h"
 #include "app/picture.h"
-#include "browse/preferences.h"
-#include "browse/row_list.h"
+#include "app/preferences.h"
 #include "document/file_messages.h"
+#include "document/row_list.h"
 #include "document/settings_sheet.h"
 #include "workbook/column_letter.h"
 

@@ -9,8 +9,8 @@
 #include "app/prompts.h"
 #include "app/records.h"
 #include "app/result.h"
-#include "browse/browse_state.h"
-#include "setup/preview.h"
+#include "document/browse_state.h"
+#include "document/preview.h"
 #include "workbook/book.h"
 
 #include <array>

@@ -3,9 +3,9 @@
 // the file once, says what happened and what to do; the technical detail (the whole path, the
 // part, offset or record that failed) goes into the box's details.
 
+#include "app/atomic_file.h"
 #include "app/prompts.h"
 #include "app/result.h"
-#include "workbook/atomic_file.h"
 
 #include <cstddef>
 #include <string>

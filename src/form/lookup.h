@@ -2,7 +2,7 @@
 // Lookup lists: ready-made values of a column, kept in the settings sheet's column of the same
 // letter from row 31 down to the first empty cell, narrowed by a search text.
 
-#include "browse/list_format.h"
+#include "app/list_format.h"
 
 #include <optional>
 #include <string>

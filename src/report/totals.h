@@ -3,7 +3,7 @@
 // the count of non-zero values and their average.
 
 #include "app/records.h"
-#include "browse/list_format.h"
+#include "app/list_format.h"
 
 #include <array>
 #include <optional>

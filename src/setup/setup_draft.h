@@ -37,8 +37,6 @@ inline constexpr const char* kLetterEntries =
 inline constexpr long long kMaxStartLine = 32767;
 // The memo box's width and height fields hold one byte each.
 inline constexpr int kMaxMemoSize = 255;
-// The size field shows four digits.
-inline constexpr int kMaxSlotSize = 9999;
 
 // The dialog's working copy. Slot i (0-based) is shown column i + 1 of the setup; column letters
 // are held as texts, "" for a slot or memo not in use.

@@ -5,8 +5,8 @@
 // Rows and columns are zero-based. Texts are UTF-8. A sheet returned by Book stays valid for
 // the Book's lifetime (sheets are never removed).
 
+#include "app/atomic_file.h"
 #include "app/result.h"
-#include "workbook/atomic_file.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "browse/list_format.h"
+#include "app/list_format.h"
 #include "support/list_notation.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "app/cp949_text.h"
-#include "browse/preferences.h"
+#include "app/preferences.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>

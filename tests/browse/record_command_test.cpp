@@ -1,6 +1,6 @@
 #include "browse/record_command.h"
 
-#include "browse/row_list.h"
+#include "document/row_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "app/cp949_text.h"
 #include "app/picture.h"
-#include "browse/row_list.h"
+#include "document/row_list.h"
 #include "support/list_notation.h"
 #include "support/memory_book.h"
 #include "support/scripted_prompts.h"

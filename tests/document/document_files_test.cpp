@@ -1,9 +1,9 @@
 // The document layer on workbooks written by xlwt and openpyxl (tests/data/document), saved by
 // Rowbit and read back through the engine.
 #include "app/picture.h"
-#include "browse/row_list.h"
 #include "browse/search_sort.h"
 #include "document/document.h"
+#include "document/row_list.h"
 #include "document/settings_sheet.h"
 #include "support/save_file.h"
 #include "support/scripted_prompts.h"

@@ -1,5 +1,5 @@
 #include "app/picture.h"
-#include "setup/preview.h"
+#include "document/preview.h"
 #include "support/list_notation.h"
 #include "support/memory_book.h"
 

@@ -5,7 +5,7 @@
 // with its justification and indent, "@picture@", and "#field#" when the field does not
 // follow the previous column's.
 
-#include "browse/list_format.h"
+#include "app/list_format.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "winsupport/window_placement.h"
 
-#include "browse/preferences.h"
+#include "app/preferences.h"
 
 #include "support/test_paths.h"
 

@@ -1,5 +1,5 @@
+#include "app/atomic_file.h"
 #include "support/test_paths.h"
-#include "workbook/atomic_file.h"
 #include "workbook/book.h"
 
 #include <gtest/gtest.h>

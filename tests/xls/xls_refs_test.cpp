@@ -1,9 +1,9 @@
 // References follow their cells when records are deleted or moved: formulas of every kind on
 // every sheet, defined names, shared and array formulas; and a deleted record takes its link
 // and comment with it.
-#include "browse/row_list.h"
 #include "document/document.h"
 #include "support/save_file.h"
+#include "document/row_list.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 #include "workbook/row_map.h"

@@ -3,7 +3,7 @@
 #include "about/ui/update_notice_window.h"
 #include "about/ui/version_fetch.h"
 #include "about/version_check.h"
-#include "browse/preferences.h"
+#include "app/preferences.h"
 
 namespace rowbit::ui {
 

@@ -2,7 +2,7 @@
 
 #include "app/ui/dialog_units.h"
 #include "browse/ui/browse_window.h"
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 #include "winsupport/ui/qt_resize_manager.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 #include "form/lookup.h"
 
 #include <QPushButton>

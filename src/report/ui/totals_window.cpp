@@ -1,9 +1,9 @@
 #include "report/ui/totals_window.h"
 
+#include "app/list_format.h"
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
-#include "browse/list_format.h"
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 
 #include <QIcon>
 #include <QPushButton>

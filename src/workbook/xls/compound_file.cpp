@@ -1,6 +1,6 @@
 #include "workbook/xls/compound_file.h"
 
-#include "workbook/atomic_file.h"
+#include "app/atomic_file.h"
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>

@@ -2,8 +2,8 @@
 // The compound file container around a binary workbook, read and written through libgsf.
 // Everything but the workbook stream is kept as a tree of bytes and written back unchanged.
 
+#include "app/atomic_file.h"
 #include "app/result.h"
-#include "workbook/atomic_file.h"
 
 #include <array>
 #include <cstdint>

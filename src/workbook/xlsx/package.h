@@ -3,8 +3,8 @@
 // and writing a new package in which unchanged parts are copied as they are, still
 // compressed.
 
+#include "app/atomic_file.h"
 #include "app/result.h"
-#include "workbook/atomic_file.h"
 
 #include <cstdint>
 #include <functional>

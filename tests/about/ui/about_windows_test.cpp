@@ -5,7 +5,7 @@
 #include "about/ui/start_check.h"
 #include "about/ui/update_notice_window.h"
 #include "app/app_state.h"
-#include "browse/preferences.h"
+#include "app/preferences.h"
 #include "browse/ui/browse_window.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"

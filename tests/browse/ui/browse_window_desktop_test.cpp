@@ -2,10 +2,10 @@
 // 취소, a workbook dropped on the window, the "[*]" caption marker, and where the
 // preferences file lives.
 #include "app/app_state.h"
+#include "app/preferences.h"
 #include "app/ui/fonts.h"
-#include "browse/preferences.h"
+#include "app/ui/record_list_view.h"
 #include "browse/ui/browse_window.h"
-#include "browse/ui/record_list_view.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 

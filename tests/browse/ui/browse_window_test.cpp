@@ -1,10 +1,10 @@
 // The browse window driven as a user would, with scripted answers to every question.
 #include "app/app_state.h"
+#include "app/preferences.h"
 #include "app/ui/fonts.h"
 #include "app/ui/qt_prompts.h"
-#include "browse/preferences.h"
+#include "app/ui/record_list_view.h"
 #include "browse/ui/browse_window.h"
-#include "browse/ui/record_list_view.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 #include "winsupport/ui/qt_resize_manager.h"

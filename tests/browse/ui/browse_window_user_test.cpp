@@ -1,11 +1,11 @@
 // The browse window as a user meets it: what stays put after a save, what one key press does,
 // and what the window says about itself while a workbook opens.
 #include "app/app_state.h"
+#include "app/preferences.h"
 #include "app/ui/fonts.h"
 #include "app/ui/qt_prompts.h"
-#include "browse/preferences.h"
+#include "app/ui/record_list_view.h"
 #include "browse/ui/browse_window.h"
-#include "browse/ui/record_list_view.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 #include "workbook/book.h"

@@ -2,7 +2,7 @@
 // lines on screen, so a million records cost what a screenful does.
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 
 #include <QApplication>
 #include <QHeaderView>

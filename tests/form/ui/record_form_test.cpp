@@ -3,7 +3,7 @@
 // refused number, a number wider than its picture and a formula that overflows,
 // and Select on an empty lookup list.
 #include "app/picture.h"
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 #include "form/ui/lookup_window.h"
 #include "form/ui/record_form.h"
 #include "support/scripted_prompts.h"

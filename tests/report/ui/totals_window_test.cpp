@@ -2,7 +2,7 @@
 // Close button's place, and the message when there is nothing to add up.
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 #include "report/ui/totals_window.h"
 #include "support/scripted_prompts.h"
 

@@ -1,8 +1,8 @@
 // The workbook preview: its rows and columns, the preselected title row, and what OK, a
 // double click and Cancel give back.
 #include "app/ui/fonts.h"
-#include "browse/ui/record_list_view.h"
-#include "setup/ui/preview_window.h"
+#include "app/ui/record_list_view.h"
+#include "browse/ui/preview_window.h"
 
 #include <QApplication>
 #include <QHeaderView>

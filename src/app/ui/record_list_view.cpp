@@ -1,4 +1,4 @@
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

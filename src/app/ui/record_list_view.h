@@ -4,8 +4,8 @@
 // asks its source for a line's field only when the line is painted, so a million records
 // scroll as fast as ten.
 
+#include "app/list_format.h"
 #include "app/ui/dialog_units.h"
-#include "browse/list_format.h"
 
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>

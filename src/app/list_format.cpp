@@ -1,4 +1,4 @@
-#include "browse/list_format.h"
+#include "app/list_format.h"
 
 #include "app/cp949_text.h"
 #include "app/picture.h"

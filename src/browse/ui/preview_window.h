@@ -2,7 +2,7 @@
 // The workbook preview: the top left corner of a workbook without settings (rows 1 to 10,
 // columns A to J), in which the user picks the title row.
 
-#include "setup/preview.h"
+#include "document/preview.h"
 
 #include <QDialog>
 

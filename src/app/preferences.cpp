@@ -1,4 +1,4 @@
-#include "browse/preferences.h"
+#include "app/preferences.h"
 
 #include "app/cp949_text.h"
 

@@ -1,4 +1,4 @@
-#include "workbook/atomic_file.h"
+#include "app/atomic_file.h"
 
 #include <algorithm>
 #include <atomic>

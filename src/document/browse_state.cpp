@@ -1,4 +1,4 @@
-#include "browse/browse_state.h"
+#include "document/browse_state.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "setup/ui/preview_window.h"
+#include "browse/ui/preview_window.h"
 
 #include "app/ui/dialog_units.h"
 #include "app/ui/fonts.h"
-#include "browse/ui/record_list_view.h"
+#include "app/ui/record_list_view.h"
 
 #include <QFrame>
 #include <QLabel>

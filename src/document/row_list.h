@@ -4,8 +4,8 @@
 
 #include "app/app_state.h"
 #include "app/prompts.h"
-#include "browse/browse_state.h"
-#include "browse/list_format.h"
+#include "document/browse_state.h"
+#include "app/list_format.h"
 #include "document/document.h"
 #include "workbook/book.h"
 

@@ -1,4 +1,4 @@
-#include "browse/row_list.h"
+#include "document/row_list.h"
 
 #include "app/cp949_text.h"
 #include "app/parallel.h"

@@ -3,7 +3,7 @@
 // the setup proposed from the title row the user picks. The window is the UI's.
 
 #include "app/records.h"
-#include "browse/list_format.h"
+#include "app/list_format.h"
 #include "workbook/book.h"
 
 #include <array>

@@ -1,9 +1,8 @@
-#include "setup/preview.h"
+#include "document/preview.h"
 
 #include "app/cp949_text.h"
 #include "app/picture.h"
-#include "browse/row_list.h"
-#include "setup/setup_draft.h"
+#include "document/row_list.h"
 
 #include <algorithm>
 #include <cmath>
