@@ -58,7 +58,8 @@ int editRecord(Document& doc, const AppState& display, const RecordEdit& edit) {
                 std::fprintf(stderr, "%s\n", model.message(checked).c_str());
                 return kEditRefused;
             }
-            if (doc.columns.type[i] == FieldType::Number && !cp949::trimRight(edit.values[i]).empty())
+            if (doc.columns.type[i] == FieldType::Number &&
+                !cp949::trimRight(edit.values[i]).empty())
                 last = checked; // the formulas ran
         }
         if (!last.formulas.empty()) {

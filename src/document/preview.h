@@ -2,8 +2,8 @@
 // The workbook preview of a workbook without settings: its rows 1 to 10, columns A to J, and
 // the setup proposed from the title row the user picks. The window is the UI's.
 
-#include "app/records.h"
 #include "app/list_format.h"
+#include "app/records.h"
 #include "workbook/book.h"
 
 #include <array>

@@ -3,9 +3,9 @@
 // lines and the record behind the selected line.
 
 #include "app/app_state.h"
+#include "app/list_format.h"
 #include "app/prompts.h"
 #include "document/browse_state.h"
-#include "app/list_format.h"
 #include "document/document.h"
 #include "workbook/book.h"
 

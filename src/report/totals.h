@@ -2,8 +2,8 @@
 // Column totals: over all records, per number column, the sum, the count, the average,
 // the count of non-zero values and their average.
 
-#include "app/records.h"
 #include "app/list_format.h"
+#include "app/records.h"
 
 #include <array>
 #include <optional>

@@ -2,8 +2,8 @@
 // The Save command as the browse window gives it: the document saved, and a saved workbook at
 // the top of the recent files.
 
-#include "document/browse_state.h"
 #include "app/preferences.h"
+#include "document/browse_state.h"
 #include "document/document.h"
 
 namespace rowbit::testing {

@@ -2,8 +2,8 @@
 // every sheet, defined names, shared and array formulas; and a deleted record takes its link
 // and comment with it.
 #include "document/document.h"
-#include "support/save_file.h"
 #include "document/row_list.h"
+#include "support/save_file.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 #include "workbook/row_map.h"

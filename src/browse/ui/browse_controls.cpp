@@ -1,8 +1,8 @@
 #include "browse/ui/browse_controls.h"
 
 #include "app/ui/dialog_units.h"
-#include "browse/ui/browse_window.h"
 #include "app/ui/record_list_view.h"
+#include "browse/ui/browse_window.h"
 #include "winsupport/ui/qt_resize_manager.h"
 
 #include <QAction>

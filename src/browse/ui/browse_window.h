@@ -7,8 +7,8 @@
 
 #include "app/app_state.h"
 #include "app/prompts.h"
-#include "document/browse_state.h"
 #include "browse/ui/browse_controls.h"
+#include "document/browse_state.h"
 #include "document/document.h"
 #include "form/record_form_model.h"
 #include "report/list_print.h"

@@ -144,8 +144,8 @@ void RecordForm::refresh() {
         fields_[k]->setText(q(model_.shown(k + 1)));
         // A number the picture cannot show is still kept: the tip shows it whole.
         const std::string& text = model_.field(k + 1);
-        const bool hidden =
-            doc_.columns.type[k] == FieldType::Number && form::numberHidden(text, display_.fontSize);
+        const bool hidden = doc_.columns.type[k] == FieldType::Number &&
+                            form::numberHidden(text, display_.fontSize);
         fields_[k]->setToolTip(hidden ? q(std::string(cp949::trim(text))) : QString());
     }
 }

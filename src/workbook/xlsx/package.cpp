@@ -1,7 +1,7 @@
 #include "workbook/xlsx/package.h"
 
-#include "app/parallel.h"
 #include "app/atomic_file.h"
+#include "app/parallel.h"
 #include "workbook/xlsx/deflate.h"
 
 #include <zip.h>
