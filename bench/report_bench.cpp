@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     start = Clock::now();
     rowbit::report::ListReport report(state.columns, state.records, state.filename, landscape,
                                       rowbit::report::stampsNow());
-    while (!report.printQue()) {
+    while (!report.layOutNextBatch()) {
     }
     const std::vector<rowbit::report::Page> pages = report.takePages();
     const double layout = since(start);

@@ -64,12 +64,12 @@ int main(int argc, char** argv) {
     // Some number columns to add up: every shown column that is not text or date.
     start = Clock::now();
     const double cpu = threadSeconds();
-    const auto totals = rowbit::sumUp(state.columns, state.records);
+    const auto totals = rowbit::sumNumberColumns(state.columns, state.records);
     std::printf("totals %.4f (cpu %.4f, %zu number columns)\n", since(start), threadSeconds() - cpu,
                 totals ? totals->numberSlots.size() : std::size_t{0});
 
     rowbit::SetupDraft draft = rowbit::openDraft(state.columns);
-    rowbit::calcFields(draft);
+    rowbit::settleDraft(draft);
     const int last = rowbit::leadingSlots(draft) - 1;
     if (last < 0) {
         std::fprintf(stderr, "no shown column to change\n");

@@ -402,7 +402,7 @@ int totals(const Args& args) {
     AppState display;
     if (auto failed = open(doc, display, args))
         return *failed;
-    const auto result = sumUp(doc.columns, doc.records);
+    const auto result = sumNumberColumns(doc.columns, doc.records);
     if (!result) {
         toStderr.tell(kNoNumberColumns);
         return 1;
@@ -528,7 +528,7 @@ int report(const Args& given) {
                 columns[static_cast<std::size_t>(c)].width;
     }
     report::ListReport layout(doc.columns, doc.records, doc.path, landscape, report::stampsNow());
-    while (!layout.printQue()) {
+    while (!layout.layOutNextBatch()) {
     }
     return writeReportPdf(layout.takePages(), *out) ? 0 : kSaveFailed;
 }

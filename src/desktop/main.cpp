@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     };
     seams.totals = [&](QWidget* parent) { rowbit::ui::TotalsWindow::run(doc, prompts, parent); };
     seams.print = [&](QWidget* parent, bool landscape) {
-        return rowbit::ui::listPrint(parent, doc, prompts, landscape);
+        return rowbit::ui::printList(parent, doc, prompts, landscape);
     };
 
     rowbit::ui::BrowseWindow window(display, doc, prompts, prefs, std::move(seams), commandLine,

@@ -37,7 +37,7 @@ void makeCurrent(const std::filesystem::path& folder) {
 
 } // namespace
 
-void defaultSetting(ColumnSetup& columns) {
+void defaultColumns(ColumnSetup& columns) {
     columns.columnCount = 7;
     columns.firstDataRow = 1;
     for (int k = 0; k < 7; ++k) {
@@ -75,7 +75,7 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
             diskPath = std::string(cp949::trimRight(path));
             diskIdentity.reset();
             book = newWorkbook(*formatOfName(path));
-            defaultSetting(columns);
+            defaultColumns(columns);
             return {LoadOutcome::NewWorkbook, loaded.error()};
         }
         // A file that is there but cannot be read is never taken for a new one: saving over
@@ -84,7 +84,7 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
         path = display.unnamedPath();
         diskPath.clear();
         book = newWorkbook(BookFormat::Xls);
-        defaultSetting(columns);
+        defaultColumns(columns);
         return {LoadOutcome::Unreadable, loaded.error()};
     }
     book = std::move(loaded).value();
@@ -107,10 +107,10 @@ FillOutcome Document::fill(const AppState& display, Prompts& prompts, const Fill
     return fillRecordList(*this, display, prompts, options);
 }
 
-OpenOutcome checkFile(Document& doc, AppState& display, Prompts& prompts,
-                      const TitleRowChooser& preview, const Preferences& prefs,
-                      const std::string& commandLine,
-                      std::array<std::string, kRecentFiles>& recent) {
+OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
+                          const TitleRowChooser& preview, const Preferences& prefs,
+                          const std::string& commandLine,
+                          std::array<std::string, kRecentFiles>& recent) {
     std::error_code ec;
     display.workingFolder = std::filesystem::current_path(ec).string();
 

@@ -1,5 +1,5 @@
 #pragma once
-// The open workbook and the way of it: choosing the file (checkFile), opening its setup
+// The open workbook and the way of it: choosing the file (chooseAndOpen), opening its setup
 // (Document::open), reading its rows into the records (Document::fill), and saving the setup
 // and the records back (Document::save). Every question and message goes through Prompts; the
 // preview window is a seam the caller fills.
@@ -151,16 +151,16 @@ struct Document {
 };
 
 // The default setup of a workbook that could not be loaded: columns A to G as text.
-void defaultSetting(ColumnSetup& columns);
+void defaultColumns(ColumnSetup& columns);
 
 // Chooses the workbook (command-line tail `commandLine`, the open dialog for "/O" or for the
 // unnamed workbook), opens it and fills the records. `prefs` gives the dialog's start folder;
 // a workbook really opened goes to the top of `recent`. The caller sets the caption and builds
 // the list format afterwards.
-OpenOutcome checkFile(Document& doc, AppState& display, Prompts& prompts,
-                      const TitleRowChooser& preview, const Preferences& prefs,
-                      const std::string& commandLine,
-                      std::array<std::string, kRecentFiles>& recent);
+OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
+                          const TitleRowChooser& preview, const Preferences& prefs,
+                          const std::string& commandLine,
+                          std::array<std::string, kRecentFiles>& recent);
 
 // Writing the records into the data sheet of the book (in memory), as a save does after the
 // settings. Fails only when rows do not fit the sheet.

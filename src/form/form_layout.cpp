@@ -6,7 +6,7 @@
 
 namespace rowbit::form {
 
-FormLayout setupScreen(const ColumnSetup& columns, int fontSize, RecordCommand command) {
+FormLayout layOutForm(const ColumnSetup& columns, int fontSize, RecordCommand command) {
     FormLayout out;
     out.fieldPoints = fontSize > 0 ? fontSize : 9;
     out.labelPoints = fontSize > 10 ? 10 : 9;

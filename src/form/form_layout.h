@@ -48,6 +48,6 @@ struct FormLayout {
     friend bool operator==(const FormLayout&, const FormLayout&) = default;
 };
 
-FormLayout setupScreen(const ColumnSetup& columns, int fontSize, RecordCommand command);
+FormLayout layOutForm(const ColumnSetup& columns, int fontSize, RecordCommand command);
 
 } // namespace rowbit::form

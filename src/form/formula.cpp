@@ -202,7 +202,7 @@ std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& colu
         if (r.status == FormulaStatus::Overflow)
             fields[k].clear(); // no value: the note tells the user
         else
-            fields[k] = fontCheck(plainHundredths(r.value), fontSize);
+            fields[k] = formatNumberField(plainHundredths(r.value), fontSize);
         if (r.status != FormulaStatus::Ok)
             notes.push_back({k + 1, r.status, r.offset});
     }

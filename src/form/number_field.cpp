@@ -16,7 +16,7 @@ int numberWidth(int fontSize) {
     return fontSize <= 10 ? 25 : 20;
 }
 
-std::string fontCheckPicture(std::string_view text, int fontSize) {
+std::string numberFieldPicture(std::string_view text, int fontSize) {
     const std::string width = std::to_string(numberWidth(fontSize));
     const std::string_view shown = cp949::trimRight(text);
     const auto point = shown.find('.');
@@ -26,7 +26,7 @@ std::string fontCheckPicture(std::string_view text, int fontSize) {
     return "@n-" + width + "." + std::to_string(places);
 }
 
-std::string fontCheck(std::string_view text, int fontSize) {
+std::string formatNumberField(std::string_view text, int fontSize) {
     // The picture's places: the characters after the first point of the trimmed text, so
     // never fewer than the digits read after it. No rounding is ever needed.
     const std::string_view trimmed = cp949::trimRight(text);

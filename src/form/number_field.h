@@ -12,12 +12,12 @@ namespace rowbit::form {
 int numberWidth(int fontSize);
 // The picture FontCheck formats `text` with: "@N-25B", or "@n-25.k" when the text holds a
 // point (k the characters after it).
-std::string fontCheckPicture(std::string_view text, int fontSize);
-// FontCheck: the field's text read as a number, formatted with fontCheckPicture. The digits
+std::string numberFieldPicture(std::string_view text, int fontSize);
+// FontCheck: the field's text read as a number, formatted with numberFieldPicture. The digits
 // are taken as they stand, never through a binary float, so every typed digit is kept. A
 // number wider than the picture is kept whole, grouped and without padding: the field holds
 // the number behind a picture that cannot show it (see numberHidden).
-std::string fontCheck(std::string_view text, int fontSize);
+std::string formatNumberField(std::string_view text, int fontSize);
 // True when a formatted number field is wider than its picture: the box shows "#" over the
 // picture's width while the field keeps the number.
 bool numberHidden(std::string_view field, int fontSize);

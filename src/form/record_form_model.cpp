@@ -25,7 +25,7 @@ void RecordFormModel::start(RecordCommand command, const Record& record) {
         if (setup_.type[k] != FieldType::Number)
             continue;
         // A number whose grouped text the field cannot hold keeps its own text.
-        std::string formatted = fontCheck(fields_[k], gsize_);
+        std::string formatted = formatNumberField(fields_[k], gsize_);
         if (formatted.size() <= kFieldBytes)
             fields_[k] = std::move(formatted);
     }
@@ -55,7 +55,7 @@ CheckResult RecordFormModel::accept(int field) {
             text.clear();
             return result;
         }
-        std::string formatted = fontCheck(text, gsize_);
+        std::string formatted = formatNumberField(text, gsize_);
         if (formatted.size() > kFieldBytes) {
             result.status = CheckStatus::NumberTooLarge;
             text.clear();

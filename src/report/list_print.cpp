@@ -6,7 +6,7 @@
 
 namespace rowbit::report {
 
-ListPrintOutcome listPrint(const ColumnSetup& columns, const RecordList& records,
+ListPrintOutcome printList(const ColumnSetup& columns, const RecordList& records,
                            const std::string& path, Prompts& prompts, bool landscape,
                            ReportStamps stamps, const ListPrintWindows& windows) {
     if (records.count() == 0) {

@@ -33,7 +33,7 @@ enum class ListPrintOutcome { NoData, Cancelled, NotPrinted, Printed };
 // The report of `records` under `columns`, for the workbook at `path`: laid out, previewed,
 // and printed when the preview says so. A print that did not happen is never reported as
 // done: without a printer the user is offered a PDF instead.
-ListPrintOutcome listPrint(const ColumnSetup& columns, const RecordList& records,
+ListPrintOutcome printList(const ColumnSetup& columns, const RecordList& records,
                            const std::string& path, Prompts& prompts, bool landscape,
                            ReportStamps stamps, const ListPrintWindows& windows);
 

@@ -123,7 +123,7 @@ int ListReport::percent() const {
     return static_cast<int>(std::min<std::size_t>(100, next_ * 100 / count));
 }
 
-bool ListReport::printQue() {
+bool ListReport::layOutNextBatch() {
     const int left = left_;
     for (int n = 0; n < kRecordsPerCycle && !done(); ++n) {
         const Record& record = records_.at(next_);
@@ -154,7 +154,7 @@ bool ListReport::printQue() {
 
 bool ListReport::tick(ReportProgress& progress) {
     progress.show(percent());
-    return printQue();
+    return layOutNextBatch();
 }
 
 void ListReport::startPage() {

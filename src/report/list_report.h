@@ -65,7 +65,7 @@ public:
     // The percentage done before the next batch: p / records * 100, cut, at most 100.
     int percent() const;
     // Lays out up to 200 records; true when every record is laid out.
-    bool printQue();
+    bool layOutNextBatch();
     bool done() const { return next_ > records_.count(); }
     // One tick of the progress window: shows the percentage, lays out a batch; true when done.
     bool tick(ReportProgress& progress);

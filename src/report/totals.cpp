@@ -5,7 +5,7 @@
 
 namespace rowbit {
 
-std::optional<Totals> sumUp(const ColumnSetup& setup, const RecordList& records) {
+std::optional<Totals> sumNumberColumns(const ColumnSetup& setup, const RecordList& records) {
     Totals totals;
     for (int i = 0; i < kMaxColumns && setup.sheetColumn[i] != 0; ++i) {
         if (setup.type[i] == FieldType::Number)

@@ -28,7 +28,7 @@ struct Totals {
 };
 
 // The totals; nullopt when the setup has no number column.
-std::optional<Totals> sumUp(const ColumnSetup& columns, const RecordList& records);
+std::optional<Totals> sumNumberColumns(const ColumnSetup& columns, const RecordList& records);
 // A value as the totals window shows it: "@N-25B", leading blanks removed ("" for 0 and none).
 std::string totalsText(const std::optional<double>& value);
 // The totals list's columns: the line's name (field 1), then one per number column (fields 2

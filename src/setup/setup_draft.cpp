@@ -67,7 +67,7 @@ SetupDraft openDraft(const ColumnSetup& columns) {
     return draft;
 }
 
-void calcFields(SetupDraft& draft) {
+void settleDraft(SetupDraft& draft) {
     for (int i = 0; i < kMaxColumns; ++i) {
         if (draft.sheetColumn[i].empty()) {
             draft.title[i].clear();

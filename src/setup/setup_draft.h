@@ -1,6 +1,6 @@
 #pragma once
 // The column setup dialog without its screen: a working copy of the column setup (the draft)
-// and the routines on it. Opening copies the setup into the draft; calcFields keeps its slots
+// and the routines on it. Opening copies the setup into the draft; settleDraft keeps its slots
 // consistent after every edit; needsReload says whether the confirmed draft asks for the rows
 // to be read again; saveToFile checks the draft and writes it back into the setup.
 // confirmSetup is the OK button: the question, the store and the outcome the browse window
@@ -62,7 +62,7 @@ struct SetupDraft {
 SetupDraft openDraft(const ColumnSetup& columns);
 // After every edit: a slot without a letter has no title, type or size; a slot that was empty at
 // opening and has a letter now is String of size 30, whatever was chosen for it.
-void calcFields(SetupDraft& draft);
+void settleDraft(SetupDraft& draft);
 // Slots with a letter, counted from the first up to the first without one.
 int leadingSlots(const SetupDraft& draft);
 // Whether confirming the draft asks for the rows to be read again (a different

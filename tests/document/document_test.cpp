@@ -628,7 +628,7 @@ TEST(CheckFile, CommandLineDialogAndRecentFiles) {
         AppState state;
         BrowseState browse;
         ScriptedPrompts prompts;
-        checkFile(doc, state, prompts, nullptr, prefs, "/O", browse.recent);
+        chooseAndOpen(doc, state, prompts, nullptr, prefs, "/O", browse.recent);
         ASSERT_EQ(prompts.dialogs.size(), 1u);
         EXPECT_EQ(prompts.dialogs[0].title, "File Open");
         EXPECT_EQ(prompts.dialogs[0].filter, "Excel File|*.XLS");
@@ -650,7 +650,7 @@ TEST(CheckFile, CommandLineDialogAndRecentFiles) {
             AppState state;
             BrowseState browse;
             ScriptedPrompts prompts;
-            checkFile(doc, state, prompts, nullptr, prefs, path + "  ", browse.recent);
+            chooseAndOpen(doc, state, prompts, nullptr, prefs, path + "  ", browse.recent);
             EXPECT_TRUE(prompts.dialogs.empty());
             EXPECT_EQ(doc.path, path);
             EXPECT_EQ(browse.recent[0], there ? path : std::string());

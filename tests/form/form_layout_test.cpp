@@ -33,7 +33,7 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
     // Memo shown by MNO, its room given by MNAME: the window grows by 14 x 4 lines.
     columns.memoColumn = 5;
     columns.memoTitle = "비고";
-    FormLayout withMemo = setupScreen(columns, 9, RecordCommand::Insert);
+    FormLayout withMemo = layOutForm(columns, 9, RecordCommand::Insert);
     EXPECT_EQ(withMemo.caption, "자 료 추 가");
     EXPECT_EQ(withMemo.fields[0], (DialogRect{60, 15, 120, 14, true}));
     EXPECT_EQ(withMemo.fields[1], (DialogRect{60, 35, 80, 14, false})) << "blank title hides";
@@ -53,7 +53,7 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
 
     // A memo column without a title: shown, but the window leaves it no room.
     columns.memoTitle = "";
-    FormLayout noRoom = setupScreen(columns, 12, RecordCommand::Change);
+    FormLayout noRoom = layOutForm(columns, 12, RecordCommand::Change);
     EXPECT_EQ(noRoom.caption, "자 료 수 정");
     EXPECT_TRUE(noRoom.memo.shown);
     EXPECT_EQ(noRoom.width, 4 * 30 + 95);
@@ -64,7 +64,7 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
     // A titled memo allowance with no memo column: hidden, the room still taken.
     columns.memoColumn = 0;
     columns.memoTitle = "비고";
-    FormLayout hidden = setupScreen(columns, 9, RecordCommand::Delete);
+    FormLayout hidden = layOutForm(columns, 9, RecordCommand::Delete);
     EXPECT_EQ(hidden.caption, "자 료 삭 제");
     EXPECT_TRUE(hidden.readOnly);
     EXPECT_FALSE(hidden.memo.shown);
@@ -77,7 +77,7 @@ TEST(SetupScreen, FirstFieldShowsWithoutTitleAndLabelsKeepFourteenBytes) {
     columns.title[0] = "";
     columns.title[2] = "가나다라마바사아"; // 16 bytes
     columns.size[1] = 7;                   // an odd width: OK's x is truncated
-    const FormLayout layout = setupScreen(columns, 9, RecordCommand::Insert);
+    const FormLayout layout = layOutForm(columns, 9, RecordCommand::Insert);
     EXPECT_TRUE(layout.fields[0].shown);
     EXPECT_EQ(layout.titles[2], "가나다라마바사");
     EXPECT_EQ(layout.width, 4 * 30 + 95);

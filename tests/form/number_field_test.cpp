@@ -35,9 +35,10 @@ TEST(FontCheck, FormatsByTheTypedPlaces) {
         {"0.1234567890123456789", 9, right("0.1234567890123456789", 25)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(fontCheck(c.typed, c.fontSize), c.shown) << c.typed << " at " << c.fontSize;
-    EXPECT_EQ(fontCheckPicture("12.50", 9), "@n-25.2");
-    EXPECT_EQ(fontCheckPicture("12", 12), "@N-20B");
+        EXPECT_EQ(formatNumberField(c.typed, c.fontSize), c.shown)
+            << c.typed << " at " << c.fontSize;
+    EXPECT_EQ(numberFieldPicture("12.50", 9), "@n-25.2");
+    EXPECT_EQ(numberFieldPicture("12", 12), "@N-20B");
 }
 
 TEST(NumberEntry, PassesDigitsAndGroupingCommas) {

@@ -42,7 +42,7 @@ std::vector<std::string> textsAt(const Page& page, int y) {
 std::vector<Page> layOut(const ColumnSetup& columns, const RecordList& records, bool landscape) {
     ListReport report(columns, records, "/home/kim/장부/cash.xls", landscape,
                       {picture::serialFromCivil({2026, 12, 7}), 17 * 3600 + 30 * 60});
-    while (!report.printQue()) {
+    while (!report.layOutNextBatch()) {
     }
     return report.takePages();
 }
@@ -210,7 +210,7 @@ TEST(ListReport, FlowFromPrintCommandToPrinter) {
         ListPrintWindows windows;
         windows.render = [&](ListReport& report) {
             calls += "render ";
-            while (c.renders && !report.printQue()) {
+            while (c.renders && !report.layOutNextBatch()) {
             }
             return c.renders;
         };
@@ -224,7 +224,7 @@ TEST(ListReport, FlowFromPrintCommandToPrinter) {
             return c.printed;
         };
         windows.savePdf = [&](const std::vector<Page>&) { calls += "pdf "; };
-        EXPECT_EQ(listPrint(columns, records, "", prompts, false, {}, windows), c.outcome);
+        EXPECT_EQ(printList(columns, records, "", prompts, false, {}, windows), c.outcome);
         EXPECT_EQ(prompts.messageTexts(), c.messages);
         EXPECT_EQ(calls, c.calls);
     }

@@ -26,7 +26,7 @@ struct Table {
         }
     }
     std::vector<std::string> shown(int column) const {
-        const auto totals = sumUp(columns, records);
+        const auto totals = sumNumberColumns(columns, records);
         std::vector<std::string> lines;
         for (const TotalsLine& line : totals->lines)
             lines.push_back(totalsText(line.value[static_cast<std::size_t>(column)]));
@@ -36,7 +36,7 @@ struct Table {
 
 TEST(Totals, SumCountAverageAndTheirNonZeroForms) {
     Table t({"S", "N"}, {{"a", "10"}, {"b", "0"}, {"c", "4"}});
-    const auto totals = sumUp(t.columns, t.records);
+    const auto totals = sumNumberColumns(t.columns, t.records);
     ASSERT_TRUE(totals);
     EXPECT_EQ(totals->numberSlots, std::vector<int>{1});
     std::vector<std::string> subjects;
@@ -66,7 +66,7 @@ TEST(Totals, FormattedTextsCountAsTheirNumbers) {
 
 TEST(Totals, OnlyNumberColumns) {
     Table none({"S", "D"}, {{"a", "15-10-31"}});
-    EXPECT_FALSE(sumUp(none.columns, none.records));
+    EXPECT_FALSE(sumNumberColumns(none.columns, none.records));
     EXPECT_EQ(totalsWindowWidth(none.columns), 90);
 
     Table two({"N", "S", "N"}, {{"1", "x", "2"}});

@@ -50,7 +50,7 @@ struct Dialog {
     explicit Dialog(const ColumnSetup& columns) {
         doc.columns = columns;
         draft = openDraft(columns);
-        calcFields(draft);
+        settleDraft(draft);
     }
     SetupConfirmation ok(std::deque<int> answers = {}) {
         prompts.messageAnswers = std::move(answers);
@@ -79,7 +79,7 @@ TEST(SetupDraft, BlankingSlotThreeOfFiveAsksAndKeepsTheRestUnused) {
 
     Dialog yes(fiveColumns());
     yes.draft.sheetColumn[2].clear();
-    calcFields(yes.draft);
+    settleDraft(yes.draft);
     EXPECT_EQ(yes.draft.title[2] + letterOf(yes.draft.type[2]) + std::to_string(yes.draft.size[2]),
               "0");
     EXPECT_EQ(yes.ok({1}).outcome, SetupOutcome::Reload);
@@ -128,14 +128,14 @@ TEST(SetupDraft, NewAndReletteredSlots) {
     d.draft.type[5] = FieldType::Number;
     d.draft.size[5] = 4;
     d.draft.title[5] = "새칸";
-    calcFields(d.draft);
+    settleDraft(d.draft);
     EXPECT_EQ(letterOf(d.draft.type[5]) + std::to_string(d.draft.size[5]) + d.draft.title[5],
               "S30새칸");
     // A used slot blanked and lettered again stays empty, then needs a size.
     d.draft.sheetColumn[1].clear();
-    calcFields(d.draft);
+    settleDraft(d.draft);
     d.draft.sheetColumn[1] = "Q";
-    calcFields(d.draft);
+    settleDraft(d.draft);
     EXPECT_EQ(letterOf(d.draft.type[1]) + std::to_string(d.draft.size[1]), "0");
     const auto result = d.ok({1});
     EXPECT_FALSE(result.outcome);

@@ -153,7 +153,7 @@ void BrowseWindow::openHere() {
     // Every box on the way (the preview, a load error, the overflow report) stands beside a
     // window that names the workbook it is about.
     BusyNotice busy(*this, *list_, prompts_, openingPercent, [this] { showCaption(); });
-    checkFile(
+    chooseAndOpen(
         doc_, display_, busy,
         [&](const std::vector<PreviewRow>& rows, int preselected) {
             return busy.asking([&] { return runPreview(rows, preselected); });

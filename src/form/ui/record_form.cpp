@@ -40,7 +40,7 @@ RecordForm::RecordForm(Document& doc, const AppState& display, Prompts& prompts,
                        QWidget* parent)
     : QDialog(parent), doc_(doc), display_(display), prompts_(prompts), command_(command),
       position_(command == RecordCommand::Insert ? 0 : record),
-      layout_(form::setupScreen(doc.columns, display.fontSize, command)),
+      layout_(form::layOutForm(doc.columns, display.fontSize, command)),
       model_(doc.columns, display.datePicture, display.fontSize, today,
              form::workbookLookup(doc.lastSheet())),
       chooser_(&LookupWindow::run) {

@@ -10,7 +10,7 @@
 
 namespace rowbit::ui {
 
-report::ListPrintOutcome listPrint(QWidget* parent, const Document& doc, Prompts& prompts,
+report::ListPrintOutcome printList(QWidget* parent, const Document& doc, Prompts& prompts,
                                    bool landscape) {
     // The workbook's name with ".pdf" for its extension.
     std::string pdfName = report::reportTitle(doc.path);
@@ -29,7 +29,7 @@ report::ListPrintOutcome listPrint(QWidget* parent, const Document& doc, Prompts
     windows.savePdf = [&](const std::vector<report::Page>& pages) {
         (void)savePdfAs(prompts, pages, pdfName);
     };
-    return report::listPrint(doc.columns, doc.records, doc.path, prompts, landscape,
+    return report::printList(doc.columns, doc.records, doc.path, prompts, landscape,
                              report::stampsNow(), windows);
 }
 

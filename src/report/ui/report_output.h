@@ -17,7 +17,7 @@ inline constexpr const char* kPdfSaveFailed = "PDF 파일을 저장하지 못했
 inline constexpr const char* kPdfSaved = "PDF 파일을 저장했습니다: ";
 
 // The Print command with its windows: progress, preview, printer, PDF.
-report::ListPrintOutcome listPrint(QWidget* parent, const Document& doc, Prompts& prompts,
+report::ListPrintOutcome printList(QWidget* parent, const Document& doc, Prompts& prompts,
                                    bool landscape);
 
 // The pages to the system's default printer under the report's document name, without a

@@ -61,7 +61,7 @@ TotalsWindow::TotalsWindow(const ColumnSetup& setup, Totals totals, const QFont&
 }
 
 void TotalsWindow::run(const Document& doc, Prompts& prompts, QWidget* parent) {
-    std::optional<Totals> totals = sumUp(doc.columns, doc.records);
+    std::optional<Totals> totals = sumNumberColumns(doc.columns, doc.records);
     if (!totals) {
         prompts.tell(kNoNumberColumns);
         return;

@@ -89,7 +89,7 @@ SetupDialog::SetupDialog(Document& doc, Prompts& prompts, const QFont& font, QWi
     connectControls();
     orderTabs();
     // The dialog's first event already makes the draft consistent: slots not in use open empty.
-    calcFields(draft_);
+    settleDraft(draft_);
     showDraft();
     slots_[0].letter->setFocus();
 }
@@ -264,7 +264,7 @@ void SetupDialog::orderTabs() {
 }
 
 void SetupDialog::edited() {
-    calcFields(draft_);
+    settleDraft(draft_);
     showDraft();
 }
 

@@ -52,7 +52,7 @@ std::vector<report::Page> pagesOf(int count) {
     const ColumnSetup columns = twoColumns();
     const RecordList records = recordsOf(count);
     report::ListReport report(columns, records, "/tmp/a.xls", false, {});
-    while (!report.printQue()) {
+    while (!report.layOutNextBatch()) {
     }
     return report.takePages();
 }

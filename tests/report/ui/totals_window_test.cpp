@@ -51,7 +51,8 @@ private slots:
     void oneAndTenNumberColumns() {
         Document one;
         fill(one, 1, {{"10"}, {"0"}, {"4"}});
-        TotalsWindow w(one.columns, *sumUp(one.columns, one.records), preferredFont("굴림", 9));
+        TotalsWindow w(one.columns, *sumNumberColumns(one.columns, one.records),
+                       preferredFont("굴림", 9));
         const DialogUnits du(w.font());
         QCOMPARE(w.windowTitle(), QString("Total SumUp"));
         QCOMPARE(w.width(), du.x(140));
@@ -70,7 +71,8 @@ private slots:
             ten.columns.justify[k] = Justification::Right;
         }
         ten.columns.columnCount = kMaxColumns;
-        TotalsWindow wide(ten.columns, *sumUp(ten.columns, ten.records), preferredFont("굴림", 9));
+        TotalsWindow wide(ten.columns, *sumNumberColumns(ten.columns, ten.records),
+                          preferredFont("굴림", 9));
         QCOMPARE(wide.width(), du.x(590));
         // No count, and the averages have no value: empty cells, and the window opens.
         QCOMPARE(column(wide, 10), QStringList({"", "", "", "", "", ""}));
