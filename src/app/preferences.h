@@ -69,7 +69,7 @@ private:
 // stays blank.
 std::string canonicalPath(std::string_view path);
 
-// RecentFiles: moves `filename` to the top of the list without a duplicate; a new one pushes
+// Moves `filename` to the top of the list without a duplicate; a new one pushes
 // the oldest out. Paths are kept and compared in their canonical form (canonicalPath), so an
 // entry written by hand or by an older version is found as well.
 void recentFiles(std::array<std::string, 10>& recent, const std::string& filename);

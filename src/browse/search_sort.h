@@ -15,7 +15,7 @@ namespace rowbit {
 inline constexpr const char* kNotFoundSuffix = " 를 포함한 데이터가 없습니다 ";
 inline constexpr const char* kFoundSuffix = " Records Found";
 
-// NSEARCH: the number form of a numeric search text ("1000" -> "1,000", "1234.5" ->
+// The number form of a numeric search text ("1000" -> "1,000", "1234.5" ->
 // "1,234.5"); empty for any other text.
 std::string searchNumberForm(std::string_view text);
 
@@ -35,7 +35,7 @@ enum class SearchStatus {
 SearchStatus runSearch(const RecordList& records, BrowseState& browse, Prompts& prompts,
                        std::string_view text);
 
-// Back: closes the results. Returns the position of the record behind `selectedLine`
+// The Back command: closes the results. Returns the position of the record behind `selectedLine`
 // (1-based line of the results, 0 = none) to select in the full list; 0 when there is none.
 std::size_t closeResults(const RecordList& records, BrowseState& browse, std::size_t selectedLine);
 

@@ -54,7 +54,7 @@ struct FormulaNote {
 };
 
 // Recomputes every formula column in column order, up to the first column not in use; each
-// result is written as plain text and formatted by FontCheck. An overflow leaves the field
+// result is written as plain text and formatted by formatNumberField. An overflow leaves the field
 // blank (there is no value to keep); a division by zero counts that step as 0. Later
 // formulas see the new results of earlier ones. Returns what went wrong, for the user.
 std::vector<FormulaNote> calcFormula(FormFields& fields, const ColumnSetup& columns, int fontSize);

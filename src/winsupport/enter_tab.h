@@ -58,7 +58,7 @@ public:
     // The keys `id` intercepts (none for an excluded or unknown control, or before init).
     InterceptedKeys keysOf(ControlId id) const;
 
-    // TakeEvent: what `key` on the focused control (0: none) does.
+    // What `key` on the focused control (0: none) does.
     NavAction takeEvent(ControlId focused, NavKey key) const;
 
 private:

@@ -150,7 +150,7 @@ struct Filled {
     void fill() { outcome = fillRecordList(doc, state, prompts); }
 };
 
-TEST(FillQue, ReadsFromTheStartLineAndSkipsRowsEmptyInShownColumns) {
+TEST(RecordListFill, ReadsFromTheStartLineAndSkipsRowsEmptyInShownColumns) {
     Filled f;
     f.sheet->setCell(1, 0, text("사과"));
     f.sheet->setCell(1, 2, number(1000));
@@ -171,7 +171,7 @@ TEST(FillQue, ReadsFromTheStartLineAndSkipsRowsEmptyInShownColumns) {
     EXPECT_TRUE(f.prompts.messages.empty());
 }
 
-TEST(FillQue, StartLineZeroIsOne) {
+TEST(RecordListFill, StartLineZeroIsOne) {
     Filled f;
     f.doc.columns.firstDataRow = 0;
     f.fill();
@@ -180,7 +180,7 @@ TEST(FillQue, StartLineZeroIsOne) {
     EXPECT_EQ(f.doc.records.at(1).col[0], "Item");
 }
 
-TEST(FillQue, FormatComesFromTheSecondDataRow) {
+TEST(RecordListFill, FormatComesFromTheSecondDataRow) {
     Filled f;
     f.doc.columns.format = {0, 77};
     f.sheet->setCell(1, 2, number(1, 5));
@@ -191,7 +191,7 @@ TEST(FillQue, FormatComesFromTheSecondDataRow) {
     EXPECT_EQ(f.doc.columns.format[1], 9);
 }
 
-TEST(FillQue, OverlongTextsAreCutAndReportedOncePerFill) {
+TEST(RecordListFill, OverlongTextsAreCutAndReportedOncePerFill) {
     Filled f;
     const std::string longText(120, 'x');
     f.sheet->setCell(40, 2, text("short"));
@@ -211,7 +211,7 @@ TEST(FillQue, OverlongTextsAreCutAndReportedOncePerFill) {
     EXPECT_EQ(f.prompts.messageTexts()[1], f.prompts.messageTexts()[0]);
 }
 
-TEST(FillQue, FieldsAreCutLikeEveryOtherWidth) {
+TEST(RecordListFill, FieldsAreCutLikeEveryOtherWidth) {
     // Mixed widths around the 100-byte edge, cut exactly as cp949::cut cuts.
     const std::string pieces[] = {"a", "가", "é", "😀", " "};
     std::uint64_t seed = 99;
@@ -329,7 +329,7 @@ void fillVariedSheet(Filled& f, int rows) {
     }
 }
 
-TEST(FillQue, ThreadsFillExactlyAsOneThreadDoes) {
+TEST(RecordListFill, ThreadsFillExactlyAsOneThreadDoes) {
     // The second setup shows a column past Z, whose report letters are no longer plain letters.
     for (const int shownB : {3, 28}) {
         for (const int threads : {2, 3, 4, 7}) {
@@ -365,7 +365,7 @@ TEST(FillQue, ThreadsFillExactlyAsOneThreadDoes) {
     }
 }
 
-TEST(FillQue, ReportFullInOnePartStillTakesTheEarlierPartsFirst) {
+TEST(RecordListFill, ReportFullInOnePartStillTakesTheEarlierPartsFirst) {
     // Each part of the second half alone has enough overlong cells to fill the report; the
     // first half's few come first all the same.
     Filled serial, parallel;
@@ -397,7 +397,7 @@ public:
     }
 };
 
-TEST(FillQue, ProgressRisesToOneOnTheCallingThreadOnly) {
+TEST(RecordListFill, ProgressRisesToOneOnTheCallingThreadOnly) {
     // What a listener may rely on whatever the timing: reports on the calling thread only, in
     // order, within 0..1, starting at 0 and ending at 1 once; how many fall between depends on
     // how the threads share the rows, except on one thread.
@@ -453,7 +453,7 @@ public:
     const Sheet* sheet(int) const override { return &failing; }
 };
 
-TEST(FillQue, AFailureOnAnyThreadReachesTheCaller) {
+TEST(RecordListFill, AFailureOnAnyThreadReachesTheCaller) {
     for (const int failAt : {3, 900, 1999}) {
         Document doc;
         AppState state;
@@ -475,7 +475,7 @@ TEST(FillQue, AFailureOnAnyThreadReachesTheCaller) {
     }
 }
 
-TEST(FillQue, AProgressReportThatThrowsLeavesNoThreadRunning) {
+TEST(RecordListFill, AProgressReportThatThrowsLeavesNoThreadRunning) {
     class ThrowingProgress : public ScriptedPrompts {
     public:
         void progress(ProgressStage, double fraction) override {

@@ -512,7 +512,7 @@ TEST(SaveFile, SaveAsNameEnding) {
     EXPECT_EQ(formatOfName("/d/a.Xls"), BookFormat::Xls);
 }
 
-TEST(LoadFile, MissingAndUnreadableFiles) {
+TEST(DocumentOpen, MissingAndUnreadableFiles) {
     ScratchDir dir;
     {
         // A missing file: the new workbook with the default setup, silently.
@@ -617,7 +617,7 @@ TEST(FileMessages, OneSentenceNamingTheFileWithTheDetailsAside) {
     EXPECT_LE(cp949::byteLength(elidedPath(deep)), 60u);
 }
 
-TEST(CheckFile, CommandLineDialogAndRecentFiles) {
+TEST(ChooseAndOpen, CommandLineDialogAndRecentFiles) {
     ScratchDir dir;
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());

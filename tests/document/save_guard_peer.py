@@ -17,7 +17,7 @@ import xlwt
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from peer_checks import CLI, check, run, run_tests  # noqa: E402
 
-CHANGED = 75
+FILE_CHANGED = 75
 CHANGED_TEXT = "불러온 뒤에 다른 곳에서 바뀌어서"
 OWNER_TEXT = "소유자를 그대로 둘 권한이 없어"
 
@@ -74,10 +74,10 @@ def test_two_saves_at_once(work, ext):
             outcomes.append((name, p.returncode, err.decode("utf-8", "replace")))
         saved = set(names(path))
         for name, rc, err in outcomes:
-            check(rc in (0, CHANGED), "%s %s: exit %d %r" % (ext, name, rc, err))
+            check(rc in (0, FILE_CHANGED), "%s %s: exit %d %r" % (ext, name, rc, err))
             if rc == 0:
                 check(name in saved, "%s %s reported saved but lost" % (ext, name))
-            if rc == CHANGED:
+            if rc == FILE_CHANGED:
                 check(name not in saved and CHANGED_TEXT in err,
                       "%s %s refused: %r" % (ext, name, err))
         check(sum(rc == 0 for _, rc, _ in outcomes) >= 1, "%s both refused" % ext)

@@ -17,7 +17,7 @@ ColumnSetup threeColumns() {
     return columns;
 }
 
-TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
+TEST(FormLayoutOf, PlacesFieldsButtonsMemoAndWindow) {
     struct Case {
         const char* what;
         int memoColumn;
@@ -30,7 +30,7 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
     columns.memoWidth = 40;
     columns.memoHeight = 4;
 
-    // Memo shown by MNO, its room given by MNAME: the window grows by 14 x 4 lines.
+    // Memo shown by its column, its room given by its title: the window grows by 14 x 4 lines.
     columns.memoColumn = 5;
     columns.memoTitle = "비고";
     FormLayout withMemo = layOutForm(columns, 9, RecordCommand::Insert);
@@ -72,7 +72,7 @@ TEST(SetupScreen, PlacesFieldsButtonsMemoAndWindow) {
     EXPECT_EQ(hidden.height, 20 * 3 + 50 + 56);
 }
 
-TEST(SetupScreen, FirstFieldShowsWithoutTitleAndLabelsKeepFourteenBytes) {
+TEST(FormLayoutOf, FirstFieldShowsWithoutTitleAndLabelsKeepFourteenBytes) {
     ColumnSetup columns = threeColumns();
     columns.title[0] = "";
     columns.title[2] = "가나다라마바사아"; // 16 bytes

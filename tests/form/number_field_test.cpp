@@ -9,7 +9,7 @@ std::string right(const std::string& text, std::size_t width) {
     return std::string(width - text.size(), ' ') + text;
 }
 
-TEST(FontCheck, FormatsByTheTypedPlaces) {
+TEST(NumberFieldFormat, FormatsByTheTypedPlaces) {
     struct Case {
         const char* typed;
         int fontSize;

@@ -1,5 +1,5 @@
 #pragma once
-// VersionCheck: at start, before the main window opens, ask for the latest version and offer
+// At start, before the main window opens, ask for the latest version and offer
 // the download when it is newer than this program.
 
 #include <string>

@@ -1,5 +1,5 @@
 #pragma once
-// SumUp: the totals window. One line per statistic (sum, count, average, a blank line, the
+// The totals window. One line per statistic (sum, count, average, a blank line, the
 // count and average without zeros), one column per number column, sized by the number of
 // number columns.
 
@@ -21,7 +21,7 @@ public:
     TotalsWindow(const ColumnSetup& columns, Totals totals, const QFont& font,
                  QWidget* parent = nullptr);
 
-    // The Totals command: adds up Q1 and shows the window, or tells the user that there is
+    // The Totals command: adds up the records and shows the window, or tells the user that there is
     // no number column and shows nothing.
     static void run(const Document& doc, Prompts& prompts, QWidget* parent);
 

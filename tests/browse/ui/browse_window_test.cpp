@@ -388,7 +388,7 @@ private slots:
         // A workbook that got a new setup is changed, yet Save starts disabled...
         QVERIFY(doc_->modified);
         QVERIFY(!button(kSave)->isEnabled());
-        // ...and follows CHANGED after the next command.
+        // ...and follows the modified flag after the next command.
         QTest::mouseClick(button(kTotals), Qt::LeftButton);
         QVERIFY(button(kSave)->isEnabled());
     }
