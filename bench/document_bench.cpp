@@ -1,5 +1,6 @@
 // Times the document layer as the program uses it on one workbook: open (load, fill the list,
-// build its format), search, save after ten edits, sort by a column, and save the sorted list.
+// give the list its columns), search, save after ten edits, sort by a column, and save the sorted
+// list.
 //
 //     document_bench FILE SEARCH_TEXT SORT_COLUMN [SAVE_COPY]
 //
@@ -41,50 +42,52 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: document_bench FILE SEARCH_TEXT SORT_COLUMN [SAVE_COPY]\n");
         return 64;
     }
-    rowbit::AppState state;
+    rowbit::AppState display;
+    rowbit::Document doc;
     rowbit::BrowseState browse;
     SilentPrompts prompts;
-    state.datePicture = "@D9-";
-    state.workingFolder = ".";
-    state.filename = argv[1];
+    display.datePicture = "@D9-";
+    display.workingFolder = ".";
+    doc.path = argv[1];
 
     auto start = Clock::now();
-    const auto outcome = rowbit::loadFile(
-        state, browse, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    const auto outcome =
+        doc.open(display, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
     const double load = since(start);
     const double loadResident = residentMb();
-    rowbit::fillRecordList(state, browse, prompts);
-    const std::string format = rowbit::formatWindow(state, browse);
+    doc.fill(display, prompts);
+    const auto columns = rowbit::listColumns(doc);
     const double open = since(start);
-    if (outcome == rowbit::LoadOutcome::Unreadable || outcome == rowbit::LoadOutcome::NewWorkbook) {
+    if (outcome.kind == rowbit::LoadOutcome::Unreadable ||
+        outcome.kind == rowbit::LoadOutcome::NewWorkbook) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 2;
     }
-    std::printf("records %zu\n", state.records.count());
+    std::printf("records %zu\n", doc.records.count());
     std::printf("load %.3f\nopen %.3f\nopen_peak_mb %.0f\n", load, open, peakMb());
     std::printf("load_resident_mb %.0f\nopen_resident_mb %.0f\n", loadResident, residentMb());
 
     start = Clock::now();
-    const auto status = rowbit::runSearch(state, browse, prompts, argv[2]);
+    const auto status = rowbit::runSearch(doc.records, browse, prompts, argv[2]);
     std::printf("search %.4f (%zu found)\n", since(start),
                 status == rowbit::SearchStatus::Found ? browse.searchResults.size()
                                                       : std::size_t{0});
-    rowbit::closeResults(state, browse, 0);
+    rowbit::closeResults(doc.records, browse, 0);
 
     // Ten edits spread over the list, then the Save command into a copy: "save". Then the
     // list sorted by SORT_COLUMN, which moves every row, and saved into a second copy:
     // "sort_save". Each goes into a file of its own, as a user's Save would.
     auto save = [&](const std::string& name) {
-        state.filename = name;
+        doc.path = name;
         start = Clock::now();
-        const auto saved = rowbit::saveFile(state, browse, prompts);
+        const auto saved = doc.save(display, prompts);
         std::printf("%.3f (%s)\n", since(start),
                     saved.status == rowbit::SaveStatus::Saved ? "saved" : "failed");
     };
     if (argc > 4) {
-        const std::size_t count = state.records.count();
+        const std::size_t count = doc.records.count();
         for (std::size_t i = 0; i < 10 && count > 0; ++i) {
-            rowbit::Record& record = state.records.at(1 + i * (count / 10));
+            rowbit::Record& record = doc.records.at(1 + i * (count / 10));
             record.col[0] = "edited " + std::to_string(i);
         }
         std::printf("save ");
@@ -92,7 +95,7 @@ int main(int argc, char** argv) {
     }
 
     start = Clock::now();
-    rowbit::sortList(state, std::stoi(argv[3]));
+    rowbit::sortList(doc.records, doc.columns, std::stoi(argv[3]));
     std::printf("sort %.4f\n", since(start));
 
     if (argc > 4) {
@@ -102,6 +105,6 @@ int main(int argc, char** argv) {
         save(dot == std::string::npos ? copy + "-sorted"
                                       : copy.substr(0, dot) + "-sorted" + copy.substr(dot));
     }
-    (void)format;
+    (void)columns;
     return 0;
 }
