@@ -8,11 +8,11 @@
 
 namespace rowbit {
 
-namespace {
-
-std::string slotControl(const char* name, int slot) {
-    return std::string("?LOC:") + name + "_" + std::to_string(slot + 1);
+std::string slotControlName(const char* control, int slot) {
+    return control + std::to_string(slot + 1);
 }
+
+namespace {
 
 Error fault(const std::string& message, const std::string& control) {
     return makeError(ErrorCode::Invalid, message, control);
@@ -102,10 +102,10 @@ Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns) {
     const int used = leadingSlots(draft);
     for (int i = 0; i < used; ++i) {
         if (draft.size[i] == 0)
-            return fault(kSizeMissing, slotControl("SIZE", i));
+            return fault(kSizeMissing, slotControlName("sizeField", i));
     }
     if (draft.firstDataRow > kMaxStartLine || draft.firstDataRow < 0)
-        return fault(kStartLineTooLarge, "?LOC:STARTLINE");
+        return fault(kStartLineTooLarge, "startRowField");
 
     for (int i = 0; i < kMaxColumns; ++i) {
         columns.type[i] = FieldType::Text;

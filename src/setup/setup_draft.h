@@ -71,8 +71,11 @@ bool needsReload(const SetupDraft& draft, const ColumnSetup& columns);
 
 // Checks the draft and writes it into `columns`. On a fault nothing is written and the
 // error carries the text the user is shown (message) and the name of the control that gets
-// the focus (where), "?LOC:SIZE_3" for the size of slot 3.
+// the focus (where), "sizeField3" for the size of slot 3.
 Result<void> saveToFile(const SetupDraft& draft, ColumnSetup& columns);
+// The object name of a slot's control: the control's name and the slot counted from 1,
+// "sizeField3" for the size of slot 3.
+std::string slotControlName(const char* control, int slot);
 
 // What the dialog ended with, and what the browse window does next.
 enum class SetupOutcome {

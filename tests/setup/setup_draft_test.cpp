@@ -139,7 +139,7 @@ TEST(SetupDraft, NewAndReletteredSlots) {
     EXPECT_EQ(letterOf(d.draft.type[1]) + std::to_string(d.draft.size[1]), "0");
     const auto result = d.ok({1});
     EXPECT_FALSE(result.outcome);
-    EXPECT_EQ(result.focus, "?LOC:SIZE_2");
+    EXPECT_EQ(result.focus, "sizeField2");
     EXPECT_EQ(d.prompts.messageTexts().back(), kSizeMissing);
     EXPECT_EQ(d.doc.columns, fiveColumns());
 }
@@ -199,7 +199,7 @@ TEST(SetupDraft, StartRowAbove32767IsRefusedAtItsField) {
         const auto result = d.ok({1});
         EXPECT_EQ(result.outcome.has_value(), firstDataRow == 32767);
         EXPECT_EQ(d.doc.columns.firstDataRow, firstDataRow == 32767 ? 32767 : 2);
-        EXPECT_EQ(result.focus, firstDataRow == 32767 ? "" : "?LOC:STARTLINE");
+        EXPECT_EQ(result.focus, firstDataRow == 32767 ? "" : "startRowField");
     }
 }
 

@@ -20,7 +20,7 @@ AboutWindow::AboutWindow(const WebAddresses& addresses, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kAboutCaption));
     const DialogUnits du(font());
 
-    text_->setObjectName(QStringLiteral("?CAPTION"));
+    text_->setObjectName(QStringLiteral("aboutText"));
     // The text's lines end in CR LF; a label breaks at the LF alone.
     text_->setText(
         QString::fromStdString(aboutText(ownVersion(), addresses)).remove(QLatin1Char('\r')));
@@ -29,7 +29,7 @@ AboutWindow::AboutWindow(const WebAddresses& addresses, QWidget* parent)
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     text_->setGeometry(du.rect(66, 10, kWidth - 74, kHeight - 36));
 
-    close_->setObjectName(QStringLiteral("?CLOSE"));
+    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setText(QString::fromUtf8(kAboutClose));
     close_->setGeometry(du.rect(kWidth - 62, kHeight - 22, 50, 15));
     close_->setDefault(true);

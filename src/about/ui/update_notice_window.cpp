@@ -50,22 +50,25 @@ UpdateNoticeWindow::UpdateNoticeWindow(const UpdateNotice& notice, const std::st
     setWindowTitle(QString::fromUtf8(kNoticeCaption));
     const DialogUnits du(font());
 
-    label(this, "?LINE1", QString::fromUtf8(kNoticeLine1), du.rect(12, 10, kWidth - 20, 10));
-    label(this, "?LINE2", QString::fromUtf8(kNoticeLine2), du.rect(20, 22, kWidth - 28, 10));
+    label(this, "newerVersionLabel", QString::fromUtf8(kNoticeLine1),
+          du.rect(12, 10, kWidth - 20, 10));
+    label(this, "downloadPromptLabel", QString::fromUtf8(kNoticeLine2),
+          du.rect(20, 22, kWidth - 28, 10));
     // The address below the line that points to it; when none is set, that is said there.
-    label(this, "?LINE3", download.empty() ? QString::fromUtf8(kNoAddressMessage) : q(download),
+    label(this, "downloadAddressLabel",
+          download.empty() ? QString::fromUtf8(kNoAddressMessage) : q(download),
           du.rect(20, 34, kWidth - 28, 10));
 
     auto* group = new QGroupBox(this);
-    group->setObjectName(QStringLiteral("?GROUP1"));
+    group->setObjectName(QStringLiteral("versionGroup"));
     group->setGeometry(du.rect(12, 48, kWidth - 24, 44));
-    label(group, "?CURRENTPROMPT", QString::fromUtf8(kNoticeCurrent), du.rect(10, 10, 50, 10));
-    field(group, "?VERSION", notice.current, du.rect(62, 8, 90, 12));
-    label(group, "?LATESTPROMPT", QString::fromUtf8(kNoticeLatest), du.rect(10, 26, 50, 10));
-    field(group, "?NEWVERSION", notice.latest, du.rect(62, 24, 90, 12));
+    label(group, "currentVersionLabel", QString::fromUtf8(kNoticeCurrent), du.rect(10, 10, 50, 10));
+    field(group, "currentVersionField", notice.current, du.rect(62, 8, 90, 12));
+    label(group, "latestVersionLabel", QString::fromUtf8(kNoticeLatest), du.rect(10, 26, 50, 10));
+    field(group, "latestVersionField", notice.latest, du.rect(62, 24, 90, 12));
 
-    ok_->setObjectName(QStringLiteral("?OK"));
-    cancel_->setObjectName(QStringLiteral("?CANCEL"));
+    ok_->setObjectName(QStringLiteral("okButton"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     ok_->setGeometry(du.rect(kWidth / 2 - 56, kHeight - 24, 50, 15));
     cancel_->setGeometry(du.rect(kWidth / 2 + 6, kHeight - 24, 50, 15));
     cancel_->setDefault(true);

@@ -26,20 +26,20 @@ PreviewWindow::PreviewWindow(const std::vector<PreviewRow>& rows, int preselecte
     const DialogUnits du(font);
 
     auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("?PANEL1"));
+    panel->setObjectName(QStringLiteral("notePanel"));
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setAutoFillBackground(true);
     panel->setBackgroundRole(QPalette::AlternateBase);
     panel->setGeometry(du.rect(4, 4, kWidth - 8, 26));
 
     auto* msg1 = new QLabel(QString::fromUtf8(kPreviewNote1), this);
-    msg1->setObjectName(QStringLiteral("?MSG1"));
+    msg1->setObjectName(QStringLiteral("noteLabel1"));
     msg1->setGeometry(du.rect(10, 6, kWidth - 20, 10));
     auto* msg2 = new QLabel(QString::fromUtf8(kPreviewNote2), this);
-    msg2->setObjectName(QStringLiteral("?MSG2"));
+    msg2->setObjectName(QStringLiteral("noteLabel2"));
     msg2->setGeometry(du.rect(10, 17, kWidth - 20, 10));
 
-    list_->setObjectName(QStringLiteral("?LIST"));
+    list_->setObjectName(QStringLiteral("rowList"));
     list_->setFont(font);
     list_->setUnits(du);
     list_->setColumns(previewColumns());
@@ -56,8 +56,8 @@ PreviewWindow::PreviewWindow(const std::vector<PreviewRow>& rows, int preselecte
     list_->setRowHeightUnits(12);
     list_->setGeometry(du.rect(4, 34, kWidth - 8, kHeight - 60));
 
-    ok_->setObjectName(QStringLiteral("?OK"));
-    cancel_->setObjectName(QStringLiteral("?CANCEL"));
+    ok_->setObjectName(QStringLiteral("okButton"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     ok_->setGeometry(du.rect(kWidth - 110, kHeight - 20, 50, 15));
     cancel_->setGeometry(du.rect(kWidth - 56, kHeight - 20, 50, 15));
     ok_->setDefault(true);

@@ -24,7 +24,7 @@ LookupWindow::LookupWindow(std::vector<std::string> entries, QWidget* parent)
     setWindowTitle(QString::fromUtf8(form::kLookupCaption));
     const DialogUnits du(font);
 
-    list_->setObjectName(QStringLiteral("?LIST"));
+    list_->setObjectName(QStringLiteral("entryList"));
     list_->setFont(font);
     list_->setUnits(du);
     list_->setColumns({form::lookupColumn()});
@@ -34,8 +34,8 @@ LookupWindow::LookupWindow(std::vector<std::string> entries, QWidget* parent)
     list_->setRowHeightUnits(14);
     list_->setGeometry(du.rect(4, 4, 104, kHeight - 8));
 
-    select_->setObjectName(QStringLiteral("?SELECT"));
-    close_->setObjectName(QStringLiteral("?CLOSE"));
+    select_->setObjectName(QStringLiteral("selectButton"));
+    close_->setObjectName(QStringLiteral("closeButton"));
     select_->setGeometry(du.rect(112, 4, 44, 14));
     close_->setGeometry(du.rect(112, 22, 44, 14));
     select_->setDefault(true);

@@ -66,17 +66,17 @@ void RecordForm::build() {
     for (int k = 0; k < kMaxColumns; ++k) {
         labels_[k] = new QLabel(q(layout_.titles[k]), this);
         labels_[k]->setFont(labelFont);
-        labels_[k]->setObjectName(QStringLiteral("?PROMPT%1").arg(k + 1));
+        labels_[k]->setObjectName(QStringLiteral("fieldLabel%1").arg(k + 1));
         place(labels_[k], du, layout_.labels[k]);
     }
     memoLabel_ = new QLabel(q(layout_.memoTitle), this);
     memoLabel_->setFont(fieldFont);
-    memoLabel_->setObjectName(QStringLiteral("?MEMO:PROMPT"));
+    memoLabel_->setObjectName(QStringLiteral("memoLabel"));
     place(memoLabel_, du, layout_.memoLabel);
     for (int k = 0; k < kMaxColumns; ++k) {
         auto* field = new QLineEdit(this);
         field->setFont(fieldFont);
-        field->setObjectName(QStringLiteral("?LOC:FLD_%1").arg(k + 1));
+        field->setObjectName(QStringLiteral("recordField%1").arg(k + 1));
         field->setValidator(new Cp949Limit(kFieldBytes, field));
         if (doc_.columns.type[k] == FieldType::Number)
             field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -90,24 +90,24 @@ void RecordForm::build() {
 
         auto* button = new QPushButton(QStringLiteral("..."), this);
         button->setFont(fieldFont);
-        button->setObjectName(QStringLiteral("?BTN%1").arg(k + 1));
+        button->setObjectName(QStringLiteral("lookupButton%1").arg(k + 1));
         place(button, du, layout_.buttons[k]);
         connect(button, &QPushButton::clicked, this, [this, k] { pressLookup(k + 1); });
         buttons_[k] = button;
     }
     memo_ = new QPlainTextEdit(this);
     memo_->setFont(fieldFont);
-    memo_->setObjectName(QStringLiteral("?LOC:MEMO"));
+    memo_->setObjectName(QStringLiteral("memoField"));
     memo_->setTabChangesFocus(true);
     limitBytes(memo_, kMemoBytes);
     place(memo_, du, layout_.memo);
 
     ok_ = new QPushButton(QString::fromUtf8(form::kOkText), this);
-    ok_->setObjectName(QStringLiteral("?OK"));
+    ok_->setObjectName(QStringLiteral("okButton"));
     ok_->setFont(labelFont);
     place(ok_, du, layout_.ok);
     cancel_ = new QPushButton(QString::fromUtf8(form::kCancelText), this);
-    cancel_->setObjectName(QStringLiteral("?CANCEL"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setFont(labelFont);
     cancel_->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     place(cancel_, du, layout_.cancel);

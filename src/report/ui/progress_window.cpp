@@ -19,20 +19,20 @@ ProgressWindow::ProgressWindow(report::ListReport& report, QWidget* parent)
     setFixedSize(units.x(154), units.y(60));
 
     bar_ = new QProgressBar(this);
-    bar_->setObjectName(QStringLiteral("?PRG:THERMOMETER"));
+    bar_->setObjectName(QStringLiteral("progressBar"));
     bar_->setRange(0, 100);
     bar_->setValue(0);
     bar_->setTextVisible(false);
     bar_->setGeometry(units.rect(10, 16, 134, 10));
-    auto* userString = new QLabel(this);
-    userString->setObjectName(QStringLiteral("?PRG:USERSTRING"));
-    userString->setGeometry(units.rect(0, 4, 154, 10));
+    auto* message = new QLabel(this);
+    message->setObjectName(QStringLiteral("messageLabel"));
+    message->setGeometry(units.rect(0, 4, 154, 10));
     pctText_ = new QLabel(this);
-    pctText_->setObjectName(QStringLiteral("?PRG:PCTTEXT"));
+    pctText_->setObjectName(QStringLiteral("percentLabel"));
     pctText_->setAlignment(Qt::AlignCenter);
     pctText_->setGeometry(units.rect(0, 29, 154, 10));
     cancel_ = new QPushButton(QString::fromUtf8("취소"), this);
-    cancel_->setObjectName(QStringLiteral("?PRG:CANCEL"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setGeometry(units.rect(52, 41, 50, 15));
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -89,31 +89,31 @@ ReportPreview::ReportPreview(const std::vector<report::Page>& pages, QWidget* pa
         bar->addWidget(b);
         return b;
     };
-    connect(add("?PRINT", u("인쇄"), ":/icons/print.svg", "인쇄"), &QPushButton::clicked, this,
+    connect(add("printButton", u("인쇄"), ":/icons/print.svg", "인쇄"), &QPushButton::clicked, this,
             [this] {
                 verdict_ = 1;
                 accept();
             });
-    connect(add("?EXIT", u("닫기"), ":/icons/close.svg", "인쇄하지 않고 닫기"),
+    connect(add("closeButton", u("닫기"), ":/icons/close.svg", "인쇄하지 않고 닫기"),
             &QPushButton::clicked, this, &ReportPreview::reject);
-    connect(add("?ZOOM", u("확대/축소"), nullptr, "쪽 맞춤과 실제 크기"), &QPushButton::clicked,
-            this, &ReportPreview::zoomToggle);
-    connect(add("?JUMP", u("이동"), nullptr, nullptr), &QPushButton::clicked, this,
+    connect(add("zoomButton", u("확대/축소"), nullptr, "쪽 맞춤과 실제 크기"),
+            &QPushButton::clicked, this, &ReportPreview::zoomToggle);
+    connect(add("jumpButton", u("이동"), nullptr, nullptr), &QPushButton::clicked, this,
             &ReportPreview::jump);
     info_ = new QLabel(this);
-    info_->setObjectName(QStringLiteral("?LOC:PAGEINFO"));
+    info_->setObjectName(QStringLiteral("pageLabel"));
     info_->setMinimumWidth(70);
     info_->setAlignment(Qt::AlignCenter);
     bar->addWidget(info_);
-    connect(add("?NEXT", u("다음"), nullptr, nullptr), &QPushButton::clicked, this,
+    connect(add("nextButton", u("다음"), nullptr, nullptr), &QPushButton::clicked, this,
             &ReportPreview::next);
-    connect(add("?PREVIOUS", u("이전"), nullptr, nullptr), &QPushButton::clicked, this,
+    connect(add("previousButton", u("이전"), nullptr, nullptr), &QPushButton::clicked, this,
             &ReportPreview::previous);
-    connect(add("?MULTI", u("2페이지"), nullptr, nullptr), &QPushButton::clicked, this,
+    connect(add("twoPageButton", u("2페이지"), nullptr, nullptr), &QPushButton::clicked, this,
             &ReportPreview::twoPage);
-    QPushButton* pdf = add("?PDF", u("PDF 저장"), nullptr, nullptr);
+    QPushButton* pdf = add("pdfButton", u("PDF 저장"), nullptr, nullptr);
     status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("?STATUS"));
+    status_->setObjectName(QStringLiteral("statusLabel"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     if (savePdf)
         connect(pdf, &QPushButton::clicked, this, [this, savePdf] {
@@ -125,14 +125,14 @@ ReportPreview::ReportPreview(const std::vector<report::Page>& pages, QWidget* pa
     bar->addWidget(status_, 1);
 
     area_ = new QWidget(this);
-    area_->setObjectName(QStringLiteral("?PAGES"));
+    area_->setObjectName(QStringLiteral("pageArea"));
     area_->setAutoFillBackground(true);
     QPalette grey = area_->palette();
     grey.setColor(QPalette::Window, QColor(128, 128, 128));
     area_->setPalette(grey);
     for (int n = 0; n < 2; ++n) {
         frames_[n] = new QScrollArea(area_);
-        frames_[n]->setObjectName(QStringLiteral("?IMAGE%1").arg(n + 1));
+        frames_[n]->setObjectName(QStringLiteral("pageFrame%1").arg(n + 1));
         frames_[n]->setFrameShape(QFrame::NoFrame);
         frames_[n]->setWidgetResizable(false);
         frames_[n]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -373,7 +373,7 @@ int askJumpPage(int current, int count, QWidget* parent) {
     dialog.setWindowTitle(u("페이지 이동"));
     auto* prompt = new QLabel(u("이동할 페이지:"), &dialog);
     auto* field = new QSpinBox(&dialog);
-    field->setObjectName(QStringLiteral("JUMPPAGE"));
+    field->setObjectName(QStringLiteral("pageNumberField"));
     field->setRange(1, std::max(1, count));
     field->setValue(current);
     auto* buttons = new QDialogButtonBox(&dialog);

@@ -30,7 +30,7 @@ TotalsWindow::TotalsWindow(const ColumnSetup& setup, Totals totals, const QFont&
     const DialogUnits du(font);
     resize(du.x(kDesignedWidth), du.y(kHeight));
 
-    list_->setObjectName(QStringLiteral("?LIST"));
+    list_->setObjectName(QStringLiteral("totalsList"));
     list_->setFont(font);
     list_->setUnits(du);
     // The values come as totalsText gives them, "@N-25B" already applied and without the
@@ -48,7 +48,7 @@ TotalsWindow::TotalsWindow(const ColumnSetup& setup, Totals totals, const QFont&
                                     return k < l.value.size() ? totalsText(l.value[k]) : "";
                                 }});
     list_->setRowHeightUnits(kRowHeight);
-    close_->setObjectName(QStringLiteral("?CLOSE"));
+    close_->setObjectName(QStringLiteral("closeButton"));
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
     // One column of 50 for the labels and one per number column.

@@ -34,22 +34,23 @@ constexpr int kRuleY = kFirstSlotY + kMaxColumns * kSlotPitch + 2;
 constexpr int kMemoY = kRuleY + 8;
 constexpr int kStartY = kMemoY + 18;
 
-// The three type buttons of a slot, in their order; the letter names the button.
+// The three type buttons of a slot, in their order, with the name each button's object
+// name starts with.
 struct TypeButton {
     FieldType type;
-    const char* letter;
+    const char* name;
     const char* text;
 };
-constexpr TypeButton kTypeButtons[3] = {{FieldType::Text, "S", "String"},
-                                        {FieldType::Number, "N", "Number"},
-                                        {FieldType::Date, "D", "Date"}};
+constexpr TypeButton kTypeButtons[3] = {{FieldType::Text, "textButton", "String"},
+                                        {FieldType::Number, "numberButton", "Number"},
+                                        {FieldType::Date, "dateButton", "Date"}};
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
 QString slotName(const char* name, int slot) {
-    return QStringLiteral("?LOC:%1_%2").arg(QLatin1String(name)).arg(slot + 1);
+    return q(slotControlName(name, slot));
 }
 
 QComboBox* letterList(QWidget* parent) {
@@ -114,31 +115,31 @@ void SetupDialog::buildControls(const QFont& font) {
         Slot& slot = slots_[i];
         const int y = kFirstSlotY + i * kSlotPitch;
         slot.letter = letterList(this);
-        slot.letter->setObjectName(slotName("CNO", i));
+        slot.letter->setObjectName(slotName("letterList", i));
         slot.letter->setGeometry(du.rect(kLetterX, y, kLetterW, kRowH));
 
         slot.title = new QLineEdit(this);
-        slot.title->setObjectName(slotName("CNAME", i));
+        slot.title->setObjectName(slotName("titleField", i));
         slot.title->setValidator(new ByteLimitValidator(kTitleBytes, slot.title));
         slot.title->setGeometry(du.rect(kTitleX, y, kTitleW, kRowH));
 
         slot.group = new QButtonGroup(this);
         for (int t = 0; t < 3; ++t) {
             auto* button = new QRadioButton(QString::fromUtf8(kTypeButtons[t].text), this);
-            button->setObjectName(slotName("TYPE", i) + QLatin1Char(':') + kTypeButtons[t].letter);
+            button->setObjectName(slotName(kTypeButtons[t].name, i));
             button->setGeometry(du.rect(kTypeX + t * kTypeGap, y, kTypeW, kRowH));
             slot.group->addButton(button, t);
             slot.types[t] = button;
         }
 
         slot.size = new QLineEdit(this);
-        slot.size->setObjectName(slotName("SIZE", i));
+        slot.size->setObjectName(slotName("sizeField", i));
         slot.size->setValidator(new DigitsValidator(4, kMaxSlotSize, slot.size));
         slot.size->setAlignment(Qt::AlignRight);
         slot.size->setGeometry(du.rect(kSizeX, y, kSizeW, kRowH));
 
         slot.formula = new QLineEdit(this);
-        slot.formula->setObjectName(slotName("FORMULA", i));
+        slot.formula->setObjectName(slotName("formulaField", i));
         slot.formula->setValidator(new ByteLimitValidator(kFormulaBytes, slot.formula));
         slot.formula->setGeometry(du.rect(kFormulaX, y, kFormulaW, kRowH));
     }
@@ -162,31 +163,31 @@ void SetupDialog::buildControls(const QFont& font) {
     };
     label("메모컬럼:", kLetterX, kMemoY, 40);
     memoLetter_ = letterList(this);
-    memoLetter_->setObjectName(QStringLiteral("?LOC:MNO"));
+    memoLetter_->setObjectName(QStringLiteral("memoLetterList"));
     memoLetter_->setGeometry(du.rect(50, kMemoY, kLetterW, kRowH));
     memoTitle_ = new QLineEdit(this);
-    memoTitle_->setObjectName(QStringLiteral("?LOC:MNAME"));
+    memoTitle_->setObjectName(QStringLiteral("memoTitleField"));
     memoTitle_->setValidator(new ByteLimitValidator(kTitleBytes, memoTitle_));
     memoTitle_->setGeometry(du.rect(84, kMemoY, kTitleW, kRowH));
     label("가로폭:", 166, kMemoY, 30);
     // The memo box's sizes are bytes: the fields take 0 to 255.
-    memoWidth_ = number("?LOC:MWSIZE", 3, kMaxMemoSize, Qt::AlignRight);
+    memoWidth_ = number("memoWidthField", 3, kMaxMemoSize, Qt::AlignRight);
     memoWidth_->setGeometry(du.rect(198, kMemoY, kSizeW, kRowH));
     label("세로폭:", 232, kMemoY, 30);
-    memoHeight_ = number("?LOC:MHSIZE", 3, kMaxMemoSize, Qt::AlignRight);
+    memoHeight_ = number("memoHeightField", 3, kMaxMemoSize, Qt::AlignRight);
     memoHeight_->setGeometry(du.rect(264, kMemoY, kSizeW, kRowH));
 
     label("자료 시작줄", kLetterX, kStartY, 44);
     // Ten digits, as the field shows them; more than the start row holds is refused on OK.
-    startLine_ = number("?LOC:STARTLINE", 10, 9999999999LL, Qt::AlignRight);
+    startLine_ = number("startRowField", 10, 9999999999LL, Qt::AlignRight);
     startLine_->setGeometry(du.rect(54, kStartY, 48, kRowH));
 
     ok_ = new QPushButton(QString::fromUtf8("확 인"), this);
-    ok_->setObjectName(QStringLiteral("?OK"));
+    ok_->setObjectName(QStringLiteral("okButton"));
     ok_->setGeometry(du.rect(kWidth - 116, kStartY - 2, 50, 16));
     ok_->setDefault(true);
     cancel_ = new QPushButton(QString::fromUtf8("취 소"), this);
-    cancel_->setObjectName(QStringLiteral("?CANCEL"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setGeometry(du.rect(kWidth - 60, kStartY - 2, 50, 16));
 
     setFixedSize(du.x(kWidth), du.y(kHeight));

@@ -96,8 +96,8 @@ std::unique_ptr<QTimer> answerNotice(SeenNotice& seen, bool pressOk) {
             return;
         seen.shown = true;
         seen.caption = notice->windowTitle();
-        seen.current = notice->findChild<QLineEdit*>("?VERSION")->text();
-        seen.latest = notice->findChild<QLineEdit*>("?NEWVERSION")->text();
+        seen.current = notice->findChild<QLineEdit*>("currentVersionField")->text();
+        seen.latest = notice->findChild<QLineEdit*>("latestVersionField")->text();
         seen.clipboard = QApplication::clipboard()->text();
         (pressOk ? notice->okButton() : notice->cancelButton())->click();
     });

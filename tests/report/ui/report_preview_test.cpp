@@ -87,7 +87,7 @@ private slots:
         QVERIFY(!p.twoPageView());
         QCOMPARE(shown(p), std::make_pair(1, 0));
         QVERIFY(p.frame(0)->width() <= fitted.width());
-        QVERIFY(!p.button("?PDF")->isVisibleTo(&p)); // no PDF work given
+        QVERIFY(!p.button("pdfButton")->isVisibleTo(&p)); // no PDF work given
     }
 
     void twelvePagesPageJumpAndTwoPageView() {
@@ -106,11 +106,11 @@ private slots:
         p.show();
         QVERIFY(QTest::qWaitForWindowExposed(&p));
         for (int n = 0; n < 15; ++n)
-            QTest::mouseClick(p.button("?NEXT"), Qt::LeftButton);
+            QTest::mouseClick(p.button("nextButton"), Qt::LeftButton);
         QCOMPARE(p.pageInfo(), QString("12/12"));
         QTest::keyClick(&p, Qt::Key_PageUp);
         QCOMPARE(shown(p), std::make_pair(11, 0));
-        QTest::mouseClick(p.button("?MULTI"), Qt::LeftButton);
+        QTest::mouseClick(p.button("twoPageButton"), Qt::LeftButton);
         QVERIFY(p.twoPageView());
         QCOMPARE(shown(p), std::make_pair(11, 12));
         QTest::keyClick(&p, Qt::Key_PageDown);
@@ -119,12 +119,12 @@ private slots:
         QCOMPARE(shown(p), std::make_pair(10, 11));
 
         // Jump in two-page view: the last page alone on the left; then page 5 beside 6.
-        QTest::mouseClick(p.button("?JUMP"), Qt::LeftButton);
+        QTest::mouseClick(p.button("jumpButton"), Qt::LeftButton);
         QCOMPARE(asked, (std::vector<int>{10, 12}));
         QCOMPARE(shown(p), std::make_pair(12, 0));
         QCOMPARE(p.pageInfo(), QString("12/12"));
         answer = 5;
-        QTest::mouseClick(p.button("?JUMP"), Qt::LeftButton);
+        QTest::mouseClick(p.button("jumpButton"), Qt::LeftButton);
         QCOMPARE(shown(p), std::make_pair(5, 6));
 
         // A click on the second page brings it to the first image and zooms to natural size.
@@ -133,7 +133,7 @@ private slots:
         QVERIFY(!p.fitted());
         QCOMPARE(shown(p), std::make_pair(6, 0));
         QCOMPARE(p.image(0)->width(), pages[0].width * p.logicalDpiX() / 1000);
-        QTest::mouseClick(p.button("?ZOOM"), Qt::LeftButton);
+        QTest::mouseClick(p.button("zoomButton"), Qt::LeftButton);
         QVERIFY(p.fitted());
         QTest::keyClick(&p, Qt::Key_Return);
         QCOMPARE(p.pageInfo(), QString("7/12"));
@@ -243,7 +243,7 @@ private slots:
             prompts.saveAnswers.push_back(c.chosen);
             ReportPreview p(pages, nullptr, [&] { return savePdfAs(prompts, pages, "a.pdf"); });
             p.show();
-            QTest::mouseClick(p.button("?PDF"), Qt::LeftButton);
+            QTest::mouseClick(p.button("pdfButton"), Qt::LeftButton);
             QCOMPARE(p.status(), c.status);
             QCOMPARE(prompts.messages.size(), c.messages);
             if (c.messages) {
@@ -262,7 +262,7 @@ private slots:
             const char* what;
             int verdict;
         };
-        for (const Way& way : {Way{"?EXIT", 2}, Way{"close", 2}, Way{"?PRINT", 1}}) {
+        for (const Way& way : {Way{"closeButton", 2}, Way{"close", 2}, Way{"printButton", 1}}) {
             ReportPreview p(pages);
             p.show();
             QVERIFY(QTest::qWaitForWindowExposed(&p));

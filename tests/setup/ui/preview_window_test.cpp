@@ -38,7 +38,7 @@ private slots:
     void showsTenRowsUnderLettersWithTheTitleRowSelected() {
         PreviewWindow w(sampleRows(), 3, preferredFont("Arial", 9));
         QCOMPARE(w.windowTitle(), QString("엑셀파일 미리보기"));
-        QCOMPARE(w.findChild<QLabel*>("?MSG1")->text(),
+        QCOMPARE(w.findChild<QLabel*>("noteLabel1")->text(),
                  QString("* 아래 미리보기에서 제목줄을 선택하고 [확인]을 선택하세요"));
         QCOMPARE(w.okButton()->text(), QString("&OK"));
         QCOMPARE(w.cancelButton()->text(), QString("&Cancel"));
