@@ -217,6 +217,261 @@ void addCell(XlsSheet& s, uint16_t row, uint16_t col, uint16_t xf, Kind kind, do
     c.small = small;
 }
 
+bool isBofType(int type) {
+    return type == rec::Bof || type == rec::Bof2 || type == rec::Bof3 || type == rec::Bof4;
+}
+
+// NUMBER: one cell holding a double.
+void readNumberRecord(XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() >= 14)
+        addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Number, rdDouble(&b[6]));
+}
+
+// RK: one cell holding a compressed number.
+void readRkRecord(XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() >= 10)
+        addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Number, decodeRk(rd32(&b[6])));
+}
+
+// MULRK: a run of compressed numbers along one row.
+void readMulRkRecord(XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() < 6)
+        return;
+    const uint16_t row = rd16(&b[0]);
+    const uint16_t first = rd16(&b[2]);
+    const std::size_t n = (b.size() - 6) / 6;
+    for (std::size_t i = 0; i < n && first + i < kMaxCols; ++i)
+        addCell(s, row, static_cast<uint16_t>(first + i), rd16(&b[4 + 6 * i]), Kind::Number,
+                decodeRk(rd32(&b[6 + 6 * i])));
+}
+
+// LABELSST: a text cell pointing into the shared string table.
+void readSharedStringLabel(XlsBook& book, XlsSheet& s, std::span<const uint8_t> b,
+                           uint32_t sstCount) {
+    if (b.size() < 10)
+        return;
+    const uint32_t idx = rd32(&b[6]);
+    // An index past the table reads as an empty text, as other readers do.
+    const uint32_t ref = idx < sstCount ? idx : book.addString({});
+    addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Text, 0, ref);
+    ++s.sstRefs_;
+}
+
+// LABEL / RSTRING: a text cell carrying its own string, added to the book's strings.
+void readInlineLabel(XlsBook& book, XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() < 9)
+        return;
+    std::string text;
+    readInlineString(b, 6, false, text);
+    addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Text, 0, book.addString(text));
+}
+
+// BLANK: one formatted empty cell.
+void readBlankRecord(XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() >= 6)
+        addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Blank, 0);
+}
+
+// MULBLANK: a run of formatted empty cells along one row.
+void readMulBlankRecord(XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() < 6)
+        return;
+    const uint16_t row = rd16(&b[0]);
+    const uint16_t first = rd16(&b[2]);
+    const std::size_t n = (b.size() - 6) / 2;
+    for (std::size_t i = 0; i < n && first + i < kMaxCols; ++i)
+        addCell(s, row, static_cast<uint16_t>(first + i), rd16(&b[4 + 2 * i]), Kind::Blank, 0);
+}
+
+// BOOLERR: a true/false cell or an error cell, its code kept in the cell's small value.
+void readBoolErrRecord(XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() >= 8)
+        addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), b[7] ? Kind::Error : Kind::Bool, 0, 0,
+                b[6]);
+}
+
+struct CachedResult {
+    Cached kind = Cached::Number;
+    uint8_t small = 0; // a boolean's value or an error's code
+    double num = 0;
+};
+
+// The result a FORMULA record stored when it was last calculated.
+CachedResult readCachedResult(std::span<const uint8_t> b) {
+    CachedResult res;
+    if (rd16(&b[12]) != 0xFFFF) {
+        res.num = rdDouble(&b[6]);
+        return res;
+    }
+    switch (b[6]) {
+    case 0:
+    case 3:
+        res.kind = Cached::Text;
+        break;
+    case 1:
+        res.kind = Cached::Bool;
+        res.small = b[8];
+        break;
+    case 2:
+        res.kind = Cached::Error;
+        res.small = b[8];
+        break;
+    default:
+        res.kind = Cached::Number;
+        res.num = rdDouble(&b[6]);
+    }
+    return res;
+}
+
+// A formula's text result: the STRING record just read and the CONTINUE records after it.
+void readFormulaText(RecordCursor& cur, const RecordView& stringRecord, std::string& text) {
+    SegReader r;
+    r.add(stringRecord.body);
+    while (cur.peekType() == rec::Continue) {
+        RecordView c;
+        if (!cur.next(c))
+            break;
+        r.add(c.body);
+    }
+    const uint16_t cch = r.u16();
+    const uint8_t flags = r.u8();
+    if (r.ok())
+        r.chars(cch, flags & 1, text);
+}
+
+// The records that belong to a formula: a shared or array definition, a table (kept whole, with
+// their headers), and the text result.
+void readFormulaFollowers(RecordCursor& cur, std::span<const uint8_t> raw, bool wantString,
+                          FormulaData& f) {
+    for (;;) {
+        const int t = cur.peekType();
+        if (t != rec::ShrFmla && t != rec::Array && t != rec::Table &&
+            !(t == rec::String && wantString))
+            break;
+        RecordView next;
+        if (!cur.next(next))
+            break;
+        if (t == rec::String) {
+            readFormulaText(cur, next, f.text);
+            break;
+        }
+        f.extra.insert(f.extra.end(), raw.begin() + next.offset,
+                       raw.begin() + next.offset + 4 + next.body.size());
+    }
+}
+
+// FORMULA: a formula cell with its cached result; the records that follow it are taken too.
+void readFormulaRecord(XlsSheet& s, RecordCursor& cur, std::span<const uint8_t> raw,
+                       std::span<const uint8_t> b) {
+    if (b.size() < 22)
+        return;
+    const uint16_t row = rd16(&b[0]), col = rd16(&b[2]);
+    FormulaData f;
+    f.body.assign(b.begin(), b.end());
+    const CachedResult cached = readCachedResult(b);
+    const bool wantString = cached.kind == Cached::Text && b[6] == 0;
+    readFormulaFollowers(cur, raw, wantString, f);
+    if (col >= kMaxCols)
+        return;
+    const auto index = static_cast<uint32_t>(s.formulas_.size());
+    s.formulas_.push_back(std::move(f));
+    Cell& c = s.place(row, col);
+    c.xf = rd16(&b[4]);
+    c.kind = Kind::Formula;
+    c.cached = cached.kind;
+    c.small = cached.small;
+    c.num = cached.num;
+    c.ref = index;
+}
+
+// ROW: the row's attributes, kept as read, and room reserved for its cells.
+void readRowRecord(XlsSheet& s, std::span<const uint8_t> b) {
+    if (b.size() < 16)
+        return;
+    const uint16_t row = rd16(&b[0]);
+    if (s.rows_.size() <= row)
+        s.rows_.resize(row + 1u);
+    std::copy(b.begin(), b.begin() + 16, s.rows_[row].attr.begin());
+    s.rows_[row].hasAttr = true;
+    // The row's column span: room for its cells in one allocation.
+    const uint16_t first = rd16(&b[2]), last = rd16(&b[4]);
+    if (last > first && last <= kMaxCols && s.rows_[row].cells.empty())
+        s.rows_[row].cells.reserve(last - first);
+}
+
+// COLINFO / DEFCOLWIDTH / STANDARDWIDTH: the sheet's column widths.
+void readColumnWidthRecord(XlsSheet& s, const RecordView& rv) {
+    const auto& b = rv.body;
+    switch (rv.type) {
+    case rec::ColInfo:
+        if (b.size() >= 10 && s.colInfos_.size() < 256)
+            s.colInfos_.push_back(
+                {rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), rd16(&b[6]), rd16(&b[8])});
+        break;
+    case rec::DefColWidth:
+        if (b.size() >= 2)
+            s.defColWidth_ = rd16(&b[0]);
+        break;
+    case rec::StandardWidth:
+        if (b.size() >= 2)
+            s.standardWidth_ = rd16(&b[0]);
+        break;
+    default:
+        break;
+    }
+}
+
+// One record of the sheet's own level, handed to the step for its kind; others are skipped.
+void readSheetRecord(XlsBook& book, XlsSheet& s, RecordCursor& cur, std::span<const uint8_t> raw,
+                     const RecordView& rv, uint32_t sstCount) {
+    const auto& b = rv.body;
+    switch (rv.type) {
+    case rec::Number:
+        readNumberRecord(s, b);
+        break;
+    case rec::Rk:
+    case rec::Rk4:
+        readRkRecord(s, b);
+        break;
+    case rec::MulRk:
+        readMulRkRecord(s, b);
+        break;
+    case rec::LabelSst:
+        readSharedStringLabel(book, s, b, sstCount);
+        break;
+    case rec::Label:
+    case rec::RString:
+        readInlineLabel(book, s, b);
+        break;
+    case rec::Blank:
+        readBlankRecord(s, b);
+        break;
+    case rec::MulBlank:
+        readMulBlankRecord(s, b);
+        break;
+    case rec::BoolErr:
+        readBoolErrRecord(s, b);
+        break;
+    case rec::Formula:
+    case rec::Formula3:
+    case rec::Formula4:
+        readFormulaRecord(s, cur, raw, b);
+        break;
+    case rec::Row:
+        readRowRecord(s, b);
+        break;
+    case rec::ColInfo:
+    case rec::DefColWidth:
+    case rec::StandardWidth:
+        readColumnWidthRecord(s, rv);
+        break;
+    default:
+        break;
+    }
+}
+
+// Walks the sheet's substream, reading the records of its own level (not those of embedded
+// charts), then lets the sheet settle its loaded cells.
 Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress) {
     const std::span<const uint8_t> raw = s.raw_;
     RecordCursor cur(raw);
@@ -225,9 +480,7 @@ Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress) {
     const uint32_t sstCount = book.stringCount();
     while (cur.next(rv)) {
         progress.at(s.rawStart_ + rv.offset);
-        const auto& b = rv.body;
-        if (rv.type == rec::Bof || rv.type == rec::Bof2 || rv.type == rec::Bof3 ||
-            rv.type == rec::Bof4) {
+        if (isBofType(rv.type)) {
             ++depth;
             continue;
         }
@@ -236,169 +489,8 @@ Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress) {
                 break;
             continue;
         }
-        if (depth != 1)
-            continue;
-        switch (rv.type) {
-        case rec::Number:
-            if (b.size() >= 14)
-                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Number, rdDouble(&b[6]));
-            break;
-        case rec::Rk:
-        case rec::Rk4:
-            if (b.size() >= 10)
-                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Number,
-                        decodeRk(rd32(&b[6])));
-            break;
-        case rec::MulRk:
-            if (b.size() >= 6) {
-                const uint16_t row = rd16(&b[0]);
-                const uint16_t first = rd16(&b[2]);
-                const std::size_t n = (b.size() - 6) / 6;
-                for (std::size_t i = 0; i < n && first + i < kMaxCols; ++i)
-                    addCell(s, row, static_cast<uint16_t>(first + i), rd16(&b[4 + 6 * i]),
-                            Kind::Number, decodeRk(rd32(&b[6 + 6 * i])));
-            }
-            break;
-        case rec::LabelSst:
-            if (b.size() >= 10) {
-                const uint32_t idx = rd32(&b[6]);
-                // An index past the table reads as an empty text, as other readers do.
-                const uint32_t ref = idx < sstCount ? idx : book.addString({});
-                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Text, 0, ref);
-                ++s.sstRefs_;
-            }
-            break;
-        case rec::Label:
-        case rec::RString:
-            if (b.size() >= 9) {
-                std::string text;
-                readInlineString(b, 6, false, text);
-                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Text, 0,
-                        book.addString(text));
-            }
-            break;
-        case rec::Blank:
-            if (b.size() >= 6)
-                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), Kind::Blank, 0);
-            break;
-        case rec::MulBlank:
-            if (b.size() >= 6) {
-                const uint16_t row = rd16(&b[0]);
-                const uint16_t first = rd16(&b[2]);
-                const std::size_t n = (b.size() - 6) / 2;
-                for (std::size_t i = 0; i < n && first + i < kMaxCols; ++i)
-                    addCell(s, row, static_cast<uint16_t>(first + i), rd16(&b[4 + 2 * i]),
-                            Kind::Blank, 0);
-            }
-            break;
-        case rec::BoolErr:
-            if (b.size() >= 8)
-                addCell(s, rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), b[7] ? Kind::Error : Kind::Bool,
-                        0, 0, b[6]);
-            break;
-        case rec::Formula:
-        case rec::Formula3:
-        case rec::Formula4: {
-            if (b.size() < 22)
-                break;
-            const uint16_t row = rd16(&b[0]), col = rd16(&b[2]);
-            FormulaData f;
-            f.body.assign(b.begin(), b.end());
-            Cached cached = Cached::Number;
-            uint8_t small = 0;
-            double num = 0;
-            if (rd16(&b[12]) == 0xFFFF) {
-                switch (b[6]) {
-                case 0:
-                case 3:
-                    cached = Cached::Text;
-                    break;
-                case 1:
-                    cached = Cached::Bool;
-                    small = b[8];
-                    break;
-                case 2:
-                    cached = Cached::Error;
-                    small = b[8];
-                    break;
-                default:
-                    cached = Cached::Number;
-                    num = rdDouble(&b[6]);
-                }
-            } else {
-                num = rdDouble(&b[6]);
-            }
-            const bool wantString = cached == Cached::Text && b[6] == 0;
-            // The records that belong to this formula: a shared or array definition, a table,
-            // and the text result.
-            for (;;) {
-                const int t = cur.peekType();
-                if (t != rec::ShrFmla && t != rec::Array && t != rec::Table &&
-                    !(t == rec::String && wantString))
-                    break;
-                RecordView next;
-                if (!cur.next(next))
-                    break;
-                if (t == rec::String) {
-                    SegReader r;
-                    r.add(next.body);
-                    while (cur.peekType() == rec::Continue) {
-                        RecordView c;
-                        if (!cur.next(c))
-                            break;
-                        r.add(c.body);
-                    }
-                    const uint16_t cch = r.u16();
-                    const uint8_t flags = r.u8();
-                    if (r.ok())
-                        r.chars(cch, flags & 1, f.text);
-                    break;
-                }
-                f.extra.insert(f.extra.end(), raw.begin() + next.offset,
-                               raw.begin() + next.offset + 4 + next.body.size());
-            }
-            if (col >= kMaxCols)
-                break;
-            const auto index = static_cast<uint32_t>(s.formulas_.size());
-            s.formulas_.push_back(std::move(f));
-            Cell& c = s.place(row, col);
-            c.xf = rd16(&b[4]);
-            c.kind = Kind::Formula;
-            c.cached = cached;
-            c.small = small;
-            c.num = num;
-            c.ref = index;
-            break;
-        }
-        case rec::Row:
-            if (b.size() >= 16) {
-                const uint16_t row = rd16(&b[0]);
-                if (s.rows_.size() <= row)
-                    s.rows_.resize(row + 1u);
-                std::copy(b.begin(), b.begin() + 16, s.rows_[row].attr.begin());
-                s.rows_[row].hasAttr = true;
-                // The row's column span: room for its cells in one allocation.
-                const uint16_t first = rd16(&b[2]), last = rd16(&b[4]);
-                if (last > first && last <= kMaxCols && s.rows_[row].cells.empty())
-                    s.rows_[row].cells.reserve(last - first);
-            }
-            break;
-        case rec::ColInfo:
-            if (b.size() >= 10 && s.colInfos_.size() < 256)
-                s.colInfos_.push_back(
-                    {rd16(&b[0]), rd16(&b[2]), rd16(&b[4]), rd16(&b[6]), rd16(&b[8])});
-            break;
-        case rec::DefColWidth:
-            if (b.size() >= 2)
-                s.defColWidth_ = rd16(&b[0]);
-            break;
-        case rec::StandardWidth:
-            if (b.size() >= 2)
-                s.standardWidth_ = rd16(&b[0]);
-            break;
-        default:
-            break;
-        }
+        if (depth == 1)
+            readSheetRecord(book, s, cur, raw, rv, sstCount);
     }
     s.finishLoad();
     return {};
