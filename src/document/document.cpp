@@ -236,6 +236,201 @@ std::vector<std::uint32_t> positionsByIdentity(const RecordList& records) {
 
 } // namespace
 
+namespace {
+
+constexpr std::uint32_t kNotFilled = UINT32_MAX;
+
+// Where a save puts each record and where it takes it from.
+struct RowPlan {
+    std::vector<std::int32_t> places;  // the rows the records were read from, in sheet order
+    std::vector<int> target;           // by list position: the row the record is written to
+    std::vector<std::uint32_t> source; // by list position: its index in `filled`, or kNotFilled
+    std::vector<RowMove> moves;        // filled records whose row changes
+    int rowsUsed = 0;                  // rows in use once the new records are placed
+};
+
+// Gives every record its row: the places in sheet order, then new rows after `lastUsedRow`.
+// Notes which filled record each one was read as and which of those rows move.
+RowPlan planRowMoves(const RecordList& records, const FilledRecords& filled, int lastUsedRow) {
+    const std::size_t count = records.count();
+    RowPlan plan;
+    plan.places = filled.places();
+    plan.rowsUsed = lastUsedRow;
+    plan.target.resize(count);
+    plan.source.assign(count, kNotFilled);
+    for (std::size_t p = 0; p < count; ++p) {
+        const int to = p < plan.places.size() ? plan.places[p] : plan.rowsUsed++;
+        plan.target[p] = to;
+        if (const auto index = filled.find(records.id(p + 1))) {
+            plan.source[p] = static_cast<std::uint32_t>(*index);
+            const int from = filled.row(*index);
+            if (from != to) {
+                if (plan.moves.empty())
+                    plan.moves.reserve(count - p);
+                plan.moves.push_back(RowMove{to, from});
+            }
+        }
+    }
+    return plan;
+}
+
+// Refuses a save whose records run past the format's last row. It is asked before anything is
+// touched: a half-done save would leave the sheet and the remembered places out of step.
+Result<void> checkRowLimit(const Book& book, int rowsUsed) {
+    const int rowLimit = book.format() == BookFormat::Xls ? 65536 : 1048576;
+    if (rowsUsed > rowLimit)
+        return makeError(ErrorCode::Limit,
+                         "the data sheet has no room for " + std::to_string(rowsUsed - rowLimit) +
+                             " more record(s)",
+                         "row " + std::to_string(rowLimit));
+    return {};
+}
+
+// The rows of the filled records that no record in the list comes from any more.
+std::vector<int> deletedRowsOf(const FilledRecords& filled,
+                               const std::vector<std::uint32_t>& source) {
+    std::vector<int> deletedRows;
+    std::vector<char> kept(filled.size(), 0);
+    for (const std::uint32_t index : source) {
+        if (index != kNotFilled)
+            kept[index] = 1;
+    }
+    for (std::size_t i = 0; i < filled.size(); ++i) {
+        if (!kept[i])
+            deletedRows.push_back(filled.row(i));
+    }
+    return deletedRows;
+}
+
+// Empties every cell of `row` in the first `lastCol` columns.
+void emptyRow(Sheet& sheet, int row, int lastCol) {
+    sheet.clear(row, row, 0, lastCol - 1);
+}
+
+// Moves the rows of kept records to their new places and deletes the rows of deleted records:
+// their cells go with their links, comments and merges, and formulas that named them learn it,
+// as when a spreadsheet program deletes a row. Both lists are given back when done.
+Result<void> moveRecordRows(Sheet& sheet, std::vector<RowMove> moves, std::vector<int> deletedRows,
+                            int lastCol) {
+    if (moves.empty() && deletedRows.empty())
+        return {};
+    // A place whose record was deleted may receive another record: empty it first so
+    // nothing of the deleted record stays behind, whatever else the move keeps.
+    std::vector<int> sources;
+    sources.reserve(moves.size());
+    for (const RowMove& m : moves)
+        sources.push_back(m.source);
+    std::sort(sources.begin(), sources.end());
+    for (const RowMove& m : moves) {
+        if (!std::binary_search(sources.begin(), sources.end(), m.target))
+            emptyRow(sheet, m.target, lastCol);
+    }
+    sources = {};
+    if (auto moved = sheet.moveRows(moves, deletedRows); !moved)
+        return moved.error();
+    return {};
+}
+
+// Empties the places no filled record moved into: those an inserted record takes over from a
+// deleted one, and those left over when the list holds fewer records than were filled.
+void clearVacatedPlaces(Sheet& sheet, const RowPlan& plan, int lastCol) {
+    const std::size_t count = plan.target.size();
+    for (std::size_t p = 0; p < count; ++p) {
+        if (plan.source[p] == kNotFilled && p < plan.places.size())
+            emptyRow(sheet, plan.target[p], lastCol); // an inserted record in a deleted one's place
+    }
+    for (std::size_t p = count; p < plan.places.size(); ++p)
+        emptyRow(sheet, plan.places[p], lastCol); // places left over after deletes
+}
+
+// Writes records' fields into their rows, skipping those that still hold the text filled from
+// the same sheet column. Dates written into a column share one date format.
+class FieldWriter {
+public:
+    FieldWriter(Book& book, Sheet& sheet, const ColumnSetup& columns, const FilledRecords& filled,
+                const std::string& datePicture, int todayYear)
+        : book_(book), sheet_(sheet), columns_(columns), filled_(filled), datePicture_(datePicture),
+          todayYear_(todayYear), used_(columns.shownColumns()) {
+        dateFormats_.fill(-1);
+    }
+
+    // Writes the record at list position `position` (from 0) into `row`; `source` is the index
+    // of the filled record it was read as, kNotFilled for a new one.
+    Result<void> write(const Record& record, std::size_t position, std::uint32_t source, int row) {
+        const std::optional<std::size_t> from =
+            source == kNotFilled ? std::nullopt : std::optional<std::size_t>(source);
+        // A record that still holds the very texts filled needs no comparing field by field.
+        const bool same = from && filled_.sameTexts(*from, record);
+        const FilledRecords::Texts before =
+            from && !same ? filled_.texts(*from) : FilledRecords::Texts{};
+        for (int k = 0; k < used_; ++k) {
+            if (from && filled_.sheetColumn[k] == columns_.sheetColumn[k] &&
+                filled_.hasField(*from, k) && (same || *before[k] == record.col[k]))
+                continue;
+            const std::string_view text = record.col[k];
+            if (!writeField(book_, sheet_, columns_, k, row, text, datePicture_, todayYear_,
+                            dateFormats_[k]))
+                return noRoom(position, row);
+        }
+        if (columns_.memoColumn != 0) {
+            if (from && filled_.memoColumn == columns_.memoColumn &&
+                filled_.hasField(*from, kMaxColumns) &&
+                (same || *before[kMaxColumns] == record.memo))
+                return {};
+            if (!sheet_.writeStr(row, columns_.memoColumn - 1, cp949::trimRight(record.memo)))
+                return noRoom(position, row);
+        }
+        return {};
+    }
+
+private:
+    static Result<void> noRoom(std::size_t position, int row) {
+        return makeError(ErrorCode::Limit,
+                         "no room in the data sheet for record " + std::to_string(position + 1),
+                         "row " + std::to_string(row + 1));
+    }
+
+    Book& book_;
+    Sheet& sheet_;
+    const ColumnSetup& columns_;
+    const FilledRecords& filled_;
+    const std::string& datePicture_;
+    const int todayYear_;
+    const int used_;
+    std::array<int, kMaxColumns> dateFormats_;
+};
+
+// Writes every record's changed fields into the row the plan gives it.
+Result<void> writeChangedFields(const RecordList& records, const RowPlan& plan,
+                                FieldWriter& writer) {
+    for (std::size_t p = 0; p < plan.target.size(); ++p) {
+        if (auto written = writer.write(records.at(p + 1), p, plan.source[p], plan.target[p]);
+            !written)
+            return written;
+    }
+    return {};
+}
+
+// Remembers the saved sheet as filled: every record in its new row with its present texts, in
+// the order of their identities. Each record learns its row.
+void rememberSavedRows(RecordList& records, FilledRecords& filled, const ColumnSetup& columns,
+                       const std::vector<int>& target) {
+    const int used = columns.shownColumns();
+    std::vector<std::uint32_t> byId = positionsByIdentity(records);
+    filled.clear();
+    filled.reserve(records.count());
+    filled.keep(records.arenas());
+    filled.sheetColumn = columns.sheetColumn;
+    filled.memoColumn = columns.memoColumn;
+    for (const std::uint32_t p : byId) {
+        Record& record = records.at(p + 1);
+        record.row = target[p];
+        filled.add(records.id(p + 1), target[p], record, used, columns.memoColumn != 0);
+    }
+}
+
+} // namespace
+
 Result<void> saveRecordsSheet(Document& doc, const AppState& display) {
     ColumnSetup& columns = doc.columns;
     Book* book = doc.book.get();
@@ -246,133 +441,31 @@ Result<void> saveRecordsSheet(Document& doc, const AppState& display) {
         columns.firstDataRow = 1;
 
     RecordList& records = doc.records;
-    const std::size_t count = records.count();
-    const int used = columns.shownColumns();
+    FilledRecords& filled = doc.filled;
     const std::string datePicture =
         display.datePicture.empty() ? std::string("@D9-") : display.datePicture;
-    FilledRecords& filled = doc.filled;
 
-    // The records' places: the rows they were read from, in sheet order. Records beyond
-    // them go into new rows after the last used row.
     // A million records make every per-record vector here count: they are kept small and
     // given back as soon as they are used up.
-    std::vector<std::int32_t> places = filled.places();
-    int nextNew = std::max(sheet->lastRow(), columns.firstDataRow - 1);
-    std::vector<int> target(count);
-    constexpr std::uint32_t kNotFilled = UINT32_MAX;
-    std::vector<std::uint32_t> source(count, kNotFilled); // index in `filled`
-    std::vector<RowMove> moves;
-    for (std::size_t p = 0; p < count; ++p) {
-        target[p] = p < places.size() ? places[p] : nextNew++;
-        if (const auto index = filled.find(records.id(p + 1))) {
-            source[p] = static_cast<std::uint32_t>(*index);
-            const int from = filled.row(*index);
-            if (from != target[p]) {
-                if (moves.empty())
-                    moves.reserve(count - p);
-                moves.push_back(RowMove{target[p], from});
-            }
-        }
-    }
-
-    // Nothing is touched unless every record fits: a half-done save would leave the sheet
-    // and the remembered places out of step.
-    const int rowLimit = book->format() == BookFormat::Xls ? 65536 : 1048576;
-    if (nextNew > rowLimit)
-        return makeError(ErrorCode::Limit,
-                         "the data sheet has no room for " + std::to_string(nextNew - rowLimit) +
-                             " more record(s)",
-                         "row " + std::to_string(rowLimit));
-
-    // The rows of deleted records: their cells go with their links, comments and merges, and
-    // formulas that named them learn it, as when a spreadsheet program deletes a row.
-    std::vector<int> deletedRows;
-    {
-        std::vector<char> kept(filled.size(), 0);
-        for (const std::uint32_t index : source) {
-            if (index != kNotFilled)
-                kept[index] = 1;
-        }
-        for (std::size_t i = 0; i < filled.size(); ++i) {
-            if (!kept[i])
-                deletedRows.push_back(filled.row(i));
-        }
-    }
+    RowPlan plan =
+        planRowMoves(records, filled, std::max(sheet->lastRow(), columns.firstDataRow - 1));
+    if (auto fits = checkRowLimit(*book, plan.rowsUsed); !fits)
+        return fits;
 
     const int lastCol = std::max(sheet->lastCol(), 1);
-    auto emptyRow = [&](int row) { sheet->clear(row, row, 0, lastCol - 1); };
-    if (!moves.empty() || !deletedRows.empty()) {
-        // A place whose record was deleted may receive another record: empty it first so
-        // nothing of the deleted record stays behind, whatever else the move keeps.
-        std::vector<int> sources;
-        sources.reserve(moves.size());
-        for (const RowMove& m : moves)
-            sources.push_back(m.source);
-        std::sort(sources.begin(), sources.end());
-        for (const RowMove& m : moves) {
-            if (!std::binary_search(sources.begin(), sources.end(), m.target))
-                emptyRow(m.target);
-        }
-        sources = {};
-        if (auto moved = sheet->moveRows(moves, deletedRows); !moved)
-            return moved.error();
-        moves = {};
-        deletedRows = {};
-    }
-    for (std::size_t p = 0; p < count; ++p) {
-        if (source[p] == kNotFilled && p < places.size())
-            emptyRow(target[p]); // an inserted record in the place of a deleted one
-    }
-    for (std::size_t p = count; p < places.size(); ++p)
-        emptyRow(places[p]); // places left over after deletes
-    places = {};
+    if (auto moved = moveRecordRows(*sheet, std::move(plan.moves),
+                                    deletedRowsOf(filled, plan.source), lastCol);
+        !moved)
+        return moved;
+    clearVacatedPlaces(*sheet, plan, lastCol);
+    plan.places = {};
 
-    std::array<int, kMaxColumns> dateFormats;
-    dateFormats.fill(-1);
-    for (std::size_t p = 0; p < count; ++p) {
-        const Record& record = records.at(p + 1);
-        const std::optional<std::size_t> from =
-            source[p] == kNotFilled ? std::nullopt : std::optional<std::size_t>(source[p]);
-        // A record that still holds the very texts filled needs no comparing field by field.
-        const bool same = from && filled.sameTexts(*from, record);
-        const FilledRecords::Texts before =
-            from && !same ? filled.texts(*from) : FilledRecords::Texts{};
-        for (int k = 0; k < used; ++k) {
-            if (from && filled.sheetColumn[k] == columns.sheetColumn[k] &&
-                filled.hasField(*from, k) && (same || *before[k] == record.col[k]))
-                continue;
-            const std::string_view text = record.col[k];
-            if (!writeField(*book, *sheet, columns, k, target[p], text, datePicture,
-                            display.todayYear, dateFormats[k]))
-                return makeError(ErrorCode::Limit,
-                                 "no room in the data sheet for record " + std::to_string(p + 1),
-                                 "row " + std::to_string(target[p] + 1));
-        }
-        if (columns.memoColumn != 0) {
-            if (from && filled.memoColumn == columns.memoColumn &&
-                filled.hasField(*from, kMaxColumns) &&
-                (same || *before[kMaxColumns] == record.memo))
-                continue;
-            if (!sheet->writeStr(target[p], columns.memoColumn - 1, cp949::trimRight(record.memo)))
-                return makeError(ErrorCode::Limit,
-                                 "no room in the data sheet for record " + std::to_string(p + 1),
-                                 "row " + std::to_string(target[p] + 1));
-        }
-    }
+    FieldWriter writer(*book, *sheet, columns, filled, datePicture, display.todayYear);
+    if (auto written = writeChangedFields(records, plan, writer); !written)
+        return written;
 
-    // The sheet now holds every record in its new place with its present texts.
-    source = {};
-    std::vector<std::uint32_t> byId = positionsByIdentity(records);
-    filled.clear();
-    filled.reserve(count);
-    filled.keep(records.arenas());
-    filled.sheetColumn = columns.sheetColumn;
-    filled.memoColumn = columns.memoColumn;
-    for (const std::uint32_t p : byId) {
-        Record& record = records.at(p + 1);
-        record.row = target[p];
-        filled.add(records.id(p + 1), target[p], record, used, columns.memoColumn != 0);
-    }
+    plan.source = {};
+    rememberSavedRows(records, filled, columns, plan.target);
     return {};
 }
 
