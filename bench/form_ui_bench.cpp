@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
     Q_INIT_RESOURCE(rowbit);
     QApplication app(argc, argv);
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    rowbit::AppState state;
+    rowbit::AppState display;
+    rowbit::Document doc;
     SilentPrompts prompts;
     rowbit::Preferences prefs(QDir::tempPath().toStdString());
 
@@ -57,8 +58,9 @@ int main(int argc, char** argv) {
     std::map<std::string, std::vector<double>> figures;
     std::string step;
     rowbit::ui::BrowseSeams seams;
-    seams.recordForm = [&](QWidget* parent) {
-        rowbit::ui::RecordForm form(state, prompts, rowbit::picture::today(), parent);
+    seams.recordForm = [&](QWidget* parent, rowbit::RecordCommand command, std::size_t record) {
+        rowbit::ui::RecordForm form(doc, display, prompts, command, record,
+                                    rowbit::picture::today(), parent);
         form.show();
         QApplication::processEvents();
         shown = Clock::now();
@@ -68,22 +70,25 @@ int main(int argc, char** argv) {
         }
         ok = Clock::now();
         form.okButton()->click();
+        return form.position() != 0 ? rowbit::form::FormOutcome::Done
+                                    : rowbit::form::FormOutcome::Cancelled;
     };
     // A workbook without settings takes the preview's preselected title row, as OK would.
     seams.preview = [](const auto&, int preselected) -> std::optional<int> { return preselected; };
-    rowbit::ui::BrowseWindow window(state, prompts, prefs, std::move(seams), argv[1], argv[0]);
+    rowbit::ui::BrowseWindow window(display, doc, prompts, prefs, std::move(seams), argv[1],
+                                    argv[0]);
     const auto loadStart = Clock::now();
     if (!window.open())
         return 1;
     QApplication::processEvents();
     std::printf("open-workbook %.2f\nrecords %zu\n", seconds(loadStart, Clock::now()),
-                state.records.count());
+                doc.records.count());
 
     for (int r = 0; r < rounds; ++r) {
         for (const char* name : {"insert", "change", "delete"}) {
             step = name;
             if (step != "insert")
-                window.list()->selectLine(state.records.count() / 2);
+                window.list()->selectLine(doc.records.count() / 2);
             start = Clock::now();
             if (step == "insert")
                 window.insertRecord();
@@ -101,12 +106,12 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r) {
         const auto a = Clock::now();
         window.list()->reload();
-        window.list()->selectLine(state.records.count());
+        window.list()->selectLine(doc.records.count());
         QApplication::processEvents();
         figures["list-reload"].push_back(seconds(a, Clock::now()));
     }
     for (const auto& [name, values] : figures)
         std::printf("%s %.4f\n", name.c_str(), median(values));
-    std::printf("records %zu\n", state.records.count());
+    std::printf("records %zu\n", doc.records.count());
     return 0;
 }

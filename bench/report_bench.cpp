@@ -39,25 +39,24 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const bool landscape = argc > 3 && std::strcmp(argv[3], "--landscape") == 0;
 
-    rowbit::AppState state;
-    rowbit::BrowseState browse;
+    rowbit::AppState display;
+    rowbit::Document doc;
     SilentPrompts prompts;
-    state.datePicture = "@D9-";
-    state.workingFolder = ".";
-    state.filename = argv[1];
+    display.datePicture = "@D9-";
+    display.workingFolder = ".";
+    doc.path = argv[1];
     auto start = Clock::now();
-    rowbit::loadFile(state, browse, prompts,
-                     [](const auto&, int pre) -> std::optional<int> { return pre; });
-    rowbit::fillRecordList(state, browse, prompts);
+    doc.open(display, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    doc.fill(display, prompts);
     std::printf("open %.3f\n", since(start));
-    std::printf("records %zu\n", state.records.count());
+    std::printf("records %zu\n", doc.records.count());
     for (int c = 0; c < rowbit::kMaxColumns; ++c)
-        state.columns.listWidth[static_cast<std::size_t>(c)] = 70;
+        doc.columns.listWidth[static_cast<std::size_t>(c)] = 70;
 
     // From the Print command to the first page on screen: every record laid out, then page 1
     // drawn at the size a preview window fits it to.
     start = Clock::now();
-    rowbit::report::ListReport report(state.columns, state.records, state.filename, landscape,
+    rowbit::report::ListReport report(doc.columns, doc.records, doc.path, landscape,
                                       rowbit::report::stampsNow());
     while (!report.layOutNextBatch()) {
     }

@@ -40,35 +40,35 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: setup_bench FILE\n");
         return 64;
     }
-    rowbit::AppState state;
-    rowbit::BrowseState browse;
+    rowbit::AppState display;
+    rowbit::Document doc;
     SilentPrompts prompts; // its first button: "예(Yes)" to the re-read
-    state.datePicture = "@D9-";
-    state.workingFolder = ".";
-    state.filename = argv[1];
+    display.datePicture = "@D9-";
+    display.workingFolder = ".";
+    doc.path = argv[1];
 
     auto start = Clock::now();
-    const auto outcome = rowbit::loadFile(
-        state, browse, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
-    rowbit::fillRecordList(state, browse, prompts);
-    std::string format = rowbit::formatWindow(state, browse);
+    const auto outcome =
+        doc.open(display, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    doc.fill(display, prompts);
+    auto columns = rowbit::listColumns(doc);
     const double open = since(start);
-    if (outcome == rowbit::LoadOutcome::Unreadable || outcome == rowbit::LoadOutcome::NewWorkbook) {
+    if (outcome.kind == rowbit::LoadOutcome::Unreadable ||
+        outcome.kind == rowbit::LoadOutcome::NewWorkbook) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 2;
     }
-    std::printf("records %zu, shown columns %d\n", state.records.count(),
-                state.columns.columnCount);
+    std::printf("records %zu, shown columns %d\n", doc.records.count(), doc.columns.columnCount);
     std::printf("open %.3f\n", open);
 
     // Some number columns to add up: every shown column that is not text or date.
     start = Clock::now();
     const double cpu = threadSeconds();
-    const auto totals = rowbit::sumNumberColumns(state.columns, state.records);
+    const auto totals = rowbit::sumNumberColumns(doc.columns, doc.records);
     std::printf("totals %.4f (cpu %.4f, %zu number columns)\n", since(start), threadSeconds() - cpu,
                 totals ? totals->numberSlots.size() : std::size_t{0});
 
-    rowbit::SetupDraft draft = rowbit::openDraft(state.columns);
+    rowbit::SetupDraft draft = rowbit::openDraft(doc.columns);
     rowbit::settleDraft(draft);
     const int last = rowbit::leadingSlots(draft) - 1;
     if (last < 0) {
@@ -77,13 +77,13 @@ int main(int argc, char** argv) {
     }
     draft.sheetColumn[last] = draft.sheetColumn[last] == "L" ? "K" : "L";
     start = Clock::now();
-    const auto confirmed = rowbit::confirmSetup(draft, state, prompts);
+    const auto confirmed = rowbit::confirmSetup(draft, doc, prompts);
     if (confirmed.outcome != rowbit::SetupOutcome::Reload) {
         std::fprintf(stderr, "the setup change did not ask for a re-read\n");
         return 2;
     }
-    rowbit::fillRecordList(state, browse, prompts);
-    format = rowbit::formatWindow(state, browse);
-    std::printf("reread %.3f (%zu records)\n", since(start), state.records.count());
-    return format.empty() ? 1 : 0;
+    doc.fill(display, prompts);
+    columns = rowbit::listColumns(doc);
+    std::printf("reread %.3f (%zu records)\n", since(start), doc.records.count());
+    return columns.empty() ? 1 : 0;
 }
