@@ -141,6 +141,7 @@ public:
     // Writes the workbook to `path` atomically: a temporary file beside it, flushed and
     // renamed over the target, under the lock and the check of saveGuarded (a file that is not
     // what `expected` says fails with ErrorCode::Conflict). On failure the target is untouched.
+    // A book read only in part (LoadOptions::firstSheetRows) fails with ErrorCode::Invalid.
     virtual Result<SavedFile> save(const std::string& path, const SaveExpectation& expected) = 0;
     // A save that replaces whatever is at `path`.
     Result<void> save(const std::string& path) {
@@ -149,13 +150,38 @@ public:
             return saved.error();
         return {};
     }
+
+    // False for a book read only in part (LoadOptions::firstSheetRows): it is there to be
+    // looked at, never saved.
+    bool complete() const { return complete_; }
+    void markPartial() { complete_ = false; }
+
+protected:
+    // What save() says for a book read only in part.
+    Result<SavedFile> refusePartial(const std::string& path) const;
+
+private:
+    bool complete_ = true;
 };
 
 // How far a long load got, from 0 to 1; called now and then on the thread that loads.
 using LoadProgress = std::function<void(double fraction)>;
 
+struct LoadOptions {
+    LoadProgress progress;
+    // More than 0: the first sheet is read only as far as its first `firstSheetRows` rows
+    // (every other sheet whole), enough for a first screen of records while the whole book is
+    // read behind it. The book then says complete() false when the sheet has more rows, and
+    // never saves.
+    int firstSheetRows = 0;
+};
+
 // Reads a workbook, choosing the codec by the file's content (compound file or zip).
-Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgress& progress = {});
+Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadOptions& options);
+inline Result<std::unique_ptr<Book>> loadBook(const std::string& path,
+                                              const LoadProgress& progress = {}) {
+    return loadBook(path, LoadOptions{.progress = progress, .firstSheetRows = 0});
+}
 // A new, empty workbook (no sheets).
 std::unique_ptr<Book> createBook(BookFormat format);
 

@@ -11,7 +11,9 @@
 
 namespace rowbit {
 
-Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgress& progress) {
+namespace {
+
+Result<std::unique_ptr<Book>> loadWholeBook(const std::string& path, const LoadProgress& progress) {
     // A folder opens as an empty stream on some systems: it is named for what it is.
     std::error_code ec;
     if (std::filesystem::is_directory(std::filesystem::path(path), ec))
@@ -42,6 +44,30 @@ Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadProgre
     if (got == 0)
         return makeError(ErrorCode::Damaged, "the file is empty", path);
     return makeError(ErrorCode::Unsupported, "the file is not a workbook (.xls or .xlsx)", path);
+}
+
+// Keeps only the first sheet's first `rows` rows of a book read whole.
+// TODO(performance): stop reading the first sheet at that row instead.
+void cutFirstSheet(Book& book, int rows) {
+    Sheet* first = book.sheetCount() ? book.sheet(0) : nullptr;
+    if (!first || first->lastRow() <= rows)
+        return;
+    first->clear(rows, first->lastRow() - 1, 0, std::max(first->lastCol() - 1, 0));
+    book.markPartial();
+}
+
+} // namespace
+
+Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadOptions& options) {
+    auto book = loadWholeBook(path, options.progress);
+    if (book && options.firstSheetRows > 0)
+        cutFirstSheet(**book, options.firstSheetRows);
+    return book;
+}
+
+Result<SavedFile> Book::refusePartial(const std::string& path) const {
+    return makeError(ErrorCode::Invalid,
+                     "only the first rows of this workbook were read: it cannot be saved", path);
 }
 
 bool sameSheetName(std::string_view a, std::string_view b) {

@@ -842,6 +842,8 @@ std::unique_ptr<Book> createXlsBook() {
 }
 
 Result<SavedFile> XlsBook::save(const std::string& path, const SaveExpectation& expected) {
+    if (!complete())
+        return refusePartial(path);
     auto stream = buildStream();
     if (!stream)
         return stream.error();

@@ -860,6 +860,8 @@ void XlsxBook::matchMainTypeTo(const std::string& path) {
 }
 
 Result<SavedFile> XlsxBook::save(const std::string& path, const SaveExpectation& expected) {
+    if (!complete())
+        return refusePartial(path);
     syncNames();
     matchMainTypeTo(path);
     const std::string folder = [&] {
