@@ -1,8 +1,37 @@
 #include "workbook/xlsx/model.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace rowbit::xlsx {
+
+void TextArena::FreeSegment::operator()(char* segment) const {
+    std::free(segment);
+}
+
+char* TextArena::newSegment(bool big) {
+#ifdef __linux__
+    if (big) {
+        // A big sheet's texts fill hundreds of megabytes: in huge pages the system sets up
+        // a few hundred pages for them instead of tens of thousands.
+        constexpr std::size_t hugePage = 2u << 20;
+        if (void* room = std::aligned_alloc(hugePage, segmentSize)) {
+            madvise(room, segmentSize, MADV_HUGEPAGE);
+            return static_cast<char*>(room);
+        }
+    }
+#else
+    (void)big;
+#endif
+    if (void* room = std::malloc(segmentSize))
+        return static_cast<char*>(room);
+    throw std::bad_alloc();
+}
 
 bool TextArena::add(std::string_view text, std::uint32_t& offset) {
     if (text.size() > segmentSize)
@@ -14,7 +43,7 @@ bool TextArena::add(std::string_view text, std::uint32_t& offset) {
     if (segmentSize - used_ < text.size()) {
         if (segments_.size() >= (std::size_t{1} << (32 - segmentBits)))
             return false;
-        segments_.emplace_back(new char[segmentSize]);
+        segments_.emplace_back(newSegment(!segments_.empty()));
         used_ = 0;
     }
     offset = static_cast<std::uint32_t>(((segments_.size() - 1) << segmentBits) | used_);

@@ -241,21 +241,10 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 
 namespace {
 
-// Plain text between references: line ends are normalised to LF as XML requires.
-char* putPlain(char* d, const char* p, const char* end) {
-    while (p < end) {
-        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(end - p));
-        const char* c = cr ? static_cast<const char*>(cr) : end;
-        std::memcpy(d, p, static_cast<std::size_t>(c - p));
-        d += c - p;
-        if (!cr)
-            break;
-        *d++ = '\n';
-        p = c + 1;
-        if (p < end && *p == '\n')
-            ++p;
-    }
-    return d;
+// Whether any byte of the word `v` is the byte repeated in `pattern`.
+inline bool hasByte(std::uint64_t v, std::uint64_t pattern) {
+    const std::uint64_t x = v ^ pattern;
+    return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
 }
 
 // The character a reference between '&' and ';' stands for, 0 when it is none.
@@ -295,20 +284,41 @@ std::uint32_t referenceValue(std::string_view name) {
 
 bool appendDecoded(std::string& out, std::string_view raw) {
     // Decoding never lengthens: a reference is longer than the UTF-8 it stands for, and a
-    // line end only shrinks. So the text is decoded in place of room made once.
+    // line end only shrinks. So the text is decoded in place of room made once, in one pass:
+    // plain bytes eight at a time while a word holds no '&' and no CR, then byte by byte up
+    // to the next reference or line end. Cell texts are short and often dense with character
+    // references, so a search call per reference would cost more than it finds.
+    constexpr std::uint64_t ampWord = 0x2626262626262626ull;
+    constexpr std::uint64_t crWord = 0x0D0D0D0D0D0D0D0Dull;
     const std::size_t base = out.size();
     out.resize(base + raw.size());
     char* const start = out.data() + base;
     char* d = start;
     const char* p = raw.data();
-    const char* end = p + raw.size();
+    const char* const end = p + raw.size();
     bool ok = true;
     while (p < end) {
-        const void* amp = std::memchr(p, '&', static_cast<std::size_t>(end - p));
-        const char* a = amp ? static_cast<const char*>(amp) : end;
-        d = putPlain(d, p, a);
-        if (!amp)
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (hasByte(word, ampWord) || hasByte(word, crWord))
+                break;
+            std::memcpy(d, p, 8); // d never runs ahead of p
+            d += 8;
+            p += 8;
+        }
+        while (p < end && *p != '&' && *p != '\r')
+            *d++ = *p++;
+        if (p == end)
             break;
+        if (*p == '\r') {
+            // Line ends are normalised to LF as XML requires.
+            *d++ = '\n';
+            if (++p < end && *p == '\n')
+                ++p;
+            continue;
+        }
+        const char* const a = p;
         const char* semi = a + 1;
         while (semi < end && *semi != ';' && semi - a < 12)
             ++semi;
