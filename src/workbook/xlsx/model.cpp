@@ -1,12 +1,10 @@
 #include "workbook/xlsx/model.h"
 
+#include "workbook/huge_pages.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
-
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
 
 namespace rowbit::xlsx {
 
@@ -15,22 +13,12 @@ void TextArena::FreeSegment::operator()(char* segment) const {
 }
 
 char* TextArena::newSegment(bool big) {
-#ifdef __linux__
-    if (big) {
-        // A big sheet's texts fill hundreds of megabytes: in huge pages the system sets up
-        // a few hundred pages for them instead of tens of thousands.
-        constexpr std::size_t hugePage = 2u << 20;
-        if (void* room = std::aligned_alloc(hugePage, segmentSize)) {
-            madvise(room, segmentSize, MADV_HUGEPAGE);
-            return static_cast<char*>(room);
-        }
-    }
-#else
-    (void)big;
-#endif
-    if (void* room = std::malloc(segmentSize))
-        return static_cast<char*>(room);
-    throw std::bad_alloc();
+    void* room = std::malloc(segmentSize);
+    if (!room)
+        throw std::bad_alloc();
+    if (big) // the arena already fills a segment: a big sheet's texts
+        adviseHugePages(room, segmentSize);
+    return static_cast<char*>(room);
 }
 
 bool TextArena::add(std::string_view text, std::uint32_t& offset) {

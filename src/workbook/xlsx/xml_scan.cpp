@@ -1,6 +1,8 @@
 #include "workbook/xlsx/xml_scan.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace rowbit::xlsx::xml {
@@ -16,6 +18,31 @@ int hexValue(char c) {
 }
 
 namespace {
+
+// The high bit of each byte of the word `v` that is the byte repeated in `pattern`, and
+// perhaps of bytes after the first such one: the lowest bit set marks the first exactly.
+inline std::uint64_t byteMarks(std::uint64_t v, std::uint64_t pattern) {
+    const std::uint64_t x = v ^ pattern;
+    return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+}
+inline bool hasByte(std::uint64_t v, std::uint64_t pattern) {
+    return byteMarks(v, pattern) != 0;
+}
+
+// The first '<' from `p` on, or null. Most texts of a sheet are a few bytes long: the first
+// words are looked at here, a longer text is left to the library's search.
+const char* findLessThan(const char* p, const char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ltWord = 0x3C3C3C3C3C3C3C3Cull;
+        for (int words = 0; words < 4 && end - p >= 8; ++words, p += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (const std::uint64_t marks = byteMarks(word, ltWord))
+                return p + std::countr_zero(marks) / 8;
+        }
+    }
+    return static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+}
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -60,10 +87,10 @@ Scanner::Status Scanner::next(Token& token) {
     if (pos_ >= end_)
         return final_ ? End : NeedMore;
     if (*pos_ != '<') {
-        const void* lt = std::memchr(pos_, '<', static_cast<std::size_t>(end_ - pos_));
+        const char* lt = findLessThan(pos_, end_);
         if (!lt && !final_)
             return NeedMore;
-        const char* stop = lt ? static_cast<const char*>(lt) : end_;
+        const char* stop = lt ? lt : end_;
         token.kind = Token::Text;
         token.text = token.raw = std::string_view(pos_, static_cast<std::size_t>(stop - pos_));
         pos_ = stop;
@@ -241,12 +268,6 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 
 namespace {
 
-// Whether any byte of the word `v` is the byte repeated in `pattern`.
-inline bool hasByte(std::uint64_t v, std::uint64_t pattern) {
-    const std::uint64_t x = v ^ pattern;
-    return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
-}
-
 // The character a reference between '&' and ';' stands for, 0 when it is none.
 std::uint32_t referenceValue(std::string_view name) {
     if (name.size() >= 2 && name[0] == '#') {
@@ -319,6 +340,21 @@ bool appendDecoded(std::string& out, std::string_view raw) {
             continue;
         }
         const char* const a = p;
+        if (end - a > 2 && a[1] == '#' && a[2] >= '0' && a[2] <= '9') {
+            // A decimal character reference, the commonest kind, read as it is scanned.
+            std::uint32_t cp = 0;
+            const char* q = a + 2;
+            for (; q < end && *q >= '0' && *q <= '9' && q - a < 12; ++q)
+                cp = std::min<std::uint32_t>(cp * 10 + static_cast<std::uint32_t>(*q - '0'),
+                                             0x110000);
+            if (q < end && *q == ';') {
+                if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+                    cp = 0xFFFD;
+                d = putUtf8(d, cp);
+                p = q + 1;
+                continue;
+            }
+        }
         const char* semi = a + 1;
         while (semi < end && *semi != ';' && semi - a < 12)
             ++semi;
