@@ -183,6 +183,20 @@ const CellCase cellCases[] = {
     {"EntitiesAndCharRefs",
      R"(<row r="1"><c r="A1" t="inlineStr"><is><t>&lt;&#xAC00;&#44032;&amp;&quot;</t></is></c></row>)",
      "", 0, 0, CellType::Text, "<가가&\"", 0},
+    {"LineEndsAndLongPlainRuns",
+     "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>0123456789abcdef\r\nline&#44032;\r"
+     "end&amp;0123456789&#x1F600;</t></is></c></row>",
+     "", 0, 0, CellType::Text, "0123456789abcdef\nline\xEA\xB0\x80\nend&0123456789\xF0\x9F\x98\x80",
+     0},
+    {"CharRefsOutOfRangeBecomeReplacement",
+     R"(<row r="1"><c r="A1" t="inlineStr"><is><t>&#0;a&#x110000;b&#xD800;&#1114112;&#55296;</t></is></c></row>)",
+     "", 0, 0, CellType::Text,
+     "\xEF\xBF\xBD"
+     "a"
+     "\xEF\xBF\xBD"
+     "b"
+     "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD",
+     0},
     {"CData", R"(<row r="1"><c r="A1" t="inlineStr"><is><t><![CDATA[<raw>]]></t></is></c></row>)",
      "", 0, 0, CellType::Text, "<raw>", 0},
     {"StyledBlank", R"(<row r="1"><c r="A1" s="0"/></row>)", "", 0, 0, CellType::Blank, "", 0},

@@ -1,6 +1,7 @@
 #include "workbook/xls/xls_book.h"
 
 #include "workbook/column_width.h"
+#include "workbook/huge_pages.h"
 #include "workbook/row_map.h"
 
 #include "workbook/xls/formula_tokens.h"
@@ -826,6 +827,7 @@ Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path, const LoadPro
     in.seekg(0);
     // Room without zeroing it first: the read fills every byte.
     const std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<std::size_t>(size)]);
+    adviseHugePages(bytes.get(), static_cast<std::size_t>(size));
     if (!in.read(reinterpret_cast<char*>(bytes.get()), size))
         return makeError(ErrorCode::Io, "cannot read the file", path);
     return loadFromMemory(bytes.get(), static_cast<std::size_t>(size), path, progress);

@@ -1,8 +1,25 @@
 #include "workbook/xlsx/model.h"
 
+#include "workbook/huge_pages.h"
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace rowbit::xlsx {
+
+void TextArena::FreeSegment::operator()(char* segment) const {
+    std::free(segment);
+}
+
+char* TextArena::newSegment(bool big) {
+    void* room = std::malloc(segmentSize);
+    if (!room)
+        throw std::bad_alloc();
+    if (big) // the arena already fills a segment: a big sheet's texts
+        adviseHugePages(room, segmentSize);
+    return static_cast<char*>(room);
+}
 
 bool TextArena::add(std::string_view text, std::uint32_t& offset) {
     if (text.size() > segmentSize)
@@ -14,7 +31,7 @@ bool TextArena::add(std::string_view text, std::uint32_t& offset) {
     if (segmentSize - used_ < text.size()) {
         if (segments_.size() >= (std::size_t{1} << (32 - segmentBits)))
             return false;
-        segments_.emplace_back(new char[segmentSize]);
+        segments_.emplace_back(newSegment(!segments_.empty()));
         used_ = 0;
     }
     offset = static_cast<std::uint32_t>(((segments_.size() - 1) << segmentBits) | used_);

@@ -34,6 +34,12 @@ public:
             segments_.empty() ? std::string_view() : std::string_view(segments_[0].get(), used_);
         return true;
     }
+    // Forgets every text, keeping the first segment's room for those added next.
+    void clear() {
+        if (segments_.size() > 1)
+            segments_.resize(1);
+        used_ = segments_.empty() ? segmentSize : 0;
+    }
     std::string_view get(std::uint32_t offset, std::uint32_t length) const {
         if (length == 0)
             return {};
@@ -41,7 +47,13 @@ public:
     }
 
 private:
-    std::vector<std::unique_ptr<char[]>> segments_;
+    struct FreeSegment {
+        void operator()(char* segment) const;
+    };
+    // The room for a segment; `big`: the arena already fills one, so it is a big sheet's.
+    static char* newSegment(bool big);
+
+    std::vector<std::unique_ptr<char[], FreeSegment>> segments_;
     std::uint32_t used_ = segmentSize;
 };
 

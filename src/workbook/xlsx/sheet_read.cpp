@@ -119,6 +119,21 @@ public:
         int lastRow = -1;  // number of its last row
         bool sorted = true;
         bool ok = false; // read as the whole part would have read it (see readUnit)
+
+        // Ready for the next piece, keeping the room its buffers have: a big sheet passes
+        // hundreds of pieces through a handful of units, and fresh memory for each would
+        // cost a page fault every few kilobytes.
+        void recycle() {
+            bytes.clear();
+            rows.clear();
+            extras.clear();
+            texts.clear();
+            rowAttrs.assign(1, std::string());
+            cells = 0;
+            firstRow = lastRow = -1;
+            sorted = true;
+            ok = false;
+        }
     };
 
     std::string error;
@@ -155,7 +170,7 @@ public:
         unit.cells = reader.cellCount_;
         unit.lastRow = reader.rowNum_;
         unit.sorted = reader.sorted_;
-        std::string().swap(unit.bytes);
+        unit.bytes.clear(); // its room is used again for a later piece
     }
 
     // Puts a unit's rows after those read so far; false when it cannot (the part is then
@@ -857,26 +872,38 @@ Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
     const std::size_t unitBytes =
         testUnitBytes ? std::max<std::size_t>(testUnitBytes, 16) : kUnitBytes;
 
-    auto merge = [&](const std::unique_ptr<Unit>& unit) {
+    // Merged units wait here to take the next pieces.
+    std::vector<std::unique_ptr<Unit>> spare;
+    auto merge = [&](std::unique_ptr<Unit> unit) {
         if (!reader.merge(*unit))
             return false;
         ++unitsMerged;
+        unit->recycle();
+        spare.push_back(std::move(unit));
         return true;
     };
     // Merges the finished units at the front (wait: every unit, as it finishes).
     auto mergeFinished = [&](bool wait) {
         while (auto unit = workers->takeFinished(wait)) {
-            if (!merge(unit))
+            if (!merge(std::move(unit)))
                 return false;
         }
         return true;
     };
     std::size_t start = 0; // carry[start] is the first byte not in a unit yet
     auto dispatch = [&](std::size_t length) {
-        auto unit = std::make_unique<Unit>();
+        std::unique_ptr<Unit> unit;
+        if (spare.empty()) {
+            unit = std::make_unique<Unit>();
+        } else {
+            unit = std::move(spare.back());
+            spare.pop_back();
+        }
         if (start == 0 && carry.size() - length < length / 4) {
-            // Streaming, the rest after the cut is a few rows: take the buffer, copy those.
-            unit->bytes = std::move(carry);
+            // Streaming, the rest after the cut is a few rows: take the buffer, copy those
+            // into the unit's old one, which has room for the next chunks.
+            std::swap(unit->bytes, carry);
+            carry.reserve(2 * unitBytes);
             carry.assign(unit->bytes, length, std::string::npos);
             unit->bytes.resize(length);
             carryOffset += length;

@@ -1,6 +1,8 @@
 #include "workbook/xlsx/xml_scan.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace rowbit::xlsx::xml {
@@ -16,6 +18,31 @@ int hexValue(char c) {
 }
 
 namespace {
+
+// The high bit of each byte of the word `v` that is the byte repeated in `pattern`, and
+// perhaps of bytes after the first such one: the lowest bit set marks the first exactly.
+inline std::uint64_t byteMarks(std::uint64_t v, std::uint64_t pattern) {
+    const std::uint64_t x = v ^ pattern;
+    return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+}
+inline bool hasByte(std::uint64_t v, std::uint64_t pattern) {
+    return byteMarks(v, pattern) != 0;
+}
+
+// The first '<' from `p` on, or null. Most texts of a sheet are a few bytes long: the first
+// words are looked at here, a longer text is left to the library's search.
+const char* findLessThan(const char* p, const char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ltWord = 0x3C3C3C3C3C3C3C3Cull;
+        for (int words = 0; words < 4 && end - p >= 8; ++words, p += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (const std::uint64_t marks = byteMarks(word, ltWord))
+                return p + std::countr_zero(marks) / 8;
+        }
+    }
+    return static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+}
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -60,10 +87,10 @@ Scanner::Status Scanner::next(Token& token) {
     if (pos_ >= end_)
         return final_ ? End : NeedMore;
     if (*pos_ != '<') {
-        const void* lt = std::memchr(pos_, '<', static_cast<std::size_t>(end_ - pos_));
+        const char* lt = findLessThan(pos_, end_);
         if (!lt && !final_)
             return NeedMore;
-        const char* stop = lt ? static_cast<const char*>(lt) : end_;
+        const char* stop = lt ? lt : end_;
         token.kind = Token::Text;
         token.text = token.raw = std::string_view(pos_, static_cast<std::size_t>(stop - pos_));
         pos_ = stop;
@@ -241,23 +268,6 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
 
 namespace {
 
-// Plain text between references: line ends are normalised to LF as XML requires.
-char* putPlain(char* d, const char* p, const char* end) {
-    while (p < end) {
-        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(end - p));
-        const char* c = cr ? static_cast<const char*>(cr) : end;
-        std::memcpy(d, p, static_cast<std::size_t>(c - p));
-        d += c - p;
-        if (!cr)
-            break;
-        *d++ = '\n';
-        p = c + 1;
-        if (p < end && *p == '\n')
-            ++p;
-    }
-    return d;
-}
-
 // The character a reference between '&' and ';' stands for, 0 when it is none.
 std::uint32_t referenceValue(std::string_view name) {
     if (name.size() >= 2 && name[0] == '#') {
@@ -295,20 +305,56 @@ std::uint32_t referenceValue(std::string_view name) {
 
 bool appendDecoded(std::string& out, std::string_view raw) {
     // Decoding never lengthens: a reference is longer than the UTF-8 it stands for, and a
-    // line end only shrinks. So the text is decoded in place of room made once.
+    // line end only shrinks. So the text is decoded in place of room made once, in one pass:
+    // plain bytes eight at a time while a word holds no '&' and no CR, then byte by byte up
+    // to the next reference or line end. Cell texts are short and often dense with character
+    // references, so a search call per reference would cost more than it finds.
+    constexpr std::uint64_t ampWord = 0x2626262626262626ull;
+    constexpr std::uint64_t crWord = 0x0D0D0D0D0D0D0D0Dull;
     const std::size_t base = out.size();
     out.resize(base + raw.size());
     char* const start = out.data() + base;
     char* d = start;
     const char* p = raw.data();
-    const char* end = p + raw.size();
+    const char* const end = p + raw.size();
     bool ok = true;
     while (p < end) {
-        const void* amp = std::memchr(p, '&', static_cast<std::size_t>(end - p));
-        const char* a = amp ? static_cast<const char*>(amp) : end;
-        d = putPlain(d, p, a);
-        if (!amp)
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (hasByte(word, ampWord) || hasByte(word, crWord))
+                break;
+            std::memcpy(d, p, 8); // d never runs ahead of p
+            d += 8;
+            p += 8;
+        }
+        while (p < end && *p != '&' && *p != '\r')
+            *d++ = *p++;
+        if (p == end)
             break;
+        if (*p == '\r') {
+            // Line ends are normalised to LF as XML requires.
+            *d++ = '\n';
+            if (++p < end && *p == '\n')
+                ++p;
+            continue;
+        }
+        const char* const a = p;
+        if (end - a > 2 && a[1] == '#' && a[2] >= '0' && a[2] <= '9') {
+            // A decimal character reference, the commonest kind, read as it is scanned.
+            std::uint32_t cp = 0;
+            const char* q = a + 2;
+            for (; q < end && *q >= '0' && *q <= '9' && q - a < 12; ++q)
+                cp = std::min<std::uint32_t>(cp * 10 + static_cast<std::uint32_t>(*q - '0'),
+                                             0x110000);
+            if (q < end && *q == ';') {
+                if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+                    cp = 0xFFFD;
+                d = putUtf8(d, cp);
+                p = q + 1;
+                continue;
+            }
+        }
         const char* semi = a + 1;
         while (semi < end && *semi != ';' && semi - a < 12)
             ++semi;
