@@ -184,10 +184,10 @@ KeepOutcome VersionStore::keep(const std::string& workbook, const std::string& o
         return outcome;
     }
     std::error_code ec;
-    const bool made = std::filesystem::create_directories(folder_, ec);
+    const bool folderIsNew = std::filesystem::create_directories(folder_, ec);
     if (ec)
         return failure(ec.value(), "cannot make the folder of kept versions", folder_);
-    if (made)
+    if (folderIsNew)
         ::chmod(folder_.c_str(), 0700); // the versions of private files stay private
 
     // A link first; a copy where the folder is on another file system or links are refused.
