@@ -395,7 +395,7 @@ Result<void> copyContent(int from, int to, std::uint64_t size, const std::string
 // file) is written into it, after a copy of its old content was set aside. A failure puts the
 // old content back; only when even that fails does the copy stay, and the error names it.
 Result<FileIdentity> writeInPlace(const std::string& target, int newFd, std::uint64_t newSize,
-                                  const OriginalCopy& original) {
+                                  const OriginalCopy& original, const KeepReplaced& keep) {
     const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return ioError("cannot open the file", target, errno);
@@ -423,6 +423,11 @@ Result<FileIdentity> writeInPlace(const std::string& target, int newFd, std::uin
     };
     if (auto copied = copyContent(fd, asideFd, oldSize, aside); !copied)
         return done(copied.error(), true);
+    // The copy is a file of its own: kept, it stays what the file held.
+    if (keep) {
+        if (const auto replaced = identityOf(fd))
+            keep(aside, *replaced);
+    }
     if (auto written = copyContent(newFd, fd, newSize, target); !written) {
         if (copyContent(asideFd, fd, oldSize, target))
             return done(written.error(), true);
@@ -514,7 +519,7 @@ Result<SavedFile> saveGuarded(const std::string& requested, const SaveExpectatio
         const int flagsNow = ::fcntl(fd, F_GETFL);
         if (flagsNow >= 0 && (flagsNow & O_DIRECT))
             ::fcntl(fd, F_SETFL, flagsNow & ~O_DIRECT); // read back through the cache
-        auto written = writeInPlace(target, fd, file.size(), original);
+        auto written = writeInPlace(target, fd, file.size(), original, expected.keepReplaced);
         ::close(fd);
         ::unlink(temp.c_str());
         if (!written)
@@ -532,6 +537,10 @@ Result<SavedFile> saveGuarded(const std::string& requested, const SaveExpectatio
         const int err = errno;
         ::unlink(temp.c_str());
         return ioError("cannot finish the saved file", temp, err);
+    }
+    if (replacing && S_ISREG(was.st_mode) && expected.keepReplaced) {
+        if (const auto replaced = identityOf(lock.fd()))
+            expected.keepReplaced(target, *replaced);
     }
     const bool mustBeNew = expected.kind == SaveExpectation::Kind::Absent;
     if ((mustBeNew ? renameNoReplace(temp.c_str(), target.c_str())

@@ -61,7 +61,16 @@ private:
 
 using FileWriter = std::function<Result<void>(OutputFile& file)>;
 
-// What the file at the target must still be for a save to go ahead.
+// Called once the new content is safely on the disk and before the file at the target gives
+// way to it, when there is a file there: `oldContent` names a file that holds what the target
+// held and may be linked to (the target itself when the save renames the new file over it, the
+// copy set aside when it writes into a file with several names); `replaced` is the target as
+// it stood. Whatever it does, the save goes on.
+using KeepReplaced =
+    std::function<void(const std::string& oldContent, const FileIdentity& replaced)>;
+
+// What the file at the target must still be for a save to go ahead, and what is done with the
+// file it replaces.
 struct SaveExpectation {
     enum class Kind {
         Anything, // whatever is there is replaced (a name the user chose for this save)
@@ -69,11 +78,21 @@ struct SaveExpectation {
         Same,     // the file the workbook was read from, as it was then
     };
     Kind kind = Kind::Anything;
-    FileIdentity identity; // for Same
+    FileIdentity identity;     // for Same
+    KeepReplaced keepReplaced; // may be empty
 
     static SaveExpectation anything() { return {}; }
-    static SaveExpectation absent() { return {Kind::Absent, {}}; }
-    static SaveExpectation same(const FileIdentity& id) { return {Kind::Same, id}; }
+    static SaveExpectation absent() {
+        SaveExpectation expected;
+        expected.kind = Kind::Absent;
+        return expected;
+    }
+    static SaveExpectation same(const FileIdentity& id) {
+        SaveExpectation expected;
+        expected.kind = Kind::Same;
+        expected.identity = id;
+        return expected;
+    }
 };
 
 // What a save left on the disk, beyond the bytes.

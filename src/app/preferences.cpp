@@ -79,6 +79,10 @@ bool Preferences::readVersionCheck() const {
     return std::string(cp949::trim(read().get("Rowbit", "CheckVersion"))) != "0";
 }
 
+bool Preferences::readKeepVersions() const {
+    return std::string(cp949::trim(read().get("Rowbit", "KeepVersions"))) != "0";
+}
+
 WebAddresses Preferences::readWebAddresses() const {
     const IniFile ini = read();
     WebAddresses addresses = builtInAddresses();

@@ -49,6 +49,9 @@ public:
     // "CheckVersion" of "Rowbit": whether the version check runs at start (only "0" turns it
     // off).
     bool readVersionCheck() const;
+    // "KeepVersions" of "Rowbit": whether each save from the window first keeps the file it
+    // replaces among the workbook's last versions (only "0" turns it off).
+    bool readKeepVersions() const;
     // The built-in web addresses, each replaced by its entry of "Rowbit" when that is there and
     // not blank: "VersionURL", "DownloadURL", "HomeURL", "CommunityURL".
     WebAddresses readWebAddresses() const;

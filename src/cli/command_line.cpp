@@ -21,7 +21,8 @@ namespace {
 
 constexpr const char* kExitStatuses = R"(Exit status:
   0   done
-  1   the form refused the entry, the search found nothing, or nothing to total or print
+  1   the form refused the entry, the search found nothing, nothing to total or print, or no
+      version of the workbook is kept
   64  usage error: an unknown command or option, a bad option value, a missing or extra argument
   65  the workbook or the setup cannot be read (damaged, encrypted, unsupported)
   66  the file does not exist or cannot be opened
@@ -30,7 +31,8 @@ constexpr const char* kExitStatuses = R"(Exit status:
   75  the file changed on disk since it was read; nothing written
 
 Preferences (date format) are read from $XDG_CONFIG_HOME/rowbit/Rowbit.INI, or from a
-Rowbit.INI beside the program when one is there and writable.)";
+Rowbit.INI beside the program when one is there and writable. Kept versions live in
+$XDG_DATA_HOME/rowbit/versions (~/.local/share/rowbit/versions).)";
 
 // The date formats the preferences know, as --date-format takes them.
 const std::vector<std::string> kDateFormats = {"yy/mm/dd", "yy-mm-dd", "yy.mm.dd",
@@ -51,6 +53,7 @@ struct Command {
     };
     std::list<Given> options; // a list: CLI11 holds each value's address
     bool landscape = false;
+    bool keepVersion = false;
 
     Args args() const {
         Args out(positionals.begin(), positionals.end());
@@ -63,6 +66,10 @@ struct Command {
         }
         if (landscape)
             out.emplace_back("--landscape");
+        if (keepVersion) {
+            out.emplace_back("--keep-version");
+            out.emplace_back("yes");
+        }
         return out;
     }
 };
@@ -91,6 +98,7 @@ public:
             addCommand("configure", "Store a column setup given as JSON and save the workbook",
                        configure, {"FILE", "SETUP"});
         documentOptions(configureCmd);
+        keepVersionOption(configureCmd);
         auto& totalsCmd =
             addCommand("totals", "Print the totals of the number columns", totals, {"FILE"});
         documentOptions(totalsCmd);
@@ -102,10 +110,12 @@ public:
         auto& sortCmd = addCommand("sort", "Sort the records by a column and save to OUT", sort,
                                    {"FILE", "COLUMN"});
         documentOptions(sortCmd);
+        keepVersionOption(sortCmd);
         textOption(sortCmd, "--out", "OUT", "The workbook to write", true);
         auto& resaveCmd =
             addCommand("resave", "Load and save the workbook to OUT", resave, {"FILE"});
         documentOptions(resaveCmd);
+        keepVersionOption(resaveCmd);
         textOption(resaveCmd, "--out", "OUT", "The workbook to write", true);
         auto& reportCmd = addCommand("report", "Print the list report to a PDF file", report,
                                      {"FILE", "OUT.pdf"});
@@ -121,6 +131,8 @@ public:
         auto& deleteCmd =
             addCommand("delete", "Delete record N and save the workbook", remove, {"FILE", "N"});
         documentOptions(deleteCmd);
+        keepVersionOption(deleteCmd);
+        addCommand("versions", "List the kept versions of FILE, newest first", versions, {"FILE"});
     }
 
     int run(int argc, char** argv) {
@@ -213,8 +225,15 @@ private:
                                                            std::end(kOutputFormatNames))));
     }
 
+    // The file a save replaces is first kept among the workbook's versions.
+    static void keepVersionOption(Command& command) {
+        command.app->add_flag("--keep-version", command.keepVersion,
+                              "First keep the file replaced among the workbook's versions");
+    }
+
     void editOptions(Command& command) {
         documentOptions(command);
+        keepVersionOption(command);
         textOption(command, "--today", "YYYY-MM-DD", "The day the form takes as today");
         textOption(command, "--memo", "TEXT", "The memo's text");
         command.app->add_option("VALUE", command.values,

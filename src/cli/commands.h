@@ -4,6 +4,7 @@
 // goes to stderr.
 
 #include "app/app_state.h"
+#include "app/version_store.h"
 #include "report/page_model.h"
 
 #include <cstddef>
@@ -33,6 +34,10 @@ int report(const Args& args);
 int add(const Args& args);
 int change(const Args& args);
 int remove(const Args& args);
+int versions(const Args& args);
+
+// The store of kept versions in the user's data folder ($XDG_DATA_HOME/rowbit/versions).
+VersionStore keptVersions();
 
 // A record edit as the form would do it: `values` for fields 1, 2, ... ("" leaves a field as
 // the form starts it), `number` the 1-based record for change and delete.

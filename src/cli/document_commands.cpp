@@ -184,8 +184,9 @@ std::string letter(int sheetColumn) {
 }
 
 // Saves as the Save command does, to `out`; a name with no workbook ending gets the open
-// workbook's, as a typed save-as name does.
-int saveTo(Document& doc, const AppState& display, const std::string& out) {
+// workbook's, as a typed save-as name does. With --keep-version the file replaced is first
+// kept among the workbook's versions.
+int saveTo(Document& doc, const AppState& display, const std::string& out, const Args& args) {
     const BookFormat format = doc.book->format();
     const std::string name = saveAsName(out, format);
     if (formatOfName(name) != format) {
@@ -194,6 +195,8 @@ int saveTo(Document& doc, const AppState& display, const std::string& out) {
         return kUsage;
     }
     doc.path = name;
+    if (option(args, "--keep-version"))
+        doc.versions.emplace(keptVersions());
     // No one is there to ask: a file that changed since it was read is left as it is.
     const SaveOutcome saved = doc.save(display, toStderr, ChangedFile::Refuse);
     if (const std::string notices = saveNoticesMessage(saved.notices); !notices.empty())
@@ -391,7 +394,7 @@ int configure(const Args& args) {
         columns.memoHeight = held.memoHeight;
     if (reload)
         doc.fill(display, toStderr);
-    return saveTo(doc, display, *file);
+    return saveTo(doc, display, *file, args);
 }
 
 int totals(const Args& args) {
@@ -485,7 +488,7 @@ int sort(const Args& args) {
         return usageError("COLUMN is not a column of the list");
     sortList(doc.records, doc.columns, *c);
     doc.modified = true;
-    return saveTo(doc, display, *out);
+    return saveTo(doc, display, *out, args);
 }
 
 int resave(const Args& args) {
@@ -496,7 +499,7 @@ int resave(const Args& args) {
     AppState display;
     if (auto failed = open(doc, display, args))
         return *failed;
-    return saveTo(doc, display, *out);
+    return saveTo(doc, display, *out, args);
 }
 
 int report(const Args& given) {
@@ -590,7 +593,7 @@ int recordCommand(const Args& args, RecordCommand command) {
         return usageError("more values than the form has fields");
     if (status != 0)
         return status;
-    return saveTo(doc, display, doc.path);
+    return saveTo(doc, display, doc.path, args);
 }
 
 } // namespace

@@ -532,9 +532,27 @@ SaveOutcome Document::save(const AppState& display, Prompts& prompts, ChangedFil
     if (auto rows = saveRecordsSheet(doc, display); !rows)
         return fail(rows.error());
     std::string target(cp949::trimRight(doc.path));
+    // Whatever file a save replaces is first kept among the versions of the workbook at that
+    // path; a save that then fails drops the version again (the file is still there).
+    std::optional<KeepOutcome> kept;
+    auto saveBook = [&](const std::string& to, SaveExpectation expected) {
+        if (doc.versions) {
+            expected.keepReplaced = [&, to](const std::string& oldContent,
+                                            const FileIdentity& replaced) {
+                kept = doc.versions->keep(to, oldContent, replaced);
+            };
+        }
+        auto result = doc.book->save(to, expected);
+        if (!result && kept) {
+            if (!kept->kept.empty())
+                doc.versions->discard(kept->kept);
+            kept.reset();
+        }
+        return result;
+    };
     // A name chosen in the dialog just now: whatever is there, the user agreed to replace.
     auto saved =
-        doc.book->save(target, unnamed ? SaveExpectation::anything() : expectationFor(doc, target));
+        saveBook(target, unnamed ? SaveExpectation::anything() : expectationFor(doc, target));
     if (!saved && saved.error().code == ErrorCode::Conflict) {
         // Another program (or another copy of this one) saved the file since it was read:
         // replacing it would lose what that save wrote.
@@ -561,7 +579,7 @@ SaveOutcome Document::save(const AppState& display, Prompts& prompts, ChangedFil
         }
         const std::string before = doc.path;
         doc.path = target;
-        saved = doc.book->save(target, SaveExpectation::anything());
+        saved = saveBook(target, SaveExpectation::anything());
         if (!saved && choice == kChangedFileSaveAs) {
             SaveOutcome failed = fail(saved.error());
             doc.path = before; // the workbook stays what it was
@@ -577,7 +595,14 @@ SaveOutcome Document::save(const AppState& display, Prompts& prompts, ChangedFil
     doc.diskIdentity = saved->identity;
     if (!saved->ownerKept)
         prompts.message(ownerChangedMessage(target, *saved));
-    return {SaveStatus::Saved, std::nullopt, doc.book->takeNotices()};
+    SaveOutcome outcome{SaveStatus::Saved, std::nullopt, doc.book->takeNotices()};
+    if (kept && !kept->kept.empty()) {
+        doc.versions->rotate(target, kept->kept);
+    } else if (kept) {
+        prompts.message(versionNotKeptMessage(target, *kept));
+        outcome.versionNotKept = kept->error;
+    }
+    return outcome;
 }
 
 } // namespace rowbit

@@ -9,6 +9,7 @@
 #include "app/prompts.h"
 #include "app/records.h"
 #include "app/result.h"
+#include "app/version_store.h"
 #include "document/browse_state.h"
 #include "document/preview.h"
 #include "workbook/book.h"
@@ -98,6 +99,9 @@ struct SaveOutcome {
     // What moving the records could not carry along (merged ranges left in place, array
     // formulas turned into values); set when Saved.
     std::vector<SaveNotice> notices;
+    // Why the file the save replaced was not kept among the workbook's versions (the user was
+    // told); the save itself went on.
+    std::optional<Error> versionNotKept;
 };
 
 // The open workbook: the book itself, its column setup, the records read from its data sheet
@@ -122,6 +126,10 @@ struct Document {
     std::string diskPath;
     std::optional<FileIdentity> diskIdentity;
 
+    // Set: each save first keeps the file it replaces among the workbook's last versions
+    // there. A version that cannot be kept never stops the save; the user is told why.
+    std::optional<VersionStore> versions;
+
     // The data sheet (the first) and the sheet of lookup lists (the last); nullptr without a
     // workbook.
     Sheet* sheet() const { return book && book->sheetCount() ? book->sheet(0) : nullptr; }
@@ -145,7 +153,8 @@ struct Document {
     // and the records into the book and saves it to `path` atomically. Records keep their rows
     // (whole rows move with them), untouched fields keep their cells. A file that changed on
     // the disk since it was read is handled as `changed` says. A saved file that could not
-    // keep its owner or group is told. The caller adds a saved `path` to the recent files.
+    // keep its owner or group is told, and so is a replaced file that could not be kept among
+    // the versions. The caller adds a saved `path` to the recent files.
     SaveOutcome save(const AppState& display, Prompts& prompts,
                      ChangedFile changed = ChangedFile::Ask);
 };

@@ -185,4 +185,31 @@ MessageRequest ownerChangedMessage(const std::string& path, const SavedFile& sav
     return request;
 }
 
+MessageRequest versionNotKeptMessage(const std::string& path, const KeepOutcome& kept) {
+    const char* why = "문제가 생겨";
+    const char* todo = "자세한 내용을 확인하세요";
+    switch (kept.problem) {
+    case VersionProblem::NoSpace:
+        why = "디스크 공간이 모자라";
+        todo = "공간을 비워 두세요";
+        break;
+    case VersionProblem::NotWritable:
+        why = "버전 보관 폴더에 쓸 수 없어";
+        todo = "폴더의 권한을 확인하세요";
+        break;
+    case VersionProblem::TooLarge:
+        why = "파일이 버전 보관 한도보다 커서";
+        todo = "필요하면 직접 복사해 두세요";
+        break;
+    case VersionProblem::None:
+    case VersionProblem::Failed:
+        break;
+    }
+    MessageRequest request;
+    request.text = shownPath(path) + " 파일은 저장했지만 " + why +
+                   " 저장하기 전의 파일을 이전 버전으로 보관하지 못했으니, " + todo + ".";
+    request.details = kept.error ? details(path, *kept.error) : path;
+    return request;
+}
+
 } // namespace rowbit

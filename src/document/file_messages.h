@@ -6,6 +6,7 @@
 #include "app/atomic_file.h"
 #include "app/prompts.h"
 #include "app/result.h"
+#include "app/version_store.h"
 
 #include <cstddef>
 #include <string>
@@ -35,5 +36,8 @@ MessageRequest changedFileQuestion(const std::string& path, const Error& error);
 MessageRequest changedFileRefusedMessage(const std::string& path, const Error& error);
 // `path` was saved, but the process could not give it the owner and group it had.
 MessageRequest ownerChangedMessage(const std::string& path, const SavedFile& saved);
+// `path` was saved, but the file it replaced could not be kept among its versions (`kept`
+// says why).
+MessageRequest versionNotKeptMessage(const std::string& path, const KeepOutcome& kept);
 
 } // namespace rowbit

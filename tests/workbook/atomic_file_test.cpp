@@ -197,7 +197,9 @@ TEST(GuardedSave, ReplacesOnlyTheFileThatWasRead) {
         if (c.meanwhile)
             c.meanwhile(target);
         const std::string before = std::filesystem::exists(target) ? slurp(target) : "(none)";
-        const SaveExpectation expected{c.expect, read.value_or(FileIdentity{})};
+        SaveExpectation expected;
+        expected.kind = c.expect;
+        expected.identity = read.value_or(FileIdentity{});
 
         auto saved = saveGuarded(target, expected, text("new"));
         EXPECT_EQ(saved.ok(), c.saved) << c.what;

@@ -7,6 +7,7 @@
 #include "app/preferences.h"
 #include "app/ui/fonts.h"
 #include "app/ui/qt_prompts.h"
+#include "app/version_store.h"
 #include "browse/ui/browse_window.h"
 #include "document/document.h"
 #include "form/ui/record_form.h"
@@ -44,7 +45,9 @@ std::variant<std::string, int> readOptions(int argc, char** argv) {
         "Keeps the rows of a workbook's first sheet as records: list, search, sort, edit in a "
         "form, total and print them, and save them back into the workbook.\n\n"
         "Preferences: $XDG_CONFIG_HOME/rowbit/Rowbit.INI (~/.config/rowbit/Rowbit.INI), or a "
-        "Rowbit.INI beside the program when one is there and writable."));
+        "Rowbit.INI beside the program when one is there and writable. Each save first keeps "
+        "the file it replaces in $XDG_DATA_HOME/rowbit/versions (~/.local/share/rowbit/versions); "
+        "KeepVersions=0 in the preferences turns that off."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")},
@@ -112,6 +115,11 @@ int main(int argc, char** argv) {
     rowbit::Preferences prefs(rowbit::preferencesFolder(
         QApplication::applicationDirPath().toStdString(),
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString()));
+    // Each save first keeps the file it replaces among the workbook's last versions, in the
+    // user's data folder, unless the preferences say KeepVersions=0.
+    if (prefs.readKeepVersions())
+        doc.versions.emplace(rowbit::versionsFolder(
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString()));
 
     rowbit::ui::BrowseSeams seams;
     seams.recordForm = [&](QWidget* parent, rowbit::RecordCommand command, std::size_t record) {
