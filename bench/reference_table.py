@@ -188,7 +188,7 @@ def cpu_ratio(ours, reference):
 
 
 def verdict(ok):
-    return "-" if ok is None else ("met" if ok else "not met")
+    return "not measured" if ok is None else ("met" if ok else "not met")
 
 
 class Table:
@@ -331,7 +331,8 @@ class Table:
                 why = next((line for line in why if "Error" in line), why[-1]).strip()
                 return "%s fails after %s, peak %s (%s)" % (name, fmt_s(run.wall),
                                                            fmt_mb(run.peak_mb), why[:80])
-            return "%s %s, %s" % (name, fmt_s(run.wall), fmt_mb(run.peak_mb))
+            return "%s %s (cpu %s), %s" % (name, fmt_s(run.wall), fmt_s(run.cpu),
+                                           fmt_mb(run.peak_mb))
         return self.once(("peer", name, path), make)
 
     def peers(self, path, names, huge=False):
@@ -444,8 +445,15 @@ class Table:
         failed = len(re.findall(r"did not show", out))
         if failed:
             parts.append("%d run(s) did not show within 60 s" % failed)
+        # Beside the open of document_bench when this run has it.
+        opened = next((self.cache[(self.huge, save)]["open"] for save in (True, False)
+                       if (self.huge, save) in self.cache), None)
+        reference, ratio = "-", "-"
+        if opened and listed:
+            reference = "the open %s" % fmt_s(opened)
+            ratio = "list shown at %.2f x the open" % (listed / opened)
         self.add(work, "; ".join(parts) or "no figure: " + out.strip()[:80],
-                 "-", "-", None, "-", "-",
+                 reference, ratio, None, "-", "-",
                  [(goal_text, None if first is None else first <= 0.5)])
 
     def row_xlsx_open(self):
