@@ -426,8 +426,9 @@ class Table:
         os.makedirs(folder, exist_ok=True)
         copy = os.path.join(folder, os.path.basename(self.huge))
         Process([self.cli, "resave", self.huge, "--out", copy]).check("rowbit-cli resave")
-        out = Process([PY, os.path.join(HERE, "ui_open_bench.py"), self.window, copy,
-                       str(self.runs), "--ini", "CheckVersion=0"]).check("ui_open_bench.py").out
+        ui = Process([PY, os.path.join(HERE, "ui_open_bench.py"), self.window, copy,
+                      str(self.runs), "--ini", "CheckVersion=0"]).check("ui_open_bench.py")
+        out = ui.out
 
         def seconds(pattern):
             found = [float(m) for m in re.findall(pattern, out)]
@@ -445,6 +446,9 @@ class Table:
         failed = len(re.findall(r"did not show", out))
         if failed:
             parts.append("%d run(s) did not show within 60 s" % failed)
+            said = [line for line in ui.stderr.splitlines() if "XDG_RUNTIME_DIR" not in line]
+            if said:
+                self.notes.append("The window's runs said: " + " / ".join(said[:3]))
         # Beside the open of document_bench when this run has it.
         opened = next((self.cache[(self.huge, save)]["open"] for save in (True, False)
                        if (self.huge, save) in self.cache), None)
