@@ -20,6 +20,7 @@
 namespace {
 
 using rowbit::bench::Clock;
+using rowbit::bench::cpuSeconds;
 using rowbit::bench::peakMb;
 using rowbit::bench::SilentPrompts;
 using rowbit::bench::since;
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     doc.fill(display, prompts);
     const auto columns = rowbit::listColumns(doc);
     const double open = since(start);
+    const double openCpu = cpuSeconds(); // the process has done nothing else yet
     if (outcome.kind == rowbit::LoadOutcome::Unreadable ||
         outcome.kind == rowbit::LoadOutcome::NewWorkbook) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
     }
     std::printf("records %zu\n", doc.records.count());
     std::printf("load %.3f\nopen %.3f\nopen_peak_mb %.0f\n", load, open, peakMb());
+    std::printf("open_cpu %.3f\n", openCpu);
     std::printf("load_resident_mb %.0f\nopen_resident_mb %.0f\n", loadResident, residentMb());
 
     start = Clock::now();

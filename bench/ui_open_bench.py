@@ -52,10 +52,19 @@ def main():
     # Xvfb picks a free display and says which.
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
-                             "-nolisten", "tcp"], pass_fds=(write_end,),
+                             "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
-    display = ":" + os.read(read_end, 16).decode().strip()
+    # Xvfb writes the number and its newline apart, and again at each reset (when the last
+    # window closes, between runs): it dies when the pipe is closed by then. Hence -noreset,
+    # and the number read up to its newline.
+    said = b""
+    while not said.endswith(b"\n"):
+        more = os.read(read_end, 16)
+        if not more:
+            break
+        said += more
+    display = ":" + said.decode().strip()
     os.close(read_end)
     try:
         for run in range(runs):
