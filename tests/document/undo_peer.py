@@ -44,7 +44,9 @@ def records(path):
     of each row with an item, amount or date, in sheet order."""
     data = list(all_cells(path).values())[0]
     rows = sorted({r for (r, _) in data if r > 0})
-    shown = [tuple(data.get((r, c)) for c in (0, 1, 2, 4)) for r in rows]
+    # A memo emptied by the undo is saved as an empty text: no memo either way.
+    shown = [tuple(None if data.get((r, c)) in (None, (1, ""), ("s", "")) else data.get((r, c))
+                   for c in (0, 1, 2, 4)) for r in rows]
     return [t for t in shown if any(v is not None for v in t[:3])]
 
 
