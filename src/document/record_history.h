@@ -59,8 +59,7 @@ public:
     // Whether the workbook differs from what was last saved (or read).
     bool modified() const { return otherChanges_ || savedAt_ != done_; }
 
-    std::size_t size() const { return steps_.size(); }
-    std::size_t undoable() const { return done_; }
+    std::size_t size() const { return steps_.size(); } // done and undone
     // The memory the steps hold, in bytes (roughly: the records' texts are not counted).
     std::size_t bytes() const;
 
