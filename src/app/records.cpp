@@ -103,6 +103,27 @@ bool RecordList::remove() {
     return true;
 }
 
+Record RecordList::take(std::size_t pos) {
+    checkPosition(pos, records_.size(), __LINE__);
+    Record taken = std::move(records_[pos - 1]);
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(pos - 1));
+    ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(pos - 1));
+    if (current_ > pos || current_ > records_.size())
+        --current_;
+    indexValid_ = false;
+    return taken;
+}
+
+void RecordList::restore(std::size_t pos, Record record, RecordId recordId) {
+    checkPosition(pos, records_.size() + 1, __LINE__);
+    if (recordId < idBase_ || recordId >= nextId_ || find(recordId))
+        std::abort(); // not an identity this list gave out and let go: a caller's fault
+    records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(pos - 1), std::move(record));
+    ids_.insert(ids_.begin() + static_cast<std::ptrdiff_t>(pos - 1), recordId);
+    current_ = pos;
+    indexValid_ = false;
+}
+
 const Record& RecordList::at(std::size_t pos) const {
     checkPosition(pos, records_.size(), __LINE__);
     return records_[pos - 1];

@@ -195,6 +195,16 @@ public:
     // The buffer keeps what it held.
     bool remove();
 
+    // Takes the record at `pos` (1-based) out of the list, as remove() does for the current
+    // one; the buffer is left alone.
+    Record take(std::size_t pos);
+    // Puts `record` at `pos` (1-based; count() + 1 appends) under `id`, an identity this list
+    // gave out and holds no more (the record was taken out). It becomes the current record.
+    void restore(std::size_t pos, Record record, RecordId id);
+    // Puts the records in the order `order` (order[i] = index from 0 of the record that is to
+    // come i-th); the current record stays current. `order` is used up.
+    void reorder(std::vector<std::uint32_t>& order) { applyOrder(order); }
+
     const Record& at(std::size_t pos) const; // 1-based, no buffer involved
     Record& at(std::size_t pos);
     RecordId id(std::size_t pos) const;

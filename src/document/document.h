@@ -12,6 +12,7 @@
 #include "app/version_store.h"
 #include "document/browse_state.h"
 #include "document/preview.h"
+#include "document/record_history.h"
 #include "workbook/book.h"
 
 #include <array>
@@ -119,6 +120,8 @@ struct Document {
     std::string path;     // full path of the open workbook
     bool modified = false;
     bool fromFile = true; // the last fill read a workbook that came from a file
+    // The record edits since the last fill, to undo and redo; each fill starts it anew.
+    RecordHistory history;
 
     // The file `path` was last read from or saved to by this process, as it was then: a save
     // replaces it only while it still is that file. `diskPath` empty: there is nothing to

@@ -500,6 +500,8 @@ FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prom
                            const FillOptions& options) {
     FillOutcome outcome;
     startEmptyList(doc);
+    // The edits of the records read before cannot be undone on the ones read now.
+    doc.history.restart(doc.modified);
     Sheet* sheet = doc.sheet();
     if (!sheet) {
         outcome.error = makeError(ErrorCode::Invalid, "the workbook has no data sheet");

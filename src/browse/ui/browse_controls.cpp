@@ -37,6 +37,11 @@ namespace {
 using K = winsupport::ControlKind;
 using W = BrowseWindow;
 
+// A setup that has the rows read again ends what Ctrl+Z can undo.
+constexpr const char* kSetupTip =
+    "열 설정: 행을 다시 읽는 설정 변경은 되돌리기 기록을 새로 시작합니다 "
+    "(그 전의 편집은 Ctrl+Z로 되돌릴 수 없음)";
+
 // The window's controls in their order: the tool strip with the file group, the search and
 // record group, the list, and the banner group.
 // clang-format off
@@ -78,7 +83,7 @@ const ControlRow kControls[] = {
     {kProductPage,   K::Button, {6, 228, 100, 17},             "productButton",
                      nullptr,            nullptr,                       nullptr, &W::productPage},
     {kSetting,       K::Button, {212, 227, 46, 19},            "setupButton",
-                     "setting",          nullptr,                       "설정",  &W::setting},
+                     "setting",          kSetupTip,                     "설정",  &W::setting},
     {kCommunityBanner,        K::Image,  {108, 228, 100, 17},           "communityBanner",
                      "banner_community"},
     {kCommunityPage, K::Button, {108, 228, 100, 17},           "communityButton",
@@ -227,6 +232,26 @@ void BrowseControls::addStandardKeys(BrowseWindow& window) {
         const QString keys = action->shortcut().toString(QKeySequence::NativeText);
         if (QPushButton* b = button(standard.control); b && standard.tip && !keys.isEmpty())
             b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(standard.tip), keys));
+    }
+    // Undo and redo of the record edits; in the search field the keys edit its text.
+    struct HistoryKeys {
+        const char* name;
+        QList<QKeySequence> keys;
+        void (BrowseWindow::*run)();
+    };
+    const HistoryKeys historyKeys[] = {
+        {"undoAction", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &BrowseWindow::undo},
+        {"redoAction",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+         &BrowseWindow::redo},
+    };
+    for (const HistoryKeys& history : historyKeys) {
+        auto* action = new QAction(&window);
+        action->setObjectName(QLatin1String(history.name));
+        action->setShortcuts(history.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, &window, history.run);
+        window.addAction(action);
     }
     searchField()->setToolTip(
         QStringLiteral("검색 (%1)")

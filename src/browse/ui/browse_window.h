@@ -86,6 +86,10 @@ public slots:
     void setting();
     void rowMenu();
     void sortByColumn(int column);
+    // The last record edit undone, or the last undone one made again; the list selects the
+    // record it touched. Nothing while a workbook is being read or a dialog is up.
+    void undo();
+    void redo();
     void productPage();
     void communityPage();
     // As the Close button does: the unsaved-changes question first.
@@ -120,6 +124,8 @@ private:
     // `selectFirst` is told when no record is selected), then the focus back in the list and
     // the list following what the form did.
     void runRecordCommand(RecordCommand command, const char* selectFirst);
+    // Undo (or redo) of the last record step, shown in the full list.
+    void stepBack(bool undoing);
     // Saves the document; a saved workbook goes to the top of the recent files.
     SaveOutcome saveDocument();
     // The window active and the list focused, on its selected line.

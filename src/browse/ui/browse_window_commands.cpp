@@ -73,8 +73,10 @@ void BrowseWindow::newWorkbook() {
 
 SaveOutcome BrowseWindow::saveDocument() {
     const SaveOutcome outcome = doc_.save(display_, prompts_);
-    if (outcome.status == SaveStatus::Saved)
+    if (outcome.status == SaveStatus::Saved) {
         recentFiles(browse_.recent, doc_.path);
+        doc_.history.saved();
+    }
     return outcome;
 }
 
@@ -179,6 +181,7 @@ void BrowseWindow::runRecordCommand(RecordCommand command, const char* selectFir
             return;
         }
     }
+    RecordStepStart step = startRecordStep(command, doc_.records, position);
     const form::FormOutcome outcome = seams_.recordForm ? seams_.recordForm(this, command, position)
                                                         : form::FormOutcome::Cancelled;
     // Whatever the form did, the user goes on in the list.
@@ -192,7 +195,45 @@ void BrowseWindow::runRecordCommand(RecordCommand command, const char* selectFir
     const std::size_t select = afterRecordCommand(command, position, line, doc_.records, browse_);
     list_->reload();
     list_->selectLine(select);
-    doc_.modified = true;
+    noteRecordStep(doc_, std::move(step));
+    showModified();
+}
+
+void BrowseWindow::undo() {
+    stepBack(true);
+}
+
+void BrowseWindow::redo() {
+    stepBack(false);
+}
+
+void BrowseWindow::stepBack(bool undoing) {
+    // Not while a workbook is being read, a dialog is up or the record commands are off.
+    if (closed_ || BusyNotice::shownIn(*this) || QApplication::activeModalWidget() ||
+        !button(kInsert)->isEnabled())
+        return;
+    if (undoing ? !doc_.history.canUndo() : !doc_.history.canRedo())
+        return;
+    // The search results would no longer match the records: the full list shows the step.
+    if (browse_.shownList == ShownList::SearchResults)
+        back();
+    const RecordList& records = doc_.records;
+    const std::size_t line = list_->selectedLine();
+    const RecordId selected = line >= 1 && line <= records.count() ? records.id(line) : 0;
+    const std::optional<HistoryMove> move = stepHistory(doc_, undoing);
+    if (!move)
+        return;
+    list_->reload();
+    std::size_t select = 0;
+    if (move->kind == RecordStepKind::Sort) {
+        // The selected record stays selected in its place, and the sort mark follows.
+        select = selected ? records.find(selected).value_or(0) : 0;
+        sortedColumn_ = move->sortedColumn;
+        showSortColumn();
+    } else {
+        select = move->present ? move->position : std::min(move->position, records.count());
+    }
+    list_->selectLine(select);
     showModified();
 }
 
@@ -221,6 +262,10 @@ void BrowseWindow::setting() {
             browse_.search.clear();
             button(kBack)->hide();
         }
+        // The list lets go of the records before they are read again: the progress bar
+        // repaints it meanwhile, and it must not ask for records no longer there.
+        doc_.records.clear();
+        showFullList(0);
         // The rows are read again under the progress bar opening shows; there is no file to
         // read this time, so filling the list takes the whole bar.
         BusyNotice busy(*this, *list_, prompts_, fillingPercent);
@@ -264,11 +309,14 @@ void BrowseWindow::sortByColumn(int column) {
         if (line >= 1 && line <= doc_.records.count())
             selected = doc_.records.id(line);
     }
+    const int sortedBefore = sortedColumn_;
+    std::vector<RecordId> order = RecordHistory::identities(doc_.records);
     sortList(doc_.records, doc_.columns, column);
-    doc_.modified = true;
     // The memo column keeps the order, and the column sorted before stays the sorted one.
     if (column >= 1 && column <= std::min(doc_.columns.columnCount, kMaxColumns))
         sortedColumn_ = column;
+    noteSort(doc_, order, sortedBefore, sortedColumn_);
+    order = {};
     if (browse_.shownList == ShownList::Records) {
         list_->reload();
         if (selected)

@@ -101,6 +101,18 @@ class BrowseWindowTest : public QObject {
         const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
     }
+    // Every line of the list shown, its fields joined.
+    std::vector<std::string> lines() {
+        std::vector<std::string> all;
+        const QAbstractItemModel* model = list()->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            std::string line;
+            for (int c = 0; c < model->columnCount(); ++c)
+                line += model->index(r, c).data().toString().toStdString() + "|";
+            all.push_back(line);
+        }
+        return all;
+    }
     void search(const QString& text) {
         window_->searchField()->setText(text);
         QTest::keyClick(window_->searchField(), Qt::Key_Return);
@@ -456,6 +468,64 @@ private slots:
         // Back finds the changed record in the full list.
         QTest::mouseClick(button(kBack), Qt::LeftButton);
         QCOMPARE(cell(list()->selectedLine(), 2), std::string("바뀐품목"));
+    }
+
+    void undoAndRedoKeysFollowEveryRecordCommand_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("line");                  // selected for the command
+        QTest::addColumn<int>("undoneLine");            // selected once it is undone
+        QTest::newRow("insert") << "insert" << 3 << 24; // the line where the new one was
+        QTest::newRow("change") << "change" << 3 << 3;
+        QTest::newRow("delete") << "delete" << 5 << 5;
+        QTest::newRow("sort") << "sort" << 18 << 18; // the selected record in its old place
+    }
+
+    void undoAndRedoKeysFollowEveryRecordCommand() {
+        QFETCH(QString, command);
+        QFETCH(int, line);
+        QFETCH(int, undoneLine);
+        formConfirms_ = true;
+        seams_.setup = [](QWidget*) { return SetupOutcome::Reload; };
+        start(book_);
+        const std::vector<std::string> opened = lines();
+        list()->selectLine(std::size_t(line));
+        if (command == "sort")
+            clickHeader(4);
+        else
+            QTest::mouseClick(button(command == "insert"   ? kInsert
+                                     : command == "change" ? kChange
+                                                           : kDelete),
+                              Qt::LeftButton);
+        const std::vector<std::string> done = lines();
+        QVERIFY(done != opened);
+        QVERIFY(doc_->modified);
+
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(lines(), opened);
+        QCOMPARE(list()->selectedLine(), std::size_t(undoneLine));
+        QVERIFY(!doc_->modified); // back to what the file holds
+        QVERIFY(!button(kSave)->isEnabled());
+        QVERIFY(!window_->isWindowModified());
+        QTest::keyClick(list(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(lines(), done);
+        QVERIFY(doc_->modified);
+
+        // A save keeps the history: undone after it, the workbook is modified again, and
+        // redone back to what was saved it is not.
+        QTest::mouseClick(button(kSave), Qt::LeftButton);
+        QVERIFY(!doc_->modified);
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(lines(), opened);
+        QVERIFY(doc_->modified);
+        QVERIFY(button(kSave)->isEnabled());
+        QVERIFY(window_->isWindowModified());
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(lines(), done);
+        QVERIFY(!doc_->modified);
+        // A setup that reads the rows again starts a new history.
+        window_->setting();
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(lines(), done);
     }
 
     void settingReloadsAndClosesResultsOrOnlyRelaysTheList() {
