@@ -503,6 +503,8 @@ Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress, int
     RecordView rv;
     int depth = 0;
     const uint32_t sstCount = book.stringCount();
+    bool inOrder = true;
+    int lastCellRow = 0;
     while (cur.next(rv)) {
         progress.at(s.rawStart_ + rv.offset);
         if (isBofType(rv.type)) {
@@ -516,10 +518,20 @@ Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress, int
         }
         if (depth != 1)
             continue;
-        if (rowLimit > 0 && placesARow(rv.type) && rv.body.size() >= 2 &&
-            rd16(&rv.body[0]) >= rowLimit) {
-            cut = cut || rv.type != rec::Row;
-            continue;
+        if (rowLimit > 0 && placesARow(rv.type) && rv.body.size() >= 2) {
+            // Row records come ahead of their block of cells: only the cells tell the order.
+            const int row = rd16(&rv.body[0]);
+            const bool cell = rv.type != rec::Row;
+            inOrder = inOrder && (!cell || row >= lastCellRow);
+            if (cell)
+                lastCellRow = row;
+            if (row >= rowLimit) {
+                cut = cut || cell;
+                // Cells in row order: none of those left holds a row before the limit.
+                if (cell && inOrder)
+                    break;
+                continue;
+            }
         }
         readSheetRecord(book, s, cur, raw, rv, sstCount);
     }
