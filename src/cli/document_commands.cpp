@@ -22,7 +22,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +32,7 @@
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <unistd.h>
 
 namespace rowbit::cli {
 
@@ -98,8 +101,10 @@ std::optional<int> wholeNumber(const std::string& text) {
 StderrPrompts toStderr;
 
 // Loads FILE as the program opens a workbook: the setup, then the list. The title row of the
-// preview comes from --title-row (0 = cancelled), else the preselected row.
-std::optional<int> open(Document& doc, AppState& display, const Args& args) {
+// preview comes from --title-row (0 = cancelled), else the preselected row. With `batches`
+// the data sheet's rows go there as they are read, and no list is filled.
+std::optional<int> open(Document& doc, AppState& display, const Args& args,
+                        const RowBatches& batches = {}) {
     const std::string* file = positional(args, 0);
     if (!file)
         return usageError("no file given");
@@ -140,7 +145,7 @@ std::optional<int> open(Document& doc, AppState& display, const Args& args) {
     };
     // The load's own message would take several lines; the one line below says it.
     QuietPrompts quiet;
-    const OpenOutcome outcome = doc.open(display, quiet, preview);
+    const OpenOutcome outcome = doc.open(display, quiet, preview, batches);
     if (outcome.kind == LoadOutcome::Unreadable || outcome.kind == LoadOutcome::NewWorkbook) {
         // The program told the user in a box; the tool says it in one line instead.
         const std::string why =
@@ -148,9 +153,38 @@ std::optional<int> open(Document& doc, AppState& display, const Args& args) {
         std::fprintf(stderr, "rowbit-cli: %s\n", why.c_str());
         return outcome.error ? loadFailureStatus(outcome.error->code) : kExitBadData;
     }
-    doc.fill(display, toStderr);
+    if (!batches)
+        doc.fill(display, toStderr);
     return std::nullopt;
 }
+
+// Standard output written as a list is made: each batch as soon as it is complete. Once the
+// reader has gone (EPIPE, when SIGPIPE is ignored; otherwise SIGPIPE ends the process at
+// once) nothing more is written.
+class StreamedOutput {
+public:
+    // Writes what `text` holds and empties it; false once the reader has gone.
+    bool write(std::string& text) {
+        std::size_t done = 0;
+        while (!gone_ && done < text.size()) {
+            const ssize_t n = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
+            if (n >= 0) {
+                done += static_cast<std::size_t>(n);
+            } else if (errno != EINTR) {
+                gone_ = true;
+            }
+        }
+        text.clear();
+        return !gone_;
+    }
+    bool gone() const { return gone_; }
+
+private:
+    bool gone_ = false;
+};
+
+// The status of a command whose reader went away: that of a process SIGPIPE ended.
+constexpr int kReaderGone = 128 + SIGPIPE;
 
 void printLine(std::string& out, const std::vector<std::string>& fields) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -218,26 +252,55 @@ std::string rawRecords(const Document& doc, const std::vector<std::size_t>& posi
 
 } // namespace
 
+// Prints the records as the rows are read: the same lines as a list filled whole would give,
+// without holding more than a batch of rows and its records.
 int list(const Args& args) {
     const auto format = outputFormat(args);
     if (!format)
         return usageError("--format is one of text, tsv, csv, json");
     Document doc;
     AppState display;
-    if (auto failed = open(doc, display, args))
-        return *failed;
-    if (*format != OutputFormat::Text) {
-        std::vector<std::size_t> all;
-        for (std::size_t pos = 1; pos <= doc.records.count(); ++pos)
-            all.push_back(pos);
-        std::cout << rawRecords(doc, all, *format);
-        return 0;
-    }
+    StreamedOutput output;
     std::string out;
-    printHeader(out, doc.columns);
-    for (std::size_t pos = 1; pos <= doc.records.count(); ++pos)
-        printRecord(out, doc.columns, doc.records.at(pos));
-    std::cout << out;
+    std::optional<RecordBatchFill> records;
+    std::optional<TableWriter> table;
+    auto begin = [&] {
+        if (*format == OutputFormat::Text) {
+            printHeader(out, doc.columns);
+            return;
+        }
+        table.emplace(*format, rawTitles(doc));
+        table->begin(out);
+    };
+    const RowBatches batches = [&](const RowBatch& batch) {
+        const Sheet* sheet = batch.book.sheet(0);
+        if (!records) {
+            records.emplace(batch.book, doc.columns, display);
+            begin();
+        }
+        if (sheet) {
+            const RecordList& filled = records->fill(*sheet, batch.fromRow, batch.toRow);
+            for (std::size_t pos = 1; pos <= filled.count(); ++pos) {
+                if (table)
+                    table->row(out, rawRecord(&batch.book, sheet, doc.columns, filled.at(pos)));
+                else
+                    printRecord(out, doc.columns, filled.at(pos));
+            }
+        }
+        return output.write(out) ? BatchReply::Drop : BatchReply::Stop;
+    };
+    if (auto failed = open(doc, display, args, batches))
+        return output.gone() ? kReaderGone : *failed;
+    if (output.gone())
+        return kReaderGone;
+    if (!records)
+        begin();
+    if (table)
+        table->end(out);
+    if (!output.write(out))
+        return kReaderGone;
+    if (records && !records->overflow().empty())
+        toStderr.tell(kOverflowMessage + std::string(cp949::trimRight(records->overflow())));
     return 0;
 }
 

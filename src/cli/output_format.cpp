@@ -128,12 +128,15 @@ std::vector<std::string> rawTitles(const Document& doc) {
 }
 
 std::vector<RawValue> rawRecord(const Document& doc, const Record& record) {
-    const ColumnSetup& columns = doc.columns;
-    const Sheet* sheet = doc.sheet();
+    return rawRecord(doc.book.get(), doc.sheet(), doc.columns, record);
+}
+
+std::vector<RawValue> rawRecord(const Book* book, const Sheet* sheet, const ColumnSetup& columns,
+                                const Record& record) {
     std::vector<RawValue> values;
     for (int k = 0; k < std::min(columns.columnCount, kMaxColumns); ++k) {
-        if (sheet && doc.book && columns.sheetColumn[k] >= 1)
-            values.push_back(cellValue(*doc.book, *sheet, record.row, columns.sheetColumn[k] - 1,
+        if (sheet && book && columns.sheetColumn[k] >= 1)
+            values.push_back(cellValue(*book, *sheet, record.row, columns.sheetColumn[k] - 1,
                                        columns.type[k] == FieldType::Date));
         else
             values.emplace_back(std::string(cp949::trimRight(record.col[k])));
@@ -143,33 +146,58 @@ std::vector<RawValue> rawRecord(const Document& doc, const Record& record) {
     return values;
 }
 
-std::string writeTable(const RawTable& table, OutputFormat format) {
-    std::string out;
-    if (format == OutputFormat::Json) {
-        const std::vector<std::string> keys = uniqueKeys(table.titles);
-        out += "[";
-        for (std::size_t r = 0; r < table.rows.size(); ++r) {
-            nlohmann::ordered_json object = nlohmann::ordered_json::object();
-            for (std::size_t i = 0; i < keys.size() && i < table.rows[r].size(); ++i)
-                object[keys[i]] = jsonValue(table.rows[r][i]);
-            out += r ? ",\n" : "\n";
-            out += object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-        }
-        out += table.rows.empty() ? "]\n" : "\n]\n";
-        return out;
+TableWriter::TableWriter(OutputFormat format, std::vector<std::string> titles)
+    : format_(format), titles_(std::move(titles)) {
+    if (format_ == OutputFormat::Json)
+        keys_ = uniqueKeys(titles_);
+}
+
+void TableWriter::line(std::string& out, const std::vector<std::string>& fields) const {
+    const bool csv = format_ == OutputFormat::Csv;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            out += csv ? ',' : '\t';
+        out += csv ? csvField(fields[i]) : escapeField(fields[i]);
     }
-    const bool csv = format == OutputFormat::Csv;
-    const auto line = [&](const auto& fields, auto&& text) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i)
-                out += csv ? ',' : '\t';
-            out += csv ? csvField(text(fields[i])) : escapeField(text(fields[i]));
-        }
-        out += csv ? "\r\n" : "\n";
-    };
-    line(table.titles, [](const std::string& title) { return title; });
+    out += csv ? "\r\n" : "\n";
+}
+
+void TableWriter::begin(std::string& out) const {
+    if (format_ == OutputFormat::Json)
+        out += "[";
+    else
+        line(out, titles_);
+}
+
+void TableWriter::row(std::string& out, const std::vector<RawValue>& values) {
+    if (format_ == OutputFormat::Json) {
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+        for (std::size_t i = 0; i < keys_.size() && i < values.size(); ++i)
+            object[keys_[i]] = jsonValue(values[i]);
+        out += rows_ ? ",\n" : "\n";
+        out += object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    } else {
+        std::vector<std::string> fields;
+        fields.reserve(values.size());
+        for (const RawValue& value : values)
+            fields.push_back(plain(value));
+        line(out, fields);
+    }
+    ++rows_;
+}
+
+void TableWriter::end(std::string& out) const {
+    if (format_ == OutputFormat::Json)
+        out += rows_ == 0 ? "]\n" : "\n]\n";
+}
+
+std::string writeTable(const RawTable& table, OutputFormat format) {
+    TableWriter writer(format, table.titles);
+    std::string out;
+    writer.begin(out);
     for (const auto& row : table.rows)
-        line(row, [](const RawValue& value) { return plain(value); });
+        writer.row(out, row);
+    writer.end(out);
     return out;
 }
 

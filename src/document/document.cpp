@@ -52,8 +52,29 @@ void defaultColumns(ColumnSetup& columns) {
     }
 }
 
+namespace {
+
+// The column setup of a workbook just read: from its settings sheet, else from the preview of
+// its first rows (the workbook is then modified).
+LoadOutcome takeSetup(Document& doc, const Book& book, const AppState& display,
+                      const TitleRowChooser& preview) {
+    if (const Sheet* settings = settingsSheet(book)) {
+        readSettings(*settings, doc.columns);
+        return LoadOutcome::Settings;
+    }
+    const std::vector<PreviewRow> rows =
+        previewRows(book, display.datePicture.empty() ? "@D9-" : display.datePicture);
+    const std::optional<int> title = preview ? preview(rows, preselectedRow(rows)) : std::nullopt;
+    if (title && *title >= 1 && *title <= kPreviewRows && book.sheetCount() > 0)
+        makeSetup(*book.sheet(0), *title, doc.columns);
+    doc.modified = true;
+    return LoadOutcome::Preview;
+}
+
+} // namespace
+
 OpenOutcome Document::open(const AppState& display, Prompts& prompts,
-                           const TitleRowChooser& preview) {
+                           const TitleRowChooser& preview, const RowBatches& batches) {
     columns.clear();
     if (path.empty())
         path = display.unnamedPath();
@@ -62,9 +83,24 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
     const std::string trimmed(cp949::trimRight(path));
     diskPath = trimmed;
     diskIdentity = identityOf(trimmed);
-    auto loaded = loadBook(trimmed, [&prompts](double fraction) {
-        prompts.progress(ProgressStage::Reading, fraction);
-    });
+    LoadOptions options{
+        .progress =
+            [&prompts](double fraction) { prompts.progress(ProgressStage::Reading, fraction); },
+        .firstSheetRows = 0,
+        .firstSheetBatches = {}};
+    std::optional<LoadOutcome> setUp;
+    if (batches) {
+        options.firstSheetBatches = [&](const RowBatch& batch) {
+            if (!setUp) {
+                // The preview shows the first rows and the title row's next: they come first.
+                if (!batch.last && batch.toRow <= kPreviewRows + 1 && !settingsSheet(batch.book))
+                    return BatchReply::Keep;
+                setUp = takeSetup(*this, batch.book, display, preview);
+            }
+            return batches(batch);
+        };
+    }
+    auto loaded = loadBook(trimmed, options);
     if (!loaded) {
         fromFile = false;
         if (loaded.error().code == ErrorCode::NotFound) {
@@ -89,18 +125,9 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
     }
     book = std::move(loaded).value();
     fromFile = true;
-
-    if (const Sheet* settings = settingsSheet(*book)) {
-        readSettings(*settings, columns);
-        return {LoadOutcome::Settings, std::nullopt};
-    }
-    const std::vector<PreviewRow> rows =
-        previewRows(*book, display.datePicture.empty() ? "@D9-" : display.datePicture);
-    const std::optional<int> title = preview ? preview(rows, preselectedRow(rows)) : std::nullopt;
-    if (title && *title >= 1 && *title <= kPreviewRows && sheet())
-        makeSetup(*sheet(), *title, columns);
-    modified = true;
-    return {LoadOutcome::Preview, std::nullopt};
+    if (!setUp)
+        setUp = takeSetup(*this, *book, display, preview);
+    return {*setUp, std::nullopt};
 }
 
 FillOutcome Document::fill(const AppState& display, Prompts& prompts, const FillOptions& options) {

@@ -143,7 +143,12 @@ struct Document {
     // Opens `path` (the unnamed workbook when empty) into the book and fills the column
     // setup. An existing file that cannot be read is never taken for a new one: the user is
     // told why and gets the new unnamed workbook instead, so a later save asks for a name.
-    OpenOutcome open(const AppState& display, Prompts& prompts, const TitleRowChooser& preview);
+    //
+    // With `batches`, the data sheet's rows are not kept but handed to it as they are read
+    // (LoadOptions::firstSheetBatches), the column setup taken before the first batch reaches
+    // it; the book then holds an empty data sheet and cannot be saved.
+    OpenOutcome open(const AppState& display, Prompts& prompts, const TitleRowChooser& preview,
+                     const RowBatches& batches = {});
 
     // Empties the records and fills them from the data sheet from the first data row down;
     // rows empty in every shown column are skipped. Remembers what it produced per record

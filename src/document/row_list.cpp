@@ -535,6 +535,56 @@ FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prom
     return outcome;
 }
 
+struct RecordBatchFill::State {
+    State(const Book& book, const ColumnSetup& setup, const AppState& display)
+        : columns(setup), dateText(datePicture(display)), dates(dateText, kDateRows) {
+        source.sheetColumn = columns.sheetColumn;
+        source.used = columns.shownColumns();
+        source.memoColumn = columns.memoColumn;
+        source.datePicture = dateText;
+        source.date1904 = book.date1904();
+        source.asciiEntries =
+            std::all_of(columns.sheetColumn.begin(), columns.sheetColumn.begin() + source.used,
+                        [](int sheetColumn) { return sheetColumn >= 1 && sheetColumn <= 26; });
+    }
+    // Days a batch's dates show: as many as a sheet's rows would reserve.
+    static constexpr std::size_t kDateRows = 1u << 20;
+    const ColumnSetup& columns;
+    std::string dateText;
+    FillSource source;
+    DateTexts dates;
+    RecordList records;
+    std::string overflow;
+};
+
+RecordBatchFill::RecordBatchFill(const Book& book, const ColumnSetup& columns,
+                                 const AppState& display)
+    : state_(std::make_unique<State>(book, columns, display)) {}
+
+RecordBatchFill::~RecordBatchFill() = default;
+
+const RecordList& RecordBatchFill::fill(const Sheet& sheet, int fromRow, int toRow) {
+    State& s = *state_;
+    s.records.clear();
+    const int first = std::max(s.columns.firstDataRow, 1) - 1;
+    FillPart part;
+    part.from = std::max(fromRow, first);
+    part.to = std::max(part.from, std::min(toRow, sheet.lastRow()));
+    part.capacity = static_cast<std::size_t>(part.to - part.from);
+    s.source.sheet = &sheet;
+    s.source.rows = part.capacity;
+    std::atomic<std::size_t> rowsDone{0};
+    fillRows(s.source, part, rowsDone, nullptr, s.dates);
+    s.records.append(std::move(part.records), part.arena);
+    for (const auto& [row, n] : part.overlong)
+        noteOverlong(s.overflow, s.columns.sheetColumn[n], row);
+    return s.records;
+}
+
+const std::string& RecordBatchFill::overflow() const {
+    return state_->overflow;
+}
+
 std::vector<browse::ListColumn> listColumns(const Document& doc) {
     const ColumnSetup& columns = doc.columns;
     const Sheet* sheet = doc.fromFile ? doc.sheet() : nullptr;

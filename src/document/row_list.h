@@ -10,6 +10,7 @@
 #include "workbook/book.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,27 @@ std::string listFieldText(const ColumnSetup& columns, int k, std::string_view te
 // the search state: the caller does that first when results are shown.
 FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prompts,
                            const FillOptions& options = {});
+
+// Fills records a batch of rows at a time (a data sheet handed over as it is read), as
+// fillRecordList does for the whole sheet: the same records of the same rows, the same
+// overlong cells noted, in sheet order.
+class RecordBatchFill {
+public:
+    RecordBatchFill(const Book& book, const ColumnSetup& columns, const AppState& display);
+    ~RecordBatchFill();
+    RecordBatchFill(const RecordBatchFill&) = delete;
+    RecordBatchFill& operator=(const RecordBatchFill&) = delete;
+
+    // The records of the rows from `fromRow` up to `toRow` (exclusive) of `sheet`, those
+    // above the first data row left out; they replace the records of the batch before.
+    const RecordList& fill(const Sheet& sheet, int fromRow, int toRow);
+    // The overlong text cells so far (" A11 A21 ..."; empty when none), as FillOutcome says.
+    const std::string& overflow() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // The row list's columns: one per shown column, as wide as its sheet column (70 units without a
 // sheet), then the memo column showing field 11.

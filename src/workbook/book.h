@@ -167,6 +167,21 @@ private:
 // How far a long load got, from 0 to 1; called now and then on the thread that loads.
 using LoadProgress = std::function<void(double fraction)>;
 
+// Rows of the first sheet handed over while a book is read (LoadOptions::firstSheetBatches).
+// The book's first sheet holds only the rows of this batch, at their own row numbers: those
+// from `fromRow` up to `toRow` (exclusive). Batches come in row order, after every other sheet
+// has been read.
+struct RowBatch {
+    Book& book;
+    int fromRow = 0;
+    int toRow = 0;
+    bool last = false; // no rows follow
+};
+// What the reader of a batch wants next: its rows dropped, kept (the next batch then holds
+// them too, from the same fromRow), or the read stopped there.
+enum class BatchReply { Drop, Keep, Stop };
+using RowBatches = std::function<BatchReply(const RowBatch& batch)>;
+
 struct LoadOptions {
     LoadProgress progress;
     // More than 0: the first sheet is read only as far as its first `firstSheetRows` rows
@@ -174,13 +189,19 @@ struct LoadOptions {
     // read behind it. The book then says complete() false when the sheet has more rows, and
     // never saves.
     int firstSheetRows = 0;
+    // Set: the first sheet's rows are not kept but handed over in batches as they are read,
+    // at least one batch (the last) whenever the read gets that far. The book that comes back
+    // holds an empty first sheet and says complete() false. Rows must come in order: a row
+    // placed before rows already handed over fails the read (ErrorCode::Damaged).
+    RowBatches firstSheetBatches;
 };
 
 // Reads a workbook, choosing the codec by the file's content (compound file or zip).
 Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadOptions& options);
 inline Result<std::unique_ptr<Book>> loadBook(const std::string& path,
                                               const LoadProgress& progress = {}) {
-    return loadBook(path, LoadOptions{.progress = progress, .firstSheetRows = 0});
+    return loadBook(
+        path, LoadOptions{.progress = progress, .firstSheetRows = 0, .firstSheetBatches = {}});
 }
 // A new, empty workbook (no sheets).
 std::unique_ptr<Book> createBook(BookFormat format);

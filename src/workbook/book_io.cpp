@@ -13,7 +13,7 @@ namespace rowbit {
 
 namespace {
 
-Result<std::unique_ptr<Book>> loadWholeBook(const std::string& path, const LoadProgress& progress) {
+Result<std::unique_ptr<Book>> readBook(const std::string& path, const LoadOptions& options) {
     // A folder opens as an empty stream on some systems: it is named for what it is.
     std::error_code ec;
     if (std::filesystem::is_directory(std::filesystem::path(path), ec))
@@ -31,9 +31,9 @@ Result<std::unique_ptr<Book>> loadWholeBook(const std::string& path, const LoadP
     static constexpr std::array<unsigned char, 8> compoundFile{0xD0, 0xCF, 0x11, 0xE0,
                                                                0xA1, 0xB1, 0x1A, 0xE1};
     if (got == magic.size() && magic == compoundFile)
-        return xls::loadXlsBook(path, progress);
+        return xls::loadXlsBook(path, options.progress, options.firstSheetRows);
     if (got >= 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4)
-        return xlsx::loadXlsxBook(path, progress);
+        return xlsx::loadXlsxBook(path, options);
     // A bare BIFF2-4 worksheet starts with its BOF record (0x0009, 0x0209, 0x0409), not a
     // compound file.
     if (got >= 2 && magic[0] == 0x09 &&
@@ -46,8 +46,8 @@ Result<std::unique_ptr<Book>> loadWholeBook(const std::string& path, const LoadP
     return makeError(ErrorCode::Unsupported, "the file is not a workbook (.xls or .xlsx)", path);
 }
 
-// Keeps only the first sheet's first `rows` rows of a book read whole.
-// TODO(performance): stop reading the first sheet at that row instead.
+// Keeps only the first sheet's first `rows` rows. The codecs stop reading there already when
+// the sheet's rows come in order; this catches the rows of a sheet whose rows do not.
 void cutFirstSheet(Book& book, int rows) {
     Sheet* first = book.sheetCount() ? book.sheet(0) : nullptr;
     if (!first || first->lastRow() <= rows)
@@ -56,12 +56,27 @@ void cutFirstSheet(Book& book, int rows) {
     book.markPartial();
 }
 
+// Hands a first sheet read whole over as one batch (a codec that does not hand rows over as it
+// reads them), then drops its rows.
+void handOverWhole(Book& book, const RowBatches& batches) {
+    Sheet* first = book.sheetCount() ? book.sheet(0) : nullptr;
+    const int end = first ? first->lastRow() : 0;
+    batches(RowBatch{.book = book, .fromRow = 0, .toRow = end, .last = true});
+    if (end > 0)
+        first->clear(0, end - 1, 0, std::max(first->lastCol() - 1, 0));
+    book.markPartial();
+}
+
 } // namespace
 
 Result<std::unique_ptr<Book>> loadBook(const std::string& path, const LoadOptions& options) {
-    auto book = loadWholeBook(path, options.progress);
-    if (book && options.firstSheetRows > 0)
+    auto book = readBook(path, options);
+    if (!book)
+        return book;
+    if (options.firstSheetRows > 0)
         cutFirstSheet(**book, options.firstSheetRows);
+    if (options.firstSheetBatches && (*book)->format() == BookFormat::Xls)
+        handOverWhole(**book, options.firstSheetBatches);
     return book;
 }
 

@@ -796,12 +796,12 @@ void XlsBook::setDefaultFont(std::string_view face, int size) {
 namespace {
 
 Result<std::unique_ptr<Book>> loadFromMemory(const uint8_t* data, std::size_t size,
-                                             const std::string& where,
-                                             const LoadProgress& progress) {
+                                             const std::string& where, const LoadProgress& progress,
+                                             int firstSheetRows) {
     auto file = readCompoundFile(data, size, where);
     if (!file)
         return file.error();
-    auto book = parseWorkbook(std::move(*file), where, progress);
+    auto book = parseWorkbook(std::move(*file), where, progress, firstSheetRows);
     if (!book)
         return book.error();
     if (progress)
@@ -813,10 +813,11 @@ Result<std::unique_ptr<Book>> loadFromMemory(const uint8_t* data, std::size_t si
 
 Result<std::unique_ptr<Book>> loadXlsBookFromMemory(const uint8_t* data, std::size_t size,
                                                     const std::string& where) {
-    return loadFromMemory(data, size, where, {});
+    return loadFromMemory(data, size, where, {}, 0);
 }
 
-Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path, const LoadProgress& progress) {
+Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path, const LoadProgress& progress,
+                                          int firstSheetRows) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return makeError(ErrorCode::NotFound, "cannot open the file", path);
@@ -830,7 +831,8 @@ Result<std::unique_ptr<Book>> loadXlsBook(const std::string& path, const LoadPro
     adviseHugePages(bytes.get(), static_cast<std::size_t>(size));
     if (!in.read(reinterpret_cast<char*>(bytes.get()), size))
         return makeError(ErrorCode::Io, "cannot read the file", path);
-    return loadFromMemory(bytes.get(), static_cast<std::size_t>(size), path, progress);
+    return loadFromMemory(bytes.get(), static_cast<std::size_t>(size), path, progress,
+                          firstSheetRows);
 }
 
 std::unique_ptr<Book> createXlsBook() {

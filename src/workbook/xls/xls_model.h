@@ -200,8 +200,11 @@ std::vector<uint8_t> newWorkbookStream();
 std::vector<uint8_t> newSheetStream(bool first);
 
 // `progress` hears how far into the workbook stream the parse got (see loadXlsBook).
+// `firstSheetRows` above 0 keeps only that many rows of the first worksheet (the book is then
+// partial when it had more).
 Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::string& where,
-                                               const LoadProgress& progress = {});
+                                               const LoadProgress& progress = {},
+                                               int firstSheetRows = 0);
 // Recomputes which XFs show dates from xfFormat_ and formats_.
 void classifyXfs(XlsBook& book);
 

@@ -470,14 +470,41 @@ void readSheetRecord(XlsBook& book, XlsSheet& s, RecordCursor& cur, std::span<co
     }
 }
 
+// The records that place a cell or a row: each starts with its row number.
+bool placesARow(uint16_t type) {
+    switch (type) {
+    case rec::Number:
+    case rec::Rk:
+    case rec::Rk4:
+    case rec::MulRk:
+    case rec::LabelSst:
+    case rec::Label:
+    case rec::RString:
+    case rec::Blank:
+    case rec::MulBlank:
+    case rec::BoolErr:
+    case rec::Formula:
+    case rec::Formula3:
+    case rec::Formula4:
+    case rec::Row:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Walks the sheet's substream, reading the records of its own level (not those of embedded
-// charts), then lets the sheet settle its loaded cells.
-Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress) {
+// charts), then lets the sheet settle its loaded cells. With a `rowLimit` above 0 the cells
+// and rows from that row on are left out; `cut` tells whether a cell was.
+Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress, int rowLimit,
+                        bool& cut) {
     const std::span<const uint8_t> raw = s.raw_;
     RecordCursor cur(raw);
     RecordView rv;
     int depth = 0;
     const uint32_t sstCount = book.stringCount();
+    bool inOrder = true;
+    int lastCellRow = 0;
     while (cur.next(rv)) {
         progress.at(s.rawStart_ + rv.offset);
         if (isBofType(rv.type)) {
@@ -489,8 +516,24 @@ Result<void> parseSheet(XlsBook& book, XlsSheet& s, ProgressSteps& progress) {
                 break;
             continue;
         }
-        if (depth == 1)
-            readSheetRecord(book, s, cur, raw, rv, sstCount);
+        if (depth != 1)
+            continue;
+        if (rowLimit > 0 && placesARow(rv.type) && rv.body.size() >= 2) {
+            // Row records come ahead of their block of cells: only the cells tell the order.
+            const int row = rd16(&rv.body[0]);
+            const bool cell = rv.type != rec::Row;
+            inOrder = inOrder && (!cell || row >= lastCellRow);
+            if (cell)
+                lastCellRow = row;
+            if (row >= rowLimit) {
+                cut = cut || cell;
+                // Cells in row order: none of those left holds a row before the limit.
+                if (cell && inOrder)
+                    break;
+                continue;
+            }
+        }
+        readSheetRecord(book, s, cur, raw, rv, sstCount);
     }
     s.finishLoad();
     return {};
@@ -509,7 +552,7 @@ void classifyXfs(XlsBook& book) {
 }
 
 Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::string& where,
-                                               const LoadProgress& report) {
+                                               const LoadProgress& report, int firstSheetRows) {
     auto book = std::make_unique<XlsBook>();
     book->file_ = std::move(file);
     const std::span<const uint8_t> stream(book->file_.workbook);
@@ -633,8 +676,12 @@ Result<std::unique_ptr<XlsBook>> parseWorkbook(CompoundFile file, const std::str
         auto sheet = std::make_unique<XlsSheet>(*book, std::move(name));
         sheet->raw_ = cutSubstream(stream, pos, sheet->ownRaw_);
         sheet->rawStart_ = pos;
-        if (auto r = parseSheet(*book, *sheet, progress); !r)
+        bool cut = false;
+        const int rowLimit = book->sheets_.empty() ? firstSheetRows : 0;
+        if (auto r = parseSheet(*book, *sheet, progress, rowLimit, cut); !r)
             return r.error();
+        if (cut)
+            book->markPartial();
         e.sheet = static_cast<int>(book->sheets_.size());
         book->sheets_.push_back(std::move(sheet));
     }

@@ -56,12 +56,23 @@ struct BookContext {
         "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 };
 
+// How much of a sheet's rows a load keeps (the first sheet's, for a first screen or a stream).
+struct RowReading {
+    // More than 0: only the rows before this one are read; the read stops at the first cell
+    // past them while the rows come in order.
+    int limit = 0;
+    // Set: the rows are handed over in batches as they are read (see LoadOptions).
+    std::function<BatchReply(int fromRow, int toRow, bool last)> batches;
+    bool cut = false; // set by the load: rows were left out, or the batches were stopped
+};
+
 class XlsxSheet : public Sheet {
 public:
     // `worksheet` false: a chart, dialog or macro sheet, kept as it is and never written to.
     XlsxSheet(BookContext& book, std::string name, std::string part, bool worksheet);
 
-    Result<void> load(const Package& package, int index, PartProgress* progress = nullptr);
+    Result<void> load(const Package& package, int index, PartProgress* progress = nullptr,
+                      RowReading* reading = nullptr);
     void makeNew();
 
     const std::string& part() const { return part_; }
@@ -115,6 +126,8 @@ public:
 private:
     friend class SheetReader;
     friend class SheetWriter;
+    friend class RowHandOver;
+    friend class WatchedReader;
     struct ColInfo {
         int first = 0, last = 0; // zero-based, inclusive
         double width = 0;

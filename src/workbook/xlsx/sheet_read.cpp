@@ -143,6 +143,8 @@ public:
     bool pauseScan() const { return splitting_ && atRowLevel(); }
     void setSplitting(bool on) { splitting_ = on; }
     bool atRowLevel() const { return mode_ == Data && !inRow_ && !inCell_ && skipDepth_ == 0; }
+    // Whether every row so far came after the one before it.
+    bool sorted() const { return sorted_; }
     // The end tag of a row as this part writes it.
     std::string rowEndTag() const { return "</" + sheet_.prefix_ + "row>"; }
 
@@ -842,6 +844,134 @@ private:
     bool inT_ = false;
 };
 
+// Hands the rows a sheet holds over as a batch (RowReading::batches) and then drops them,
+// unless the reader keeps them. Remembers how far it got, so that a read that starts again
+// from the part's beginning hands nothing over twice.
+class RowHandOver {
+public:
+    RowHandOver(XlsxSheet& sheet, RowReading& reading) : sheet_(sheet), reading_(reading) {}
+
+    // Hands the rows held over; false when the reader stopped the read.
+    bool handOver(bool last) {
+        std::vector<Row>& rows = sheet_.rows_;
+        if (rows.empty() && !last)
+            return true;
+        sheet_.reindex();
+        const int to = rows.empty() ? from_ : rows.back().r + 1;
+        const BatchReply reply = reading_.batches(from_, to, last);
+        if (reply == BatchReply::Stop) {
+            stopped_ = true;
+            reading_.cut = true;
+        }
+        if (reply == BatchReply::Keep && !last)
+            return true;
+        from_ = to;
+        dropRows();
+        return !stopped_;
+    }
+
+    // Rows read again after a restart that were handed over already.
+    bool handedOver(int row) const { return row < from_; }
+    void dropRows() {
+        sheet_.rows_.clear();
+        sheet_.rowIndex_.clear();
+        sheet_.extras_.clear();
+        sheet_.texts_ = TextArena();
+        sheet_.boundsDirty_ = true;
+    }
+
+    // The rows left at the end of the part, as the last batch; they must all come after
+    // those handed over.
+    Result<void> finish(const std::string& where) {
+        if (stopped_)
+            return {};
+        if (!sheet_.rows_.empty() && sheet_.rows_.front().r < from_)
+            return outOfOrder(where);
+        handOver(true);
+        return {};
+    }
+
+    static Error outOfOrder(const std::string& where) {
+        return makeError(ErrorCode::Damaged,
+                         "the sheet's rows are out of order: they cannot be read as they come",
+                         where);
+    }
+    bool stopped() const { return stopped_; }
+
+private:
+    XlsxSheet& sheet_;
+    RowReading& reading_;
+    int from_ = 0;
+    bool stopped_ = false;
+};
+
+// A sheet part read in one piece while its rows are watched as they are added: the read stops
+// at the first cell past the row limit, or hands the rows over in batches. Once a row comes
+// before the one above it, the rest is read whole (the reader sorts the rows at the end).
+class WatchedReader {
+public:
+    WatchedReader(SheetReader& reader, XlsxSheet& sheet, int limit, RowHandOver* handOver)
+        : reader_(reader), sheet_(sheet), limit_(limit), handOver_(handOver) {}
+
+    std::string error;
+
+    bool onToken(const xml::Token& t, std::uint64_t offset) {
+        if (!reader_.onToken(t, offset)) {
+            error = reader_.error;
+            return false;
+        }
+        std::vector<Row>& rows = sheet_.rows_;
+        if (rows.size() == seen_)
+            return true;
+        const Row& row = rows.back();
+        if (row.r <= lastRow_)
+            inOrder_ = false;
+        lastRow_ = row.r;
+        if (limit_ > 0 && inOrder_ && row.r >= limit_ && !row.cells.empty()) {
+            rows.pop_back();
+            stopped_ = true;
+            error = "stopped at the row limit";
+            return false;
+        }
+        if (handOver_ && handOver_->handedOver(row.r)) {
+            rows.pop_back();
+            if (rows.empty())
+                handOver_->dropRows();
+        } else if (handOver_ && inOrder_ && rows.size() >= nextBatch_ && reader_.atRowLevel()) {
+            if (!handOver_->handOver(false)) {
+                stopped_ = true;
+                error = "stopped by the reader of the rows";
+                return false;
+            }
+            nextBatch_ = rows.size() + kBatchRows;
+        }
+        seen_ = rows.size();
+        return true;
+    }
+
+    bool finish() {
+        if (reader_.finish())
+            return true;
+        error = reader_.error;
+        return false;
+    }
+
+    bool stopped() const { return stopped_; }
+
+private:
+    static constexpr std::size_t kBatchRows = 4096;
+
+    SheetReader& reader_;
+    XlsxSheet& sheet_;
+    int limit_;
+    RowHandOver* handOver_;
+    std::size_t seen_ = 0;
+    std::size_t nextBatch_ = kBatchRows;
+    int lastRow_ = -1;
+    bool inOrder_ = true;
+    bool stopped_ = false;
+};
+
 namespace {
 
 // Big sheets are read in pieces of about this size, side by side with the inflating.
@@ -857,7 +987,7 @@ std::atomic<std::size_t> unitsMerged{0};
 // inflates the part and cuts it after row ends. Any doubt about a piece (see readUnit) fails:
 // the caller then reads the part in one piece, which decides.
 Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
-                          const std::string& where, PartProgress* progress) {
+                          const std::string& where, PartProgress* progress, RowHandOver* handOver) {
     using Unit = SheetReader::Unit;
     SheetReader reader(sheet);
     reader.setSplitting(true);
@@ -874,13 +1004,19 @@ Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
 
     // Merged units wait here to take the next pieces.
     std::vector<std::unique_ptr<Unit>> spare;
+    // Handing rows over: once they come out of order, the rest is held and handed over at the
+    // end, sorted.
+    bool holding = false;
     auto merge = [&](std::unique_ptr<Unit> unit) {
         if (!reader.merge(*unit))
             return false;
         ++unitsMerged;
         unit->recycle();
         spare.push_back(std::move(unit));
-        return true;
+        if (!handOver)
+            return true;
+        holding = holding || !reader.sorted();
+        return holding || handOver->handOver(false);
     };
     // Merges the finished units at the front (wait: every unit, as it finishes).
     auto mergeFinished = [&](bool wait) {
@@ -992,6 +1128,8 @@ Result<void> readInPieces(XlsxSheet& sheet, const Package& package, int index,
         }
         return final ? scanner.feed(nullptr, 0) : Result<void>();
     });
+    if (handOver && handOver->stopped())
+        return {};
     if (again)
         return retry;
     return result;
@@ -1025,22 +1163,44 @@ void XlsxSheet::forgetLoaded() {
     boundsDirty_ = true;
 }
 
-Result<void> XlsxSheet::load(const Package& package, int index, PartProgress* progress) {
-    if (!worksheet_)
+Result<void> XlsxSheet::load(const Package& package, int index, PartProgress* progress,
+                             RowReading* reading) {
+    std::optional<RowHandOver> handOver;
+    if (reading && reading->batches)
+        handOver.emplace(*this, *reading);
+    if (!worksheet_) {
+        if (handOver)
+            handOver->handOver(true);
         return {};
+    }
     const std::string where = package.where() + ": " + part_;
+    const int limit = reading ? reading->limit : 0;
     const std::size_t testUnits = testUnitBytes;
-    if (testUnits != SIZE_MAX &&
+    // A few rows are read soonest in one piece.
+    if (limit == 0 && testUnits != SIZE_MAX &&
         (testUnits != 0 ||
          (workerCount() >= 2 &&
           package.entries()[static_cast<std::size_t>(index)].size >= kSplitFrom))) {
         // Any doubt or damage: the one-piece reading decides, and says where it failed.
-        if (readInPieces(*this, package, index, where, progress).ok())
-            return {};
+        if (readInPieces(*this, package, index, where, progress, handOver ? &*handOver : nullptr)
+                .ok())
+            return handOver ? handOver->finish(where) : Result<void>();
         forgetLoaded();
     }
     SheetReader reader(*this);
-    return scanPart(package, index, where, reader, progress);
+    if (!reading)
+        return scanPart(package, index, where, reader, progress);
+    WatchedReader watched(reader, *this, limit, handOver ? &*handOver : nullptr);
+    auto read = scanPart(package, index, where, watched, progress);
+    if (watched.stopped()) {
+        // Rows were left out: what was read is all there is.
+        reindex();
+        reading->cut = true;
+        return {};
+    }
+    if (!read)
+        return read;
+    return handOver ? handOver->finish(where) : Result<void>();
 }
 
 } // namespace rowbit::xlsx

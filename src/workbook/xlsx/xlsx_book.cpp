@@ -178,7 +178,7 @@ public:
     XlsxBook(const XlsxBook&) = delete; // the context's callback points here
     XlsxBook& operator=(const XlsxBook&) = delete;
 
-    Result<void> load(std::unique_ptr<Package> package, const LoadProgress& progress = {});
+    Result<void> load(std::unique_ptr<Package> package, const LoadOptions& options = {});
 
     BookFormat format() const override { return BookFormat::Xlsx; }
     int sheetCount() const override { return static_cast<int>(sheets_.size()); }
@@ -213,7 +213,8 @@ private:
     Result<void> loadStyles();
     std::uint64_t bigPartBytes(const std::vector<Relationship>& rels) const;
     Result<void> loadSharedStrings(PartProgress& progress);
-    Result<void> loadSheets(const std::vector<Relationship>& rels, PartProgress& progress);
+    Result<void> loadSheets(const std::vector<Relationship>& rels, PartProgress& progress,
+                            const LoadOptions& options);
 
     void followMovedRows(XlsxSheet& moved, const RowMap& map);
     void markFullRecalculation();
@@ -266,7 +267,7 @@ private:
     } patch_;
 };
 
-Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress& progress) {
+Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadOptions& options) {
     pkg_ = std::move(package);
     if (auto r = loadContentTypes(); !r)
         return r;
@@ -279,10 +280,10 @@ Result<void> XlsxBook::load(std::unique_ptr<Package> package, const LoadProgress
         return rels.error();
     if (auto r = loadStyles(); !r)
         return r;
-    PartProgress partProgress(progress, bigPartBytes(*rels));
+    PartProgress partProgress(options.progress, bigPartBytes(*rels));
     if (auto r = loadSharedStrings(partProgress); !r)
         return r;
-    if (auto r = loadSheets(*rels, partProgress); !r)
+    if (auto r = loadSheets(*rels, partProgress, options); !r)
         return r;
     partProgress.finish();
     return {};
@@ -488,12 +489,14 @@ std::string sheetRelationshipId(pugi::xml_node sheet) {
 
 } // namespace
 
-Result<void> XlsxBook::loadSheets(const std::vector<Relationship>& rels, PartProgress& progress) {
+Result<void> XlsxBook::loadSheets(const std::vector<Relationship>& rels, PartProgress& progress,
+                                  const LoadOptions& options) {
     const std::string& where = pkg_->where();
     const std::string wbWhere = where + ": " + workbookPart_;
     pugi::xml_node sheetsNode = child(workbook_.document_element(), "sheets");
     if (!sheetsNode)
         return makeError(ErrorCode::Damaged, "the workbook lists no sheets", wbWhere);
+    std::vector<int> partIndexes;
     for (pugi::xml_node n = sheetsNode.first_child(); n; n = n.next_sibling()) {
         if (n.type() != pugi::node_element || localOf(n.name()) != "sheet")
             continue;
@@ -510,14 +513,29 @@ Result<void> XlsxBook::loadSheets(const std::vector<Relationship>& rels, PartPro
             return makeError(ErrorCode::Damaged,
                              "the part of the sheet \"" + name + "\" is missing",
                              where + ": " + rel->target);
-        auto sheet = std::make_unique<XlsxSheet>(
-            ctx_, name, pkg_->entries()[static_cast<std::size_t>(partIndex)].name, worksheet);
-        if (auto r = sheet->load(*pkg_, partIndex, &progress); !r)
-            return r;
-        sheets_.push_back(std::move(sheet));
+        sheets_.push_back(std::make_unique<XlsxSheet>(
+            ctx_, name, pkg_->entries()[static_cast<std::size_t>(partIndex)].name, worksheet));
         savedNames_.push_back(name);
         sheetNodes_.push_back(n);
+        partIndexes.push_back(partIndex);
     }
+    // The first sheet's rows may be wanted in batches, which come after every other sheet.
+    RowReading first{.limit = options.firstSheetRows, .batches = {}, .cut = false};
+    if (options.firstSheetBatches) {
+        first.batches = [this, &options](int fromRow, int toRow, bool last) {
+            return options.firstSheetBatches(
+                RowBatch{.book = *this, .fromRow = fromRow, .toRow = toRow, .last = last});
+        };
+    }
+    const bool firstLast = static_cast<bool>(first.batches);
+    for (std::size_t k = 0; k < sheets_.size(); ++k) {
+        const std::size_t i = firstLast ? (k + 1) % sheets_.size() : k;
+        if (auto r = sheets_[i]->load(*pkg_, partIndexes[i], &progress, i == 0 ? &first : nullptr);
+            !r)
+            return r;
+    }
+    if (first.cut || first.batches)
+        markPartial();
     return {};
 }
 
@@ -1105,14 +1123,19 @@ XlsxBook::remapNoteParts(std::unordered_map<std::string, std::string>& rewritten
     return {};
 }
 
-Result<std::unique_ptr<Book>> loadXlsxBook(const std::string& path, const LoadProgress& progress) {
+Result<std::unique_ptr<Book>> loadXlsxBook(const std::string& path, const LoadOptions& options) {
     auto package = Package::open(path);
     if (!package)
         return package.error();
     auto book = std::make_unique<XlsxBook>();
-    if (auto r = book->load(std::move(*package), progress); !r)
+    if (auto r = book->load(std::move(*package), options); !r)
         return r.error();
     return std::unique_ptr<Book>(std::move(book));
+}
+
+Result<std::unique_ptr<Book>> loadXlsxBook(const std::string& path, const LoadProgress& progress) {
+    return loadXlsxBook(
+        path, LoadOptions{.progress = progress, .firstSheetRows = 0, .firstSheetBatches = {}});
 }
 
 Result<std::unique_ptr<Book>> loadXlsxBookFromMemory(std::string bytes) {
