@@ -53,7 +53,7 @@ void defaultColumns(ColumnSetup& columns) {
 }
 
 OpenOutcome Document::open(const AppState& display, Prompts& prompts,
-                           const TitleRowChooser& preview) {
+                           const TitleRowChooser& preview, int firstSheetRows) {
     columns.clear();
     if (path.empty())
         path = display.unnamedPath();
@@ -62,9 +62,12 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
     const std::string trimmed(cp949::trimRight(path));
     diskPath = trimmed;
     diskIdentity = identityOf(trimmed);
-    auto loaded = loadBook(trimmed, [&prompts](double fraction) {
-        prompts.progress(ProgressStage::Reading, fraction);
-    });
+    auto loaded =
+        loadBook(trimmed, LoadOptions{.progress =
+                                          [&prompts](double fraction) {
+                                              prompts.progress(ProgressStage::Reading, fraction);
+                                          },
+                                      .firstSheetRows = std::max(firstSheetRows, 0)});
     if (!loaded) {
         fromFile = false;
         if (loaded.error().code == ErrorCode::NotFound) {
@@ -78,13 +81,7 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
             defaultColumns(columns);
             return {LoadOutcome::NewWorkbook, loaded.error()};
         }
-        // A file that is there but cannot be read is never taken for a new one: saving over
-        // it would destroy it. The user hears why and works in the unnamed workbook.
-        prompts.message(openFailedMessage(path, loaded.error()));
-        path = display.unnamedPath();
-        diskPath.clear();
-        book = newWorkbook(BookFormat::Xls);
-        defaultColumns(columns);
+        openFailed(display, prompts, loaded.error());
         return {LoadOutcome::Unreadable, loaded.error()};
     }
     book = std::move(loaded).value();
@@ -103,6 +100,29 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
     return {LoadOutcome::Preview, std::nullopt};
 }
 
+void Document::openFailed(const AppState& display, Prompts& prompts, const Error& error) {
+    // A file that is there but cannot be read is never taken for a new one: saving over it
+    // would destroy it. The user hears why and works in the unnamed workbook.
+    prompts.message(openFailedMessage(path, error));
+    fromFile = false;
+    path = display.unnamedPath();
+    diskPath.clear();
+    diskIdentity.reset();
+    book = newWorkbook(BookFormat::Xls);
+    columns.clear();
+    defaultColumns(columns);
+    records.clear();
+    filled.clear();
+}
+
+void Document::takeWholeList(Document& whole) {
+    book = std::move(whole.book);
+    columns = whole.columns;
+    std::swap(records, whole.records);
+    std::swap(filled, whole.filled);
+    fromFile = true;
+}
+
 FillOutcome Document::fill(const AppState& display, Prompts& prompts, const FillOptions& options) {
     return fillRecordList(*this, display, prompts, options);
 }
@@ -110,7 +130,7 @@ FillOutcome Document::fill(const AppState& display, Prompts& prompts, const Fill
 OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
                           const TitleRowChooser& preview, const Preferences& prefs,
                           const std::string& commandLine,
-                          std::array<std::string, kRecentFiles>& recent) {
+                          std::array<std::string, kRecentFiles>& recent, int firstSheetRows) {
     std::error_code ec;
     display.workingFolder = std::filesystem::current_path(ec).string();
 
@@ -129,7 +149,7 @@ OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
         // save elsewhere.
         doc.path = canonicalPath(tail);
     }
-    OpenOutcome outcome = doc.open(display, prompts, preview);
+    OpenOutcome outcome = doc.open(display, prompts, preview, firstSheetRows);
     // Only a workbook that was really opened is a recent file; a new one becomes one when it
     // is first saved.
     if (outcome.kind == LoadOutcome::Settings || outcome.kind == LoadOutcome::Preview)

@@ -132,7 +132,20 @@ struct Document {
     // Opens `path` (the unnamed workbook when empty) into the book and fills the column
     // setup. An existing file that cannot be read is never taken for a new one: the user is
     // told why and gets the new unnamed workbook instead, so a later save asks for a name.
-    OpenOutcome open(const AppState& display, Prompts& prompts, const TitleRowChooser& preview);
+    // `firstSheetRows` above 0 reads only that many rows of the data sheet (enough for a first
+    // screen and the preview); the book then says complete() false when there are more, and
+    // the whole list comes from a WholeRead (document/whole_read.h) taken in by takeWholeList.
+    OpenOutcome open(const AppState& display, Prompts& prompts, const TitleRowChooser& preview,
+                     int firstSheetRows = 0);
+
+    // The file at `path` could not be read (`error`): the user is told why, and the document
+    // becomes the new unnamed workbook with the default setup.
+    void openFailed(const AppState& display, Prompts& prompts, const Error& error);
+
+    // The workbook read whole (`whole`, opened from the same file with this setup and filled)
+    // takes the place of the first rows read: its book, its setup and its records. The path,
+    // the file identity and the modified flag stay.
+    void takeWholeList(Document& whole);
 
     // Empties the records and fills them from the data sheet from the first data row down;
     // rows empty in every shown column are skipped. Remembers what it produced per record
@@ -156,11 +169,12 @@ void defaultColumns(ColumnSetup& columns);
 // Chooses the workbook (command-line tail `commandLine`, the open dialog for "/O" or for the
 // unnamed workbook), opens it and fills the records. `prefs` gives the dialog's start folder;
 // a workbook really opened goes to the top of `recent`. The caller sets the caption and builds
-// the list format afterwards.
+// the list format afterwards. `firstSheetRows` above 0 reads and fills only the first rows of a
+// larger data sheet, as Document::open says.
 OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
                           const TitleRowChooser& preview, const Preferences& prefs,
                           const std::string& commandLine,
-                          std::array<std::string, kRecentFiles>& recent);
+                          std::array<std::string, kRecentFiles>& recent, int firstSheetRows = 0);
 
 // Writing the records into the data sheet of the book (in memory), as a save does after the
 // settings. Fails only when rows do not fit the sheet.
