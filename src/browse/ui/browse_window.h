@@ -92,6 +92,8 @@ public:
     // every record (saving, totals, printing, searching, sorting, the record commands and the
     // setup) are unavailable until then.
     bool wholeListReady() const { return reading_ == nullptr; }
+    // Reading threads not yet ended and let go, the read of the shown workbook among them.
+    std::size_t readsUnderWay() const { return (reading_ ? 1 : 0) + retired_.size(); }
 
 public slots:
     void pick();
