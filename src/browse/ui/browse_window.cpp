@@ -205,7 +205,7 @@ void BrowseWindow::startWholeRead(const std::array<std::string, kRecentFiles>& r
     fillBar_->setObjectName(QStringLiteral("fillProgress"));
     fillBar_->setRange(0, 100);
     fillBar_->setValue(0);
-    fillBar_->setToolTip(QString::fromUtf8("나머지 자료를 읽는 중입니다..."));
+    fillBar_->setToolTip(QString::fromUtf8(kFillingTip));
     fillBar_->setGeometry(controls_.resizer()->units().rect(168, 8, 72, 11));
     fillBar_->show();
     showModified();
