@@ -145,7 +145,8 @@ std::optional<int> open(Document& doc, AppState& display, const Args& args,
     };
     // The load's own message would take several lines; the one line below says it.
     QuietPrompts quiet;
-    const OpenOutcome outcome = doc.open(display, quiet, preview, batches);
+    const OpenOutcome outcome =
+        doc.open(display, quiet, preview, OpenRows{.firstSheetRows = 0, .batches = batches});
     if (outcome.kind == LoadOutcome::Unreadable || outcome.kind == LoadOutcome::NewWorkbook) {
         // The program told the user in a box; the tool says it in one line instead.
         const std::string why =

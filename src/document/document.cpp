@@ -74,7 +74,7 @@ LoadOutcome takeSetup(Document& doc, const Book& book, const AppState& display,
 } // namespace
 
 OpenOutcome Document::open(const AppState& display, Prompts& prompts,
-                           const TitleRowChooser& preview, const RowBatches& batches) {
+                           const TitleRowChooser& preview, const OpenRows& rows) {
     columns.clear();
     if (path.empty())
         path = display.unnamedPath();
@@ -86,10 +86,10 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
     LoadOptions options{
         .progress =
             [&prompts](double fraction) { prompts.progress(ProgressStage::Reading, fraction); },
-        .firstSheetRows = 0,
+        .firstSheetRows = std::max(rows.firstSheetRows, 0),
         .firstSheetBatches = {}};
     std::optional<LoadOutcome> setUp;
-    if (batches) {
+    if (rows.batches) {
         options.firstSheetBatches = [&](const RowBatch& batch) {
             if (!setUp) {
                 // The preview shows the first rows and the title row's next: they come first.
@@ -97,7 +97,7 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
                     return BatchReply::Keep;
                 setUp = takeSetup(*this, batch.book, display, preview);
             }
-            return batches(batch);
+            return rows.batches(batch);
         };
     }
     auto loaded = loadBook(trimmed, options);
@@ -114,13 +114,7 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
             defaultColumns(columns);
             return {LoadOutcome::NewWorkbook, loaded.error()};
         }
-        // A file that is there but cannot be read is never taken for a new one: saving over
-        // it would destroy it. The user hears why and works in the unnamed workbook.
-        prompts.message(openFailedMessage(path, loaded.error()));
-        path = display.unnamedPath();
-        diskPath.clear();
-        book = newWorkbook(BookFormat::Xls);
-        defaultColumns(columns);
+        openFailed(display, prompts, loaded.error());
         return {LoadOutcome::Unreadable, loaded.error()};
     }
     book = std::move(loaded).value();
@@ -130,6 +124,31 @@ OpenOutcome Document::open(const AppState& display, Prompts& prompts,
     return {*setUp, std::nullopt};
 }
 
+void Document::openFailed(const AppState& display, Prompts& prompts, const Error& error) {
+    // A file that is there but cannot be read is never taken for a new one: saving over it
+    // would destroy it. The user hears why and works in the unnamed workbook.
+    prompts.message(openFailedMessage(path, error));
+    fromFile = false;
+    path = display.unnamedPath();
+    diskPath.clear();
+    diskIdentity.reset();
+    book = newWorkbook(BookFormat::Xls);
+    columns.clear();
+    defaultColumns(columns);
+    records.clear();
+    filled.clear();
+}
+
+void Document::takeWholeList(Document& whole) {
+    book = std::move(whole.book);
+    columns = whole.columns;
+    std::swap(records, whole.records);
+    std::swap(filled, whole.filled);
+    fromFile = true;
+    // The history's steps name records of the list just replaced.
+    history.restart(modified);
+}
+
 FillOutcome Document::fill(const AppState& display, Prompts& prompts, const FillOptions& options) {
     return fillRecordList(*this, display, prompts, options);
 }
@@ -137,7 +156,7 @@ FillOutcome Document::fill(const AppState& display, Prompts& prompts, const Fill
 OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
                           const TitleRowChooser& preview, const Preferences& prefs,
                           const std::string& commandLine,
-                          std::array<std::string, kRecentFiles>& recent) {
+                          std::array<std::string, kRecentFiles>& recent, int firstSheetRows) {
     std::error_code ec;
     display.workingFolder = std::filesystem::current_path(ec).string();
 
@@ -156,7 +175,8 @@ OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
         // save elsewhere.
         doc.path = canonicalPath(tail);
     }
-    OpenOutcome outcome = doc.open(display, prompts, preview);
+    OpenOutcome outcome =
+        doc.open(display, prompts, preview, OpenRows{.firstSheetRows = firstSheetRows});
     // Only a workbook that was really opened is a recent file; a new one becomes one when it
     // is first saved.
     if (outcome.kind == LoadOutcome::Settings || outcome.kind == LoadOutcome::Preview)

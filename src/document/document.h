@@ -58,6 +58,12 @@ struct OpenOutcome {
     std::optional<Error> error;
 };
 
+// How much of the data sheet an open reads, and where its rows go (see Document::open).
+struct OpenRows {
+    int firstSheetRows = 0; // above 0: only that many rows
+    RowBatches batches;     // set: the rows are handed over as they are read, not kept
+};
+
 // How filling the records shares out its work. A small sheet is filled on the calling thread
 // alone: for it, starting threads costs more than it saves.
 struct FillOptions {
@@ -144,11 +150,23 @@ struct Document {
     // setup. An existing file that cannot be read is never taken for a new one: the user is
     // told why and gets the new unnamed workbook instead, so a later save asks for a name.
     //
-    // With `batches`, the data sheet's rows are not kept but handed to it as they are read
-    // (LoadOptions::firstSheetBatches), the column setup taken before the first batch reaches
-    // it; the book then holds an empty data sheet and cannot be saved.
+    // `rows.firstSheetRows` above 0 reads only that many rows of the data sheet (enough for a
+    // first screen and the preview); the book then says complete() false when there are more,
+    // and the whole list comes from a WholeRead (document/whole_read.h) taken in by
+    // takeWholeList. With `rows.batches`, the data sheet's rows are not kept but handed to it
+    // as they are read (LoadOptions::firstSheetBatches), the column setup taken before the
+    // first batch reaches it; the book then holds an empty data sheet and cannot be saved.
     OpenOutcome open(const AppState& display, Prompts& prompts, const TitleRowChooser& preview,
-                     const RowBatches& batches = {});
+                     const OpenRows& rows = {});
+
+    // The file at `path` could not be read (`error`): the user is told why, and the document
+    // becomes the new unnamed workbook with the default setup.
+    void openFailed(const AppState& display, Prompts& prompts, const Error& error);
+
+    // The workbook read whole (`whole`, opened from the same file with this setup and filled)
+    // takes the place of the first rows read: its book, its setup and its records. The path,
+    // the file identity and the modified flag stay.
+    void takeWholeList(Document& whole);
 
     // Empties the records and fills them from the data sheet from the first data row down;
     // rows empty in every shown column are skipped. Remembers what it produced per record
@@ -173,11 +191,12 @@ void defaultColumns(ColumnSetup& columns);
 // Chooses the workbook (command-line tail `commandLine`, the open dialog for "/O" or for the
 // unnamed workbook), opens it and fills the records. `prefs` gives the dialog's start folder;
 // a workbook really opened goes to the top of `recent`. The caller sets the caption and builds
-// the list format afterwards.
+// the list format afterwards. `firstSheetRows` above 0 reads and fills only the first rows of a
+// larger data sheet, as Document::open says.
 OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
                           const TitleRowChooser& preview, const Preferences& prefs,
                           const std::string& commandLine,
-                          std::array<std::string, kRecentFiles>& recent);
+                          std::array<std::string, kRecentFiles>& recent, int firstSheetRows = 0);
 
 // Writing the records into the data sheet of the book (in memory), as a save does after the
 // settings. Fails only when rows do not fit the sheet.

@@ -530,7 +530,9 @@ FillOutcome fillRecordList(Document& doc, const AppState& display, Prompts& prom
         throw;
     }
 
-    if (!outcome.overflow.empty())
+    // The first rows of a larger sheet are filled again with the rest: the cells too long are
+    // told once, by that fill.
+    if (!outcome.overflow.empty() && doc.book->complete())
         prompts.tell(kOverflowMessage + std::string(cp949::trimRight(outcome.overflow)));
     return outcome;
 }

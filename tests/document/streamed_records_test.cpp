@@ -89,16 +89,17 @@ TEST(StreamedRecords, AreTheRecordsOfTheWholeFill) {
         Listed got;
         int batches = 0;
         const OpenOutcome opened =
-            streamed.open(state, prompts, firstRow, [&](const RowBatch& batch) {
-                ++batches;
-                if (!fill)
-                    fill.emplace(batch.book, streamed.columns, state);
-                const RecordList& records =
-                    fill->fill(*batch.book.sheet(0), batch.fromRow, batch.toRow);
-                for (std::size_t pos = 1; pos <= records.count(); ++pos)
-                    add(got, streamed.columns, records.at(pos));
-                return BatchReply::Drop;
-            });
+            streamed.open(state, prompts, firstRow,
+                          OpenRows{.firstSheetRows = 0, .batches = [&](const RowBatch& batch) {
+                                       ++batches;
+                                       if (!fill)
+                                           fill.emplace(batch.book, streamed.columns, state);
+                                       const RecordList& records = fill->fill(
+                                           *batch.book.sheet(0), batch.fromRow, batch.toRow);
+                                       for (std::size_t pos = 1; pos <= records.count(); ++pos)
+                                           add(got, streamed.columns, records.at(pos));
+                                       return BatchReply::Drop;
+                                   }});
         ASSERT_EQ(opened.kind, LoadOutcome::Preview);
         ASSERT_TRUE(fill);
         got.overflow = fill->overflow();

@@ -194,6 +194,13 @@ void BrowseControls::placeOnResize() {
                           size::kLockWidth | size::kLockHeight);
 }
 
+void BrowseControls::enableWholeListCommands(bool enabled) {
+    static constexpr BrowseControl kWholeList[] = {kSave,   kTotals, kPrint,  kSearchField,
+                                                   kInsert, kChange, kDelete, kSetting};
+    for (const BrowseControl id : kWholeList)
+        widgets_.at(id)->setEnabled(enabled);
+}
+
 void BrowseControls::addStandardKeys(BrowseWindow& window) {
     struct Standard {
         QKeySequence::StandardKey key;

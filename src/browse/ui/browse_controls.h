@@ -60,6 +60,9 @@ public:
     // keeps the top left corner, the record group the top right, the banner group the bottom
     // left.
     void placeOnResize();
+    // The controls of the commands that need every record (saving, totals, printing,
+    // searching, the record commands, the setup) made available or not.
+    void enableWholeListCommands(bool enabled);
     // Open, Save, Print, Find, Quit and Help on their standard keys, named in the buttons' tips.
     void addStandardKeys(BrowseWindow& window);
 

@@ -21,7 +21,9 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -32,6 +34,14 @@
 namespace rowbit::ui {
 
 using namespace browse_texts;
+
+namespace {
+
+// When an opening shows its first records and when its list is complete, for whoever measures
+// it: QT_LOGGING_RULES="rowbit.opening.info=true".
+Q_LOGGING_CATEGORY(openingLog, "rowbit.opening", QtWarningMsg)
+
+} // namespace
 
 BrowseWindow::BrowseWindow(AppState& display, Document& doc, Prompts& prompts, Preferences& prefs,
                            BrowseSeams seams, std::string commandLine, std::string programPath,
@@ -45,6 +55,9 @@ BrowseWindow::BrowseWindow(AppState& display, Document& doc, Prompts& prompts, P
 }
 
 BrowseWindow::~BrowseWindow() {
+    // The reading threads post to this window: they end before it goes.
+    reading_.reset();
+    retired_.clear();
     qApp->removeEventFilter(this);
 }
 
@@ -128,8 +141,11 @@ void BrowseWindow::showSortColumn() {
 }
 
 void BrowseWindow::openHere() {
+    // What the workbook shown before still had to read is no longer wanted.
+    retireWholeRead();
     // Nothing can be saved while a workbook opens, whatever the dialogs and boxes on the way.
     button(kSave)->setEnabled(false);
+    const std::array<std::string, kRecentFiles> recentBefore = browse_.recent;
     // Every box on the way (the preview, a load error, the overflow report) stands beside a
     // window that names the workbook it is about.
     BusyNotice busy(*this, *list_, prompts_, openingPercent, [this] { showCaption(); });
@@ -138,7 +154,7 @@ void BrowseWindow::openHere() {
         [&](const std::vector<PreviewRow>& rows, int preselected) {
             return busy.asking([&] { return runPreview(rows, preselected); });
         },
-        prefs_, commandLine_, browse_.recent);
+        prefs_, commandLine_, browse_.recent, opening_.firstScreenRows);
     busy.finish();
     // The command line chose the first workbook only. Left in place it would win over the
     // recent file picked later in this window (a path) or ask again (the open switch).
@@ -146,6 +162,114 @@ void BrowseWindow::openHere() {
     showCaption();
     applyFormat();
     showFullList(0);
+    qCInfo(openingLog) << "first records shown";
+    if (doc_.book && !doc_.book->complete())
+        startWholeRead(recentBefore);
+    else
+        showWholeListReady();
+}
+
+void BrowseWindow::startWholeRead(const std::array<std::string, kRecentFiles>& recentBefore) {
+    recentBeforeRead_ = recentBefore;
+    const std::uint64_t generation = ++readGeneration_;
+    WholeReadRequest request;
+    request.path = doc_.diskPath;
+    request.columns = doc_.columns;
+    request.display = display_;
+    // Both run on the reading thread: they only post to this window, which waits for the
+    // thread before it goes.
+    request.progress = [this, generation, shown = -1](ProgressStage stage,
+                                                      double fraction) mutable {
+        const int percent = openingPercent(stage, fraction);
+        if (percent <= shown)
+            return;
+        shown = percent;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, percent] {
+                if (generation == readGeneration_ && reading_ && fillBar_)
+                    fillBar_->setValue(percent);
+            },
+            Qt::QueuedConnection);
+    };
+    request.finished = [this, generation] {
+        QMetaObject::invokeMethod(
+            this, [this, generation] { wholeReadFinished(generation); }, Qt::QueuedConnection);
+    };
+    request.beforeReading = opening_.beforeWholeRead;
+    reading_ = std::make_unique<WholeRead>(std::move(request));
+    controls_.enableWholeListCommands(false);
+    // In the strip between the file and the record group, as long as the list fills in behind.
+    delete fillBar_;
+    fillBar_ = new QProgressBar(this);
+    fillBar_->setObjectName(QStringLiteral("fillProgress"));
+    fillBar_->setRange(0, 100);
+    fillBar_->setValue(0);
+    fillBar_->setToolTip(QString::fromUtf8(kFillingTip));
+    fillBar_->setGeometry(controls_.resizer()->units().rect(168, 8, 72, 11));
+    fillBar_->show();
+    showModified();
+}
+
+void BrowseWindow::wholeReadFinished(std::uint64_t generation) {
+    if (generation != readGeneration_ || !reading_) {
+        retired_.erase(generation);
+        return;
+    }
+    WholeList whole = reading_->take();
+    reading_.reset();
+    lastReadFailed_ = !whole.document;
+    if (whole.document) {
+        // The first screen's records lead the whole list: the selection stays where it was.
+        const std::size_t line = list_->selectedLine();
+        doc_.takeWholeList(*whole.document);
+        whole.document.reset();
+        list_->reload();
+        list_->selectLine(line);
+        showWholeListReady();
+        for (const MessageRequest& message : whole.messages)
+            prompts_.message(message);
+        return;
+    }
+    // A damaged part late in the file: told as when the file cannot be read at all, and the
+    // unnamed workbook takes its place.
+    doc_.openFailed(display_, prompts_,
+                    whole.error.value_or(makeError(ErrorCode::Io, "the read was stopped")));
+    doc_.modified = false;
+    browse_.recent = recentBeforeRead_;
+    showCaption();
+    applyFormat();
+    showFullList(0);
+    showWholeListReady();
+}
+
+void BrowseWindow::retireWholeRead() {
+    if (!reading_)
+        return;
+    reading_->cancel();
+    retired_[readGeneration_] = std::move(reading_);
+}
+
+void BrowseWindow::showWholeListReady() {
+    controls_.enableWholeListCommands(true);
+    delete fillBar_;
+    fillBar_ = nullptr;
+    showModified();
+    qCInfo(openingLog) << "list complete";
+}
+
+bool BrowseWindow::awaitWholeList() {
+    if (!reading_)
+        return true;
+    awaiting_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The read posts its end to this window; clicks and keys wait until it is there.
+    while (reading_)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents |
+                                    QEventLoop::ExcludeUserInputEvents);
+    QApplication::restoreOverrideCursor();
+    awaiting_ = false;
+    return !lastReadFailed_;
 }
 
 void BrowseWindow::applyFormat() {
@@ -184,7 +308,7 @@ void BrowseWindow::showResults(std::size_t select) {
 }
 
 void BrowseWindow::showModified() {
-    button(kSave)->setEnabled(doc_.modified);
+    button(kSave)->setEnabled(doc_.modified && wholeListReady());
     setWindowModified(doc_.modified);
 }
 
@@ -222,7 +346,7 @@ void BrowseWindow::closeEvent(QCloseEvent* event) {
     }
     // Painting the progress lets window-system events through; closing now would free the
     // workbook under the list being filled from it.
-    if (BusyNotice::shownIn(*this)) {
+    if (BusyNotice::shownIn(*this) || awaiting_) {
         event->ignore();
         return;
     }
@@ -243,6 +367,10 @@ bool BrowseWindow::settleChanges() {
             answer = prompts_.message(closeQuestion());
             break;
         case CloseStep::Save: {
+            // A save writes every record: the list filling in behind is waited for. When the
+            // file turned out unreadable, there is nothing left to save.
+            if (!awaitWholeList())
+                return true;
             const SaveOutcome outcome = saveDocument();
             showCaption();
             saved = outcome.status == SaveStatus::Saved;
@@ -285,13 +413,14 @@ QString droppedWorkbook(const QMimeData* data) {
 } // namespace
 
 void BrowseWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!closed_ && !BusyNotice::shownIn(*this) && !droppedWorkbook(event->mimeData()).isEmpty())
+    if (!closed_ && !BusyNotice::shownIn(*this) && !awaiting_ &&
+        !droppedWorkbook(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void BrowseWindow::dropEvent(QDropEvent* event) {
     const QString path = droppedWorkbook(event->mimeData());
-    if (path.isEmpty() || closed_ || BusyNotice::shownIn(*this))
+    if (path.isEmpty() || closed_ || BusyNotice::shownIn(*this) || awaiting_)
         return;
     event->acceptProposedAction();
     // The drop is over before any question is asked.
@@ -299,7 +428,7 @@ void BrowseWindow::dropEvent(QDropEvent* event) {
 }
 
 void BrowseWindow::openDropped(const std::string& path) {
-    if (closed_ || BusyNotice::shownIn(*this) || QApplication::activeModalWidget())
+    if (closed_ || BusyNotice::shownIn(*this) || awaiting_ || QApplication::activeModalWidget())
         return;
     if (cp949::equalTrimmed(doc_.path, path)) {
         prompts_.tell(kRecentInUse);
@@ -320,6 +449,8 @@ void BrowseWindow::openDropped(const std::string& path) {
 
 void BrowseWindow::afterClose() {
     closed_ = true;
+    // The window goes at once; a read still under way ends on its own.
+    retireWholeRead();
     doc_.book.reset();
     doc_.records.clear();
     browse_.searchResults.clear();

@@ -10,18 +10,24 @@
 #include "browse/ui/browse_controls.h"
 #include "document/browse_state.h"
 #include "document/document.h"
+#include "document/whole_read.h"
 #include "form/record_form_model.h"
 #include "report/list_print.h"
 #include "setup/setup_draft.h"
 
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace rowbit {
@@ -48,6 +54,17 @@ struct BrowseSeams {
     TitleRowChooser preview;                    // empty: the workbook preview window
 };
 
+// How the window opens a workbook: only the first rows of its data sheet are read before the
+// list shows, and the rest fills in behind on a thread of its own.
+struct OpeningOptions {
+    // Sheet rows read for the first screen: more than a tall window shows, with the preview's
+    // rows and a few title rows above the records.
+    int firstScreenRows = 200;
+    // Called on the thread that reads the whole workbook before it reads anything (tests hold
+    // it there); empty: nothing.
+    std::function<void()> beforeWholeRead;
+};
+
 class BrowseWindow : public QWidget {
     Q_OBJECT
 public:
@@ -69,6 +86,14 @@ public:
     QtResizeManager* resizeManager() const { return controls_.resizer(); }
     // Untitled and empty: the unnamed workbook with no records.
     bool untitledAndEmpty() const;
+    // Before open(): how workbooks are opened from then on.
+    void setOpening(OpeningOptions options) { opening_ = std::move(options); }
+    // False while the list still fills in behind its first screen: the commands that need
+    // every record (saving, totals, printing, searching, sorting, the record commands and the
+    // setup) are unavailable until then.
+    bool wholeListReady() const { return reading_ == nullptr; }
+    // Reading threads not yet ended and let go, the read of the shown workbook among them.
+    std::size_t readsUnderWay() const { return (reading_ ? 1 : 0) + retired_.size(); }
 
 public slots:
     void pick();
@@ -114,6 +139,19 @@ private:
     // The recent files, the resize strategies, the stored placement, the empty list.
     void setupWindow();
     void openHere();
+    // The rest of the workbook whose first rows are shown, read and filled on a thread of its
+    // own; `recentBefore` is the recent files as they were before it was opened.
+    void startWholeRead(const std::array<std::string, kRecentFiles>& recentBefore);
+    // The thread of read `generation` is done: the whole list shown, or the file's late error
+    // told; a read no longer wanted is only let go.
+    void wholeReadFinished(std::uint64_t generation);
+    // The read under way, if any, is no longer wanted: cancelled and let go once its thread ends.
+    void retireWholeRead();
+    // The whole-list commands available again, the fill's bar gone.
+    void showWholeListReady();
+    // Waits with the wait cursor (and the fill's bar) until the list filling in behind is
+    // there; false when the file turned out unreadable and the unnamed workbook took its place.
+    bool awaitWholeList();
     void applyFormat();
     void showCaption();
     void showSortColumn();
@@ -150,6 +188,14 @@ private:
     BrowseControls controls_;
     RecordListView* list_ = nullptr;
     QLineEdit* search_ = nullptr;
+    QProgressBar* fillBar_ = nullptr; // how far the list filling in behind got
+    OpeningOptions opening_;
+    std::unique_ptr<WholeRead> reading_; // the read of the shown workbook, while it runs
+    std::uint64_t readGeneration_ = 0;   // the number of the last read started
+    std::map<std::uint64_t, std::unique_ptr<WholeRead>> retired_; // cancelled, still running
+    std::array<std::string, kRecentFiles> recentBeforeRead_;
+    bool lastReadFailed_ = false;
+    bool awaiting_ = false; // awaitWholeList is waiting
     bool closed_ = false;
     bool searching_ = false;
     int sortedColumn_ = 0; // the data column (1-based) the full list was last sorted by

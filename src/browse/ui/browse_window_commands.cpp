@@ -81,6 +81,8 @@ SaveOutcome BrowseWindow::saveDocument() {
 }
 
 void BrowseWindow::save() {
+    if (!wholeListReady())
+        return;
     const SaveOutcome outcome = saveDocument();
     showCaption();
     showModified();
@@ -95,6 +97,8 @@ void BrowseWindow::tellNotices(const SaveOutcome& outcome) {
 }
 
 void BrowseWindow::totals() {
+    if (!wholeListReady())
+        return;
     if (seams_.totals)
         seams_.totals(this);
     showModified();
@@ -107,6 +111,8 @@ void BrowseWindow::about() {
 }
 
 void BrowseWindow::print() {
+    if (!wholeListReady())
+        return;
     const int chosen = prompts_.popupMenu(kPrintMenu);
     if (chosen != 1 && chosen != 2)
         return;
@@ -123,7 +129,8 @@ void BrowseWindow::print() {
 void BrowseWindow::search() {
     // The not-found message takes the focus from the field, which completes it a second
     // time: one search at a time.
-    if (searching_ || browse_.shownList == ShownList::SearchResults || !search_->isEnabled())
+    if (searching_ || browse_.shownList == ShownList::SearchResults || !search_->isEnabled() ||
+        !wholeListReady())
         return;
     searching_ = true;
     const std::string text = search_->text().toStdString();
@@ -172,6 +179,8 @@ void BrowseWindow::deleteRecord() {
 }
 
 void BrowseWindow::runRecordCommand(RecordCommand command, const char* selectFirst) {
+    if (!wholeListReady())
+        return;
     const std::size_t line = list_->selectedLine();
     std::size_t position = 0;
     if (command != RecordCommand::Insert) {
@@ -250,6 +259,8 @@ void BrowseWindow::focusList() {
 }
 
 void BrowseWindow::setting() {
+    if (!wholeListReady())
+        return;
     const SetupOutcome outcome = seams_.setup ? seams_.setup(this) : SetupOutcome::Cancelled;
     if (outcome == SetupOutcome::Relayout) {
         applyFormat();
@@ -279,6 +290,8 @@ void BrowseWindow::setting() {
 }
 
 void BrowseWindow::rowMenu() {
+    if (!wholeListReady())
+        return;
     switch (prompts_.popupMenu(kRowMenu)) {
     case 1:
         insertRecord();
@@ -302,6 +315,8 @@ void BrowseWindow::rowMenu() {
 }
 
 void BrowseWindow::sortByColumn(int column) {
+    if (!wholeListReady())
+        return;
     // The selected record stays selected in its new place.
     RecordId selected = 0;
     if (browse_.shownList == ShownList::Records) {

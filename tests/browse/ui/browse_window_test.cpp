@@ -18,15 +18,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <sstream>
 
 #include <unistd.h>
@@ -63,6 +67,40 @@ void writePlainWorkbook(const fs::path& path) {
     QVERIFY(book->save(path.string()).ok());
 }
 
+// A workbook without a settings sheet: titles in row 1, `rows` customers below.
+void writeCustomers(const fs::path& path, int rows) {
+    auto book = createBook(BookFormat::Xls);
+    Sheet* sheet = book->addSheet("Sheet1");
+    sheet->writeStr(0, 0, "손님");
+    sheet->writeStr(0, 1, "번호");
+    for (int row = 1; row <= rows; ++row) {
+        sheet->writeStr(row, 0, "손님 " + std::to_string(row));
+        sheet->writeNum(row, 1, row);
+    }
+    QVERIFY(book->save(path.string()).ok());
+}
+
+// Holds the window's reading threads until the test opens it.
+class Gate {
+public:
+    void wait() {
+        std::unique_lock<std::mutex> hold(lock_);
+        opened_.wait(hold, [this] { return open_; });
+    }
+    void open() {
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
+
 } // namespace
 
 class BrowseWindowTest : public QObject {
@@ -79,10 +117,13 @@ class BrowseWindowTest : public QObject {
     std::vector<RecordCommand> formActions_;
     bool formConfirms_ = false; // whether the form double carries out changes and deletes
     std::string book_;          // the sample's copy in the scratch folder
+    OpeningOptions opening_;
+    std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
 
     BrowseWindow& start(const std::string& commandLine) {
         window_ = std::make_unique<BrowseWindow>(*state_, *doc_, *prompts_, *prefs_, seams_,
                                                  commandLine, "/opt/rowbit/rowbit");
+        window_->setOpening(opening_);
         window_->open();
         return *window_;
     }
@@ -113,6 +154,23 @@ class BrowseWindowTest : public QObject {
         }
         return all;
     }
+    // Workbooks open with the first six sheet rows; the rest is read once the gate opens.
+    void holdTheFill() {
+        opening_ = {.firstScreenRows = 6, .beforeWholeRead = [gate = gate_] { gate->wait(); }};
+        seams_.preview = [](const std::vector<PreviewRow>&, int pre) {
+            return std::optional<int>(pre);
+        };
+    }
+    void drop(const std::string& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        const QPoint at = window_->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &enter);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &dropped);
+        QVERIFY(dropped.isAccepted());
+    }
     void search(const QString& text) {
         window_->searchField()->setText(text);
         QTest::keyClick(window_->searchField(), Qt::Key_Return);
@@ -130,6 +188,8 @@ private slots:
         seams_ = BrowseSeams{};
         formActions_.clear();
         formConfirms_ = false;
+        opening_ = {};
+        gate_ = std::make_shared<Gate>();
         // The record form double: records what it was asked and carries out inserts.
         seams_.recordForm = [this](QWidget*, RecordCommand command, std::size_t record) {
             formActions_.push_back(command);
@@ -157,6 +217,7 @@ private slots:
     }
 
     void cleanup() {
+        gate_->open();
         if (window_) {
             window_->hide();
             window_.reset();
@@ -895,6 +956,106 @@ private slots:
         QCOMPARE(readFile(broken), before);
         QVERIFY(doc_->modified);
         doc_->modified = false;
+    }
+
+    void theFirstScreenShowsAtOnceAndTheRestFillsInBehind() {
+        holdTheFill();
+        start(book_);
+        const QWidget* wholeListControls[] = {
+            button(kTotals), button(kPrint),   button(kInsert),       button(kChange),
+            button(kDelete), button(kSetting), window_->searchField()};
+        const int firstScreen = list()->model()->rowCount();
+        QVERIFY(firstScreen > 0 && firstScreen < 24);
+        QCOMPARE(cell(1, 0), std::string("15-10-01"));
+        QVERIFY(!window_->wholeListReady());
+        QVERIFY(window_->findChild<QProgressBar*>("fillProgress"));
+        for (const QWidget* control : wholeListControls)
+            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+        // Neither the keys nor a header click reach a whole-list command.
+        QTest::keyClick(list(), Qt::Key_Insert);
+        clickHeader(1);
+        QVERIFY(formActions_.empty());
+        QVERIFY(!doc_->modified);
+
+        gate_->open();
+        QTRY_VERIFY(window_->wholeListReady());
+        QCOMPARE(list()->model()->rowCount(), 24);
+        QCOMPARE(cell(1, 0), std::string("15-10-01"));
+        QCOMPARE(cell(2, 4), std::string("416,000"));
+        for (const QWidget* control : wholeListControls)
+            QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+        QVERIFY(!window_->findChild<QProgressBar*>());
+        QVERIFY(!button(kSave)->isEnabled());
+        QVERIFY(prompts_->messages.empty());
+    }
+
+    // Whatever happens while the rest of a workbook is read, only what the window shows
+    // afterwards counts, and the window never waits for a read nobody needs.
+    void whatHappensDuringTheFillEndsSafely() {
+        std::string customers;
+        struct Case {
+            const char* name;
+            bool openCustomers;
+            std::function<void()> meanwhile;
+            std::function<void()> check;
+        };
+        const Case cases[] = {
+            {"closed, nothing to save", false, [this] { window_->close(); },
+             [this] {
+                 QVERIFY(!window_->isVisible());
+                 QVERIFY(prompts_->messages.empty());
+             }},
+            {"closed after saving the proposed setup", true,
+             [this] {
+                 prompts_->messageAnswers.push_back(1); // 예: the save waits for every record
+                 QTimer::singleShot(0, [gate = gate_] { gate->open(); });
+                 window_->close();
+             },
+             [&] {
+                 QVERIFY(!window_->isVisible());
+                 Document saved;
+                 AppState display;
+                 saved.path = customers;
+                 QCOMPARE(saved.open(display, *prompts_, nullptr).kind, LoadOutcome::Settings);
+                 saved.fill(display, *prompts_);
+                 QCOMPARE(saved.records.count(), std::size_t(30));
+             }},
+            {"another workbook dropped", false,
+             [&] {
+                 drop(customers);
+                 QTRY_COMPARE(doc_->path, customers); // the read of the other is no matter
+             },
+             [&] {
+                 QCOMPARE(doc_->path, customers);
+                 QCOMPARE(list()->model()->rowCount(), 30);
+                 QCOMPARE(cell(30, 0), std::string("손님 30"));
+                 QCOMPARE(window_->browseState().recent[0], customers);
+             }},
+            {"damaged late in the file", false,
+             [this] { std::ofstream(book_) << "no longer a workbook"; },
+             [this] {
+                 QCOMPARE(prompts_->messages.size(), std::size_t(1));
+                 QVERIFY(prompts_->messages[0].text.find(book_) != std::string::npos);
+                 QVERIFY(state_->isUnnamed(doc_->path));
+                 QCOMPARE(window_->windowTitle().toStdString(), state_->unnamedPath() + "[*]");
+                 QCOMPARE(list()->model()->rowCount(), 0);
+                 QVERIFY(window_->browseState().recent[0].empty());
+             }},
+        };
+        for (const Case& c : cases) {
+            qInfo("%s", c.name);
+            cleanup();
+            init();
+            customers = (scratch_->path() / "손님.xls").string();
+            writeCustomers(customers, 30);
+            holdTheFill();
+            start(c.openCustomers ? customers : book_);
+            QVERIFY(!window_->wholeListReady());
+            c.meanwhile();
+            gate_->open();
+            QTRY_COMPARE(window_->readsUnderWay(), std::size_t(0));
+            c.check();
+        }
     }
 
     void resizingMovesTheGroupsAndRestoresExactly() {
