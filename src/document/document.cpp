@@ -175,8 +175,8 @@ OpenOutcome chooseAndOpen(Document& doc, AppState& display, Prompts& prompts,
         // save elsewhere.
         doc.path = canonicalPath(tail);
     }
-    OpenOutcome outcome =
-        doc.open(display, prompts, preview, OpenRows{.firstSheetRows = firstSheetRows});
+    OpenOutcome outcome = doc.open(display, prompts, preview,
+                                   OpenRows{.firstSheetRows = firstSheetRows, .batches = {}});
     // Only a workbook that was really opened is a recent file; a new one becomes one when it
     // is first saved.
     if (outcome.kind == LoadOutcome::Settings || outcome.kind == LoadOutcome::Preview)
