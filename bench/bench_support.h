@@ -3,7 +3,11 @@
 // and a Prompts that answers every question with its first button and every dialog with
 // nothing, as a user pressing Enter would.
 
+#include "app/app_state.h"
 #include "app/prompts.h"
+#include "document/preview.h"
+
+#include <cstdio>
 
 #include <chrono>
 #include <optional>
@@ -34,6 +38,30 @@ inline double peakMb() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_maxrss) / 1024;
+}
+
+// The resident size of this process now, in MB.
+inline double residentMb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * 4096 / (1024 * 1024);
+}
+
+// The display every benchmark opens with: the list's date picture, the current folder.
+inline AppState benchDisplay() {
+    AppState display;
+    display.datePicture = "@D9-";
+    display.workingFolder = ".";
+    return display;
+}
+
+// The title-row preview answered as a user pressing Enter would: the row it proposes.
+inline std::optional<int> acceptPreselected(const std::vector<PreviewRow>&, int preselected) {
+    return preselected;
 }
 
 class SilentPrompts : public Prompts {

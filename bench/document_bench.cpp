@@ -22,19 +22,9 @@ namespace {
 using rowbit::bench::Clock;
 using rowbit::bench::cpuSeconds;
 using rowbit::bench::peakMb;
+using rowbit::bench::residentMb;
 using rowbit::bench::SilentPrompts;
 using rowbit::bench::since;
-
-// The resident size of this process now, in MB.
-double residentMb() {
-    long pages = 0, resident = 0;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * 4096 / (1024 * 1024);
-}
 
 } // namespace
 
@@ -43,17 +33,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: document_bench FILE SEARCH_TEXT SORT_COLUMN [SAVE_COPY]\n");
         return 64;
     }
-    rowbit::AppState display;
+    rowbit::AppState display = rowbit::bench::benchDisplay();
     rowbit::Document doc;
     rowbit::BrowseState browse;
     SilentPrompts prompts;
-    display.datePicture = "@D9-";
-    display.workingFolder = ".";
     doc.path = argv[1];
 
     auto start = Clock::now();
-    const auto outcome =
-        doc.open(display, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    const auto outcome = doc.open(display, prompts, rowbit::bench::acceptPreselected);
     const double load = since(start);
     const double loadResident = residentMb();
     doc.fill(display, prompts);

@@ -39,14 +39,12 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const bool landscape = argc > 3 && std::strcmp(argv[3], "--landscape") == 0;
 
-    rowbit::AppState display;
+    rowbit::AppState display = rowbit::bench::benchDisplay();
     rowbit::Document doc;
     SilentPrompts prompts;
-    display.datePicture = "@D9-";
-    display.workingFolder = ".";
     doc.path = argv[1];
     auto start = Clock::now();
-    doc.open(display, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    doc.open(display, prompts, rowbit::bench::acceptPreselected);
     doc.fill(display, prompts);
     std::printf("open %.3f\n", since(start));
     std::printf("records %zu\n", doc.records.count());

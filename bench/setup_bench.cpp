@@ -40,16 +40,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: setup_bench FILE\n");
         return 64;
     }
-    rowbit::AppState display;
+    rowbit::AppState display = rowbit::bench::benchDisplay();
     rowbit::Document doc;
     SilentPrompts prompts; // its first button: "예(Yes)" to the re-read
-    display.datePicture = "@D9-";
-    display.workingFolder = ".";
     doc.path = argv[1];
 
     auto start = Clock::now();
-    const auto outcome =
-        doc.open(display, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    const auto outcome = doc.open(display, prompts, rowbit::bench::acceptPreselected);
     doc.fill(display, prompts);
     auto columns = rowbit::listColumns(doc);
     const double open = since(start);

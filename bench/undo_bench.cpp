@@ -18,18 +18,9 @@ namespace {
 
 using rowbit::bench::Clock;
 using rowbit::bench::peakMb;
+using rowbit::bench::residentMb;
 using rowbit::bench::SilentPrompts;
 using rowbit::bench::since;
-
-double residentMb() {
-    long pages = 0, resident = 0;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * 4096 / (1024 * 1024);
-}
 
 } // namespace
 
@@ -38,14 +29,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: undo_bench FILE SORT_COLUMN\n");
         return 64;
     }
-    rowbit::AppState display;
+    rowbit::AppState display = rowbit::bench::benchDisplay();
     rowbit::Document doc;
     SilentPrompts prompts;
-    display.datePicture = "@D9-";
-    display.workingFolder = ".";
     doc.path = argv[1];
     auto start = Clock::now();
-    doc.open(display, prompts, [](const auto&, int pre) -> std::optional<int> { return pre; });
+    doc.open(display, prompts, rowbit::bench::acceptPreselected);
     doc.fill(display, prompts);
     std::printf("records %zu\nopen %.3f\nopen_resident_mb %.0f\n", doc.records.count(),
                 since(start), residentMb());
