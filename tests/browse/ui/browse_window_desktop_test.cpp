@@ -6,6 +6,7 @@
 #include "app/ui/fonts.h"
 #include "app/ui/record_list_view.h"
 #include "browse/ui/browse_window.h"
+#include "support/drop_file.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 
@@ -63,15 +64,9 @@ class BrowseWindowDesktopTest : public QObject {
         QVERIFY(doc_->modified);
     }
     void drop(const std::string& path) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
-        const QPoint at = window_->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window_.get(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window_.get(), &dropped);
-        QVERIFY(dropped.isAccepted());
+        const testing::DropAccepted accepted = testing::dropFile(*window_, path);
+        QVERIFY(accepted.entered);
+        QVERIFY(accepted.dropped);
         QTest::qWait(50); // the drop opens the workbook once its event is over
     }
 

@@ -5,6 +5,7 @@
 #include "app/ui/qt_prompts.h"
 #include "app/ui/record_list_view.h"
 #include "browse/ui/browse_window.h"
+#include "support/drop_file.h"
 #include "support/scripted_prompts.h"
 #include "support/test_paths.h"
 #include "winsupport/ui/qt_resize_manager.h"
@@ -161,16 +162,7 @@ class BrowseWindowTest : public QObject {
             return std::optional<int>(pre);
         };
     }
-    void drop(const std::string& path) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
-        const QPoint at = window_->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window_.get(), &enter);
-        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window_.get(), &dropped);
-        QVERIFY(dropped.isAccepted());
-    }
+    void drop(const std::string& path) { QVERIFY(testing::dropFile(*window_, path).dropped); }
     void search(const QString& text) {
         window_->searchField()->setText(text);
         QTest::keyClick(window_->searchField(), Qt::Key_Return);
